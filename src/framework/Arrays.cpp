@@ -58,7 +58,6 @@ CArrayElem::~CArrayElem()
 {
     free(ptr);
     ptr = nullptr;
-    uid = 0;
 }
 
 bool CArrayElem::reserve(short n)
@@ -103,7 +102,6 @@ void CArrayElem::remove(short i)
 CArrayString::~CArrayString()
 {
     delete_strings();
-    uid = 0;
 }
 
 void CArrayString::delete_strings()

@@ -40,7 +40,6 @@ public:
     {
         free(ptr);
         ptr = nullptr;
-        uid = 0;
     }
 
     // Makes room for slots 0 to n; new slots hold the default. Returns 0.
@@ -127,7 +126,6 @@ private:
 class CArrayPtr : public CArrayOf<intptr_t> {
 public:
     CArrayPtr() { uid = 4; }
-    ~CArrayPtr() override { uid = 0; }
     // Removes the first item equal to v, searching from index 1; 1, or 0 when there is none.
     short remove_item(intptr_t v);
 };
@@ -135,13 +133,11 @@ public:
 class CArrayInt : public CArrayOf<short> {
 public:
     CArrayInt() { uid = 31; }
-    ~CArrayInt() override { uid = 0; }
 };
 
 class CArrayFloat : public CArrayOf<float> {
 public:
     CArrayFloat() { uid = 43; }
-    ~CArrayFloat() override { uid = 0; }
 };
 
 // Records of size_item bytes, copied in; new slots are zero bytes.

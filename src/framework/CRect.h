@@ -7,7 +7,6 @@
 class CRect : public CObject {
 public:
     CRect() { uid = 24; }
-    ~CRect() override { uid = 0; }
 
     void init(short left, short top, short right, short bottom);
     // 1 when x1 <= x <= x2 and y1 <= y <= y2, else 0.

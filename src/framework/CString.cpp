@@ -75,7 +75,6 @@ CString::~CString()
     free(string);
     string = nullptr;
     max_len = 0;
-    uid = 0;
 }
 
 char* CString::get() const
