@@ -12,7 +12,7 @@ class CString : public CObject {
 public:
     // The longest text a string holds; longer texts are cut to it.
     static constexpr short max_length = 32767;
-    // Size of the scratch buffer of the add_format operations (the piece is at most 511 chars).
+    // Size of the scratch buffer of the add_format operations (the formatted text is at most 511 chars).
     static constexpr int format_buffer_size = 512;
     // get_line's default bound: the caller guarantees the buffer holds the longest line.
     static constexpr size_t unbounded = SIZE_MAX;

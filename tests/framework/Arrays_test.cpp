@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-// The three arrays of plain items share one design; each case runs on all of them.
+// The three arrays of plain items behave alike; each case runs on all of them.
 template <typename A>
 class ArrayFamily : public ::testing::Test {};
 using PlainArrays = ::testing::Types<CArrayInt, CArrayPtr, CArrayFloat>;

@@ -143,7 +143,7 @@ TEST(CString, FormatsThirtyTwoBitValues)
     EXPECT_STREQ(s.get(), "123/4");
 }
 
-TEST(CString, FormattedPieceIsAtMost511Characters)
+TEST(CString, FormattedTextIsAtMost511Characters)
 {
     CString s;
     s.add_format_1("%600d", 1);
