@@ -77,14 +77,19 @@ std::unique_ptr<MidiDeviceList>& device_list()
 
 }  // namespace
 
+MidiDeviceList midi_default_devices()
+{
+    MidiDeviceList list;
+    list.outputs.push_back(std::make_unique<MidiSynthDevice>());
+    alsa_add_devices(list);
+    return list;
+}
+
 MidiDeviceList& midi_devices()
 {
     auto& list = device_list();
-    if (!list) {
-        list = std::make_unique<MidiDeviceList>();
-        list->outputs.push_back(std::make_unique<MidiSynthDevice>());
-        alsa_add_devices(*list);
-    }
+    if (!list)
+        list = std::make_unique<MidiDeviceList>(midi_default_devices());
     return *list;
 }
 

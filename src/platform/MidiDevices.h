@@ -88,6 +88,8 @@ struct MidiDeviceList {
     std::vector<std::unique_ptr<MidiInDevice>> inputs;
 };
 
+// The built-in synthesizer, then the sequencer's ports when there is a sequencer.
+MidiDeviceList midi_default_devices();
 MidiDeviceList& midi_devices();
 // Replaces the device list (tests, or a list built by hand); devices in use must be closed first.
 void set_midi_devices(MidiDeviceList list);

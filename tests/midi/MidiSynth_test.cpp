@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 
 namespace {
 
@@ -81,4 +82,24 @@ TEST_F(BuiltInSynth, LivePortStartsWithoutAudioDevice)
     midi->reset_midi_out(1, 1);
     auto* synth = static_cast<platform::MidiSynthDevice*>(midi->midi_out_handle[1]);
     EXPECT_NE(synth->destination().find("synth"), std::string::npos);
+}
+
+TEST_F(BuiltInSynth, FreshProgramDirectoryPlaysIntoTheBuiltInSynthesizer)
+{
+    platform::set_midi_devices(platform::midi_default_devices());
+    make_midi();
+    EXPECT_EQ(midi->midi_out_handle[1], nullptr) << "a new settings file names no device";
+    midi->auto_config();
+    ASSERT_NE(midi->midi_out_handle[1], nullptr);
+    EXPECT_EQ(midi->midi_out_handle[1], platform::midi_out_device(0));
+    EXPECT_EQ(platform::midi_out_device(0)->technology(), platform::MIDI_TECH_WAVETABLE);
+    EXPECT_STREQ(midi->midi_prefs.synthe[1], "GM-1");
+    send3(1, 0, 0x90, 60, 100);
+    midi->run();
+    midi.reset();
+    std::ifstream f(prefs_path());
+    std::string first, second;
+    std::getline(f, first);
+    std::getline(f, second);
+    EXPECT_EQ(second, "1 0000 0 1 0 0 0 \"GM-1\"");
 }
