@@ -174,19 +174,17 @@ void CMidi::send(short node, int32_t when, short tot, char* bytes, short echo_fl
     std::memcpy(m.buf, bytes, 4);
     std::unique_lock<std::mutex> lock(n.ready, std::try_to_lock);
     if (!lock.owns_lock() || n.tot_send_backlog > 0) {
-        bool waiting = push_backlog(n, m);
-        if (echo_flag) {
-            send_echoes(n, when, tot, bytes);
-            echo_flag = 0;
-        }
-        if (!waiting && ends_note(m.tot, m.buf)) {
-            // The end of a note is never lost to a full backlog: it waits the few instructions
-            // the queue is held for and goes into the queue directly.
-            if (!lock.owns_lock())
-                lock.lock();
-        } else {
-            if (!lock.owns_lock())
+        // The end of a note is never lost to a full backlog: it waits the few instructions the
+        // queue is held for and goes into the queue directly.
+        bool end_lost = !push_backlog(n, m) && ends_note(m.tot, m.buf);
+        if (!lock.owns_lock()) {
+            if (echo_flag)
+                send_echoes(n, when, tot, bytes);
+            if (!end_lost)
                 return;
+            echo_flag = 0;
+            lock.lock();
+        } else if (!end_lost) {
             pop_backlog(n, m);  // the oldest waiting message goes in first
         }
     }

@@ -137,10 +137,14 @@ void CMidi::run()
                 break;
             if (tot == 4) {
                 auto* b = reinterpret_cast<unsigned char*>(buf);
-                if (b[0] == 1)
-                    tempo = static_cast<short>(b[1] * 256 + b[2]);
-                else if (port <= 2 && midi_special_treatment)
+                int value = b[1] * 256 + b[2];
+                if (b[0] == 1) {
+                    // A tempo of 0 or one past 16 bits would stop the clock or run it backwards.
+                    if (value > 0 && value < 0x8000)
+                        tempo = static_cast<short>(value);
+                } else if (port <= 2 && midi_special_treatment) {
                     midi_special_treatment(buf, 0);
+                }
             } else if (!midi_out(tot, buf, port)) {
                 std::memcpy(n.buf_wait, buf, 4);
                 n.tot_wait = tot;

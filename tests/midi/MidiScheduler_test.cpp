@@ -78,6 +78,12 @@ TEST_F(Scheduler, InternalMessagesTempoAndMarkers)
     midi->send(3, 0, 4, marker3, 0);
     midi->run();
     EXPECT_EQ(midi->tempo, 200);
+    char stop[4] = {1, 0, 0, 0};
+    char wrapped[4] = {1, static_cast<char>(0x80), 0, 0};
+    midi->send(1, 0, 4, stop, 0);
+    midi->send(1, 0, 4, wrapped, 0);
+    midi->run();
+    EXPECT_EQ(midi->tempo, 200) << "a tempo of 0 or past 16 bits is ignored";
     EXPECT_EQ(specials, (std::vector<int>{2})) << "a marker on port 3 is dropped";
     EXPECT_EQ(midi->midi_node[3].tot_msg, 0);
     EXPECT_EQ(out[0]->count() + out[1]->count(), 0u) << "internal messages never reach a port";
