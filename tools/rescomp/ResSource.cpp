@@ -85,6 +85,15 @@ std::vector<Block> read_blocks(const std::string& text, Diagnostics& diag) {
         ++line_no;
         if (!line.empty() && line.back() == '\r') line.pop_back();
 
+        if (inside && line.rfind("@@", 0) == 0) {
+            line.erase(0, 1);
+        } else if (inside && !line.empty() && line[0] == '@') {
+            inside = false;
+            if (split_words(line) == std::vector<std::string>{"@end"}) continue;
+            // Another block starts: report the missing @end and read on from there.
+            diag.error(line_no, "block started at line " + std::to_string(blocks.back().line) +
+                                    " is not closed with @end");
+        }
         if (!inside) {
             std::vector<std::string> words = split_words(line);
             if (words.empty() || words[0][0] == '#') continue;
@@ -98,15 +107,6 @@ std::vector<Block> read_blocks(const std::string& text, Diagnostics& diag) {
             b.line = line_no;
             blocks.push_back(b);
             inside = true;
-            continue;
-        }
-        if (line.rfind("@@", 0) == 0) {
-            line.erase(0, 1);
-        } else if (!line.empty() && line[0] == '@') {
-            if (split_words(line) != std::vector<std::string>{"@end"})
-                diag.error(line_no, "block started at line " + std::to_string(blocks.back().line) +
-                                        " is not closed with @end");
-            inside = false;
             continue;
         }
         BodyLine body{std::string(), line_no};
