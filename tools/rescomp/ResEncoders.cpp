@@ -26,6 +26,17 @@ void put_area(std::string& out, const std::string& text) {
     out.append(size - 2 - text.size(), '\0');
 }
 
+bool is_hex(const std::string& s) {
+    for (char c : s)
+        if (!std::isxdigit(static_cast<unsigned char>(c))) return false;
+    return true;
+}
+
+// The value of the n hexadecimal digits of s from at.
+size_t hex_value(const std::string& s, size_t at, size_t n) {
+    return std::stoul(s.substr(at, n), nullptr, 16);
+}
+
 bool is_blank(const std::string& s) {
     for (char c : s)
         if (c != ' ' && c != '\t') return false;
@@ -296,44 +307,62 @@ bool encode_bindialog(short id, const std::vector<BodyLine>& body, std::string& 
     return ok;
 }
 
-bool encode_picture(const std::string& name, const std::vector<BodyLine>& body, std::string& out,
-                    int block_line, Diagnostics& diag) {
+bool encode_picture(const std::string& name, int colours, const std::vector<BodyLine>& body,
+                    std::string& out, int block_line, Diagnostics& diag) {
     std::string name1252;
     if (!utf8_to_cp1252_strict(name, name1252) || name1252.size() > 15) {
         diag.error(block_line, "a picture name has at most 15 Windows-1252 characters");
         return false;
     }
-    size_t width = body.empty() ? 0 : body[0].text.size();
-    size_t height = body.size();
+    // The palette: entry n as blue, green, red and a zero byte.
+    std::string palette(colours == 256 ? 1024 : 0, '\0');
+    size_t first_row = 0;
+    for (; colours == 256 && first_row < body.size(); ++first_row) {
+        const std::string& t = body[first_row].text;
+        if (t.find('=') == std::string::npos) break;
+        if (t.size() != 9 || t[2] != '=' || !is_hex(t.substr(0, 2)) || !is_hex(t.substr(3))) {
+            diag.error(body[first_row].line, "a palette line is NN=RRGGBB");
+            return false;
+        }
+        size_t entry = hex_value(t, 0, 2);
+        for (size_t c = 0; c < 3; ++c)
+            palette[4 * entry + 2 - c] = static_cast<char>(hex_value(t, 3 + 2 * c, 2));
+    }
+
+    size_t digits = colours == 256 ? 2 : 1;
+    size_t height = body.size() - first_row;
+    size_t width = height ? body[first_row].text.size() / digits : 0;
     if (width == 0 || width > 1024 || height > 1024) {
         diag.error(block_line, "a picture has 1 to 1024 rows of 1 to 1024 pixels");
         return false;
     }
-    for (const BodyLine& row : body) {
-        bool hex = row.text.size() == width;
-        for (char c : row.text) hex = hex && std::isxdigit(static_cast<unsigned char>(c));
-        if (!hex) {
-            diag.error(row.line, "every row holds " + std::to_string(width) +
-                                     " hexadecimal digits (one colour per pixel)");
+    for (size_t r = first_row; r < body.size(); ++r) {
+        if (body[r].text.size() != width * digits || !is_hex(body[r].text)) {
+            diag.error(body[r].line, "every row holds " + std::to_string(width * digits) +
+                                         " hexadecimal digits (" + std::to_string(digits) +
+                                         " a pixel)");
             return false;
         }
     }
     out.clear();
-    put16(out, 16);
+    put16(out, colours);
     put16(out, static_cast<int32_t>(width));
     put16(out, static_cast<int32_t>(height));
     out += name1252;
     out.append(16 - name1252.size(), '\0');
-    // Rows from the bottom up, each padded to a multiple of 8 pixels (4 bytes); the first
-    // pixel of a byte is in its high four bits.
-    size_t row_bytes = (width + 7) / 8 * 4;
-    for (size_t r = height; r-- > 0;) {
+    out += palette;
+    // Rows from the bottom up, each padded to a multiple of 4 bytes; with 16 colours the
+    // first pixel of a byte is in its high four bits.
+    size_t row_bytes = colours == 256 ? (width + 3) / 4 * 4 : (width + 7) / 8 * 4;
+    for (size_t r = body.size(); r-- > first_row;) {
         std::string row(row_bytes, '\0');
+        const std::string& t = body[r].text;
         for (size_t x = 0; x < width; ++x) {
-            char c = body[r].text[x];
-            int v = std::isdigit(static_cast<unsigned char>(c)) ? c - '0'
-                                                                : std::tolower(c) - 'a' + 10;
-            row[x / 2] = static_cast<char>(row[x / 2] | (x % 2 ? v : v << 4));
+            int v = static_cast<int>(hex_value(t, x * digits, digits));
+            if (colours == 256)
+                row[x] = static_cast<char>(v);
+            else
+                row[x / 2] = static_cast<char>(row[x / 2] | (x % 2 ? v : v << 4));
         }
         out += row;
     }

@@ -29,8 +29,9 @@ bool check_menu(const std::vector<BodyLine>& body, Diagnostics& diag);
 bool encode_bindialog(short id, const std::vector<BodyLine>& body, std::string& out,
                       int block_line, Diagnostics& diag);
 
-// 16-colour image block from rows of hexadecimal digits, top row first.
-bool encode_picture(const std::string& name, const std::vector<BodyLine>& body, std::string& out,
-                    int block_line, Diagnostics& diag);
+// Image block of 16 or 256 colours from rows of hexadecimal digits (one or two a pixel), top
+// row first; a 256-colour block's palette lines "NN=RRGGBB" come before the rows.
+bool encode_picture(const std::string& name, int colours, const std::vector<BodyLine>& body,
+                    std::string& out, int block_line, Diagnostics& diag);
 
 }  // namespace rescomp

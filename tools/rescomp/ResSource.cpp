@@ -131,10 +131,12 @@ bool compile_block(const Block& b, Resource& res, Diagnostics& diag) {
         return false;
     }
     res.type = type->second;
-    size_t want_args = res.type == type_picture ? 2 : 1;
-    if (b.args.size() != want_args || !parse_id(b.args[0], res.id)) {
-        diag.error(b.line, res.type == type_picture ? "expected @picture <number> <name>"
-                                                    : "expected @" + b.kind + " <number>");
+    bool picture = res.type == type_picture;
+    bool args_ok = picture ? b.args.size() == 2 || (b.args.size() == 3 && b.args[2] == "256")
+                           : b.args.size() == 1;
+    if (!args_ok || !parse_id(b.args[0], res.id)) {
+        diag.error(b.line, picture ? "expected @picture <number> <name> [256]"
+                                   : "expected @" + b.kind + " <number>");
         return false;
     }
     bool ok = true;
@@ -143,7 +145,9 @@ bool compile_block(const Block& b, Resource& res, Diagnostics& diag) {
         case type_dialog: ok = check_text_dialog(b.body, b.line, diag); break;
         case type_menu: ok = check_menu(b.body, diag); break;
         case type_bindialog: return encode_bindialog(res.id, b.body, res.bytes, b.line, diag);
-        default: return encode_picture(b.args[1], b.body, res.bytes, b.line, diag);
+        default:
+            return encode_picture(b.args[1], b.args.size() == 3 ? 256 : 16, b.body, res.bytes,
+                                  b.line, diag);
     }
     res.bytes = encode_text(b.body);
     return ok;

@@ -7,6 +7,8 @@
 //   @bindialog 47          binary dialog (type 2): keyword records compiled into the record
 //   @picture 21 pencil     16-colour picture (type 3): one row per line, top row first,
 //                          one hexadecimal digit (colour 0-f) per pixel
+//   @picture 30 logo 256   256-colour picture: palette lines "NN=RRGGBB" (entry NN, the
+//                          others black), then rows of two hexadecimal digits per pixel
 //   @end                   closes the block
 //
 // Outside blocks, blank lines and lines starting with '#' are comments. Inside a block every

@@ -105,6 +105,32 @@ TEST(ResSource, TextResources) {
     EXPECT_EQ(res[3].bytes.rfind("popup(\"Fichier\")\r\n  item(110", 0), 0u);
 }
 
+TEST(ResSource, PictureOf256ColoursWithItsPalette) {
+    Diagnostics diag;
+    auto res = compile("@picture 4 logo 256\n01=FF8000\nff=0000ff\n0001ff\n010000\n@end\n", diag);
+    ASSERT_TRUE(diag.errors.empty()) << diag.errors[0];
+    ASSERT_EQ(res.size(), 1u);
+    std::string expected("\0\1\x03\0\x02\0logo", 10);
+    expected.append(12, '\0');
+    std::string palette(1024, '\0');
+    palette.replace(4, 3, std::string("\x00\x80\xFF", 3));      // entry 1: blue, green, red
+    palette.replace(1020, 3, std::string("\xFF\x00\x00", 3));
+    expected += palette;
+    expected += std::string("\x01\0\0\0", 4);   // bottom row first, padded to 4 bytes
+    expected += std::string("\0\x01\xFF\0", 4);
+    EXPECT_EQ(res[0].bytes, expected);
+
+    const char* faults[] = {"@picture 4 logo 256\n1=FF8000\n00\n@end\n",
+                            "@picture 4 logo 256\n01=FF80\n00\n@end\n",
+                            "@picture 4 logo 256\n000\n@end\n",
+                            "@picture 4 logo 255\n00\n@end\n"};
+    for (const char* f : faults) {
+        Diagnostics d;
+        compile(f, d);
+        EXPECT_EQ(d.errors.size(), 1u) << f;
+    }
+}
+
 TEST(ResSource, PictureRowsFromTheBottomTwoPixelsAByte) {
     Diagnostics diag;
     auto res = compile("@picture 9 abc\n012\nfed\n@end\n", diag);
