@@ -90,7 +90,7 @@ TEST(CResFileFuzz, DamagedFilesAreRefusedOrReadSafely) {
     ScratchFile file("fuzz.res");
     std::mt19937 rng(20261210);
     int opened = 0;
-    const int rounds = 3000;
+    const int rounds = 2000;
     for (int i = 0; i < rounds; ++i) {
         std::string bytes = mutate(sound[i % sound.size()], rng);
         file.write(bytes);
@@ -117,7 +117,7 @@ TEST(CResFileFuzz, DamagedFilesAreRefusedOrReadSafely) {
 TEST(CResFileFuzz, RandomBytesBehindTheSignature) {
     ScratchFile file("fuzz_random.res");
     std::mt19937 rng(7);
-    for (int i = 0; i < 1000; ++i) {
+    for (int i = 0; i < 500; ++i) {
         std::string bytes("\x27\xD9", 2);
         size_t n = rng() % 200;
         for (size_t k = 0; k < n; ++k) bytes += static_cast<char>(rng() % 4 ? rng() % 8 : rng());
