@@ -3,6 +3,7 @@
 #include "ResFileImage.h"
 
 #include <gtest/gtest.h>
+#include <png.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -201,6 +202,46 @@ TEST_F(ResCache, LoadStrings) {
     EXPECT_EQ(list.load_strings(dir.c_str(), "missing.res", 4), 0);
 }
 
+// Writes the 16-colour pictures side by side into a PNG, 4 screen pixels a picture pixel, so
+// that a person can check them, in the library's 16 colours.
+void write_preview(const std::vector<unsigned char*>& pictures, const std::string& path) {
+    static const unsigned char colours[16][3] = {
+        {0, 0, 0},   {128, 128, 0}, {192, 192, 192}, {128, 128, 128}, {0, 0, 128},   {0, 0, 255},
+        {0, 128, 0}, {0, 255, 0},   {128, 0, 0},     {255, 0, 0},     {0, 128, 128}, {0, 255, 255},
+        {128, 0, 128}, {255, 0, 255}, {255, 255, 0}, {255, 255, 255}};
+    const int scale = 4, cell = 24;
+    int width = static_cast<int>(pictures.size()) * cell * scale, height = cell * scale;
+    std::vector<unsigned char> rgb(static_cast<size_t>(width * height) * 3, 230);
+    for (size_t k = 0; k < pictures.size(); ++k) {
+        const unsigned char* p = pictures[k];
+        int w = p[2] | p[3] << 8, h = p[4] | p[5] << 8, row_bytes = (w + 7) / 8 * 4;
+        for (int y = 0; y < h && y < cell; ++y)
+            for (int x = 0; x < w && x < cell; ++x) {
+                unsigned char byte = p[22 + (h - 1 - y) * row_bytes + x / 2];  // rows from the bottom
+                const unsigned char* c = colours[x % 2 ? byte & 15 : byte >> 4];
+                for (int dy = 0; dy < scale; ++dy)
+                    for (int dx = 0; dx < scale; ++dx) {
+                        size_t at = (static_cast<size_t>((y * scale + dy) * width) +
+                                     (static_cast<int>(k) * cell + x) * scale + dx) * 3;
+                        std::copy(c, c + 3, &rgb[at]);
+                    }
+            }
+    }
+    FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    png_init_io(png, f);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
+                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (int y = 0; y < height; ++y) png_write_row(png, &rgb[static_cast<size_t>(y * width) * 3]);
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    std::fclose(f);
+}
+
 // The files the build compiles from data/resources, read back from the program directory.
 TEST_F(ResCache, ProgramResourceFiles) {
     std::string misc = std::string(BRINDLECOT_BUILD_DATA) + "/misc";
@@ -243,6 +284,16 @@ TEST_F(ResCache, ProgramResourceFiles) {
     EXPECT_STREQ(reinterpret_cast<char*>(pic + 6), "rectangle");
     EXPECT_EQ(size_res(dir, "MUSIC.RES", 3, 65), 22 + 20 * 24 / 2);
     std::free(pic);
+
+    // The tool buttons of the picture and drawing editors, previewed in a PNG.
+    std::vector<unsigned char*> tools;
+    for (short id : {21, 64, 65, 66, 67, 68, 69, 70, 71, 72, 73, 74, 75, 76}) {
+        tools.push_back(static_cast<unsigned char*>(read_res(dir, "MUSIC.RES", 3, id)));
+        ASSERT_NE(tools.back(), nullptr) << id;
+        EXPECT_EQ(tools.back()[0], 16) << id;
+    }
+    write_preview(tools, std::string(BRINDLECOT_TEST_OUTPUT) + "/resource_tool_pictures.png");
+    for (unsigned char* p : tools) std::free(p);
 
     // A binary dialog: its number at byte 12 and its four items at byte 14.
     auto* dlg = static_cast<short*>(read_res(dir, "MUSIC.RES", 2, 134));
