@@ -263,7 +263,7 @@ TEST_F(ResCache, ProgramResourceFiles) {
     EXPECT_STREQ(notes.get(7)->get(), "B");
 
     // Text dialogs and the menu bar are zero-terminated keyword records.
-    for (short id : {3, 6, 7, 8, 11}) {
+    for (short id : {3, 6, 7, 8, 10, 11}) {
         char* d = static_cast<char*>(read_res(dir, "CLASSES.RES", 11, id));
         ASSERT_NE(d, nullptr) << id;
         EXPECT_EQ(std::strncmp(d, "dialog(", 7), 0) << id;
