@@ -155,39 +155,34 @@ bool check_text_dialog(const std::vector<BodyLine>& body, int block_line, Diagno
         return false;
     }
     bool ok = true;
-    int items_due = 0;  // line of a list, pop-up or radio group that needs an items record
+    auto fail = [&](int line, const std::string& text) {
+        diag.error(line, text);
+        ok = false;
+    };
+    const char* const missing_items = "this control needs an items(...) line right after it";
+    int items_due = 0;  // line of a list, pop-up or radio group whose items record comes next
     for (size_t i = 0; i < body.size(); ++i) {
         const BodyLine& line = body[i];
-        if (line.text.empty()) continue;
-        if (line.text[0] == ' ' || line.text[0] == '\t') {
-            diag.error(line.line, "a line starting with a blank is skipped by the program");
-            ok = false;
-            continue;
-        }
+        int due = items_due;
+        items_due = 0;
         Record r;
-        if (!parse_record(line, r, diag)) {
-            ok = false;
-            continue;
-        }
+        bool parsed = false;
+        if (!line.text.empty() && (line.text[0] == ' ' || line.text[0] == '\t'))
+            fail(line.line, "a line starting with a blank is skipped by the program");
+        else if (!line.text.empty())
+            parsed = parse_record(line, r, diag);
+        ok = ok && (parsed || line.text.empty());
+        // The program takes the line after such a control as its items, whatever it holds.
+        if (due && (!parsed || r.keyword != "items")) fail(due, missing_items);
+        if (!parsed) continue;
         bool known = i == 0;
         for (const char* k : dialog_keywords) known = known || r.keyword.rfind(k, 0) == 0;
-        if (!known || (i > 0 && r.keyword == "dialog")) {
-            diag.error(line.line, "unknown control " + r.keyword);
-            ok = false;
-        }
-        if (items_due && r.keyword != "items") {
-            diag.error(items_due, "this control needs an items(...) line after it");
-            ok = false;
-        }
-        items_due = 0;
+        if (!known || (i > 0 && r.keyword == "dialog")) fail(line.line, "unknown control " + r.keyword);
         bool has_entries = r.keyword == "list" || r.keyword == "popup" || r.keyword == "radio";
         if (has_entries && r.params.size() >= 6 && !r.params[5].is_text && r.params[5].number != 0)
             items_due = line.line;
     }
-    if (items_due) {
-        diag.error(items_due, "this control needs an items(...) line after it");
-        ok = false;
-    }
+    if (items_due) fail(items_due, missing_items);
     return ok;
 }
 

@@ -37,6 +37,8 @@ TEST(ResSource, FaultsAreReportedWithTheirLine) {
          "src:3: this control needs an items(...) line"},
         {"@dialog 1\ndialog(1)\nradio(1,1,1,1,1,2,1,1,0)\n@end\n",
          "src:3: this control needs an items(...) line"},
+        {"@dialog 1\ndialog(1)\npopup(1,1,1,1,1,2,1,1,0)\n\nitems(\"a\",\"b\")\n@end\n",
+         "src:3: this control needs an items(...) line right after it"},
         {"@menu 1\npopup(\"a\")\n@end\n", "src:2: popup without its end()"},
         {"@menu 1\nend()\n@end\n", "src:2: end() without a popup"},
         {"@menu 1\nitem(\"x\",1)\n@end\n", "src:2: item: parameter 1 must be a number"},
