@@ -29,7 +29,7 @@ void shift(void* ptr, size_t size, int from, int to, int by);
 
 }  // namespace array_storage
 
-// What the arrays of one item type T have in common of one item type T (an integer, a float or a pointer slot).
+// What the arrays of one item type T (an integer, a float or a pointer slot) have in common.
 template <typename T>
 class CArrayOf : public CObject {
 public:
