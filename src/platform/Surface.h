@@ -36,6 +36,7 @@ struct Box {
     {
         return left == o.left && top == o.top && right == o.right && bottom == o.bottom;
     }
+    bool operator!=(const Box& o) const { return !(*this == o); }
 };
 
 struct Pen {
