@@ -104,10 +104,17 @@ int32_t from_native(uint32_t p)
     return static_cast<int32_t>(((p >> 16) & 0xFF) | (p & 0xFF00) | ((p & 0xFF) << 16));
 }
 
+// Shapes are two-level and polygons filled alternately.
+void prepare(cairo_t* cr)
+{
+    cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
+    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
+}
+
 }  // namespace
 
-std::unique_ptr<Surface> Surface::over_pixels(uint32_t* pixels, int32_t width, int32_t height,
-                                              int32_t stride, bool alpha)
+cairo_surface_t* Surface::wrap(uint32_t* pixels, int32_t width, int32_t height, int32_t stride,
+                               bool alpha)
 {
     cairo_format_t format = alpha ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24;
     if (!pixels || width <= 0 || height <= 0 || stride < cairo_format_stride_for_width(format, width))
@@ -118,8 +125,32 @@ std::unique_ptr<Surface> Surface::over_pixels(uint32_t* pixels, int32_t width, i
         cairo_surface_destroy(target);
         return nullptr;
     }
+    return target;
+}
+
+std::unique_ptr<Surface> Surface::over_pixels(uint32_t* pixels, int32_t width, int32_t height,
+                                              int32_t stride, bool alpha)
+{
+    cairo_surface_t* target = wrap(pixels, width, height, stride, alpha);
+    if (!target) return nullptr;
     return std::unique_ptr<Surface>(
         new Surface(Kind::pixels, target, cairo_create(target), width, height));
+}
+
+bool Surface::retarget(uint32_t* pixels, int32_t width, int32_t height, int32_t stride, bool alpha)
+{
+    if (kind_ != Kind::pixels) return false;
+    cairo_surface_t* target = wrap(pixels, width, height, stride, alpha);
+    if (!target) return false;
+    cairo_destroy(cr_);
+    cairo_surface_destroy(target_);
+    target_ = target;
+    cr_ = cairo_create(target);
+    width_ = width;
+    height_ = height;
+    prepare(cr_);
+    clip_ = {0, 0, width, height};
+    return true;
 }
 
 std::unique_ptr<Surface> Surface::create_image(int32_t width, int32_t height)
@@ -158,8 +189,7 @@ Surface::Surface(Kind kind, cairo_surface_t* target, cairo_t* cr, int32_t width,
     : kind_(kind), target_(target), cr_(cr), width_(width), height_(height),
       clip_{0, 0, width, height}
 {
-    cairo_set_antialias(cr_, CAIRO_ANTIALIAS_NONE);
-    cairo_set_fill_rule(cr_, CAIRO_FILL_RULE_EVEN_ODD);
+    prepare(cr_);
 }
 
 Surface::~Surface()
@@ -447,7 +477,7 @@ void Surface::invert(const Box& box)
     cairo_restore(cr_);
 }
 
-int32_t Surface::show_text(int32_t x, int32_t y, const std::string& text, TextAlign align)
+int32_t Surface::draw_text(int32_t x, int32_t y, const std::string& text, TextAlign align)
 {
     if (!font_) font_ = Font::create(FontSpec{});
     const Font& font = *font_;
@@ -493,20 +523,38 @@ int32_t Surface::show_text(int32_t x, int32_t y, const std::string& text, TextAl
     return width;
 }
 
-int32_t Surface::draw_text(int32_t x, int32_t y, const std::string& cp1252, TextAlign align)
-{
-    return show_text(x, y, cp1252, align);
-}
-
 int32_t Surface::draw_text_in(const Box& box, int32_t x, int32_t y, const std::string& cp1252,
                               TextAlign align)
 {
     cairo_save(cr_);
     rectangle_path(cr_, normalized(box));
     cairo_clip(cr_);
-    int32_t width = show_text(x, y, cp1252, align);
+    int32_t width = draw_text(x, y, cp1252, align);
     cairo_restore(cr_);
     return width;
+}
+
+void Surface::draw_pixels(int32_t x, int32_t y, const int32_t* rgb, int32_t width, int32_t height)
+{
+    if (!rgb || width <= 0 || height <= 0) return;
+    cairo_surface_t* picture = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+    if (cairo_surface_status(picture) == CAIRO_STATUS_SUCCESS) {
+        cairo_surface_flush(picture);
+        unsigned char* data = cairo_image_surface_get_data(picture);
+        int stride = cairo_image_surface_get_stride(picture);
+        for (int32_t row = 0; row < height; ++row) {
+            uint32_t* out = reinterpret_cast<uint32_t*>(data + static_cast<ptrdiff_t>(row) * stride);
+            for (int32_t col = 0; col < width; ++col) out[col] = to_native(rgb[row * width + col]);
+        }
+        cairo_surface_mark_dirty(picture);
+        cairo_save(cr_);
+        cairo_set_source_surface(cr_, picture, x, y);
+        cairo_pattern_set_filter(cairo_get_source(cr_), CAIRO_FILTER_NEAREST);
+        cairo_rectangle(cr_, x, y, width, height);
+        cairo_fill(cr_);
+        cairo_restore(cr_);
+    }
+    cairo_surface_destroy(picture);
 }
 
 uint32_t* Surface::pixel_address(int32_t x, int32_t y) const

@@ -80,6 +80,11 @@ public:
     static std::unique_ptr<Surface> over_page(cairo_t* context, int32_t width, int32_t height,
                                               double pixels_per_point);
 
+    // Moves a surface over pixel memory to new memory (the window's backing store after a resize),
+    // keeping its pen, brush, font, colours, paint and pen position; the clip becomes the whole
+    // new area. False (and nothing changed) for another kind of surface or unusable memory.
+    bool retarget(uint32_t* pixels, int32_t width, int32_t height, int32_t stride, bool alpha = false);
+
     ~Surface();
     Surface(const Surface&) = delete;
     Surface& operator=(const Surface&) = delete;
@@ -140,6 +145,10 @@ public:
     int32_t draw_text_in(const Box& box, int32_t x, int32_t y, const std::string& cp1252,
                          TextAlign align);
 
+    // Puts a picture given as program colours (rows from the top, `width` values each) with its
+    // top-left corner at (x, y), at its own size; on a printed page it is scaled with the page.
+    void draw_pixels(int32_t x, int32_t y, const int32_t* rgb, int32_t width, int32_t height);
+
     // Pixels; -1 where there is no pixel (outside, or a surface without pixels). Setting a pixel
     // keeps to the clip box.
     int32_t pixel(int32_t x, int32_t y) const;
@@ -155,10 +164,10 @@ public:
     // Finishes pending drawing, so that the pixel memory holds everything drawn.
     void flush() const;
 
-    cairo_t* context() const { return cr_; }
-
 private:
     Surface(Kind kind, cairo_surface_t* target, cairo_t* cr, int32_t width, int32_t height);
+    static cairo_surface_t* wrap(uint32_t* pixels, int32_t width, int32_t height, int32_t stride,
+                                 bool alpha);
     template <class Draw>
     void render(const Box& bounds, Draw&& draw);
     void set_source(int32_t rgb);
@@ -168,7 +177,6 @@ private:
     void shape(const Box& box, void (*path)(cairo_t*, double, double, double, double, double,
                                             double),
                double rx, double ry);
-    int32_t show_text(int32_t x, int32_t y, const std::string& text, TextAlign align);
     uint32_t* pixel_address(int32_t x, int32_t y) const;
     std::unique_ptr<Surface> snapshot(const Box& area) const;
 

@@ -154,3 +154,26 @@ TEST_F(MusicFontTest, TheBraceStandsOnTheBaselineLikeALetter)
     EXPECT_NEAR(ink.bottom - ink.top, 80, 4);  // 0.8 of the em
     EXPECT_TRUE(s->write_png(drawing_test::output_file("music-brace.png")));
 }
+
+TEST_F(MusicFontTest, EveryMappedCodeDrawsAGlyph)
+{
+    // A chart of the whole font, ten codes a row, each with its code below it.
+    std::shared_ptr<const Font> font = Font::create({"Marcatino", 32, 0, 0});
+    std::shared_ptr<const Font> label = Font::create({"Arial", 10, 0, 0});
+    std::unique_ptr<Surface> chart = Surface::create_image(600, 560);
+    int32_t n = 0;
+    for (int c = 33; c < 256; ++c) {
+        unsigned char code = static_cast<unsigned char>(c);
+        if (!MusicFont::get()->glyph(code).mapped) continue;
+        int32_t x = (n % 10) * 60, y = (n / 10) * 70;
+        chart->set_font(font);
+        chart->draw_text(x + 15, y + 36, std::string(1, static_cast<char>(code)));
+        EXPECT_NE(ink_box(*chart, 0xFFFFFF, {x, y, x + 60, y + 58}), Box{}) << c;
+        chart->fill({x, y + 36, x + 10, y + 37}, 0x0000FF);  // the pen's baseline
+        chart->set_font(label);
+        chart->draw_text(x + 30, y + 68, std::to_string(c) + " " + std::string(1, static_cast<char>(code)),
+                         platform::TextAlign::center_baseline);
+        ++n;
+    }
+    EXPECT_TRUE(chart->write_png(drawing_test::output_file("music-font-chart.png")));
+}

@@ -344,3 +344,33 @@ TEST(Surface, WritesASampleOfEveryShape)
     s->fill({0, 130, 320, 160}, kBlack);
     EXPECT_TRUE(s->write_png(drawing_test::output_file("surface-shapes.png")));
 }
+
+TEST(Surface, WindowSurfaceFollowsItsBackingStoreAndKeepsItsState)
+{
+    std::vector<uint32_t> small(20 * 10), large(40 * 30);
+    std::unique_ptr<Surface> s = Surface::over_pixels(small.data(), 20, 10, 20 * 4);
+    ASSERT_NE(s, nullptr);
+    s->set_pen({kRed, 1, Pen::Style::solid});
+    s->move_to(2, 25);
+    s->set_clip({0, 0, 5, 5});
+    ASSERT_TRUE(s->retarget(large.data(), 40, 30, 40 * 4));
+    EXPECT_EQ(s->width(), 40);
+    EXPECT_EQ(s->clip(), (Box{0, 0, 40, 30}));
+    s->line_to(30, 25);  // from the kept pen position, in the kept colour
+    s->flush();
+    EXPECT_EQ(large[25 * 40 + 10] & 0xFFFFFF, 0xFF0000u);
+    EXPECT_FALSE(s->retarget(large.data(), 40, 30, 8));
+    EXPECT_FALSE(white()->retarget(large.data(), 40, 30, 40 * 4));  // not a window's surface
+}
+
+TEST(Surface, PicturesFromMemoryAreDrawnAtTheirOwnSize)
+{
+    const int32_t picture[] = {kRed, kBlack, kBlack, 0x00FF00, 0x00FF00, kRed};  // 3 x 2
+    std::unique_ptr<Surface> s = white(20, 20);
+    s->draw_pixels(5, 7, picture, 3, 2);
+    EXPECT_EQ(s->pixel(5, 7), kRed);
+    EXPECT_EQ(s->pixel(6, 7), kBlack);
+    EXPECT_EQ(s->pixel(7, 8), kRed);
+    EXPECT_EQ(s->pixel(5, 8), 0x00FF00);
+    EXPECT_EQ(ink_box(*s), (Box{5, 7, 8, 9}));
+}
