@@ -27,7 +27,16 @@ std::string trimmed(const std::string& s)
     return s.substr(a, b - a + 1);
 }
 
+int32_t to_pixels(double mm, int32_t dots_per_inch)
+{
+    return static_cast<int32_t>(std::lround(mm * dots_per_inch / 25.4));
+}
+
 }  // namespace
+
+int32_t PageSetup::width_pixels() const { return to_pixels(width_mm(), dots_per_inch); }
+
+int32_t PageSetup::height_pixels() const { return to_pixels(height_mm(), dots_per_inch); }
 
 std::vector<PrinterInfo> printers() { return configured(); }
 
@@ -68,14 +77,11 @@ std::unique_ptr<PrintJob> PrintJob::start(const PageSetup& setup, const std::str
     job->path_ = file.find('/') == std::string::npos && !printer->folder.empty()
                      ? printer->folder + "/" + file
                      : file;
-    double w = setup.paper_width_mm, h = setup.paper_height_mm;
-    if (setup.landscape) std::swap(w, h);
-    job->points_w_ = w * kPointsPerMm;
-    job->points_h_ = h * kPointsPerMm;
     job->pixels_per_point_ = setup.dots_per_inch / 72.0;
-    job->width_ = static_cast<int32_t>(std::lround(job->points_w_ * job->pixels_per_point_));
-    job->height_ = static_cast<int32_t>(std::lround(job->points_h_ * job->pixels_per_point_));
-    job->pdf_ = cairo_pdf_surface_create(job->path_.c_str(), job->points_w_, job->points_h_);
+    job->width_ = setup.width_pixels();
+    job->height_ = setup.height_pixels();
+    job->pdf_ = cairo_pdf_surface_create(job->path_.c_str(), setup.width_mm() * kPointsPerMm,
+                                         setup.height_mm() * kPointsPerMm);
     if (cairo_surface_status(job->pdf_) != CAIRO_STATUS_SUCCESS) return nullptr;
     job->cr_ = cairo_create(job->pdf_);
     return job;

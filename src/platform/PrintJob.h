@@ -38,6 +38,13 @@ struct PageSetup {
     double paper_height_mm = 297;
     bool landscape = false;
     int32_t dots_per_inch = 600;   // device pixels per inch of the page surfaces
+
+    // The sheet as printed (turned in landscape), in millimetres and in device pixels; the
+    // whole sheet is printable (no margins).
+    double width_mm() const { return landscape ? paper_height_mm : paper_width_mm; }
+    double height_mm() const { return landscape ? paper_width_mm : paper_height_mm; }
+    int32_t width_pixels() const;
+    int32_t height_pixels() const;
 };
 
 class PrintJob {
@@ -50,7 +57,7 @@ public:
     PrintJob(const PrintJob&) = delete;
     PrintJob& operator=(const PrintJob&) = delete;
 
-    // The page in device pixels (the whole sheet is printable: no margins).
+    // The page in device pixels, as the setup's.
     int32_t page_width() const { return width_; }
     int32_t page_height() const { return height_; }
     const std::string& path() const { return path_; }
@@ -72,7 +79,7 @@ private:
     std::unique_ptr<Surface> page_;
     std::string path_;
     int32_t width_ = 0, height_ = 0;
-    double points_w_ = 0, points_h_ = 0, pixels_per_point_ = 1;
+    double pixels_per_point_ = 1;
     int32_t pages_ = 0;
     bool finished_ = false;
 };

@@ -77,6 +77,8 @@ TEST(PrintJob, LandscapeTurnsTheSheet)
     PageSetup setup;
     setup.landscape = true;
     setup.dots_per_inch = 300;
+    EXPECT_EQ(setup.width_mm(), 297);
+    EXPECT_EQ(setup.height_mm(), 210);
     std::unique_ptr<PrintJob> job = PrintJob::start(setup, path);
     ASSERT_NE(job, nullptr);
     EXPECT_EQ(job->page_width(), 3508);
