@@ -19,6 +19,12 @@ Box normalized(const Box& b)
 
 bool empty(const Box& b) { return b.right <= b.left || b.bottom <= b.top; }
 
+bool overlap(const Box& a, const Box& b)
+{
+    return !empty({std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+                   std::min(a.bottom, b.bottom)});
+}
+
 Box grown(const Box& b, int32_t by) { return {b.left - by, b.top - by, b.right + by, b.bottom + by}; }
 
 Box around(Vertex a, Vertex b, int32_t margin)
@@ -102,6 +108,12 @@ uint32_t to_native(int32_t rgb)
 int32_t from_native(uint32_t p)
 {
     return static_cast<int32_t>(((p >> 16) & 0xFF) | (p & 0xFF00) | ((p & 0xFF) << 16));
+}
+
+void set_rgb(cairo_t* cr, int32_t rgb)
+{
+    cairo_set_source_rgb(cr, (rgb & 0xFF) / 255.0, ((rgb >> 8) & 0xFF) / 255.0,
+                         ((rgb >> 16) & 0xFF) / 255.0);
 }
 
 // Shapes are two-level and polygons filled alternately.
@@ -221,11 +233,7 @@ void Surface::render(const Box& bounds, Draw&& draw)
     cairo_restore(cr_);
 }
 
-void Surface::set_source(int32_t rgb)
-{
-    cairo_set_source_rgb(cr_, (rgb & 0xFF) / 255.0, ((rgb >> 8) & 0xFF) / 255.0,
-                         ((rgb >> 16) & 0xFF) / 255.0);
-}
+void Surface::set_source(int32_t rgb) { set_rgb(cr_, rgb); }
 
 void Surface::set_brush_source()
 {
@@ -238,8 +246,7 @@ void Surface::set_brush_source()
         cairo_surface_t* tile = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 8, 8);
         cairo_t* t = cairo_create(tile);
         cairo_set_antialias(t, CAIRO_ANTIALIAS_NONE);
-        cairo_set_source_rgb(t, (brush_.color & 0xFF) / 255.0, ((brush_.color >> 8) & 0xFF) / 255.0,
-                             ((brush_.color >> 16) & 0xFF) / 255.0);
+        set_rgb(t, brush_.color);
         cairo_rectangle(t, 0, 3, 8, 1);
         cairo_rectangle(t, 3, 0, 1, 8);
         cairo_set_fill_rule(t, CAIRO_FILL_RULE_WINDING);
@@ -268,12 +275,7 @@ void Surface::reset_clip()
     cairo_reset_clip(cr_);
 }
 
-bool Surface::clip_touches(const Box& box) const
-{
-    Box b = normalized(box);
-    return !empty({std::max(b.left, clip_.left), std::max(b.top, clip_.top),
-                   std::min(b.right, clip_.right), std::min(b.bottom, clip_.bottom)});
-}
+bool Surface::clip_touches(const Box& box) const { return overlap(normalized(box), clip_); }
 
 void Surface::set_line_style(bool round_caps, bool square_corners)
 {
@@ -330,8 +332,11 @@ void Surface::line_to(int32_t x, int32_t y)
 {
     Vertex from = pos_, to{x, y};
     pos_ = to;
-    if (pen_.style == Pen::Style::none) return;
-    render(around(from, to, pen_.width), [&] {
+    Box bounds = around(from, to, pen_.width);
+    if (pen_.style == Pen::Style::none || !overlap(bounds, clip_) ||
+        !overlap(bounds, {0, 0, width_, height_}))
+        return;  // nothing to see: not even the pixels of a long line are visited
+    render(bounds, [&] {
         set_source(pen_.color);
         line_path(from, to);
     });

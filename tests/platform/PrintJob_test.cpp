@@ -2,6 +2,7 @@
 
 #include "platform/DrawingTestSupport.h"
 #include "platform/Font.h"
+#include "platform/MusicFont.h"
 
 #include <gtest/gtest.h>
 
@@ -45,6 +46,8 @@ void print_pages(PrintJob& job, int count)
         s->set_pen({0, 12, platform::Pen::Style::solid});
         s->set_brush({0, platform::Brush::Kind::none});
         s->rectangle({600, 1000, job.page_width() - 600, 2000});
+        s->set_font(platform::Font::create({"Marcatino", 400, 0, 0}));
+        s->draw_text(800, 1500, "g#AU");
         ASSERT_TRUE(job.end_page());
     }
 }
@@ -53,6 +56,7 @@ void print_pages(PrintJob& job, int count)
 
 TEST(PrintJob, WritesAMultiPageA4Pdf)
 {
+    ASSERT_TRUE(platform::MusicFont::load(drawing_test::music_map()));
     std::string path = drawing_test::output_file("print-two-pages.pdf");
     std::remove(path.c_str());
     std::unique_ptr<PrintJob> job = PrintJob::start(PageSetup{}, path);
@@ -68,6 +72,10 @@ TEST(PrintJob, WritesAMultiPageA4Pdf)
     EXPECT_EQ(info_field(info, "Page size"), "595.276 x 841.89 pts (A4)") << info;
     EXPECT_NE(run("pdftotext -f 2 -l 2 '" + path + "' -").find("Page 2 \xC3\xA9t\xC3\xA9"),
               std::string::npos);
+    std::string fonts = run("pdffonts '" + path + "'");
+    EXPECT_NE(fonts.find("LiberationSerif"), std::string::npos) << fonts;
+    EXPECT_NE(fonts.find("Emmentaler"), std::string::npos) << fonts;
+    EXPECT_EQ(fonts.find(" no  "), std::string::npos) << fonts;  // every font embedded
     run("pdftoppm -png -r 30 -f 1 -l 1 '" + path + "' '" + drawing_test::output_file("print-page") + "'");
 }
 
