@@ -31,7 +31,7 @@ std::string music_map()
 
 void fill_and_present(benchmark::State& state)
 {
-    std::vector<uint32_t> window(static_cast<size_t>(kWidth) * kHeight);
+    std::vector<uint32_t> window(static_cast<size_t>(kWidth) * kHeight, 0xFFFFFFFFu);
     std::unique_ptr<Surface> screen = Surface::over_pixels(window.data(), kWidth, kHeight, kWidth * 4);
     std::unique_ptr<Surface> buffer = Surface::create_image(kWidth, kHeight);
     int32_t colour = 0;

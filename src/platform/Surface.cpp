@@ -125,10 +125,11 @@ void prepare(cairo_t* cr)
 
 }  // namespace
 
-cairo_surface_t* Surface::wrap(uint32_t* pixels, int32_t width, int32_t height, int32_t stride,
-                               bool alpha)
+// Opaque memory taken as ARGB stays opaque through every operation (as RGB its top byte would
+// not be kept).
+cairo_surface_t* Surface::wrap(uint32_t* pixels, int32_t width, int32_t height, int32_t stride)
 {
-    cairo_format_t format = alpha ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24;
+    const cairo_format_t format = CAIRO_FORMAT_ARGB32;
     if (!pixels || width <= 0 || height <= 0 || stride < cairo_format_stride_for_width(format, width))
         return nullptr;
     cairo_surface_t* target = cairo_image_surface_create_for_data(
@@ -141,18 +142,18 @@ cairo_surface_t* Surface::wrap(uint32_t* pixels, int32_t width, int32_t height, 
 }
 
 std::unique_ptr<Surface> Surface::over_pixels(uint32_t* pixels, int32_t width, int32_t height,
-                                              int32_t stride, bool alpha)
+                                              int32_t stride)
 {
-    cairo_surface_t* target = wrap(pixels, width, height, stride, alpha);
+    cairo_surface_t* target = wrap(pixels, width, height, stride);
     if (!target) return nullptr;
     return std::unique_ptr<Surface>(
         new Surface(Kind::pixels, target, cairo_create(target), width, height));
 }
 
-bool Surface::retarget(uint32_t* pixels, int32_t width, int32_t height, int32_t stride, bool alpha)
+bool Surface::retarget(uint32_t* pixels, int32_t width, int32_t height, int32_t stride)
 {
     if (kind_ != Kind::pixels) return false;
-    cairo_surface_t* target = wrap(pixels, width, height, stride, alpha);
+    cairo_surface_t* target = wrap(pixels, width, height, stride);
     if (!target) return false;
     cairo_destroy(cr_);
     cairo_surface_destroy(target_);

@@ -66,11 +66,11 @@ class Surface {
 public:
     enum class Kind { pixels, image, recording, page };
 
-    // A surface over pixel memory owned by someone else (a window's backing store): 32-bit pixels
-    // 0xAARRGGBB in native byte order, rows `stride` bytes apart; the memory must outlive the
-    // surface. With `alpha` false the top byte is left as it is and read as opaque.
+    // A surface over pixel memory owned by someone else (a window's backing store): opaque 32-bit
+    // pixels 0xFFRRGGBB in native byte order, rows `stride` bytes apart, which stay opaque; the
+    // memory must outlive the surface.
     static std::unique_ptr<Surface> over_pixels(uint32_t* pixels, int32_t width, int32_t height,
-                                                int32_t stride, bool alpha = false);
+                                                int32_t stride);
     // An off-screen picture, white to begin with. Null when the memory cannot be had.
     static std::unique_ptr<Surface> create_image(int32_t width, int32_t height);
     // A recording of drawing operations, replayed by copying it onto another surface.
@@ -83,7 +83,7 @@ public:
     // Moves a surface over pixel memory to new memory (the window's backing store after a resize),
     // keeping its pen, brush, font, colours, paint and pen position; the clip becomes the whole
     // new area. False (and nothing changed) for another kind of surface or unusable memory.
-    bool retarget(uint32_t* pixels, int32_t width, int32_t height, int32_t stride, bool alpha = false);
+    bool retarget(uint32_t* pixels, int32_t width, int32_t height, int32_t stride);
 
     ~Surface();
     Surface(const Surface&) = delete;
@@ -166,8 +166,7 @@ public:
 
 private:
     Surface(Kind kind, cairo_surface_t* target, cairo_t* cr, int32_t width, int32_t height);
-    static cairo_surface_t* wrap(uint32_t* pixels, int32_t width, int32_t height, int32_t stride,
-                                 bool alpha);
+    static cairo_surface_t* wrap(uint32_t* pixels, int32_t width, int32_t height, int32_t stride);
     template <class Draw>
     void render(const Box& bounds, Draw&& draw);
     void set_source(int32_t rgb);

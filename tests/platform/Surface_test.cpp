@@ -269,6 +269,11 @@ TEST(Surface, DrawsIntoExternalPixelMemory)
     EXPECT_EQ(memory[3 * 32 + 2] & 0xFFFFFF, 0xFF0000u);  // native 0xAARRGGBB
     EXPECT_EQ(memory[3 * 32 + 5] & 0xFFFFFF, 0xFFFFFFu);
     EXPECT_EQ(memory[30], 0xFFFFFFFFu);                  // the row's padding is left alone
+    s->draw_text(1, 15, "Opaque");  // antialiased glyphs and inverted shapes keep it opaque
+    s->set_paint(Paint::invert);
+    s->ellipse({0, 0, 30, 20});
+    s->flush();
+    for (uint32_t p : memory) ASSERT_EQ(p >> 24, 0xFFu);
     memory[10 * 32 + 10] = 0xFF00FF00u;                  // written by its owner
     EXPECT_EQ(s->pixel(10, 10), 0x00FF00);
 
@@ -347,7 +352,7 @@ TEST(Surface, WritesASampleOfEveryShape)
 
 TEST(Surface, WindowSurfaceFollowsItsBackingStoreAndKeepsItsState)
 {
-    std::vector<uint32_t> small(20 * 10), large(40 * 30);
+    std::vector<uint32_t> small(20 * 10, 0xFFFFFFFFu), large(40 * 30, 0xFFFFFFFFu);
     std::unique_ptr<Surface> s = Surface::over_pixels(small.data(), 20, 10, 20 * 4);
     ASSERT_NE(s, nullptr);
     s->set_pen({kRed, 1, Pen::Style::solid});
