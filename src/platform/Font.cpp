@@ -9,8 +9,10 @@
 #include FT_TRUETYPE_TABLES_H
 
 #include <cmath>
+#include <algorithm>
 #include <map>
 #include <mutex>
+#include <set>
 #include <strings.h>
 #include <tuple>
 
@@ -101,6 +103,33 @@ std::string substitute_face(const std::string& name)
     for (const Substitute& s : kSubstitutes)
         if (strcasecmp(s.classic, name.c_str()) == 0) return s.free;
     return name;
+}
+
+std::vector<std::string> font_families()
+{
+    std::set<std::string> names;
+    FcPattern* all = FcPatternCreate();
+    FcObjectSet* family = FcObjectSetBuild(FC_FAMILY, nullptr);
+    if (FcFontSet* fonts = FcFontList(nullptr, all, family)) {
+        for (int i = 0; i < fonts->nfont; ++i) {
+            FcChar8* name = nullptr;
+            for (int n = 0; FcPatternGetString(fonts->fonts[i], FC_FAMILY, n, &name) == FcResultMatch; ++n)
+                names.insert(reinterpret_cast<const char*>(name));
+        }
+        FcFontSetDestroy(fonts);
+    }
+    FcObjectSetDestroy(family);
+    FcPatternDestroy(all);
+    for (const Substitute& s : kSubstitutes)
+        if (names.count(s.free)) names.insert(s.classic);
+    if (MusicFont::get()) names.insert(kMusicFontName);
+    return std::vector<std::string>(names.begin(), names.end());
+}
+
+bool font_installed(const std::string& name)
+{
+    std::vector<std::string> names = font_families();
+    return std::binary_search(names.begin(), names.end(), name);
 }
 
 std::shared_ptr<const Font> Font::create(const FontSpec& spec)

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -39,6 +40,12 @@ struct FontSpec {
 // The face that stands in for a classic face name ("Arial" -> "Liberation Sans"); names
 // without a stand-in are returned unchanged and left to the system's font matching.
 std::string substitute_face(const std::string& name);
+
+// The face names that can be drawn, sorted: the installed families, the classic names whose
+// stand-in is installed, and "Marcatino" while the music font can be loaded.
+std::vector<std::string> font_families();
+// Whether `name` is exactly (case and all) one of those.
+bool font_installed(const std::string& name);
 
 // One glyph of a font: where to find it and how far it moves the pen.
 struct FontGlyph {

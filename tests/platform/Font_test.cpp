@@ -1,9 +1,12 @@
 #include "platform/Font.h"
 
 #include "platform/DrawingTestSupport.h"
+#include "platform/MusicFont.h"
 #include "platform/Surface.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using drawing_test::ink_box;
 using platform::Box;
@@ -26,6 +29,17 @@ TEST(Font, ClassicFacesAreServedByMetricCompatibleOnes)
     int32_t arial = Font::create({"Arial", 20, 0, 0})->string_width(text);
     EXPECT_EQ(arial, Font::create({"Liberation Sans", 20, 0, 0})->string_width(text));
     EXPECT_NE(arial, Font::create({"Times New Roman", 20, 0, 0})->string_width(text));
+}
+
+TEST(Font, InstalledFamiliesIncludeTheClassicNamesAndTheMusicFont)
+{
+    ASSERT_TRUE(platform::MusicFont::load(drawing_test::music_map()));
+    std::vector<std::string> names = platform::font_families();
+    EXPECT_TRUE(std::is_sorted(names.begin(), names.end()));
+    for (const char* name : {"Arial", "Times New Roman", "Courier New", "Liberation Sans", "Marcatino"})
+        EXPECT_TRUE(platform::font_installed(name)) << name;
+    EXPECT_FALSE(platform::font_installed("arial"));  // exactly, case and all
+    EXPECT_FALSE(platform::font_installed("No Such Face At All"));
 }
 
 TEST(Font, StringWidthIsTheSumOfTheAdvances)
