@@ -93,13 +93,13 @@ bool MusicFont::open(const std::string& map_path, std::string* error)
     const char* files[2] = {kMainFile, kBraceFile};
     for (int i = 0; i < 2; ++i) {
         std::string path = find_font_file(files[i]);
-        faces_[i] = path.empty() ? nullptr : open_font_file(path).face;
-        if (!faces_[i]) {
+        if (!path.empty()) files_[i] = open_font_file(path);
+        if (!files_[i].face) {
             fail(error, std::string("music font not installed: ") + files[i]);
             return false;
         }
     }
-    FT_Face main = open_font_file(find_font_file(kMainFile)).ft;
+    FT_Face main = files_[0].ft;
     if (const TT_OS2* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(main, FT_SFNT_OS2)))
         average_width_ = double(os2->xAvgCharWidth) / main->units_per_EM;
     return read_map(map_path, error);
@@ -138,7 +138,7 @@ bool MusicFont::read_map(const std::string& map_path, std::string* error)
                 return false;
             }
         }
-        FT_Face ft = open_font_file(find_font_file(glyph.face ? kBraceFile : kMainFile)).ft;
+        FT_Face ft = files_[glyph.face].ft;
         glyph.index = FT_Get_Name_Index(ft, const_cast<char*>(glyph.name.c_str()));
         if (glyph.index == 0) {
             fail(error, where + "the music font has no glyph " + glyph.name);

@@ -10,6 +10,8 @@
 // its ink starts at the pen and stands on the baseline, its ink width being its advance (for
 // glyphs drawn around their origin that the program places like letters).
 
+#include "platform/FontFiles.h"
+
 #include <cairo.h>
 
 #include <string>
@@ -48,7 +50,7 @@ public:
     MusicFont& operator=(const MusicFont&) = delete;
 
     const MusicGlyph& glyph(unsigned char code) const { return glyphs_[code]; }
-    cairo_font_face_t* face(int i) const { return faces_[i]; }
+    cairo_font_face_t* face(int i) const { return files_[i].face; }
     // The main face's average character width, in units of the em.
     double average_width() const { return average_width_; }
 
@@ -57,7 +59,7 @@ private:
     bool open(const std::string& map_path, std::string* error);
     bool read_map(const std::string& map_path, std::string* error);
 
-    cairo_font_face_t* faces_[2] = {nullptr, nullptr};
+    FontFile files_[2];
     MusicGlyph glyphs_[256];
     double average_width_ = 0.3;
 };

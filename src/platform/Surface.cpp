@@ -623,6 +623,7 @@ bool Surface::write_png(const std::string& path) const
         flush();
         return cairo_surface_write_to_png(target_, path.c_str()) == CAIRO_STATUS_SUCCESS;
     }
+    if (kind_ == Kind::page) return false;  // a printed page has no pixels to read back
     std::unique_ptr<Surface> picture = snapshot({0, 0, width_, height_});
     return picture && picture->write_png(path);
 }

@@ -158,7 +158,8 @@ public:
     // (x, y). A recording is replayed; an inverted copy inverts every copied pixel.
     void copy(const Surface& source, const Box& from, int32_t x, int32_t y,
               CopyMode mode = CopyMode::plain);
-    // Writes the surface as a PNG file; false on failure.
+    // Writes the surface as a PNG file (a recording as replayed); false on failure and for a
+    // printed page.
     bool write_png(const std::string& path) const;
 
     // Finishes pending drawing, so that the pixel memory holds everything drawn.

@@ -110,7 +110,11 @@ TEST(PrintJob, RefusesWhatCannotBePrinted)
     std::unique_ptr<PrintJob> job = PrintJob::start(PageSetup{}, drawing_test::output_file("order.pdf"));
     ASSERT_NE(job, nullptr);
     EXPECT_FALSE(job->end_page());          // no page started
-    ASSERT_NE(job->begin_page(), nullptr);
+    Surface* page = job->begin_page();
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->kind(), Surface::Kind::page);
+    EXPECT_EQ(page->pixel(10, 10), -1);  // printed pages have no pixels to read
+    EXPECT_FALSE(page->write_png(drawing_test::output_file("page.png")));
     EXPECT_EQ(job->begin_page(), nullptr);  // one page at a time
     EXPECT_TRUE(job->finish());             // ends the page in progress
     EXPECT_EQ(job->begin_page(), nullptr);  // finished
