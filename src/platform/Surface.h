@@ -54,6 +54,7 @@ struct Brush {
 
 enum class Paint { normal, invert };
 
+// Where the point given with a text lies (the order is used: across, then down).
 enum class TextAlign {
     left_baseline, center_baseline, right_baseline,  // the point is on the baseline
     left_top, center_top, right_top,                 // the point is the top of the text's cell
