@@ -135,14 +135,18 @@ bool font_installed(const std::string& name)
 std::shared_ptr<const Font> Font::create(const FontSpec& spec)
 {
     FontKey key(spec.name, spec.size, spec.style, spec.width);
+    {
+        std::lock_guard<std::mutex> lock(cache_mutex());
+        auto it = cache().find(key);
+        if (it != cache().end()) return it->second;
+    }
+    // Made without the lock: making the first music font loads the music map, which empties
+    // the cache.
+    std::shared_ptr<const Font> font(new Font(spec));
     std::lock_guard<std::mutex> lock(cache_mutex());
     auto& fonts = cache();
-    auto it = fonts.find(key);
-    if (it != fonts.end()) return it->second;
     if (fonts.size() >= 512) fonts.clear();  // the fonts in use stay alive with their users
-    std::shared_ptr<const Font> font(new Font(spec));
-    fonts[key] = font;
-    return font;
+    return fonts.emplace(key, font).first->second;
 }
 
 Font::Font(const FontSpec& spec) : spec_(spec)

@@ -43,11 +43,13 @@ inline std::string output_file(const std::string& name)
     return std::string(BRINDLECOT_TEST_OUTPUT) + "/" + name;
 }
 
-inline std::string music_map()
+inline std::string data_folder()
 {
     const char* data = std::getenv("BRINDLECOT_DATA");
-    return std::string(data ? data : BRINDLECOT_BUILD_DATA) + "/misc/marcatino.map";
+    return data ? data : BRINDLECOT_BUILD_DATA;
 }
+
+inline std::string music_map() { return data_folder() + "/misc/marcatino.map"; }
 
 }  // namespace drawing_test
 

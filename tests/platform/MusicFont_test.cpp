@@ -34,6 +34,16 @@ std::string write_map(const std::string& name, const std::string& text)
 
 }  // namespace
 
+// Run alone (as the test runner does), this is the first use: the map comes from the data folder.
+TEST(MusicFont, LoadsItselfOnFirstUse)
+{
+    setenv("BRINDLECOT_DATA", drawing_test::data_folder().c_str(), 0);
+    std::shared_ptr<const Font> font = Font::create({"Marcatino", 30, 0, 0});
+    EXPECT_TRUE(font->is_music());
+    EXPECT_GT(font->char_width('g'), 0);
+    EXPECT_TRUE(platform::font_installed("Marcatino"));
+}
+
 TEST_F(MusicFontTest, EveryCodeOfTheMapNamesAGlyphOfTheInstalledFont)
 {
     const MusicFont* music = MusicFont::get();
