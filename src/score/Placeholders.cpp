@@ -80,6 +80,16 @@ void liberer_piste(Piste* p) {
     std::free(p);
 }
 
-Synthe* get_synthe(const char*) { return nullptr; }
+static CString loaded_synthe_name;
+static Synthe* loaded_synthe = nullptr;
+
+Synthe* get_synthe(const char* name) {
+    return loaded_synthe && std::strcmp(name, loaded_synthe_name.get()) == 0 ? loaded_synthe : nullptr;
+}
+
+void set_synthe(const char* name, Synthe* s) {
+    loaded_synthe_name.set(name);
+    loaded_synthe = s;
+}
 
 const char* synthe_port(short) { return "GM-1"; }

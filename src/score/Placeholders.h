@@ -156,5 +156,7 @@ struct Synthe {
 
 // The loaded synthesizer definition of that name, or null.
 Synthe* get_synthe(const char* name);
+// Makes `s` the definition that `get_synthe` finds under `name` (null: none); not owned.
+void set_synthe(const char* name, Synthe* s);
 // The short name of the synthesizer of a MIDI output port (1 to 4).
 const char* synthe_port(short port);

@@ -90,6 +90,28 @@ TEST(Document, InstrumentDefaults) {
     }
 }
 
+TEST(Document, InstrumentTakesTheSynthesizerEffectDefaults) {
+    SynthEffect effects[4] = {};
+    effects[1].num = 91;  // reverb
+    effects[1].def = 40;
+    effects[2].num = 93;  // no default
+    effects[2].def = -1;
+    effects[3].num = 300;  // a controller number outside the table is ignored
+    effects[3].def = 7;
+    Synthe gm = {3, effects};
+    set_synthe("GM-1", &gm);
+    Ins ins;
+    init_var_ins(&ins, 1);
+    set_synthe("", nullptr);
+    EXPECT_EQ(ins.effet[91], 40);
+    EXPECT_EQ(ins.effet[93], 255);
+    for (short k = 0; k < 128; k++) {
+        if (k != 91) {
+            EXPECT_EQ(ins.effet[k], 255) << k;
+        }
+    }
+}
+
 TEST(Document, InitVarDocResetsInstruments) {
     ScoreFixture score(2, 1);
     score.d->ins[2].patch = 40;

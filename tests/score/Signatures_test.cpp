@@ -56,6 +56,16 @@ TEST(Signatures, TransposeStandardSignature) {
     }
 }
 
+TEST(Signatures, ClefCodesOutsideTheTablesReadAsNoClef) {
+    auto k = standard(2, 1);
+    transposer_armure(k.get(), 12);  // shift 0 against clef 1: nothing moves
+    EXPECT_EQ(places(k.get()), (std::vector<short>{0, 3}));
+    k->clef = -4;
+    transposer_armure(k.get(), 2);
+    EXPECT_EQ(places(k.get()), (std::vector<short>{2, 5}));
+    EXPECT_EQ(k->clef, 2);
+}
+
 TEST(Signatures, TransposeCarriesTheCautionaryNaturals) {
     auto k = standard(1, 1);
     auto prev = standard(4, 1);
