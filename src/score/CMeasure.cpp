@@ -38,13 +38,18 @@ CDataObject* CMeasure::duplicate() {
     return copy;
 }
 
-CDataObject* CMeasure::get_item(short i) { return (CDataObject*)tab.get(i); }
+// Positions start at 1: the list's spare slot 0 never holds an item, so that every item
+// stored is one the measure finds again and deletes.
+CDataObject* CMeasure::get_item(short i) { return i >= 1 ? (CDataObject*)tab.get(i) : nullptr; }
 
-void CMeasure::set_item(short i, CDataObject* o) { tab.set((intptr_t)o, i); }
+void CMeasure::set_item(short i, CDataObject* o) {
+    if (i >= 1) tab.set((intptr_t)o, i);
+}
 
 void CMeasure::add(CDataObject* o) { tab.add((intptr_t)o); }
 
-void CMeasure::insert(CDataObject* o, short i) { tab.insert((intptr_t)o, i); }
+// A position before the first inserts at the front.
+void CMeasure::insert(CDataObject* o, short i) { tab.insert((intptr_t)o, i < 1 ? (short)1 : i); }
 
 void CMeasure::remove(short i) {
     if (i >= 1 && i <= tab.total()) tab.remove(i);

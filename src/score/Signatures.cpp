@@ -117,6 +117,7 @@ short armures_egales(CKeySig* a, CKeySig* b) {
 }
 
 short temps_egaux(CTimeSig* a, CTimeSig* b) {
+    if (!a || !b) return 0;
     for (short i = 1; i <= 5; i++)
         if (a->upper[i] != b->upper[i] || a->lower[i] != b->lower[i]) return 0;
     return a->flags == b->flags ? 1 : 0;

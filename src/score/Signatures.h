@@ -15,7 +15,7 @@ void supprimer_becarres(CKeySig* k);
 void ajouter_becarres(CKeySig* k, CKeySig* prev);
 // 1 when two key signatures are the same, else 0.
 short armures_egales(CKeySig* a, CKeySig* b);
-// 1 when two time signatures are the same, else 0.
+// 1 when two time signatures are the same, else 0 (also when either is missing).
 short temps_egaux(CTimeSig* a, CTimeSig* b);
 // Drawn width of a key signature.
 short get_armure_width(CKeySig* k);

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "ScoreFixture.h"
+#include "score/ScoreFixture.h"
 #include "score/Placeholders.h"
 
 namespace {
@@ -52,6 +52,13 @@ TEST(CMeasure, ListOperations) {
     m.remove(5);
     m.remove(4);
     EXPECT_EQ(m.get_item(4), b);
+    // Position 0 is not in the list: an insertion there goes to the front, a store is refused.
+    CRest* front = new CRest;
+    m.insert(front, 0);
+    EXPECT_EQ(m.get_item(1), front);
+    EXPECT_EQ(m.total(), 5);
+    m.set_item(0, front);
+    EXPECT_EQ(m.get_item(0), nullptr);
 }
 
 TEST(CMeasure, TypedGettersAnswerNullForAnotherKind) {

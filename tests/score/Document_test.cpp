@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "ScoreFixture.h"
+#include "score/ScoreFixture.h"
 #include "score/CLibrary.h"
 #include "score/Extracts.h"
 #include "score/MusicGlobals.h"

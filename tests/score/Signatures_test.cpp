@@ -168,6 +168,7 @@ TEST(Signatures, TimeSignatureEqualityAndWidth) {
     b.flags = 1;
     b.upper[5] = 1;
     EXPECT_EQ(temps_egaux(&a, &b), 0);
+    EXPECT_EQ(temps_egaux(&a, nullptr), 0);
 
     CUserPanel measure(nullptr);
     measure.set_font("Marcatino", 30, 0);
