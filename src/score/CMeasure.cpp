@@ -220,23 +220,26 @@ void CMeasure::sort_notes_rests() {
     sort_slots(slots, keys, n);
 }
 
+short* CMeasure::attached_x(short sid) {
+    for (short j = 1; j <= total(); j++) {
+        CNote* note = get_note_item(j);
+        CRest* rest = get_rest_item(j);
+        if (note && note->sid == sid) return &note->x;
+        if (rest && rest->sid == sid) return &rest->x;
+    }
+    return nullptr;
+}
+
 void CMeasure::sort_symbols() {
     short slots[SORT_LIMIT], keys[SORT_LIMIT], n = 0;
     for (short i = 1; i <= total() && n < SORT_LIMIT; i++) {
         CSymbol* s = get_symbol_item(i);
         if (!s) continue;
-        short key = 0;
-        bool found = false;
-        for (short j = 1; s->note_id != 0 && j <= total() && !found; j++) {
-            CNote* note = get_note_item(j);
-            CRest* rest = get_rest_item(j);
-            if (note && note->sid == s->note_id) key = note->x, found = true;
-            if (rest && rest->sid == s->note_id) key = rest->x, found = true;
-        }
+        short* key = s->note_id != 0 ? attached_x(s->note_id) : nullptr;
         // A free symbol, or one whose note is not in the measure, goes by its own x.
-        if (!found) key = s->get_local_param(pal ? pal->get_definition(s->tool_id) : nullptr, 1);
         slots[n] = i;
-        keys[n++] = key;
+        keys[n++] = key ? *key
+                        : s->get_local_param(pal ? pal->get_definition(s->tool_id) : nullptr, 1);
     }
     sort_slots(slots, keys, n);
 }

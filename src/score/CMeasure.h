@@ -103,4 +103,6 @@ public:
 private:
     // Slots of the notes and rests (or symbols) to sort, with their keys.
     void sort_slots(short* slots, short* keys, short n);
+    // The x of the first note or rest, in list order, that symbols attach to by `sid`, or null.
+    short* attached_x(short sid);
 };

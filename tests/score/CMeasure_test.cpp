@@ -61,18 +61,32 @@ TEST(CMeasure, ListOperations) {
     EXPECT_EQ(m.get_item(0), nullptr);
 }
 
-TEST(CMeasure, TypedGettersAnswerNullForAnotherKind) {
+TEST(CMeasure, EachTypedGetterFindsOnlyItsKind) {
     CMeasure m;
-    m.add(new CNote);
-    m.add(new CClef);
-    EXPECT_NE(m.get_note_item(1), nullptr);
-    EXPECT_EQ(m.get_rest_item(1), nullptr);
-    EXPECT_EQ(m.get_clef_item(1), nullptr);
-    EXPECT_NE(m.get_clef_item(2), nullptr);
-    EXPECT_EQ(m.get_keysig_item(2), nullptr);
-    EXPECT_EQ(m.get_note_item(0), nullptr);
-    EXPECT_EQ(m.get_note_item(3), nullptr);
-    EXPECT_EQ(m.get_item(-1), nullptr);
+    CDataObject* items[] = {new CSymbol, new CNote,   new CTimeSig, new CBeams, new CRest,
+                            new CClef,   new CKeySig, new CNolet,   new CRepeat, new CLyrics,
+                            new CTextBloc, new CLibUse, new CChordUse};
+    for (CDataObject* o : items) m.add(o);
+    using Getter = CDataObject* (*)(CMeasure&, short);
+    Getter getters[] = {
+        [](CMeasure& x, short i) -> CDataObject* { return x.get_symbol_item(i); },
+        [](CMeasure& x, short i) -> CDataObject* { return x.get_note_item(i); },
+        [](CMeasure& x, short i) -> CDataObject* { return x.get_timesig_item(i); },
+        [](CMeasure& x, short i) -> CDataObject* { return x.get_beams_item(i); },
+        [](CMeasure& x, short i) -> CDataObject* { return x.get_rest_item(i); },
+        [](CMeasure& x, short i) -> CDataObject* { return x.get_clef_item(i); },
+        [](CMeasure& x, short i) -> CDataObject* { return x.get_keysig_item(i); },
+        [](CMeasure& x, short i) -> CDataObject* { return x.get_nolet_item(i); },
+        [](CMeasure& x, short i) -> CDataObject* { return x.get_repeat_item(i); },
+        [](CMeasure& x, short i) -> CDataObject* { return x.get_lyrics_item(i); },
+        [](CMeasure& x, short i) -> CDataObject* { return x.get_textbloc_item(i); },
+        [](CMeasure& x, short i) -> CDataObject* { return x.get_libuse_item(i); },
+        [](CMeasure& x, short i) -> CDataObject* { return x.get_chorduse_item(i); },
+    };
+    for (short g = 0; g < 13; g++) {
+        for (short i = -1; i <= 14; i++)
+            EXPECT_EQ(getters[g](m, i), i == g + 1 ? items[g] : nullptr) << g << " at " << i;
+    }
 }
 
 TEST(CMeasure, DuplicateCopiesValuesAndNoItems) {
