@@ -132,7 +132,7 @@ void init_var_ins(Ins* ins, short n) {
     std::memset(ins->effet, 255, sizeof ins->effet);
     if (Synthe* s = get_synthe(ins->synthe)) {
         for (short e = 1; e <= s->tot_effet; e++) {
-            const SynthEffect& effect = s->effet[e];
+            const Effet& effect = s->effet[e];
             if (effect.def != -1 && effect.num >= 0 && effect.num < 128)
                 ins->effet[effect.num] = (unsigned char)effect.def;
         }
@@ -300,7 +300,7 @@ void free_exchanged_blocks(Sub_document& s, FreeOnce& once) {
         delete[] s.pag;
     }
     if (once.first(s.piste)) {
-        for (short t = 1; t <= s.tot_piste; t++) liberer_piste(s.piste[t]);
+        for (short t = 1; t <= s.tot_piste; t++) detruire_piste(s.piste[t]);
         delete[] s.piste;
     }
 }

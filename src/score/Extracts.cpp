@@ -24,7 +24,7 @@ void cancel_internal_clipboard() {
     if (sm.mes) {
         for (short i = 1; i <= sm.tot; i++) delete sm.mes[i];
         delete[] sm.mes;
-        for (short t = 1; sm.piste && t <= sm.h; t++) liberer_piste(sm.piste[t]);
+        for (short t = 1; sm.piste && t <= sm.h; t++) detruire_piste(sm.piste[t]);
         delete[] sm.piste;
         delete sm.chprog;
     }

@@ -74,7 +74,7 @@ Piste* creer_piste(short max) {
     return p;
 }
 
-void liberer_piste(Piste* p) {
+void detruire_piste(Piste* p) {
     if (!p) return;
     std::free(p->event);
     std::free(p);

@@ -123,6 +123,7 @@ public:
 };
 
 // ---- MIDI ---------------------------------------------------------------------------------
+// The MIDI code's track and synthesizer modules have the real ones under the same names.
 
 // One event of a track: time in ticks and four message bytes (0xFF: unused).
 struct MidiEvent {
@@ -138,12 +139,12 @@ struct Piste {
     MidiEvent* event;
 };
 
-// A new empty track with room for `max` events; freed with `liberer_piste`.
+// A new empty track with room for `max` events; freed with `detruire_piste`.
 Piste* creer_piste(short max);
-void liberer_piste(Piste* p);
+void detruire_piste(Piste* p);
 
 // A synthesizer definition, reduced to its effects.
-struct SynthEffect {
+struct Effet {
     char nom[32];
     short num;  // controller number
     short tot;
@@ -151,7 +152,7 @@ struct SynthEffect {
 };
 struct Synthe {
     short tot_effet;
-    SynthEffect* effet;  // 1..tot_effet
+    Effet* effet;  // 1..tot_effet
 };
 
 // The loaded synthesizer definition of that name, or null.

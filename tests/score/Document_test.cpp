@@ -91,7 +91,7 @@ TEST(Document, InstrumentDefaults) {
 }
 
 TEST(Document, InstrumentTakesTheSynthesizerEffectDefaults) {
-    SynthEffect effects[4] = {};
+    Effet effects[4] = {};
     effects[1].num = 91;  // reverb
     effects[1].def = 40;
     effects[2].num = 93;  // no default
