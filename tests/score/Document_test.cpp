@@ -162,6 +162,18 @@ TEST(Document, FixtureBuildsTheScore) {
     EXPECT_EQ(score.measure(2, 1)->length, 1440);
     EXPECT_EQ(score.measure(3, 1)->tot_beat, 3);
     EXPECT_EQ(score.measure(1, 1)->permettre_ajout_voix(1, 1, 0), 0);  // voice 1 is full
+
+    auto three = score.triplet(1, 2, {14, 11, 8});
+    EXPECT_EQ(three[0]->start, 480);
+    EXPECT_EQ(three[1]->start, 640);
+    EXPECT_EQ(three[2]->length, 160);
+    CNolet* bracket = score.measure(1, 2)->get_nolet_item(score.measure(1, 2)->total());
+    ASSERT_NE(bracket, nullptr);
+    EXPECT_EQ(three[2]->nmask, bracket->mask);
+    EXPECT_EQ(bracket->x, three[0]->x + 2);
+    CLyrics* la = score.lyric(1, 1, c5, "la");
+    EXPECT_EQ(c5->lid, la->lid);
+    EXPECT_STREQ(la->text[0].get(), "la");
 }
 
 // Snapshot of every exchanged field of the document, to compare before and after switches.

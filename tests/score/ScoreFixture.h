@@ -8,6 +8,8 @@
 //     score.note(1, 1, 26);              // a quarter note on the bottom line, voice 1
 //     score.rest(1, 1, 2);               // then a half rest
 //     score.chord(2, 1, {26, 20, 14});   // a quarter chord in measure 2
+//     score.triplet(2, 1, {14, 11, 8});  // three eighths in the time of two, with their bracket
+//     score.lyric(2, 1, some_note, "la"); // a syllable under a note, verse 1
 //     score.add_extract(1, 4);           // a second extract of one staff
 //
 // Heights are score units (y 2 the top line, 14 the middle line, 26 the bottom line, 3 per
@@ -56,6 +58,11 @@ public:
     // Notes of one chord (one shared chord id), all at the same start.
     std::vector<CNote*> chord(short column, short staff, std::initializer_list<short> ys,
                               short rythm = 3, short voice = 1);
+    // Three notes of one value in the time of two, marked by a new tuplet with its bracket.
+    std::vector<CNote*> triplet(short column, short staff, std::initializer_list<short> ys,
+                                short rythm = 4, short voice = 1);
+    // A syllable of `verse` (1 to 8) under a note of the measure.
+    CLyrics* lyric(short column, short staff, CNote* note, const char* text, short verse = 1);
 
     Document* d;
 
@@ -266,4 +273,34 @@ inline std::vector<CNote*> ScoreFixture::chord(short column, short staff, std::i
         notes.push_back(n);
     }
     return notes;
+}
+
+inline std::vector<CNote*> ScoreFixture::triplet(short column, short staff,
+                                                 std::initializer_list<short> ys, short rythm,
+                                                 short voice) {
+    CMeasure* m = measure(column, staff);
+    CNolet* t = new CNolet;
+    t->mask = m->next_nolet_mask();
+    std::vector<CNote*> notes;
+    for (short y : ys) {
+        CNote* n = place_note(column, staff, y, rythm, voice, voice_time(m, voice));
+        n->length = (short)(n->length * t->n2 / t->n1);
+        n->nmask = t->mask;
+        notes.push_back(n);
+    }
+    m->add(t);
+    m->adjust_nolet(t, 1);
+    return notes;
+}
+
+inline CLyrics* ScoreFixture::lyric(short column, short staff, CNote* note, const char* text,
+                                    short verse) {
+    CMeasure* m = measure(column, staff);
+    CLyrics* l = new CLyrics;
+    l->lid = m->nouvel_id_paroles();
+    l->x = note->x;
+    l->text[verse - 1].set(text);
+    note->lid = l->lid;
+    m->add(l);
+    return l;
 }
