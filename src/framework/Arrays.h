@@ -179,6 +179,10 @@ public:
     CString* get(short i) const;
     // Deletes every string; the storage and the default stay.
     void clear();
+    // Empties the array, then appends one string per line of string list `id` of the resource
+    // file "dir\file" (see CResFile.h); 1, or 0 with the array empty when the list cannot be
+    // read. An empty piece after the last line end is not appended.
+    short load_strings(const char* dir, const char* file, short id);
 
     CString empty;
 

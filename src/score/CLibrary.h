@@ -1,0 +1,61 @@
+#pragma once
+// The composition-library elements of a document: rhythms, melodies, chords and themes.
+
+#include "framework/CString.h"
+#include "score/CDataObject.h"
+
+class CLibrary : public CDataObject {
+public:
+    static constexpr short KIND = KIND_LIBRARY;
+    CLibrary() { uid = KIND; }
+
+    short type = 1;
+    CString name;
+    short flags = 0;
+    short x = 0, y = 0, x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    short p25 = 0, p26 = 0, p27 = 0;
+    short tot_par = 0;
+    CArrayInt par;
+
+protected:
+    // Copies the fields of the base into `to` (lists and texts deeply); returns `to`.
+    CLibrary* copy_library_fields(CLibrary* to);
+};
+
+class CLibRythm : public CLibrary {
+public:
+    static constexpr short KIND = KIND_LIB_RYTHM;
+    CLibRythm() { uid = KIND; }
+    CDataObject* duplicate() override;
+
+    short limit = 0, rythm = 3, multiply = 1, divide = 1, repeat = 0;
+};
+
+class CLibMelody : public CLibrary {
+public:
+    static constexpr short KIND = KIND_LIB_MELODY;
+    CLibMelody() { uid = KIND; }
+    CDataObject* duplicate() override;
+
+    short limit = 0, repeat_note = 0, repeat = 0;
+    short range = 0x7F00, split = 0x7F00, arrange_level = 0x6400, overflow = 0;
+};
+
+class CLibChord : public CLibrary {
+public:
+    static constexpr short KIND = KIND_LIB_CHORD;
+    CLibChord() { uid = KIND; }
+    CDataObject* duplicate() override;
+
+    short rythm = 1, time_limit = 0, repeat = 0;
+};
+
+class CLibTheme : public CLibrary {
+public:
+    static constexpr short KIND = KIND_LIB_THEME;
+    CLibTheme() { uid = KIND; }
+    CDataObject* duplicate() override;
+
+    short limit = 3, repeat_note = 0, multiply = 1, divide = 1, repeat = 0;
+    short range = 0x7F00, split = 0x7F00, arrange_level = 0x6400, overflow = 0;
+};
