@@ -275,7 +275,7 @@ void detruire_synthe(Synthe* s)
     delete s;
 }
 
-Synthe* open_synthe(char* name)
+Synthe* open_synthe(const char* name)
 {
     if (!name || !name[0])
         return nullptr;
@@ -329,7 +329,7 @@ Synthe* open_synthe(char* name)
     return s;
 }
 
-Synthe* get_synthe(char* s)
+Synthe* get_synthe(const char* s)
 {
     if (!s)
         return nullptr;

@@ -70,8 +70,8 @@ struct Synthe {
 };
 
 Synthe* new_synthe(short max_e, short max_i, short max_g, short max_p, short max_m, short max_b);
-Synthe* open_synthe(char* s);
-Synthe* get_synthe(char* s);
+Synthe* open_synthe(const char* s);
+Synthe* get_synthe(const char* s);
 short trouver_bank_lsbmsb(Synthe* syn, short lsb, short msb);
 short trouver_index_banque(Synthe* syn, short bank);
 short envoyer_message_banque(Synthe* syn, short index, short port, short canal, char* buffer);

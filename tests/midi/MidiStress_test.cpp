@@ -50,3 +50,50 @@ TEST_F(Stress, ThreeSendersLoseAndDuplicateNothing)
     for (int id = 0; id < total; id++)
         ASSERT_EQ(seen[id], 1) << "message " << id;
 }
+
+TEST_F(Stress, InputThreadRecorderAndSchedulerTogether)
+{
+    write_prefs();  // input 1 on port 1, echoed through port 1's output
+    make_midi();
+    const int total = 16000, in_flight = 800;  // ids fit two data bytes
+    std::atomic<int> sent{0}, recorded{0};
+    std::atomic<bool> done{false};
+    std::thread scheduler([&] {
+        while (!done) {
+            midi->run();
+            std::this_thread::yield();
+        }
+    });
+    std::thread input([&] {
+        for (int id = 0; id < total; id++) {
+            while (sent - recorded > in_flight)
+                std::this_thread::yield();
+            in[0]->inject(0x90 | ((id >> 7) & 0x7F) << 8 | (id & 0x7F) << 16);
+            sent++;
+        }
+    });
+    // The recorder's side: node 6 read on this thread, nodes 5 and 7 emptied as playback does.
+    std::vector<int> seen(total, 0);
+    for (int spins = 0; recorded < total && spins < 50000000; spins++) {
+        int32_t when = 1 << 30;
+        short tot;
+        char b[4];
+        midi->receive(6, &when, &tot, b);
+        if (tot) {
+            int id = (static_cast<unsigned char>(b[1]) << 7) | static_cast<unsigned char>(b[2]);
+            seen[id]++;
+            recorded++;
+        }
+        if (recorded % 500 == 0) {
+            midi->flush_midi_node(5, 0);
+            midi->flush_midi_node(7, 0);
+        }
+    }
+    input.join();
+    done = true;
+    scheduler.join();
+    EXPECT_EQ(recorded, total);
+    for (int id = 0; id < total; id++)
+        ASSERT_EQ(seen[id], 1) << "message " << id;
+    EXPECT_EQ(out[0]->count(), static_cast<size_t>(total)) << "every message went through the thru output";
+}

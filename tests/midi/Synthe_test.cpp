@@ -29,7 +29,7 @@ protected:
         std::ofstream f(dir + "/MISC/SYN/" + name + ".SYN", std::ios::binary);
         f << header << "\n\nSynth\xE9 de test\n" << (short_name.empty() ? name : short_name) << "\nFabricant\n" << records;
     }
-    Synthe* load(const char* name) { return get_synthe(const_cast<char*>(name)); }
+    Synthe* load(const char* name) { return get_synthe(name); }
 };
 
 TEST_F(SyntheFiles, ShippedGeneralMidiDefinition)
@@ -105,7 +105,7 @@ TEST_F(SyntheFiles, BadHeadersAreRefused)
 {
     for (const char* header : {"D924-TW001FR", "D923-XW001FR", "D923-TW002FR", "D92"}) {
         write_syn("BAD", "polyphonie(8)\n", header);
-        EXPECT_EQ(open_synthe(const_cast<char*>("BAD")), nullptr) << header;
+        EXPECT_EQ(open_synthe("BAD"), nullptr) << header;
     }
 }
 
@@ -162,7 +162,7 @@ TEST_F(SyntheFiles, ReadingStopsAtWhatItCannotRead)
     std::vector<std::unique_ptr<Synthe, void (*)(Synthe*)>> syn_keep;
     for (auto& c : cases) {
         write_syn("STOP", c.records);
-        Synthe* s = open_synthe(const_cast<char*>("STOP"));
+        Synthe* s = open_synthe("STOP");
         ASSERT_NE(s, nullptr) << c.records;
         syn_keep.push_back(std::unique_ptr<Synthe, void (*)(Synthe*)>(s, detruire_synthe));
         EXPECT_EQ(s->tot_instr, c.instruments) << c.records;
