@@ -137,7 +137,6 @@ public:
     std::atomic<short> lastctrl[16][128];
 
 private:
-    friend void midiInCallback(MidiInHandle, unsigned, uintptr_t, uint32_t, uint32_t);
     struct Queued {
         int32_t when;
         short tot;

@@ -232,3 +232,22 @@ TEST_F(Output, ResetOfExternalPortAndOfSynthesizer)
     EXPECT_EQ(s->reset_count(), 2);
     EXPECT_EQ(s->count(), 16u * 129u) << "every note of every channel, then the sustain pedal";
 }
+
+TEST_F(Queues, SchedulerDrainNeverOverfillsAQueue)
+{
+    write_prefs();
+    make_midi();
+    Midi_node& n = midi->midi_node[6];  // an input node: nothing but the recorder empties it
+    for (int i = 0; i < 1990; i++)
+        send3(6, i, 0x90, 1, 1);
+    n.ready.lock();
+    for (int i = 0; i < 500; i++)
+        send3(6, 5000, 0x90, 2, 1);
+    n.ready.unlock();
+    midi->run();
+    EXPECT_EQ(n.tot_msg, 1990);
+    EXPECT_EQ(n.tot_send_backlog, 500) << "the rest waits for room";
+    EXPECT_EQ(drain(6).size(), 1990u);
+    midi->run();
+    EXPECT_EQ(n.tot_msg, 50);
+}

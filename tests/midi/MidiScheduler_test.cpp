@@ -193,3 +193,20 @@ TEST_F(Tempo, RefusalsAndClearing)
     run_until(2000);
     EXPECT_EQ(midi->tempo, t);
 }
+
+TEST_F(Scheduler, ClockGoingBackStartsCountingAgain)
+{
+    write_prefs();
+    clock.set(10000);
+    make_midi();
+    midi->tempo = 120;
+    clock.set(10500);
+    midi->run();
+    EXPECT_EQ(midi->time_unit, 480);
+    clock.set(200);
+    midi->run();
+    EXPECT_EQ(midi->time_unit, 480) << "no time runs backwards";
+    clock.set(700);
+    midi->run();
+    EXPECT_EQ(midi->time_unit, 960);
+}

@@ -87,6 +87,7 @@ TEST_F(SyntheFiles, CacheWorkingModeAndFullCache)
     EXPECT_NE(load("S3"), nullptr);
     EXPECT_EQ(load("S4"), nullptr) << "a fifth definition is never loaded";
     EXPECT_EQ(load("S1")->polyphonie, 8);
+    EXPECT_EQ(load("S1-AND-A-NAME-FAR-LONGER-THAN-ITS-FIELD"), nullptr) << "cut to nine characters, not overrun";
 }
 
 TEST_F(SyntheFiles, MacintoshFileIsConvertedOnce)
