@@ -19,10 +19,7 @@ namespace midi_standin {
 // ---- Score model ---------------------------------------------------------------------------
 
 struct Ins {
-    char synthe[10] = {0};  // short name of its synthesizer definition
-    short port = 1;         // output port 1 to 4
-    short canal = 1;        // MIDI channel 1 to 16
-    short percu = 0;        // non-zero for a percussion staff
+    short percu = 0;               // non-zero for a percussion staff
     unsigned char map[128] = {0};  // per-note percentages of a percussion staff
 };
 
@@ -44,7 +41,6 @@ struct Systeme {
 
 struct Document {
     CMeasure** mes = nullptr;  // 1-based
-    short tot_mes = 0;
     Portee** por = nullptr;    // 1-based
     Systeme** sys = nullptr;   // 1-based; 1 is the master system
     Ins* ins = nullptr;        // 1-based

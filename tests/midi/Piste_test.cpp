@@ -31,7 +31,6 @@ public:
         sys_ptrs[1] = &system;
         tracks[1] = creer_piste(room);
         d.mes = mes_ptrs.data();
-        d.tot_mes = staff.tot_mes;
         d.por = por_ptrs;
         d.sys = sys_ptrs;
         d.piste = tracks;
