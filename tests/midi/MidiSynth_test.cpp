@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <unistd.h>
 
 namespace {
 
@@ -67,6 +68,10 @@ TEST_F(BuiltInSynth, ScaleRendersAudibleWaveOfTheRightLength)
     EXPECT_NEAR(sox_stat(wav, "Length (seconds)"), 4.5, 0.01);
     EXPECT_GT(sox_stat(wav, "Maximum amplitude"), 0.01) << "not silent";
     EXPECT_GT(sox_stat(wav, "RMS     amplitude"), 0.001);
+    // A picture of the scale for a person to look at: eight rising notes, half a second each.
+    std::string png = dir + "/scale-spectrogram.png";
+    std::system(("sox '" + wav + "' -n remix 1 rate 4k spectrogram -y 300 -x 600 -o '" + png + "'").c_str());
+    EXPECT_EQ(access(png.c_str(), R_OK), 0);
 }
 
 TEST_F(BuiltInSynth, LivePortStartsWithoutAudioDevice)
