@@ -6,6 +6,7 @@
 #include "platform/Geometry.h"
 
 #include <cstdint>
+#include <string>
 
 namespace platform {
 
@@ -52,6 +53,9 @@ public:
 
     // Size of the screen that holds every top-level window.
     virtual Point screen_size() = 0;
+
+    // The title of the program's main window (Windows-1252), for the display's own frame.
+    virtual void set_title(const std::string& title) = 0;
 
     // True when the clock is virtual (jumps when the program would wait).
     virtual bool virtual_clock() const = 0;

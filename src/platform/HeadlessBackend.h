@@ -25,12 +25,14 @@ public:
     void set_cursor(Cursor cursor) override { cursor_ = cursor; }
     bool warp_pointer(Point) override { return false; }
     Point screen_size() override { return screen_size_; }
+    void set_title(const std::string& title) override { title_ = title; }
     bool virtual_clock() const override { return true; }
 
     // Moves the virtual clock on by `ms` milliseconds.
     void advance(int64_t ms);
     Cursor shown_cursor() const { return cursor_; }
     Rect presented() const { return presented_; }  // union of every area presented
+    const std::string& title() const { return title_; }
 
 private:
     Point screen_size_;
@@ -40,6 +42,7 @@ private:
     bool woken_ = false;
     Cursor cursor_ = Cursor::Arrow;
     Rect presented_;
+    std::string title_;
 };
 
 }  // namespace platform

@@ -142,7 +142,9 @@ WindowId WindowManager::create_window(const WindowSpec& spec)
     size.x = client_rect(id).width();
     size.y = client_rect(id).height();
     send_message(id, size);
-    if (exists(id) && (spec.style & StyleVisible)) show_window(id, true);
+    if (!exists(id)) return 0;
+    if (id == main_window()) backend_->set_title(spec.title);
+    if (spec.style & StyleVisible) show_window(id, true);
     return exists(id) ? id : 0;
 }
 
@@ -307,6 +309,7 @@ void WindowManager::set_title(WindowId window, const std::string& title)
     if (Window* w = find(window)) {
         w->title = title;
         damage_window(*w);
+        if (window == main_window()) backend_->set_title(title);
     }
 }
 

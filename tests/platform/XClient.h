@@ -1,0 +1,9 @@
+#pragma once
+// Input sent to a window from another X client, as a user's tool would send it.
+
+#include <string>
+
+// A left press and release at (x, y) of `window`.
+bool send_x_click(const std::string& display, unsigned long window, int x, int y);
+// A press of the key that types the ASCII letter `letter`.
+bool send_x_key(const std::string& display, unsigned long window, char letter);
