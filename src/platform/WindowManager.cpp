@@ -385,6 +385,15 @@ Point WindowManager::screen_to_client(WindowId window, Point p) const
     return {p.x - r.left, p.y - r.top};
 }
 
+Rect WindowManager::screen_window_rect(WindowId window) const
+{
+    const Window* w = find(window);
+    if (!w) return {};
+    if (!w->parent) return w->rect;
+    const Rect p = screen_client_rect(*windows_.at(w->parent));
+    return w->rect.moved(p.left, p.top);
+}
+
 void WindowManager::set_window_rect(WindowId window, const Rect& rect)
 {
     Window* w = find(window);
@@ -671,6 +680,50 @@ void WindowManager::accept_file_drops(WindowId window, bool accept)
     if (Window* w = find(window)) w->accepts_drops = accept;
 }
 
+WindowId WindowManager::front_document(WindowId area) const
+{
+    for (WindowId c : children(area))
+        if ((style(c) & StyleDocument) && is_visible(c)) return c;
+    return 0;
+}
+
+void WindowManager::activate_document(WindowId document)
+{
+    Window* w = find(document);
+    if (!w || !(w->style & StyleDocument)) return;
+    const WindowId front = front_document(w->parent);
+    if (front && front != document && is_maximized(front) && !is_maximized(document)) {
+        restore_window(front);
+        maximize_window(document);
+    }
+    bring_to_top(document);
+}
+
+bool WindowManager::translate_document_keys(WindowId area, const Message& message)
+{
+    if (message.kind != MessageKind::KeyDown || !(message.modifiers & ModControl)) return false;
+    const WindowId front = front_document(area);
+    if (!front) return false;
+    if (message.key == function_key(4)) {
+        Message close = make(front, MessageKind::Close);
+        post_message(close);
+        return true;
+    }
+    if (message.key == function_key(6)) {
+        // The front one goes to the back, so repeated presses cycle through them all.
+        std::vector<WindowId> documents;
+        for (WindowId c : children(area))
+            if ((style(c) & StyleDocument) && is_visible(c)) documents.push_back(c);
+        if (documents.size() < 2) return true;
+        activate_document(documents[1]);
+        std::vector<WindowId>& list = windows_.at(area)->children;
+        list.erase(std::remove(list.begin(), list.end(), front), list.end());
+        list.push_back(front);
+        return true;
+    }
+    return false;
+}
+
 // ---------------------------------------------------------------- painting
 
 void WindowManager::invalidate(WindowId window, const Rect* area, bool erase)
@@ -774,6 +827,27 @@ void WindowManager::compose(const PixelBuffer& screen, const Rect& area) const
         const Window* w = find(*it);
         if (w && w->visible) compose_window(*w, screen, clip, {0, 0});
     }
+    for (const Rect& o : outlines_) {
+        // Each edge pixel once, so that the corners invert like the rest.
+        const auto invert = [&](int32_t x, int32_t y) {
+            if (clip.contains({x, y})) screen.row(y)[x] ^= 0xFFFFFFu;
+        };
+        for (int32_t x = o.left; x < o.right; ++x) {
+            invert(x, o.top);
+            if (o.bottom - 1 > o.top) invert(x, o.bottom - 1);
+        }
+        for (int32_t y = o.top + 1; y < o.bottom - 1; ++y) {
+            invert(o.left, y);
+            if (o.right - 1 > o.left) invert(o.right - 1, y);
+        }
+    }
+}
+
+void WindowManager::set_screen_outlines(const std::vector<Rect>& outlines)
+{
+    for (const Rect& o : outlines_) damage_screen(o);
+    outlines_ = outlines;
+    for (const Rect& o : outlines_) damage_screen(o);
 }
 
 void WindowManager::compose_window(const Window& w, const PixelBuffer& screen, const Rect& clip, Point origin) const
@@ -833,19 +907,46 @@ void WindowManager::post_quit(int32_t exit_code)
     backend_->wake();
 }
 
+int64_t WindowManager::next_timer_wait() const
+{
+    int64_t timeout = -1;
+    const int64_t now = backend_->now_ms();
+    for (const Timer& t : timers_) {
+        const int64_t wait = std::max<int64_t>(0, t.due - now);
+        if (timeout < 0 || wait < timeout) timeout = wait;
+    }
+    return timeout;
+}
+
 bool WindowManager::get_message(Message& message)
 {
+    present_damage();
     while (!take(message, true)) {
         present_damage();
-        int64_t timeout = -1;
-        const int64_t now = backend_->now_ms();
-        for (const Timer& t : timers_) {
-            const int64_t wait = std::max<int64_t>(0, t.due - now);
-            if (timeout < 0 || wait < timeout) timeout = wait;
-        }
-        backend_->wait(timeout);
+        backend_->wait(next_timer_wait());
     }
     return message.kind != MessageKind::Quit;
+}
+
+bool WindowManager::run_until(int64_t time)
+{
+    Message message;
+    while (true) {
+        present_damage();
+        if (!take(message, true)) {
+            const int64_t now = backend_->now_ms();
+            if (now >= time) return true;
+            const int64_t timer = next_timer_wait();
+            backend_->wait(timer < 0 ? time - now : std::min(timer, time - now));
+            continue;
+        }
+        if (message.kind == MessageKind::Quit) {
+            post_quit(message.id);
+            return false;
+        }
+        translate_message(message);
+        dispatch_message(message);
+    }
 }
 
 bool WindowManager::peek_message(Message& message, bool remove)
@@ -1031,6 +1132,12 @@ void WindowManager::inject_file_drop(Point screen_point, const std::vector<std::
     input_.push_back(in);
 }
 
+void WindowManager::release_all_keys()
+{
+    for (int32_t k = 1; k < KeyCodeLimit; ++k)
+        if (keys_[k]) inject_key(static_cast<Key>(k), false);
+}
+
 bool WindowManager::key_pressed(Key key) const { return key > 0 && key < KeyCodeLimit && keys_[key]; }
 
 int32_t WindowManager::modifiers() const
@@ -1099,7 +1206,7 @@ bool WindowManager::cook_mouse(const Input& input, Message& message)
         if (!is_enabled(target)) return false;
         // A press raises the document window it lands in and activates its top-level window.
         for (WindowId w = target; w; w = parent(w))
-            if (style(w) & StyleDocument) bring_to_top(w);
+            if (style(w) & StyleDocument) activate_document(w);
         activate_window(target);
         if (!exists(target)) return false;
     }

@@ -114,6 +114,7 @@ public:
     void set_window_rect(WindowId window, const Rect& rect);  // sends Move and Size
     Point client_to_screen(WindowId window, Point p) const;
     Point screen_to_client(WindowId window, Point p) const;
+    Rect screen_window_rect(WindowId window) const;  // outer, in screen coordinates
     WindowId window_at(Point screen_point) const;  // deepest shown window, 0 when none
     Point screen_size() const { return screen_size_; }
     void screen_resized();  // the backend's screen changed size
@@ -139,6 +140,16 @@ public:
     WindowId capture() const { return capture_; }
     void accept_file_drops(WindowId window, bool accept);
 
+    // ---- documents: StyleDocument children of a document area
+    // The document in front of `area`, 0 when it has none.
+    WindowId front_document(WindowId area) const;
+    // Brings `document` to the front of its area; when the document it replaces there was
+    // maximised, that one is restored and `document` maximised instead.
+    void activate_document(WindowId document);
+    // Ctrl+F4 asks the front document of `area` to close, Ctrl+F6 brings the next one to
+    // the front; true when `message` was one of these keys.
+    bool translate_document_keys(WindowId area, const Message& message);
+
     // ---- painting
     void invalidate(WindowId window, const Rect* area, bool erase);  // null: whole client area
     void validate(WindowId window);
@@ -149,11 +160,17 @@ public:
     PixelBuffer pixels(WindowId window);         // empty for an unknown window
     void flush(WindowId window, const Rect& area);  // drawn outside a paint: show it
     void compose(const PixelBuffer& screen, const Rect& area) const;
+    // Rectangle outlines (screen coordinates) drawn over every window by inverting the
+    // pixels under them, for rubber-band tracking; an empty list removes them.
+    void set_screen_outlines(const std::vector<Rect>& outlines);
 
     // ---- messages
     void post_message(const Message& message);  // any thread
     void post_quit(int32_t exit_code);          // any thread
     bool get_message(Message& message);         // waits; false for the quit message
+    // Takes, translates and dispatches messages until the clock reaches `time` and nothing
+    // due by then is left; false when the quit message came first (it stays in the queue).
+    bool run_until(int64_t time);
     bool peek_message(Message& message, bool remove);
     bool translate_message(const Message& message);  // a key down with a character queues it
     intptr_t dispatch_message(Message& message);
@@ -175,6 +192,7 @@ public:
     void set_cursor(Cursor cursor);
     Cursor cursor() const { return cursor_; }
     void set_double_click_time(int32_t ms) { double_click_ms_ = ms; }
+    void release_all_keys();  // the display lost the keyboard: every held key goes up
 
     static constexpr int32_t kLayoutCharacter = -2;  // inject_key: take it from the layout
 
@@ -219,6 +237,7 @@ private:
     void damage_window(const Window& w);
     void damage_screen(const Rect& screen_area);
     void present_damage();
+    int64_t next_timer_wait() const;
     void raise_in_siblings(WindowId window);
     void refit_maximized(WindowId parent);
     void forget(WindowId window);
@@ -252,6 +271,7 @@ private:
     std::deque<Message> ready_;     // cooked input, characters: taken first
     std::deque<Input> input_;
     std::vector<Timer> timers_;
+    std::vector<Rect> outlines_;
 
     bool keys_[KeyCodeLimit] = {};
     int32_t buttons_ = 0;

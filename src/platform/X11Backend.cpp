@@ -114,7 +114,7 @@ std::unique_ptr<X11Backend> X11Backend::open(const char* display_name, Point siz
                                     BlackPixel(s->display, screen), BlackPixel(s->display, screen));
     XSelectInput(s->display, s->window,
                  ExposureMask | KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
-                     PointerMotionMask | StructureNotifyMask);
+                     PointerMotionMask | StructureNotifyMask | FocusChangeMask);
     s->delete_atom = XInternAtom(s->display, "WM_DELETE_WINDOW", False);
     XSetWMProtocols(s->display, s->window, &s->delete_atom, 1);
     Bool supported = False;
@@ -267,6 +267,9 @@ bool X11Backend::handle_events()
             if (p.x != m->cursor_position().x || p.y != m->cursor_position().y) m->inject_mouse_move(p);
             break;
         }
+        case FocusOut:
+            m->release_all_keys();  // their releases will go elsewhere
+            break;
         case ClientMessage:
             if (static_cast<Atom>(event.xclient.data.l[0]) == s_->delete_atom && m->main_window()) {
                 Message close;

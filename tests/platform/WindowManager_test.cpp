@@ -438,3 +438,105 @@ TEST_F(WindowManagerTest, CursorFollowsTheClassUnderThePointer)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(WindowManagerTest, RunsTwoSecondsOfProgramTimeAtOnce)
+{
+    const WindowId w = top("Plain", {0, 0, 10, 10});
+    wm->set_timer(w, 1, 20);
+    ASSERT_TRUE(wm->run_until(2000));
+    int timers = 0;
+    for (const Message& m : g_log) timers += m.kind == MessageKind::Timer;
+    EXPECT_EQ(timers, 100);
+    EXPECT_EQ(wm->now(), 2000);
+    // With nothing to wait for, the clock still gets there; a quit message stops the run.
+    wm->kill_timer(w, 1);
+    ASSERT_TRUE(wm->run_until(2500));
+    EXPECT_EQ(wm->now(), 2500);
+    wm->post_quit(3);
+    EXPECT_FALSE(wm->run_until(9000));
+    Message m;
+    EXPECT_FALSE(wm->get_message(m));
+    EXPECT_EQ(m.id, 3);
+}
+
+TEST_F(WindowManagerTest, DocumentAreaCyclesAndKeepsItsDocumentMaximised)
+{
+    const WindowId frame = top("Plain", {0, 0, 600, 400}, StyleVisible | StyleCaption);
+    const WindowId area = child(frame, {0, 0, 100, 100}, 1, StyleVisible | StyleMaximized);
+    std::vector<WindowId> docs;
+    for (int i = 0; i < 3; ++i)
+        docs.push_back(child(area, {10 * i, 10 * i, 200 + 10 * i, 150 + 10 * i}, 10 + i,
+                             StyleVisible | StyleCaption | StyleDocument));
+    EXPECT_EQ(wm->front_document(area), docs[2]);
+    wm->maximize_window(docs[2]);
+
+    Message ctrl_f6;
+    ctrl_f6.kind = MessageKind::KeyDown;
+    ctrl_f6.key = function_key(6);
+    ctrl_f6.modifiers = ModControl;
+    EXPECT_TRUE(wm->translate_document_keys(area, ctrl_f6));
+    EXPECT_EQ(wm->front_document(area), docs[1]);
+    EXPECT_TRUE(wm->is_maximized(docs[1]));
+    EXPECT_FALSE(wm->is_maximized(docs[2]));
+    EXPECT_EQ(wm->window_rect(docs[2]), (Rect{20, 20, 220, 170}));
+    EXPECT_TRUE(wm->translate_document_keys(area, ctrl_f6));
+    EXPECT_EQ(wm->front_document(area), docs[0]);
+    EXPECT_TRUE(wm->translate_document_keys(area, ctrl_f6));
+    EXPECT_EQ(wm->front_document(area), docs[2]);  // round again
+
+    // A click on a document behind brings it to the front.
+    const Point inside = wm->client_to_screen(docs[1], {5, 5});
+    wm->restore_window(docs[2]);
+    wm->inject_mouse_button(ButtonLeft, true, inside);
+    wm->inject_mouse_button(ButtonLeft, false, inside);
+    pump();
+    EXPECT_EQ(wm->front_document(area), docs[1]);
+
+    Message ctrl_f4 = ctrl_f6;
+    ctrl_f4.key = function_key(4);
+    EXPECT_TRUE(wm->translate_document_keys(area, ctrl_f4));
+    pump();  // the Close message reaches default processing, which destroys the window
+    EXPECT_FALSE(wm->exists(docs[1]));
+    ctrl_f4.modifiers = 0;
+    EXPECT_FALSE(wm->translate_document_keys(area, ctrl_f4));
+}
+
+TEST_F(WindowManagerTest, OutlinesInvertTheScreenUnderThem)
+{
+    top("Plain", {0, 0, 100, 100});
+    pump();
+    wm->set_screen_outlines({{10, 10, 20, 15}});
+    std::vector<uint32_t> screen(200 * 200);
+    const PixelBuffer buffer{200, 200, 200 * 4, screen.data()};
+    wm->compose(buffer, {0, 0, 200, 200});
+    const uint32_t white = opaque(0xFFFFFF), black = opaque(0);
+    EXPECT_EQ(screen[10 * 200 + 10], black);  // corner, inverted once
+    EXPECT_EQ(screen[14 * 200 + 19], black);
+    EXPECT_EQ(screen[12 * 200 + 10], black);
+    EXPECT_EQ(screen[12 * 200 + 12], white);  // inside stays
+    EXPECT_EQ(screen[15 * 200 + 10], white);  // the bottom edge is the last row inside
+    wm->set_screen_outlines({});
+    wm->compose(buffer, {0, 0, 200, 200});
+    EXPECT_EQ(screen[10 * 200 + 10], white);
+}
+
+TEST_F(WindowManagerTest, TheMainWindowTitleGoesToTheDisplay)
+{
+    WindowSpec spec;
+    spec.class_name = "Plain";
+    spec.title = "BRINDLE-COT";
+    spec.rect = {0, 0, 10, 10};
+    const WindowId main = wm->create_window(spec);
+    spec.title = "Palette";
+    const WindowId other = wm->create_window(spec);
+    EXPECT_EQ(headless->title(), "BRINDLE-COT");
+    wm->set_title(other, "Outils");
+    EXPECT_EQ(headless->title(), "BRINDLE-COT");
+    wm->set_title(main, "Partition \xE9");
+    EXPECT_EQ(headless->title(), "Partition \xE9");
+    EXPECT_EQ(wm->main_window(), main);
+}
+
+}  // namespace
