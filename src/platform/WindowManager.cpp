@@ -1186,7 +1186,7 @@ bool WindowManager::cook_mouse(const Input& input, Message& message)
         else buttons_ &= ~input.button;
     }
     bool client = true;
-    WindowId target = capture_;
+    WindowId target = input.kind == Input::Drop ? 0 : capture_;  // files land where they are let go
     if (!target) target = hit_test(top_levels_, input.pos, {0, 0}, &client);
     if (!target) return false;
 

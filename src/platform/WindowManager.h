@@ -12,6 +12,9 @@
 // Every shown window keeps a backing store of pixels (its client area); the manager
 // composes them, with a plain frame and title bar for windows that have one, into the
 // screen that the backend shows.
+//
+// Everything here runs on the GUI thread, except post_message and post_quit, which any
+// thread may call. Window procedures may create, destroy and change windows while they run.
 
 #include "platform/Backend.h"
 #include "platform/Geometry.h"
