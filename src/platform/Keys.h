@@ -43,6 +43,7 @@ enum Key : int32_t {
     KeyAlt,
     KeyF1 = 300,  // KeyF1 + n - 1 for Fn, n from 1 to 15
     KeyF15 = KeyF1 + 14,
+    KeyOther = 319,     // a key of the display's keyboard without a code here (it may type)
     KeyCodeLimit = 320  // every key code is below this
 };
 

@@ -291,12 +291,12 @@ void X11Backend::handle_key(void* native, bool down)
     char text[8] = {};
     KeySym typed = NoSymbol;
     const int n = XLookupString(event, text, sizeof text, &typed, nullptr);
-    const Key key = key_from_keysym(XLookupKeysym(event, 0));  // the key itself, unshifted
-    if (key == KeyNone) return;
     // Latin-1 keysyms give Latin-1 bytes, which are Windows-1252 outside 0x80-0x9F.
     const unsigned char c = static_cast<unsigned char>(text[0]);
     const int32_t character = (n == 1 && !(c >= 0x80 && c < 0xA0)) ? c : -1;
-    s_->manager->inject_key(key, down, character);
+    Key key = key_from_keysym(XLookupKeysym(event, 0));  // the key itself, unshifted
+    if (key == KeyNone && character >= 0) key = KeyOther;  // an accented letter of the layout
+    if (key != KeyNone) s_->manager->inject_key(key, down, character);
 }
 
 }  // namespace platform

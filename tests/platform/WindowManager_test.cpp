@@ -126,6 +126,14 @@ TEST_F(WindowManagerTest, KeysAndModifiers)
             if (m.kind == MessageKind::Character) got.push_back(m.character);
         EXPECT_EQ(got, c.characters) << c.text;
     }
+    // A key of the display's own layout brings its character along.
+    g_log.clear();
+    wm->inject_key(KeyOther, true, 0xE9);
+    wm->inject_key(KeyOther, false, 0xE9);
+    pump();
+    ASSERT_EQ(input_log().size(), 3u);
+    EXPECT_EQ(input_log()[1].character, 0xE9);
+
     // Ctrl+Shift+F1: a key down without character, with both modifiers; held keys repeat.
     g_log.clear();
     wm->inject_key(KeyControl, true);
