@@ -12,6 +12,8 @@ WindowManager* g_current = nullptr;
 constexpr int32_t kCaptionHeight = 20;
 constexpr int32_t kToolCaptionHeight = 16;
 constexpr int32_t kDoubleClickDistance = 2;  // pixels either way
+constexpr int32_t kCornerReach = 8;          // a border this close to a corner takes both edges
+constexpr int32_t kMinimumClient = 10;       // a window resized by hand keeps this much client
 constexpr uint32_t kBorderColour = 0x404040;
 constexpr uint32_t kActiveCaption = 0x2A5AA0;
 constexpr uint32_t kInactiveCaption = 0x8C8C8C;
@@ -183,6 +185,7 @@ void WindowManager::forget(WindowId window)
     if (capture_ == window) capture_ = 0;
     if (focus_ == window) focus_ = 0;
     if (last_press_window_ == window) last_press_window_ = 0;
+    if (frame_drag_.window == window) frame_drag_ = FrameDrag{};
     std::vector<WindowId>& list = siblings(w);
     list.erase(std::remove(list.begin(), list.end(), window), list.end());
     const bool was_active = active_ == window;
@@ -392,6 +395,61 @@ Rect WindowManager::screen_window_rect(WindowId window) const
     if (!w->parent) return w->rect;
     const Rect p = screen_client_rect(*windows_.at(w->parent));
     return w->rect.moved(p.left, p.top);
+}
+
+uint32_t WindowManager::frame_part(WindowId window, Point p) const
+{
+    const Window* w = find(window);
+    if (!w) return FrameNone;
+    const Rect outer = screen_window_rect(window);
+    const Rect inner = screen_client_rect(*w);
+    if (!outer.contains(p) || inner.contains(p)) return FrameNone;
+    const Insets in = insets(w->style);
+    if ((w->style & StyleSizing) && !w->maximized) {
+        uint32_t edges = FrameNone;
+        const bool near_left = p.x < outer.left + in.left, near_right = p.x >= outer.right - in.right;
+        const bool near_top = p.y < outer.top + in.left, near_bottom = p.y >= outer.bottom - in.bottom;
+        if (near_left || near_right) {
+            edges |= near_left ? FrameLeft : FrameRight;
+            if (p.y < outer.top + kCornerReach) edges |= FrameTop;
+            if (p.y >= outer.bottom - kCornerReach) edges |= FrameBottom;
+        }
+        if (near_top || near_bottom) {
+            edges |= near_top ? FrameTop : FrameBottom;
+            if (p.x < outer.left + kCornerReach) edges |= FrameLeft;
+            if (p.x >= outer.right - kCornerReach) edges |= FrameRight;
+        }
+        if (edges) return edges;
+    }
+    if (p.y >= inner.top || p.y < outer.top + in.left) return FrameNone;  // a plain border
+    const int32_t box = in.top - in.left - 4;
+    if ((w->style & StyleCloseBox) && p.x >= outer.right - in.right - box - 2) return FrameCloseBox;
+    return FrameCaption;
+}
+
+void WindowManager::drag_frame(const Input& input)
+{
+    if (input.kind == Input::Button && !input.down && input.button == ButtonLeft) {
+        frame_drag_ = FrameDrag{};
+        return;
+    }
+    if (input.kind != Input::Move) return;
+    const Window* w = find(frame_drag_.window);
+    if (!w) return;
+    const int32_t dx = input.pos.x - frame_drag_.start.x, dy = input.pos.y - frame_drag_.start.y;
+    Rect r = frame_drag_.start_rect;
+    const uint32_t part = frame_drag_.part;
+    if (part == FrameCaption) {
+        r = r.moved(dx, dy);
+    } else {
+        const Insets in = insets(w->style);
+        const int32_t min_w = in.left + in.right + kMinimumClient, min_h = in.top + in.bottom + kMinimumClient;
+        if (part & FrameLeft) r.left = std::min(r.left + dx, r.right - min_w);
+        if (part & FrameRight) r.right = std::max(r.right + dx, r.left + min_w);
+        if (part & FrameTop) r.top = std::min(r.top + dy, r.bottom - min_h);
+        if (part & FrameBottom) r.bottom = std::max(r.bottom + dy, r.top + min_h);
+    }
+    if (r != w->rect) set_window_rect(frame_drag_.window, r);
 }
 
 void WindowManager::set_window_rect(WindowId window, const Rect& rect)
@@ -863,6 +921,15 @@ void WindowManager::compose_window(const Window& w, const PixelBuffer& screen, c
             const bool active = w.parent ? siblings(w).front() == w.id : active_ == w.id;
             const Rect caption{outer.left + in.left, outer.top + in.left, outer.right - in.right, inner.top - 1};
             fill(screen, caption.intersected(clip), active ? kActiveCaption : kInactiveCaption);
+            if (w.style & StyleCloseBox) {
+                // A light square with a dark cross, at the right end of the title bar.
+                const int32_t size = caption.height() - 4;
+                const Rect box{caption.right - size - 2, caption.top + 2, caption.right - 2, caption.top + 2 + size};
+                fill(screen, box.intersected(clip), 0xE0E0E0);
+                for (int32_t i = 3; i < size - 3; ++i)
+                    for (const Point p : {Point{box.left + i, box.top + i}, Point{box.right - 1 - i, box.top + i}})
+                        if (clip.contains(p)) screen.row(p.y)[p.x] = opaque(kBorderColour);
+            }
         }
     }
     const Rect client = inner.intersected(clip);
@@ -1185,6 +1252,10 @@ bool WindowManager::cook_mouse(const Input& input, Message& message)
         if (input.down) buttons_ |= input.button;
         else buttons_ &= ~input.button;
     }
+    if (frame_drag_.window && input.kind != Input::Drop) {
+        drag_frame(input);  // the frame being dragged takes the mouse
+        return false;
+    }
     bool client = true;
     WindowId target = input.kind == Input::Drop ? 0 : capture_;  // files land where they are let go
     if (!target) target = hit_test(top_levels_, input.pos, {0, 0}, &client);
@@ -1215,6 +1286,15 @@ bool WindowManager::cook_mouse(const Input& input, Message& message)
         set.flag = client ? 1 : 0;
         send_message(target, set);
         if (!exists(target)) return false;
+    }
+    if (!client && input.kind == Input::Button && input.down && input.button == ButtonLeft && !capture_) {
+        const uint32_t part = frame_part(target, input.pos);
+        if (part == FrameCloseBox) {
+            post_message(make(target, MessageKind::Close));
+        } else if (part && !(part == FrameCaption && is_maximized(target))) {
+            frame_drag_ = {target, part, input.pos, windows_.at(target)->rect};
+        }
+        return false;
     }
     if (!client || !is_enabled(target)) return false;
 

@@ -56,6 +56,19 @@ enum WindowStyle : uint32_t {
     StyleVisible = 0x80,      // shown at creation
     StyleDisabled = 0x100,    // disabled at creation
     StyleMaximized = 0x200,   // fills its parent's client area (or the screen)
+    StyleCloseBox = 0x400,    // a close box in the title bar: a click on it sends Close
+};
+
+// The parts of a window's frame: dragging the title bar moves the window, dragging a
+// StyleSizing border resizes it (edges are bits, corners take two).
+enum FramePart : uint32_t {
+    FrameNone = 0,
+    FrameLeft = 0x1,
+    FrameTop = 0x2,
+    FrameRight = 0x4,
+    FrameBottom = 0x8,
+    FrameCaption = 0x10,
+    FrameCloseBox = 0x20,
 };
 
 struct WindowSpec {
@@ -117,6 +130,7 @@ public:
     void set_window_rect(WindowId window, const Rect& rect);  // sends Move and Size
     Point client_to_screen(WindowId window, Point p) const;
     Point screen_to_client(WindowId window, Point p) const;
+    uint32_t frame_part(WindowId window, Point screen_point) const;  // FramePart bits
     Rect screen_window_rect(WindowId window) const;  // outer, in screen coordinates
     WindowId window_at(Point screen_point) const;  // deepest shown window, 0 when none
     Point screen_size() const { return screen_size_; }
@@ -224,6 +238,13 @@ private:
         int64_t time = 0;
         std::shared_ptr<const std::vector<std::string>> paths;
     };
+    struct FrameDrag {
+        WindowId window = 0;
+        uint32_t part = FrameNone;
+        Point start;
+        Rect start_rect;
+    };
+    void drag_frame(const Input& input);
     struct Insets {
         int32_t left = 0, top = 0, right = 0, bottom = 0;
     };
@@ -275,6 +296,7 @@ private:
     std::deque<Input> input_;
     std::vector<Timer> timers_;
     std::vector<Rect> outlines_;
+    FrameDrag frame_drag_;
 
     bool keys_[KeyCodeLimit] = {};
     int32_t buttons_ = 0;

@@ -548,3 +548,47 @@ TEST_F(WindowManagerTest, TheMainWindowTitleGoesToTheDisplay)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(WindowManagerTest, FramesMoveResizeAndCloseByHand)
+{
+    const WindowId w = top("Plain", {100, 100, 300, 250}, StyleVisible | StyleCaption | StyleSizing | StyleCloseBox);
+    // Insets: a 3-pixel sizing border and a 20-pixel title bar.
+    struct Case { Point at; uint32_t part; };
+    const Case parts[] = {
+        {{150, 110}, FrameCaption},
+        {{297, 105}, FrameRight | FrameTop},  // near the corner, on the border
+        {{290, 110}, FrameCloseBox},
+        {{101, 180}, FrameLeft},
+        {{200, 249}, FrameBottom},
+        {{200, 180}, FrameNone},              // the client area
+    };
+    for (const Case& c : parts) EXPECT_EQ(wm->frame_part(w, c.at), c.part) << c.at.x << "," << c.at.y;
+
+    // Dragging the title bar moves the window; the window hears Move but no mouse message.
+    g_log.clear();
+    wm->inject_mouse_button(ButtonLeft, true, {150, 110});
+    wm->inject_mouse_move({170, 140});
+    wm->inject_mouse_button(ButtonLeft, false, {170, 140});
+    pump();
+    EXPECT_EQ(wm->window_rect(w), (Rect{120, 130, 320, 280}));
+    EXPECT_TRUE(input_log().empty());
+
+    // Dragging the bottom-right corner far inwards stops at the smallest size.
+    wm->inject_mouse_button(ButtonLeft, true, {319, 279});
+    wm->inject_mouse_move({0, 0});
+    wm->inject_mouse_button(ButtonLeft, false, {0, 0});
+    pump();
+    EXPECT_EQ(wm->window_rect(w), (Rect{120, 130, 120 + 3 + 3 + 10, 130 + 23 + 3 + 10}));
+    EXPECT_EQ(wm->client_rect(w), (Rect{0, 0, 10, 10}));
+
+    // The close box sends Close, which the default processing turns into destruction.
+    wm->set_window_rect(w, {100, 100, 300, 250});
+    wm->inject_mouse_button(ButtonLeft, true, {290, 110});
+    wm->inject_mouse_button(ButtonLeft, false, {290, 110});
+    pump();
+    EXPECT_FALSE(wm->exists(w));
+}
+
+}  // namespace

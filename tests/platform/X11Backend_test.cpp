@@ -105,7 +105,7 @@ TEST(X11Display, FrameWindowTakesAnXClickAndKey)
     const WindowId frame = wm.create_window(spec);
     spec.class_name = "Panel";
     spec.title = "Panneau";
-    spec.style = StyleCaption | StyleVisible;
+    spec.style = StyleCaption | StyleSizing | StyleCloseBox | StyleVisible;
     spec.rect = {300, 200, 560, 400};
     spec.owner = frame;
     const WindowId panel = wm.create_window(spec);

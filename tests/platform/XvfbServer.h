@@ -27,20 +27,23 @@ public:
             ::_exit(127);
         }
         ::close(fds[1]);
-        // Xvfb writes its display number once it accepts connections.
-        pollfd p{fds[0], POLLIN, 0};
-        char buffer[32] = {};
-        if (pid_ > 0 && ::poll(&p, 1, 10000) == 1 && ::read(fds[0], buffer, sizeof buffer - 1) > 0) {
-            display_ = ":" + std::to_string(std::atoi(buffer));
-        }
-        ::close(fds[0]);
+        // Xvfb writes its display number and a line feed once it accepts connections, maybe
+        // in more than one write; the pipe stays open while it runs, as a closed one kills it.
+        reader_ = fds[0];
+        std::string number;
+        pollfd p{reader_, POLLIN, 0};
+        char c = 0;
+        while (pid_ > 0 && ::poll(&p, 1, 10000) == 1 && ::read(reader_, &c, 1) == 1 && c != '\n') number += c;
+        if (c == '\n' && !number.empty()) display_ = ":" + number;
     }
     ~XvfbServer()
     {
-        if (pid_ <= 0) return;
-        ::kill(pid_, SIGTERM);
-        int status = 0;
-        ::waitpid(pid_, &status, 0);
+        if (pid_ > 0) {
+            ::kill(pid_, SIGTERM);
+            int status = 0;
+            ::waitpid(pid_, &status, 0);
+        }
+        if (reader_ >= 0) ::close(reader_);
     }
     XvfbServer(const XvfbServer&) = delete;
     XvfbServer& operator=(const XvfbServer&) = delete;
@@ -64,5 +67,6 @@ public:
 
 private:
     pid_t pid_ = -1;
+    int reader_ = -1;
     std::string display_;
 };
