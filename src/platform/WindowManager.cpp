@@ -554,6 +554,7 @@ void WindowManager::show_window(WindowId window, bool show)
     damage_window(*w);
     if (show) {
         invalidate(window, nullptr, true);
+        if (!w->parent && !active_ && is_enabled(window)) activate_window(window);  // the first one
         return;
     }
     if (capture_ && (capture_ == window || !is_shown(capture_))) release_capture();

@@ -137,6 +137,7 @@ public:
     void screen_resized();  // the backend's screen changed size
 
     // ---- state
+    // Showing a top-level window while none is active activates it.
     void show_window(WindowId window, bool show);
     bool is_visible(WindowId window) const;  // its own flag
     bool is_shown(WindowId window) const;    // it and every ancestor visible

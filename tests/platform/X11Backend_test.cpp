@@ -140,6 +140,11 @@ TEST(X11Display, FrameWindowTakesAnXClickAndKey)
         }
     }
 
+    // A smaller X window is a smaller screen: the maximised frame follows it.
+    ASSERT_TRUE(resize_x_window(server.display(), x11->x_window(), 600, 440));
+    ASSERT_TRUE(pump_until(wm, [&] { return wm.screen_size().x == 600; }));
+    EXPECT_EQ(wm.window_rect(frame), (Rect{0, 0, 600, 440}));
+
     // Let the screen settle, then keep a picture of it for a person to look at.
     wm.bring_to_top(panel);
     pump_until(wm, [&] { return wm.update_area(panel).empty() && wm.update_area(frame).empty(); });

@@ -50,3 +50,13 @@ bool send_x_key(const std::string& display, unsigned long window, char letter)
     XCloseDisplay(own);
     return send(display, window, key, KeyPressMask);
 }
+
+bool resize_x_window(const std::string& display, unsigned long window, int width, int height)
+{
+    Display* other = XOpenDisplay(display.c_str());
+    if (!other) return false;
+    XResizeWindow(other, window, width, height);
+    XFlush(other);
+    XCloseDisplay(other);
+    return true;
+}

@@ -7,3 +7,5 @@
 bool send_x_click(const std::string& display, unsigned long window, int x, int y);
 // A press of the key that types the ASCII letter `letter`.
 bool send_x_key(const std::string& display, unsigned long window, char letter);
+// Resizes `window`, as a window manager would.
+bool resize_x_window(const std::string& display, unsigned long window, int width, int height);
