@@ -35,6 +35,10 @@ struct X11Backend::State {
     std::map<Cursor, ::Cursor> cursors;
     WindowManager* manager = nullptr;
     bool mapped = false;
+    XIM input_method = nullptr;  // composes dead keys and the like, when the locale allows
+    XIC input_context = nullptr;
+    bool focused = false;
+    int64_t saver_reset = 0;
 };
 
 namespace {
@@ -120,6 +124,11 @@ std::unique_ptr<X11Backend> X11Backend::open(const char* display_name, Point siz
     Bool supported = False;
     XkbSetDetectableAutoRepeat(s->display, True, &supported);  // held keys repeat presses only
     s->gc = XCreateGC(s->display, s->window, 0, nullptr);
+    XSetLocaleModifiers("");
+    s->input_method = XOpenIM(s->display, nullptr, nullptr, nullptr);
+    if (s->input_method)
+        s->input_context = XCreateIC(s->input_method, XNInputStyle, XIMPreeditNothing | XIMStatusNothing,
+                                     XNClientWindow, s->window, XNFocusWindow, s->window, nullptr);
     XMapWindow(s->display, s->window);
     XFlush(s->display);
     std::unique_ptr<X11Backend> backend(new X11Backend(std::move(s)));
@@ -136,6 +145,8 @@ X11Backend::~X11Backend()
         s_->image->data = nullptr;  // the pixels are ours
         XDestroyImage(s_->image);
     }
+    if (s_->input_context) XDestroyIC(s_->input_context);
+    if (s_->input_method) XCloseIM(s_->input_method);
     for (const auto& c : s_->cursors) XFreeCursor(s_->display, c.second);
     XFreeGC(s_->display, s_->gc);
     XDestroyWindow(s_->display, s_->window);
@@ -215,6 +226,13 @@ void X11Backend::wake()
 
 void X11Backend::wait(int64_t timeout_ms)
 {
+    // While the program has the keyboard, the screen saver stays away (checked each minute
+    // at most; the loop's own timer keeps it turning).
+    const int64_t now = now_ms();
+    if (s_->focused && now - s_->saver_reset > 60000) {
+        XResetScreenSaver(s_->display);
+        s_->saver_reset = now;
+    }
     XFlush(s_->display);
     if (handle_events() || timeout_ms == 0) return;
     pollfd fds[2] = {{ConnectionNumber(s_->display), POLLIN, 0}, {s_->wake_pipe[0], POLLIN, 0}};
@@ -233,6 +251,7 @@ bool X11Backend::handle_events()
         XEvent event;
         XNextEvent(s_->display, &event);
         any = true;
+        if (XFilterEvent(&event, None)) continue;  // taken by the input method (a dead key)
         WindowManager* m = s_->manager;
         if (!m) continue;
         switch (event.type) {
@@ -267,7 +286,13 @@ bool X11Backend::handle_events()
             if (p.x != m->cursor_position().x || p.y != m->cursor_position().y) m->inject_mouse_move(p);
             break;
         }
+        case FocusIn:
+            s_->focused = true;
+            if (s_->input_context) XSetICFocus(s_->input_context);
+            break;
         case FocusOut:
+            s_->focused = false;
+            if (s_->input_context) XUnsetICFocus(s_->input_context);
             m->release_all_keys();  // their releases will go elsewhere
             break;
         case ClientMessage:
@@ -288,12 +313,21 @@ bool X11Backend::handle_events()
 void X11Backend::handle_key(void* native, bool down)
 {
     XKeyEvent* event = &static_cast<XEvent*>(native)->xkey;
-    char text[8] = {};
+    char text[16] = {};
     KeySym typed = NoSymbol;
-    const int n = XLookupString(event, text, sizeof text, &typed, nullptr);
-    // Latin-1 keysyms give Latin-1 bytes, which are Windows-1252 outside 0x80-0x9F.
-    const unsigned char c = static_cast<unsigned char>(text[0]);
-    const int32_t character = (n == 1 && !(c >= 0x80 && c < 0xA0)) ? c : -1;
+    int32_t character = -1;
+    if (down && s_->input_context) {
+        Status status = 0;
+        const int n = Xutf8LookupString(s_->input_context, event, text, sizeof text - 1, &typed, &status);
+        const std::string typed_text = (status == XLookupChars || status == XLookupBoth) ? std::string(text, n) : "";
+        const std::string cp1252 = utf8_to_cp1252(typed_text);
+        if (cp1252.size() == 1) character = static_cast<unsigned char>(cp1252[0]);
+    } else {
+        const int n = XLookupString(event, text, sizeof text, &typed, nullptr);
+        // Latin-1 keysyms give Latin-1 bytes, which are Windows-1252 outside 0x80-0x9F.
+        const unsigned char c = static_cast<unsigned char>(text[0]);
+        if (n == 1 && !(c >= 0x80 && c < 0xA0)) character = c;
+    }
     Key key = key_from_keysym(XLookupKeysym(event, 0));  // the key itself, unshifted
     if (key == KeyNone && character >= 0) key = KeyOther;  // an accented letter of the layout
     if (key != KeyNone) s_->manager->inject_key(key, down, character);

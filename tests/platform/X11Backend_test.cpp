@@ -140,6 +140,14 @@ TEST(X11Display, FrameWindowTakesAnXClickAndKey)
         }
     }
 
+    // Setting the pointer position moves the real X pointer.
+    wm.set_cursor_position({210, 160});
+    pump_until(wm, [&] { return wm.cursor_position().x == 210; });
+    int x = 0, y = 0;
+    ASSERT_TRUE(query_x_pointer(server.display(), x11->x_window(), &x, &y));
+    EXPECT_EQ(x, 210);
+    EXPECT_EQ(y, 160);
+
     // A smaller X window is a smaller screen: the maximised frame follows it.
     ASSERT_TRUE(resize_x_window(server.display(), x11->x_window(), 600, 440));
     ASSERT_TRUE(pump_until(wm, [&] { return wm.screen_size().x == 600; }));

@@ -60,3 +60,15 @@ bool resize_x_window(const std::string& display, unsigned long window, int width
     XCloseDisplay(other);
     return true;
 }
+
+bool query_x_pointer(const std::string& display, unsigned long window, int* x, int* y)
+{
+    Display* other = XOpenDisplay(display.c_str());
+    if (!other) return false;
+    ::Window root = 0, child = 0;
+    int root_x = 0, root_y = 0;
+    unsigned int mask = 0;
+    const bool found = XQueryPointer(other, window, &root, &child, &root_x, &root_y, x, y, &mask) != 0;
+    XCloseDisplay(other);
+    return found;
+}

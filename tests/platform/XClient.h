@@ -9,3 +9,5 @@ bool send_x_click(const std::string& display, unsigned long window, int x, int y
 bool send_x_key(const std::string& display, unsigned long window, char letter);
 // Resizes `window`, as a window manager would.
 bool resize_x_window(const std::string& display, unsigned long window, int width, int height);
+// Where the X pointer is, in `window`'s coordinates.
+bool query_x_pointer(const std::string& display, unsigned long window, int* x, int* y);
