@@ -11,7 +11,7 @@ namespace platform {
 using WindowId = uint32_t;  // 0 = no window
 
 enum class MessageKind : int32_t {
-    None,
+    Empty,            // no message
     Create,           // sent once the window exists, before it is shown
     Destroy,          // sent while the window is being destroyed, before its children
     Close,            // the user asks to close the window; default processing destroys it
@@ -47,7 +47,7 @@ enum MouseButton : int32_t {
 
 struct Message {
     WindowId window = 0;
-    MessageKind kind = MessageKind::None;
+    MessageKind kind = MessageKind::Empty;
     int32_t x = 0;
     int32_t y = 0;
     int32_t key = 0;          // Key of KeyDown / KeyUp

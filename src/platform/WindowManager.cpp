@@ -544,6 +544,13 @@ WindowId WindowManager::window_at(Point screen_point) const
     return hit_test(top_levels_, screen_point, {0, 0}, &client);
 }
 
+WindowId WindowManager::drop_target(Point screen_point) const
+{
+    WindowId w = window_at(screen_point);
+    while (w && !find(w)->accepts_drops) w = parent(w);
+    return w;
+}
+
 // ---------------------------------------------------------------- state
 
 void WindowManager::show_window(WindowId window, bool show)
@@ -1263,8 +1270,7 @@ bool WindowManager::cook_mouse(const Input& input, Message& message)
     if (!target) return false;
 
     if (input.kind == Input::Drop) {
-        WindowId w = target;
-        while (w && !windows_.at(w)->accepts_drops) w = parent(w);
+        const WindowId w = drop_target(input.pos);
         if (!w) return false;
         message = make(w, MessageKind::FilesDropped);
         message.paths = input.paths;

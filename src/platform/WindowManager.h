@@ -133,6 +133,7 @@ public:
     uint32_t frame_part(WindowId window, Point screen_point) const;  // FramePart bits
     Rect screen_window_rect(WindowId window) const;  // outer, in screen coordinates
     WindowId window_at(Point screen_point) const;  // deepest shown window, 0 when none
+    WindowId drop_target(Point screen_point) const;  // the window that takes files dropped there
     Point screen_size() const { return screen_size_; }
     void screen_resized();  // the backend's screen changed size
 

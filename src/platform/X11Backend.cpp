@@ -3,6 +3,7 @@
 #include "platform/Clock.h"
 #include "platform/Cp1252.h"
 #include "platform/WindowManager.h"
+#include "platform/X11DropTarget.h"
 
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
@@ -39,6 +40,7 @@ struct X11Backend::State {
     XIC input_context = nullptr;
     bool focused = false;
     int64_t saver_reset = 0;
+    std::unique_ptr<X11DropTarget> drops;
 };
 
 namespace {
@@ -129,6 +131,7 @@ std::unique_ptr<X11Backend> X11Backend::open(const char* display_name, Point siz
     if (s->input_method)
         s->input_context = XCreateIC(s->input_method, XNInputStyle, XIMPreeditNothing | XIMStatusNothing,
                                      XNClientWindow, s->window, XNFocusWindow, s->window, nullptr);
+    s->drops = std::make_unique<X11DropTarget>(s->display, s->window);
     XMapWindow(s->display, s->window);
     XFlush(s->display);
     std::unique_ptr<X11Backend> backend(new X11Backend(std::move(s)));
@@ -145,6 +148,7 @@ X11Backend::~X11Backend()
         s_->image->data = nullptr;  // the pixels are ours
         XDestroyImage(s_->image);
     }
+    s_->drops.reset();
     if (s_->input_context) XDestroyIC(s_->input_context);
     if (s_->input_method) XCloseIM(s_->input_method);
     for (const auto& c : s_->cursors) XFreeCursor(s_->display, c.second);
@@ -253,7 +257,7 @@ bool X11Backend::handle_events()
         any = true;
         if (XFilterEvent(&event, None)) continue;  // taken by the input method (a dead key)
         WindowManager* m = s_->manager;
-        if (!m) continue;
+        if (!m || s_->drops->handle(event, *m)) continue;
         switch (event.type) {
         case MapNotify:
             s_->mapped = true;

@@ -140,6 +140,31 @@ TEST(X11Display, FrameWindowTakesAnXClickAndKey)
         }
     }
 
+    // Files dragged from another X program land on the frame, which takes them; the panel
+    // takes none, and the drop there is refused.
+    wm.accept_file_drops(frame, true);
+    XDragSource source(server.display(), x11->x_window(),
+                       "file:///tmp/Mes%20compositions/Biblioth%C3%A8que.bcc\r\nfile://host/x.mid\r\n");
+    ASSERT_TRUE(source.ok());
+    source.move_to(100, 120);
+    ASSERT_TRUE(pump_until(wm, [&] { return source.service(), source.status() >= 0; }));
+    EXPECT_EQ(source.status(), 1);
+    source.drop();
+    ASSERT_TRUE(pump_until(wm, [&] { return source.service(), source.finished() >= 0 && logged(MessageKind::FilesDropped, frame); }));
+    EXPECT_EQ(source.finished(), 1);
+    for (const Message& m : g_log) {
+        if (m.kind != MessageKind::FilesDropped) continue;
+        ASSERT_TRUE(m.paths);
+        EXPECT_EQ(*m.paths, (std::vector<std::string>{"/tmp/Mes compositions/Biblioth\xE8que.bcc", "/x.mid"}));
+    }
+    XDragSource refused(server.display(), x11->x_window(), "file:///tmp/a.mid\r\n");
+    refused.move_to(400, 300);
+    ASSERT_TRUE(pump_until(wm, [&] { return refused.service(), refused.status() >= 0; }));
+    EXPECT_EQ(refused.status(), 0);
+    refused.drop();
+    ASSERT_TRUE(pump_until(wm, [&] { return refused.service(), refused.finished() >= 0; }));
+    EXPECT_EQ(refused.finished(), 0);
+
     // Setting the pointer position moves the real X pointer.
     wm.set_cursor_position({210, 160});
     pump_until(wm, [&] { return wm.cursor_position().x == 210; });
