@@ -15,18 +15,18 @@ std::unique_ptr<WindowManager> make_screen(Point size)
 {
     auto wm = std::make_unique<WindowManager>(std::make_unique<HeadlessBackend>(size));
     wm->register_class({"Plain", quiet_proc, 0, 0xFFFFFF, Cursor::Arrow});
-    WindowSpec spec;
-    spec.class_name = "Plain";
-    spec.style = StyleCaption | StyleMaximized | StyleVisible;
-    const WindowId frame = wm->create_window(spec);
+    WindowOptions options;
+    options.class_name = "Plain";
+    options.style = StyleCaption | StyleMaximized | StyleVisible;
+    const WindowId frame = wm->create_window(options);
     // A frame with a few floating panels, each with controls, as the play-along view has.
     for (int i = 0; i < 4; ++i) {
-        spec.style = StyleCaption | StyleVisible;
-        spec.owner = frame;
-        spec.rect = {40 + 120 * i, 60 + 50 * i, 340 + 120 * i, 300 + 50 * i};
-        const WindowId panel = wm->create_window(spec);
+        options.style = StyleCaption | StyleVisible;
+        options.owner = frame;
+        options.rect = {40 + 120 * i, 60 + 50 * i, 340 + 120 * i, 300 + 50 * i};
+        const WindowId panel = wm->create_window(options);
         for (int j = 0; j < 8; ++j) {
-            WindowSpec control;
+            WindowOptions control;
             control.class_name = "Plain";
             control.style = StyleChild | StyleVisible | StyleBorder;
             control.parent = panel;

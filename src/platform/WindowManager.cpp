@@ -105,32 +105,32 @@ const std::vector<WindowId>& WindowManager::siblings(const Window& w) const
     return w.parent ? windows_.at(w.parent)->children : top_levels_;
 }
 
-WindowId WindowManager::create_window(const WindowSpec& spec)
+WindowId WindowManager::create_window(const WindowOptions& options)
 {
-    auto cls = classes_.find(spec.class_name);
+    auto cls = classes_.find(options.class_name);
     if (cls == classes_.end()) return 0;
-    const bool child = (spec.style & StyleChild) != 0;
-    if (child && !find(spec.parent)) return 0;
+    const bool child = (options.style & StyleChild) != 0;
+    if (child && !find(options.parent)) return 0;
 
     auto w = std::make_unique<Window>();
     w->id = next_id_++;
     w->cls = cls->second.get();
-    w->title = spec.title;
-    w->style = spec.style;
-    w->parent = child ? spec.parent : 0;
-    w->owner = child ? 0 : (find(spec.owner) ? spec.owner : 0);
-    w->child_id = spec.child_id;
-    w->user_data = spec.user_data;
-    w->rect = spec.rect;
-    w->enabled = (spec.style & StyleDisabled) == 0;
-    w->topmost = !child && (spec.style & StyleTopmost);
+    w->title = options.title;
+    w->style = options.style;
+    w->parent = child ? options.parent : 0;
+    w->owner = child ? 0 : (find(options.owner) ? options.owner : 0);
+    w->child_id = options.child_id;
+    w->user_data = options.user_data;
+    w->rect = options.rect;
+    w->enabled = (options.style & StyleDisabled) == 0;
+    w->topmost = !child && (options.style & StyleTopmost);
     const WindowId id = w->id;
     Window& record = *w;
     windows_[id] = std::move(w);
     std::vector<WindowId>& list = siblings(record);
     list.push_back(id);  // created at the bottom, raised below
     raise_in_siblings(id);
-    if (spec.style & StyleMaximized) {
+    if (options.style & StyleMaximized) {
         record.restore_rect = record.rect;
         record.maximized = true;
         record.rect = parent_client_size(record);
@@ -145,8 +145,8 @@ WindowId WindowManager::create_window(const WindowSpec& spec)
     size.y = client_rect(id).height();
     send_message(id, size);
     if (!exists(id)) return 0;
-    if (id == main_window()) backend_->set_title(spec.title);
-    if (spec.style & StyleVisible) show_window(id, true);
+    if (id == main_window()) backend_->set_title(options.title);
+    if (options.style & StyleVisible) show_window(id, true);
     return exists(id) ? id : 0;
 }
 

@@ -71,7 +71,7 @@ enum FramePart : uint32_t {
     FrameCloseBox = 0x20,
 };
 
-struct WindowSpec {
+struct WindowOptions {
     std::string class_name;
     std::string title;          // Windows-1252
     uint32_t style = 0;         // WindowStyle bits
@@ -101,7 +101,7 @@ public:
 
     // ---- classes and windows
     bool register_class(const WindowClassInfo& info);  // false when the name is taken
-    WindowId create_window(const WindowSpec& spec);    // 0 for an unknown class or parent
+    WindowId create_window(const WindowOptions& options);    // 0 for an unknown class or parent
     void destroy_window(WindowId window);              // with its children and owned windows
     bool exists(WindowId window) const;
 

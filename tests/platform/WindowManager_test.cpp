@@ -46,22 +46,22 @@ protected:
 
     WindowId top(const std::string& cls, Rect r, uint32_t style = StyleVisible, WindowId owner = 0)
     {
-        WindowSpec spec;
-        spec.class_name = cls;
-        spec.style = style;
-        spec.rect = r;
-        spec.owner = owner;
-        return wm->create_window(spec);
+        WindowOptions options;
+        options.class_name = cls;
+        options.style = style;
+        options.rect = r;
+        options.owner = owner;
+        return wm->create_window(options);
     }
     WindowId child(WindowId parent, Rect r, int32_t id, uint32_t style = StyleVisible | StyleChild)
     {
-        WindowSpec spec;
-        spec.class_name = "Plain";
-        spec.style = style | StyleChild;
-        spec.rect = r;
-        spec.parent = parent;
-        spec.child_id = id;
-        return wm->create_window(spec);
+        WindowOptions options;
+        options.class_name = "Plain";
+        options.style = style | StyleChild;
+        options.rect = r;
+        options.parent = parent;
+        options.child_id = id;
+        return wm->create_window(options);
     }
 
     // Takes, translates and dispatches every message available now.
@@ -532,13 +532,13 @@ TEST_F(WindowManagerTest, OutlinesInvertTheScreenUnderThem)
 
 TEST_F(WindowManagerTest, TheMainWindowTitleGoesToTheDisplay)
 {
-    WindowSpec spec;
-    spec.class_name = "Plain";
-    spec.title = "BRINDLE-COT";
-    spec.rect = {0, 0, 10, 10};
-    const WindowId main = wm->create_window(spec);
-    spec.title = "Palette";
-    const WindowId other = wm->create_window(spec);
+    WindowOptions options;
+    options.class_name = "Plain";
+    options.title = "BRINDLE-COT";
+    options.rect = {0, 0, 10, 10};
+    const WindowId main = wm->create_window(options);
+    options.title = "Palette";
+    const WindowId other = wm->create_window(options);
     EXPECT_EQ(headless->title(), "BRINDLE-COT");
     wm->set_title(other, "Outils");
     EXPECT_EQ(headless->title(), "BRINDLE-COT");
