@@ -4,7 +4,7 @@
 // Every window of the program lives here: a tree of windows with classes (a procedure per
 // class), parents and owners, visibility, enabling, z-order, activation, keyboard focus and
 // mouse capture. One queue serves the GUI thread: posted messages (from any thread),
-// input, paint requests and window timers, in that order of priority. Input comes from the
+// input, the quit message, paint requests and window timers, in that order of priority. Input comes from the
 // backend (the X11 window) or is injected by the program itself (tests, demonstrations);
 // it is turned into messages for a window only when it is taken from the queue, so that a
 // capture or focus set while handling one message applies to the next.
@@ -49,10 +49,10 @@ enum WindowStyle : uint32_t {
     StyleChild = 0x01,        // lives inside its parent's client area
     StyleCaption = 0x02,      // a title bar (and a border)
     StyleBorder = 0x04,       // a thin border
-    StyleSizing = 0x08,       // a thicker border
+    StyleSizing = 0x08,       // a thicker border, dragged to resize the window
     StyleToolCaption = 0x10,  // a smaller title bar
     StyleTopmost = 0x20,      // top-level window kept above the others
-    StyleDocument = 0x40,     // child raised among its siblings when clicked
+    StyleDocument = 0x40,     // document window of a document area (its parent)
     StyleVisible = 0x80,      // shown at creation
     StyleDisabled = 0x100,    // disabled at creation
     StyleMaximized = 0x200,   // fills its parent's client area (or the screen)
