@@ -1,0 +1,52 @@
+#include "platform/Clock.h"
+#include "platform/PeriodicTimer.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+using namespace platform;
+
+TEST(PeriodicTimer, TicksAtItsPeriodUntilStopped)
+{
+    std::atomic<int> ticks{0};
+    PeriodicTimer timer;
+    const int64_t start = real_milliseconds();
+    timer.start(5, [&] { ++ticks; });
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    timer.stop();
+    const int64_t elapsed = real_milliseconds() - start;
+    const int counted = ticks.load();
+    // A loaded machine may lose ticks, never gain them.
+    EXPECT_LE(counted, elapsed / 5 + 1);
+    EXPECT_GE(counted, 10);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(ticks.load(), counted);  // no tick after stop
+    EXPECT_FALSE(timer.running());
+}
+
+TEST(PeriodicTimer, TakesANewPeriodAndFunctionWhileRunning)
+{
+    std::atomic<int> slow{0}, fast{0};
+    PeriodicTimer timer;
+    timer.start(100, [&] { ++slow; });
+    timer.start(2, [&] { ++fast; });
+    EXPECT_EQ(timer.period(), 2);
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    timer.stop();
+    EXPECT_EQ(slow.load(), 0);
+    EXPECT_GE(fast.load(), 5);
+}
+
+TEST(PeriodicTimer, ATickMayStopItsOwnTimer)
+{
+    std::atomic<int> ticks{0};
+    PeriodicTimer timer;
+    timer.start(1, [&] {
+        if (++ticks == 3) timer.stop();
+    });
+    for (int i = 0; i < 100 && timer.running(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    EXPECT_FALSE(timer.running());
+    EXPECT_EQ(ticks.load(), 3);
+}
