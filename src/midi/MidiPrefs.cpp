@@ -15,7 +15,6 @@ namespace {
 
 std::string prefs_path()
 {
-    set_main_dir();
     std::string misc = format_file_name("MISC");
     mkdir(misc.c_str(), 0777);  // a new program directory gets its folder
     return format_file_name("MISC", "MIDIWIN.PFR");

@@ -94,13 +94,14 @@ void CMidi::run()
     if (!buf)
         return;
     int32_t now = get_time_pos();
-    int32_t steps = (now - old_time_pos) / 5;
+    // The difference of two readings of a wrapping millisecond counter.
+    int32_t steps = static_cast<int32_t>(static_cast<uint32_t>(now) - static_cast<uint32_t>(old_time_pos)) / 5;
     if (steps < 0) {
         // The millisecond clock went back: start counting again from here.
         old_time_pos = now;
         steps = 0;
     }
-    old_time_pos += 5 * steps;
+    old_time_pos = static_cast<int32_t>(static_cast<uint32_t>(old_time_pos) + 5u * static_cast<uint32_t>(steps));
 
     if (time_unit_status && !external_sync) {
         std::unique_lock<std::mutex> lock(progression, std::try_to_lock);
@@ -110,11 +111,12 @@ void CMidi::run()
             if (tempo_type)
                 progression_step();
         }
-        var_tempo += tempo * steps;
-        if (var_tempo > 25) {
-            time_unit += var_tempo / 25;
-            var_tempo %= 25;
+        int64_t acc = var_tempo + static_cast<int64_t>(tempo) * steps;  // a long gap stays exact
+        if (acc > 25) {
+            time_unit += static_cast<int32_t>(acc / 25);
+            acc %= 25;
         }
+        var_tempo = static_cast<int32_t>(acc);
     }
 
     for (short i = 1; i <= 8; i++) {

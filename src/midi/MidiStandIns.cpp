@@ -1,14 +1,10 @@
 #include "midi/MidiStandIns.h"
 
+#include "platform/FileSystem.h"
+#include "platform/Locations.h"
 #include "platform/MidiClock.h"
 
-#include <dirent.h>
-#include <strings.h>
-#include <sys/stat.h>
-
-#include <chrono>
 #include <cstdio>
-#include <cstdlib>
 
 namespace midi_standin {
 
@@ -49,25 +45,21 @@ void StandInTimer::tick()
         tasks[i]();
 }
 
+void StandInTimer::set_timer_resolution(short ms)
+{
+    resolution = ms;
+    if (periodic.running())
+        start();
+}
+
 void StandInTimer::start()
 {
-    if (running.exchange(true))
-        return;
-    thread = std::thread([this] {
-        auto next = std::chrono::steady_clock::now();
-        while (running) {
-            next += std::chrono::milliseconds(resolution.load());
-            std::this_thread::sleep_until(next);
-            tick();
-        }
-    });
+    periodic.start(resolution, [this] { tick(); });
 }
 
 void StandInTimer::stop()
 {
-    running = false;
-    if (thread.joinable())
-        thread.join();
+    periodic.stop();
 }
 
 void StandInApplication::warning(const char* a, const char* b, const char* c, const char* d)
@@ -87,45 +79,23 @@ void StandInApplication::warning(const char* a, const char* b, const char* c, co
 
 void set_main_dir()
 {
-    if (main_dir.empty()) {
-        const char* data = std::getenv("BRINDLECOT_DATA");
-        main_dir = data ? data : ".";
-    }
+    if (main_dir.empty())
+        main_dir = platform::program_directory();
 }
-
-namespace {
-
-// The entry of the folder whose name matches without regard to case; the name itself when
-// none does (so that a file can be created under it).
-std::string match_entry(const std::string& folder, const char* name)
-{
-    std::string exact = folder + "/" + name;
-    struct stat st;
-    if (stat(exact.c_str(), &st) == 0)
-        return exact;
-    if (DIR* d = opendir(folder.c_str())) {
-        while (dirent* e = readdir(d)) {
-            if (strcasecmp(e->d_name, name) == 0) {
-                exact = folder + "/" + e->d_name;
-                break;
-            }
-        }
-        closedir(d);
-    }
-    return exact;
-}
-
-}  // namespace
 
 std::string format_file_name(const char* a, const char* b, const char* c)
 {
     set_main_dir();
-    std::string path = main_dir;
+    std::string joined;
     for (const char* part : {a, b, c}) {
-        if (part)
-            path = match_entry(path, part);
+        if (part) {
+            if (!joined.empty())
+                joined += "\\";
+            joined += part;
+        }
     }
-    return path;
+    std::string resolved;
+    return platform::resolve_path_in(main_dir, joined, &resolved) ? resolved : std::string();
 }
 
 int32_t get_time_pos()

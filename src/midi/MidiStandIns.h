@@ -5,11 +5,11 @@
 // the call form of the real service, inside a namespace of its own, so that the real one
 // replaces it without touching the callers.
 
+#include "platform/PeriodicTimer.h"
+
 #include <cstdint>
 #include <mutex>
 #include <string>
-#include <thread>
-#include <atomic>
 
 class CMidi;
 struct Piste;
@@ -60,7 +60,8 @@ public:
     ~StandInTimer();
     void add_timer_task(void (*task)());
     void remove_timer_task(void (*task)());
-    void set_timer_resolution(short ms) { resolution = ms; }
+    // Takes effect at once when the timer runs.
+    void set_timer_resolution(short ms);
     short get_timer_resolution() const { return resolution; }
     // Runs every registered task once (the tick itself).
     void tick();
@@ -72,9 +73,8 @@ private:
     std::mutex lock;
     void (*tasks[6])() = {nullptr};
     short total = 0;
-    std::atomic<short> resolution{100};
-    std::atomic<bool> running{false};
-    std::thread thread;
+    short resolution = 100;
+    platform::PeriodicTimer periodic;
 };
 
 struct StandInApplication {
@@ -88,11 +88,11 @@ struct StandInApplication {
 
 extern StandInApplication* application;
 
-// The program directory (where "MISC" lies): BRINDLECOT_DATA, else the current directory.
+// The program directory (where "MISC" lies), a UTF-8 path: the platform's program folder.
 extern std::string main_dir;
 void set_main_dir();
-// Joins the program directory and the parts; each existing part is matched without regard to
-// case, as the program's folder and file names are written in several cases.
+// The UTF-8 path of the parts inside the program directory, each matched without regard to
+// case; empty when the parts would lead out of it.
 std::string format_file_name(const char* a, const char* b = nullptr, const char* c = nullptr);
 // The millisecond clock.
 int32_t get_time_pos();

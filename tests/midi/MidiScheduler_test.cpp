@@ -210,3 +210,14 @@ TEST_F(Scheduler, ClockGoingBackStartsCountingAgain)
     midi->run();
     EXPECT_EQ(midi->time_unit, 960);
 }
+
+TEST_F(Scheduler, MillisecondCounterWraps)
+{
+    write_prefs();
+    clock.set(INT32_MAX - 2);
+    make_midi();
+    midi->tempo = 120;
+    clock.set(INT32_MIN + 497);  // 500 ms later
+    midi->run();
+    EXPECT_EQ(midi->time_unit, 480);
+}

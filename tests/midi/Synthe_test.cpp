@@ -102,6 +102,13 @@ TEST_F(SyntheFiles, MacintoshFileIsConvertedOnce)
     EXPECT_EQ(head, "D923-TW001FR");
 }
 
+TEST_F(SyntheFiles, NamesCannotLeadOutOfTheProgramFolder)
+{
+    std::ofstream(dir + "/../midi-outside.SYN") << "D923-TW001FR\nDehors\nOUT\nX\npolyphonie(8)\n";
+    EXPECT_EQ(open_synthe("..\\..\\..\\midi-outside"), nullptr);
+    EXPECT_EQ(open_synthe("../../../midi-outside"), nullptr);
+}
+
 TEST_F(SyntheFiles, BadHeadersAreRefused)
 {
     for (const char* header : {"D924-TW001FR", "D923-XW001FR", "D923-TW002FR", "D92"}) {
