@@ -1,14 +1,13 @@
 #include "platform/MidiClock.h"
 
-#include <chrono>
+#include "platform/Clock.h"
 
 namespace platform {
 
 int32_t MidiSystemClock::now_ms() const
 {
-    static const auto start = std::chrono::steady_clock::now();
-    auto elapsed = std::chrono::steady_clock::now() - start;
-    return static_cast<int32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
+    // The low 32 bits, as a millisecond counter that wraps.
+    return static_cast<int32_t>(static_cast<uint32_t>(real_milliseconds()));
 }
 
 namespace {

@@ -15,7 +15,7 @@ public:
     virtual int32_t now_ms() const = 0;
 };
 
-// Milliseconds of the monotonic system clock, counted from the first use.
+// Milliseconds of the system's monotonic clock.
 class MidiSystemClock : public MidiClock {
 public:
     int32_t now_ms() const override;
