@@ -282,12 +282,12 @@ void trier_piste(short track)
                      [](const MidiEvent& a, const MidiEvent& b) { return a.time < b.time; });
 }
 
-void maj_rel_piste_mesures(short track)
+short maj_rel_piste_mesures(short track)
 {
     Piste* t = track_of(track);
     midi_standin::Portee* p = master_staff(track);
     if (!t || !p)
-        return;
+        return 0;
     int32_t end = 0;
     short pos = 1;
     for (short k = 1; k <= p->tot_mes; k++) {
@@ -299,4 +299,5 @@ void maj_rel_piste_mesures(short track)
         m->tot_event = static_cast<short>(pos - first);
         m->first_event = m->tot_event ? first : 0;
     }
+    return p->tot_mes;
 }

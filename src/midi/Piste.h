@@ -46,4 +46,5 @@ void effacer_piste_entre(short track, short first, short last, short notes, shor
 void nettoyer_piste_notes(short track, short first, short last);
 void supprimer_piste_entre(short track, short first, short last);
 void trier_piste(short track);
-void maj_rel_piste_mesures(short track);
+// Links the track's events to its staff's measures; returns the staff's measure count.
+short maj_rel_piste_mesures(short track);

@@ -204,7 +204,8 @@ TEST(Piste, LinkingToMeasures)
     s.add(1919, 0x80, 60, 0);
     s.add(4000, 0x90, 62, 1);   // past the last measure's end: counted in it
     s.add(9000, 0x80, 62, 0);
-    maj_rel_piste_mesures(1);
+    EXPECT_EQ(maj_rel_piste_mesures(1), 3);
+    EXPECT_EQ(maj_rel_piste_mesures(2), 0) << "no such staff";
     EXPECT_EQ(s.measures[1].first_event, 1);
     EXPECT_EQ(s.measures[1].tot_event, 2);
     EXPECT_EQ(s.measures[2].first_event, 0);
