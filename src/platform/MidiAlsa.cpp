@@ -30,7 +30,7 @@ snd_seq_t* open_client(int mode, snd_midi_event_t** parser)
     if (snd_seq_open(&seq, "default", mode, 0) < 0)
         return nullptr;
     snd_seq_set_client_name(seq, "Brindlecot");
-    if (snd_midi_event_new(256, parser) < 0) {
+    if (snd_midi_event_new(1024, parser) < 0) {  // room for the longest System Exclusive block sent
         snd_seq_close(seq);
         return nullptr;
     }
