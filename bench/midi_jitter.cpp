@@ -3,6 +3,7 @@
 // the time it reached the device minus the time its tick fell due on the tick clock.
 #include "midi/CMidi.h"
 #include "midi/MidiStandIns.h"
+#include "score/Placeholders.h"
 #include "platform/MidiClock.h"
 #include "platform/MidiDevices.h"
 
@@ -63,17 +64,15 @@ void BM_SchedulingJitter(benchmark::State& state)
     platform::set_midi_devices(std::move(list));
     std::string dir = "/tmp/brindlecot-bench-" + std::to_string(getpid());
     std::system(("mkdir -p " + dir + "/MISC && printf '1\\n1 0000 0 0 0 0 0 \"\"\\n' > " + dir + "/MISC/MIDIWIN.PFR").c_str());
-    midi_standin::main_dir = dir;
+    main_dir = dir;
 
     std::vector<double> late_ms;
     for (auto _ : state) {
-        midi_standin::StandInTimer timer;
-        midi_standin::StandInApplication app;
-        app.timer = &timer;
-        application = &app;
+        CTimer timer;
+        application.timer = &timer;
         timer.set_timer_resolution(5);
         CMidi midi;
-        app.midi = &midi;
+        application.midi = &midi;
         midi.tempo = tempo;
         int32_t origin_ms = midi.old_time_pos;
         const int count = seconds * 1000 / every_ms;
@@ -91,7 +90,8 @@ void BM_SchedulingJitter(benchmark::State& state)
             double due_us = (origin_ms + tick * 1000.0 / (tempo * 8)) * 1000.0;
             late_ms.push_back((us - due_us) / 1000.0);
         }
-        application = nullptr;
+        application.midi = nullptr;
+        application.timer = nullptr;
     }
     std::sort(late_ms.begin(), late_ms.end());
     if (!late_ms.empty()) {

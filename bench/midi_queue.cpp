@@ -1,7 +1,7 @@
 // Cost of queuing: messages sent in rising time order (the usual case, an append after the
 // slot filled last) and in scattered order, each batch then taken out again in time order.
 #include "midi/CMidi.h"
-#include "midi/MidiStandIns.h"
+#include "score/Placeholders.h"
 #include "platform/MidiClock.h"
 #include "platform/MidiDevices.h"
 
@@ -23,7 +23,7 @@ struct Layer {
         platform::set_midi_devices(platform::MidiDeviceList());
         dir = "/tmp/brindlecot-bench-queue-" + std::to_string(getpid());
         std::system(("mkdir -p " + dir + "/MISC").c_str());
-        midi_standin::main_dir = dir;
+        main_dir = dir;
         midi = new CMidi();
     }
     ~Layer()

@@ -1,7 +1,8 @@
 // The port layer's object, its timed queues and the immediate output operations.
 #include "midi/CMidi.h"
 
-#include "midi/MidiStandIns.h"
+#include "score/Document.h"
+#include "score/MusicGlobals.h"
 #include "platform/MidiDevices.h"
 
 #include <cstring>

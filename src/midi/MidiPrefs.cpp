@@ -1,8 +1,9 @@
-// The port settings: opening and closing the ports, the settings file "MIDIWIN.PFR" and the
-// automatic choice of an output device.
+// The port settings: opening and closing the ports, the settings file "MIDIWIN.PFR", the
+// automatic choice of an output device and the ports' synthesizer names for the score model.
 #include "midi/CMidi.h"
 
-#include "midi/MidiStandIns.h"
+#include "score/Placeholders.h"
+#include "score/Synthe.h"
 #include "platform/MidiDevices.h"
 
 #include <strings.h>
@@ -12,6 +13,15 @@
 #include <cstring>
 
 namespace {
+
+// The port layer whose settings answer the score model's questions about port synthesizers.
+CMidi* configured = nullptr;
+
+// The synthesizer of an output port; a port outside 1 to 4 has port 1's, the default one.
+const char* configured_synthe(short port)
+{
+    return configured->midi_prefs.synthe[port >= 1 && port <= 4 ? port : 1];
+}
 
 std::string prefs_path()
 {
@@ -132,6 +142,8 @@ void CMidi::midi_init(short read)
         read_prefs();
     }
     open_ports();
+    configured = this;
+    set_synthe_port(configured_synthe);
     for (auto& channel : lastctrl)
         for (auto& c : channel)
             c = -1;
@@ -139,6 +151,10 @@ void CMidi::midi_init(short read)
 
 void CMidi::midi_quit(short write)
 {
+    if (configured == this) {
+        set_synthe_port(nullptr);
+        configured = nullptr;
+    }
     for (short p = 1; p <= 4; p++) {
         MidiOutHandle out = midi_out_handle[p];
         bool shared = false;

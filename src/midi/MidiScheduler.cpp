@@ -3,6 +3,7 @@
 #include "midi/CMidi.h"
 
 #include "midi/MidiStandIns.h"
+#include "score/Placeholders.h"
 #include "platform/MidiDevices.h"
 
 #include <algorithm>
@@ -11,8 +12,8 @@
 
 void run_midi()
 {
-    if (application && application->midi)
-        application->midi->run();
+    if (application.midi)
+        application.midi->run();
 }
 
 void CMidi::midi_dispatch_init()
@@ -58,8 +59,8 @@ void CMidi::midi_dispatch_init()
     tab_tot = 0;
     time_unit_status = 1;
 
-    if (application && application->timer)
-        application->timer->add_timer_task(run_midi);
+    if (application.timer)
+        application.timer->add_timer_task(run_midi);
     for (short p = 1; p <= 4; p++) {
         if (midi_in_handle[p])
             midi_in_handle[p]->start();
@@ -72,8 +73,8 @@ void CMidi::midi_dispatch_quit()
         if (midi_in_handle[p])
             midi_in_handle[p]->stop();
     }
-    if (application && application->timer)
-        application->timer->remove_timer_task(run_midi);
+    if (application.timer)
+        application.timer->remove_timer_task(run_midi);
     for (short i = 1; i <= 8; i++) {
         Midi_node& n = midi_node[i];
         std::lock_guard<std::mutex> lock(n.ready);

@@ -1,63 +1,20 @@
 #pragma once
-// Stand-ins for what the MIDI layer needs of parts of the program that do not exist yet: the
-// application object with its timer, message boxes and program directory, and the few fields
-// of the open score that the port layer and the track operations read. Each keeps the name and
-// the call form of the real service, inside a namespace of its own, so that the real one
-// replaces it without touching the callers.
+// Stand-ins for what the MIDI layer needs of the application framework and that does not exist
+// yet: the periodic timer that the application object holds, and the program's millisecond
+// clock. Each keeps the name and the call form of the real service, so that the real one
+// replaces it without touching the callers. (The application object's message box, the
+// program directory and the other services the score model needs too are its stand-ins, in
+// score/Placeholders.h.)
 
 #include "platform/PeriodicTimer.h"
 
 #include <cstdint>
 #include <mutex>
-#include <string>
-
-class CMidi;
-struct Piste;
-
-namespace midi_standin {
-
-// ---- Score model ---------------------------------------------------------------------------
-
-struct Ins {
-    short percu = 0;               // non-zero for a percussion staff
-    unsigned char map[128] = {0};  // per-note percentages of a percussion staff
-};
-
-struct CMeasure {
-    int32_t length = 1920;  // ticks
-    short first_event = 0;  // its first event in the staff's track; 0 = none
-    short tot_event = 0;
-};
-
-struct Portee {
-    short tot_mes = 0;
-    short* mes = nullptr;  // 1-based measure indices into Document::mes
-};
-
-struct Systeme {
-    short tot_por = 0;
-    short* por = nullptr;  // 1-based staff indices into Document::por
-};
-
-struct Document {
-    CMeasure** mes = nullptr;  // 1-based
-    Portee** por = nullptr;    // 1-based
-    Systeme** sys = nullptr;   // 1-based; 1 is the master system
-    Ins* ins = nullptr;        // 1-based
-    short tot_ins = 0;
-    Piste** piste = nullptr;   // 1-based, one per staff of the master system
-    short tot_piste = 0;
-};
-
-extern Document* doc;
-extern short working_mode;
-
-// ---- Application framework -----------------------------------------------------------------
 
 // The periodic timer: up to five tasks run on each tick, on the timer's own thread once started.
-class StandInTimer {
+class CTimer {
 public:
-    ~StandInTimer();
+    ~CTimer();
     void add_timer_task(void (*task)());
     void remove_timer_task(void (*task)());
     // Takes effect at once when the timer runs.
@@ -77,39 +34,5 @@ private:
     platform::PeriodicTimer periodic;
 };
 
-struct StandInApplication {
-    CMidi* midi = nullptr;
-    StandInTimer* timer = nullptr;
-    // A message box: the non-empty texts joined by line ends; the stand-in prints them.
-    void warning(const char* a, const char* b = nullptr, const char* c = nullptr, const char* d = nullptr);
-    int warnings = 0;
-    std::string last_warning;
-};
-
-extern StandInApplication* application;
-
-// The program directory (where "MISC" lies), a UTF-8 path: the platform's program folder.
-extern std::string main_dir;
-void set_main_dir();
-// The UTF-8 path of the parts inside the program directory, each matched without regard to
-// case; empty when the parts would lead out of it.
-std::string format_file_name(const char* a, const char* b = nullptr, const char* c = nullptr);
 // The millisecond clock.
 int32_t get_time_pos();
-void beep();
-short call_sup(short interaction);
-// Converts a file in place from the Macintosh character set to the Windows one.
-void convertir_fichier_mac_win(const char* path);
-
-}  // namespace midi_standin
-
-using midi_standin::application;
-using midi_standin::beep;
-using midi_standin::call_sup;
-using midi_standin::convertir_fichier_mac_win;
-using midi_standin::doc;
-using midi_standin::format_file_name;
-using midi_standin::get_time_pos;
-using midi_standin::main_dir;
-using midi_standin::set_main_dir;
-using midi_standin::working_mode;

@@ -1,5 +1,6 @@
 // The timed queues and the immediate output of the port layer.
 #include "MidiFixture.h"
+#include "score/ScoreFixture.h"
 
 #include <cstring>
 
@@ -160,15 +161,12 @@ TEST_F(Output, PercussionLevelFollowsTheStaffMap)
 {
     write_prefs();
     make_midi();
-    midi_standin::Document d;
-    std::vector<midi_standin::Ins> ins(17);
+    ScoreFixture score(16, 1);
+    Ins* ins = score.d->ins;
     ins[10].percu = 1;
     ins[10].map[36] = 150;
     ins[10].map[38] = 0;
     ins[10].map[40] = 50;
-    d.ins = ins.data();
-    d.tot_ins = 16;
-    doc = &d;
     struct Case {
         int status, note, vel, expected;
     } cases[] = {{0x99, 36, 100, 127}, {0x99, 38, 100, 1}, {0x99, 40, 100, 50}, {0x99, 40, 0, 0}, {0x90, 40, 100, 100}};
@@ -179,7 +177,7 @@ TEST_F(Output, PercussionLevelFollowsTheStaffMap)
         ASSERT_EQ(out[0]->count(), 1u);
         EXPECT_EQ(out[0]->log()[0].bytes[2], c.expected) << "note " << c.note;
     }
-    d.tot_ins = 15;
+    score.d->tot_ins = 15;
     out[0]->clear();
     char m[3] = {static_cast<char>(0x99), 36, 100};
     midi->midi_out(3, m, 1);

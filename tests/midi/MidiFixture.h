@@ -3,7 +3,8 @@
 // program directory of its own.
 
 #include "midi/CMidi.h"
-#include "midi/MidiStandIns.h"
+#include "score/MusicGlobals.h"
+#include "score/Placeholders.h"
 #include "platform/MidiClock.h"
 #include "platform/MidiTestDevices.h"
 
@@ -36,14 +37,15 @@ protected:
         const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
         dir = std::string(BRINDLECOT_TEST_OUTPUT) + "/midi-" + info->test_suite_name() + "-" + info->name();
         std::system(("rm -rf '" + dir + "' && mkdir -p '" + dir + "/MISC'").c_str());
-        midi_standin::main_dir = dir;
-        application = &app;
+        saved_dir = main_dir;
+        main_dir = dir;
     }
 
     void TearDown() override
     {
         midi.reset();
-        application = nullptr;
+        application.midi = nullptr;
+        main_dir = saved_dir;
         doc = nullptr;
         platform::set_midi_clock(nullptr);
     }
@@ -65,7 +67,7 @@ protected:
     void make_midi()
     {
         midi = std::make_unique<CMidi>();
-        app.midi = midi.get();
+        application.midi = midi.get();
     }
 
     // Runs the scheduler every period milliseconds up to the given time.
@@ -101,7 +103,7 @@ protected:
     platform::MidiVirtualClock clock;
     std::vector<platform::MidiRecordingDevice*> out;
     std::vector<platform::MidiInjectedDevice*> in;
-    midi_standin::StandInApplication app;
     std::unique_ptr<CMidi> midi;
     std::string dir;
+    std::string saved_dir;
 };

@@ -1,6 +1,9 @@
 // The port settings file, opening the ports and the automatic configuration.
 #include "MidiFixture.h"
 
+#include "score/Document.h"
+#include "score/Synthe.h"
+
 #include <fstream>
 #include <sstream>
 
@@ -76,7 +79,7 @@ TEST_F(Prefs, DamagedFilesFallBackToDefaults)
         for (short p = 1; p <= 4; p++)
             EXPECT_EQ(midi->midi_out(3, note, p), 1) << "a port without a device accepts and drops";
         midi.reset();
-        app.midi = nullptr;
+        application.midi = nullptr;
     }
 }
 
@@ -129,7 +132,7 @@ TEST_F(Prefs, AutoConfigRanksDevices)
                 << "the new settings are written at once";
         }
         midi.reset();
-        app.midi = nullptr;
+        application.midi = nullptr;
     }
 }
 
@@ -140,4 +143,30 @@ TEST_F(Prefs, AutoConfigKeepsAChosenDeviceAndNames)
     midi->auto_config();
     EXPECT_EQ(midi->midi_prefs.port[1], 2);
     EXPECT_STREQ(midi->midi_prefs.synthe[1], "GM-1");
+}
+
+TEST_F(Prefs, ScoreModelAsksThePortsForTheirSynthesizers)
+{
+    write_prefs("1\n"
+                "1 0000 0 0 0 0 0 \"MODELE-1\"\n"
+                "2 0000 0 0 0 0 0 \"GM-1\"\n"
+                "0 0000 0 0 0 0 0 \"\"\n"
+                "0 0000 0 0 0 0 0 \"X\"\n");
+    EXPECT_STREQ(synthe_port(1), "GM-1") << "no port layer yet: the default synthesizer";
+    make_midi();
+    EXPECT_STREQ(synthe_port(1), "MODELE-1");
+    EXPECT_STREQ(synthe_port(2), "GM-1");
+    EXPECT_STREQ(synthe_port(3), "");
+    EXPECT_STREQ(synthe_port(4), "X");
+    EXPECT_STREQ(synthe_port(0), "MODELE-1") << "any other port has port 1's";
+
+    main_dir = BRINDLECOT_BUILD_DATA;
+    liberer_synthes();
+    Ins ins;
+    init_var_ins(&ins, 1);
+    EXPECT_STREQ(ins.synthe, "MODELE-1") << "a new instrument takes port 1's synthesizer";
+    liberer_synthes();
+
+    midi.reset();
+    EXPECT_STREQ(synthe_port(1), "GM-1") << "the default again once the port layer is gone";
 }

@@ -1,11 +1,12 @@
 // Track event lists: insertion, growth, note pairs, clearing and cutting measures, sorting and
 // linking to measures.
-#include "midi/MidiStandIns.h"
-#include "midi/Piste.h"
+#include "score/Piste.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
+
+#include "score/ScoreFixture.h"
 
 namespace {
 
@@ -13,36 +14,15 @@ namespace {
 class OneStaff {
 public:
     explicit OneStaff(std::vector<int32_t> lengths, short room = PISTE_NEW_ROOM)
+        : score(1, static_cast<short>(lengths.size()))
     {
-        measures.resize(lengths.size() + 1);
-        mes_ptrs.resize(lengths.size() + 1);
-        staff_mes.resize(lengths.size() + 1);
-        for (size_t k = 1; k <= lengths.size(); k++) {
-            measures[k].length = lengths[k - 1];
-            mes_ptrs[k] = &measures[k];
-            staff_mes[k] = static_cast<short>(k);
-        }
-        staff.tot_mes = static_cast<short>(lengths.size());
-        staff.mes = staff_mes.data();
-        por_ptrs[1] = &staff;
-        sys_por[1] = 1;
-        system.tot_por = 1;
-        system.por = sys_por;
-        sys_ptrs[1] = &system;
-        tracks[1] = creer_piste(room);
-        d.mes = mes_ptrs.data();
-        d.por = por_ptrs;
-        d.sys = sys_ptrs;
-        d.piste = tracks;
-        d.tot_piste = 1;
-        doc = &d;
+        for (size_t k = 1; k <= lengths.size(); k++)
+            measure(static_cast<short>(k))->length = lengths[k - 1];
+        detruire_piste(score.d->piste[1]);
+        score.d->piste[1] = creer_piste(room);
     }
-    ~OneStaff()
-    {
-        detruire_piste(d.piste[1]);
-        doc = nullptr;
-    }
-    Piste* track() { return d.piste[1]; }
+    Piste* track() { return score.d->piste[1]; }
+    CMeasure* measure(short k) { return score.measure(k, 1); }
     void add(int32_t time, int s, int d1 = -1, int d2 = -1)
     {
         char b[4] = {static_cast<char>(s), static_cast<char>(d1), static_cast<char>(d2), 0};
@@ -62,18 +42,9 @@ public:
             out.push_back({track()->event[i].time, track()->event[i].buf[0]});
         return out;
     }
-    std::vector<midi_standin::CMeasure> measures;
 
 private:
-    midi_standin::Document d;
-    std::vector<midi_standin::CMeasure*> mes_ptrs;
-    std::vector<short> staff_mes;
-    midi_standin::Portee staff;
-    midi_standin::Portee* por_ptrs[2] = {nullptr, nullptr};
-    short sys_por[2] = {0, 0};
-    midi_standin::Systeme system;
-    midi_standin::Systeme* sys_ptrs[2] = {nullptr, nullptr};
-    Piste* tracks[2] = {nullptr, nullptr};
+    ScoreFixture score;
 };
 
 using Events = std::vector<std::pair<int32_t, int>>;
@@ -130,21 +101,19 @@ TEST(Piste, GrowthAndCapacity)
 
 TEST(Piste, FullTrackRefusesAndTellsTheUserOnce)
 {
-    midi_standin::StandInApplication app;
-    application = &app;
+    int warnings = application.warnings;
     OneStaff s({1920}, PISTE_MAX_EVENTS);
     for (short i = 0; i < 7995; i++)
         s.add(i, 0x90, 60, 1);
     char m[4] = {static_cast<char>(0x80), 60, 0, 0};
     EXPECT_EQ(send_piste(1, 8000, 3, m), 0);
     EXPECT_EQ(send_piste(1, 8001, 3, m), 0);
-    EXPECT_EQ(app.warnings, 1);
-    EXPECT_NE(app.last_warning.find("pleine"), std::string::npos);
+    EXPECT_EQ(application.warnings, warnings + 1);
+    EXPECT_NE(application.last_warning.find("pleine"), std::string::npos);
     doc->piste[1] = inserer_dans_piste(8000, 3, m, doc->piste[1]);
     doc->piste[1] = inserer_dans_piste(8000, 3, m, doc->piste[1]);
     doc->piste[1] = inserer_dans_piste(8000, 3, m, doc->piste[1]);
     EXPECT_EQ(s.track()->tot, 7997) << "insertion still stores up to 7,997";
-    application = nullptr;
 }
 
 TEST(Piste, ClearingNotesKeepsEndsOfEarlierNotes)
@@ -206,10 +175,10 @@ TEST(Piste, LinkingToMeasures)
     s.add(9000, 0x80, 62, 0);
     EXPECT_EQ(maj_rel_piste_mesures(1), 3);
     EXPECT_EQ(maj_rel_piste_mesures(2), 0) << "no such staff";
-    EXPECT_EQ(s.measures[1].first_event, 1);
-    EXPECT_EQ(s.measures[1].tot_event, 2);
-    EXPECT_EQ(s.measures[2].first_event, 0);
-    EXPECT_EQ(s.measures[2].tot_event, 0);
-    EXPECT_EQ(s.measures[3].first_event, 3);
-    EXPECT_EQ(s.measures[3].tot_event, 2);
+    EXPECT_EQ(s.measure(1)->first_event, 1);
+    EXPECT_EQ(s.measure(1)->tot_event, 2);
+    EXPECT_EQ(s.measure(2)->first_event, 0);
+    EXPECT_EQ(s.measure(2)->tot_event, 0);
+    EXPECT_EQ(s.measure(3)->first_event, 3);
+    EXPECT_EQ(s.measure(3)->tot_event, 2);
 }

@@ -1,6 +1,9 @@
-#include "midi/Piste.h"
+#include "score/Piste.h"
 
-#include "midi/MidiStandIns.h"
+#include "score/CMeasure.h"
+#include "score/Document.h"
+#include "score/MusicGlobals.h"
+#include "score/Placeholders.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -71,7 +74,7 @@ bool is_midi(const MidiEvent& e)
 }
 
 // The staff of the master system at that position, or null.
-midi_standin::Portee* master_staff(short staff)
+Portee* master_staff(short staff)
 {
     if (!doc || !doc->sys || !doc->sys[1] || staff < 1 || staff > doc->sys[1]->tot_por)
         return nullptr;
@@ -89,7 +92,7 @@ Piste* track_of(short track)
 // numbers do not name measures of that staff.
 bool measure_span(short first, short last, int32_t* start, int32_t* end)
 {
-    midi_standin::Portee* p = master_staff(1);
+    Portee* p = master_staff(1);
     if (!p || first < 1 || last < first || last > p->tot_mes)
         return false;
     *start = 0;
@@ -178,12 +181,12 @@ short send_piste(short track, int32_t time, short length, char* bytes)
     }
     if (t->tot >= PISTE_MAX_EVENTS - 2) {
         // Say once that the track is full rather than lose the performance without a word.
-        if (!t->full_told && application) {
+        if (!t->full_told) {
             char text[160];
             std::snprintf(text, sizeof text,
                           "La piste %d est pleine (%d \xE9v\xE9nements) : la suite n'est pas enregistr\xE9" "e.", track,
                           t->tot);
-            application->warning(text);
+            application.warning(text);
         }
         t->full_told = 1;
         return 0;
@@ -285,13 +288,13 @@ void trier_piste(short track)
 short maj_rel_piste_mesures(short track)
 {
     Piste* t = track_of(track);
-    midi_standin::Portee* p = master_staff(track);
+    Portee* p = master_staff(track);
     if (!t || !p)
         return 0;
     int32_t end = 0;
     short pos = 1;
     for (short k = 1; k <= p->tot_mes; k++) {
-        midi_standin::CMeasure* m = doc->mes[p->mes[k]];
+        CMeasure* m = doc->mes[p->mes[k]];
         end += m->length;
         short first = pos;
         while (pos <= t->tot && (k == p->tot_mes || t->event[pos].time < end))
