@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/Cp1252.h"
 #include "platform/FileSystem.h"
 #include "platform/Locations.h"
 
@@ -45,15 +46,14 @@ void beep() { beep_count++; }
 CApplication application;
 
 void CApplication::warning(const char* s1, const char* s2, const char* s3, const char* s4) {
-    std::string text;
+    last_warning.set("");
     for (const char* s : {s1, s2, s3, s4}) {
         if (!s || !*s) continue;
-        if (!text.empty()) text += "\r";
-        text += s;
+        if (last_warning.length()) last_warning.add("\r");
+        last_warning.add(s);
     }
     warnings++;
-    last_warning = text;
-    std::fprintf(stderr, "Brindlecot : %s\n", text.c_str());
+    std::fprintf(stderr, "Brindlecot : %s\n", platform::cp1252_to_utf8(last_warning.get()).c_str());
 }
 
 short call_sup(short) { return 0; }

@@ -70,14 +70,14 @@ class CTimer;
 class CApplication {
 public:
     // A message box: the non-empty texts joined by line ends. The stand-in writes them to the
-    // standard error stream and keeps the last one, so that a headless run can tell.
+    // standard error stream and counts and keeps them, so that a headless run can tell.
     void warning(const char* s1, const char* s2 = nullptr, const char* s3 = nullptr,
                  const char* s4 = nullptr);
 
     CMidi* midi = nullptr;
     CTimer* timer = nullptr;
-    int warnings = 0;
-    std::string last_warning;
+    short warnings = 0;    // number of message boxes shown
+    CString last_warning;  // the text of the last one
 };
 extern CApplication application;
 

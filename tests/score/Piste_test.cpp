@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <vector>
 
 #include "score/ScoreFixture.h"
@@ -101,7 +102,7 @@ TEST(Piste, GrowthAndCapacity)
 
 TEST(Piste, FullTrackRefusesAndTellsTheUserOnce)
 {
-    int warnings = application.warnings;
+    short warnings = application.warnings;
     OneStaff s({1920}, PISTE_MAX_EVENTS);
     for (short i = 0; i < 7995; i++)
         s.add(i, 0x90, 60, 1);
@@ -109,7 +110,7 @@ TEST(Piste, FullTrackRefusesAndTellsTheUserOnce)
     EXPECT_EQ(send_piste(1, 8000, 3, m), 0);
     EXPECT_EQ(send_piste(1, 8001, 3, m), 0);
     EXPECT_EQ(application.warnings, warnings + 1);
-    EXPECT_NE(application.last_warning.find("pleine"), std::string::npos);
+    EXPECT_NE(std::strstr(application.last_warning.get(), "pleine"), nullptr);
     doc->piste[1] = inserer_dans_piste(8000, 3, m, doc->piste[1]);
     doc->piste[1] = inserer_dans_piste(8000, 3, m, doc->piste[1]);
     doc->piste[1] = inserer_dans_piste(8000, 3, m, doc->piste[1]);

@@ -36,8 +36,8 @@ TEST(Placeholders, MacintoshTextBecomesWindowsText) {
 }
 
 TEST(Placeholders, MessageBoxJoinsTheGivenTexts) {
-    int before = application.warnings;
-    application.warning("Un", nullptr, "", "Deux");
+    short before = application.warnings;
+    application.warning("Un", nullptr, "Deux");
     EXPECT_EQ(application.warnings, before + 1);
-    EXPECT_EQ(application.last_warning, "Un\rDeux");
+    EXPECT_STREQ(application.last_warning.get(), "Un\rDeux");
 }
