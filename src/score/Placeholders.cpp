@@ -1,7 +1,15 @@
 #include "score/Placeholders.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <string>
+
+#include "platform/Cp1252.h"
+#include "platform/Font.h"
+#include "platform/MusicFont.h"
+#include "platform/Surface.h"
 
 void CFont::set(CFont* other) {
     name.set(other->name.get());
@@ -22,10 +30,18 @@ void CUserPanel::set_font(const char* name, short size, short style) {
     font.style = style;
 }
 
+// The platform font of a font description; the music font's points become its drawing units.
+static std::shared_ptr<const platform::Font> platform_font(CFont& f) {
+    platform::FontSpec spec;
+    spec.name = f.get_name();
+    bool music = spec.name == platform::kMusicFontName;
+    spec.size = music ? platform::music_font_units(f.size) : f.size;
+    spec.style = f.style;
+    return platform::Font::create(spec);
+}
+
 short CUserPanel::char_width(char c) {
-    if ((unsigned char)c < ' ') return 0;
-    short w = (short)(font.size * 55 / 100);
-    return w > 0 ? w : 1;
+    return (short)platform_font(font)->char_width((unsigned char)c);
 }
 
 short CUserPanel::string_width(const char* s) {
@@ -34,11 +50,58 @@ short CUserPanel::string_width(const char* s) {
     return w;
 }
 
+short CUserPanel::string_width_ascii(const char* s) {
+    std::string text;
+    for (; *s && text.size() < 100; s++)
+        if (*s != '\n' && *s != '\r') text += *s;
+    return string_width(text.c_str());
+}
+
+void CUserPanel::draw_char(char c, short mode) {
+    std::shared_ptr<const platform::Font> f = platform_font(font);
+    if (surface) {
+        surface->set_font(f);
+        surface->set_text_color(mode == 1 ? back_color : color);
+        surface->set_paint(mode == 0 || mode == 1 ? platform::Paint::normal : platform::Paint::invert);
+        surface->draw_text(pen_x, pen_y, std::string(1, c));
+        surface->set_paint(platform::Paint::normal);
+    }
+    pen_x = (short)(pen_x + f->char_width((unsigned char)c));
+}
+
 void CUndoManager::replace_object_location(void**, void**) {}
+
+void CUndoManager::add_obj(void** location, short, short, short) { recorded.add((intptr_t)location); }
 
 int beep_count = 0;
 
 void beep() { beep_count++; }
+
+CApplication application;
+
+void CApplication::warning(const char* s1, const char* s2, const char* s3, const char* s4) {
+    for (const char* line : {s1, s2, s3, s4})
+        if (line) std::fprintf(stderr, "%s\n", platform::cp1252_to_utf8(line).c_str());
+    warnings++;
+}
+
+void format_file_name(CString* out, const char* a, const char* b, const char* c, const char* d) {
+    out->set("");
+    if (a && a[0] != '/' && a[0] != '\\') {
+        const char* dir = std::getenv("BRINDLECOT_DATA");
+        out->set(dir && *dir ? dir : ".");
+        out->add("\\");
+    }
+    bool first = true;
+    for (const char* part : {a, b, c, d}) {
+        if (!part) continue;
+        if (!first) out->add("\\");
+        out->add(part);
+        first = false;
+    }
+}
+
+int CKeyboard::prefs_written = 0;
 
 short Definition::get_global_param(short) { return 0; }
 
