@@ -9,8 +9,8 @@ class CPlayRecordManager;
 class CTextBloc;
 class View;
 
+// The play and record manager `mpr` is declared with its class in Placeholders.h.
 extern CArrayString* strings;          // the program's texts, string list 78 of "MUSIC.RES"
-extern CPlayRecordManager* mpr;
 extern CArrayString* scale_names;      // one keyword record per scale (list 3 of "COMPOSER.RES")
 extern CArrayInt** scale_table;        // per scale 1..n its notes; entry 0 unused
 extern CArrayString* scale_chord_names;  // list 4 of "COMPOSER.RES"

@@ -19,7 +19,6 @@ extern short follow_part_mode;     // mode of the editor's play indicator
 extern short follow_definition;    // setting of the editor's play indicator, also known as:
 extern short& follow_bar_mode;
 extern short& follow_seq_mode;
-extern short working_mode;         // 8 until start-up sets 2; bit value 2: editing allowed
 extern int32_t couleur_notes;      // colour of notes, rests, beams and symbols; -1 by voice
 extern CMeasure* cur_mes_draw;     // the measure being drawn
 extern short dessiner_liaison_gauche;  // draw the ties entering a system's first measure
@@ -27,7 +26,6 @@ extern short limiter_liaison_droite;   // width at which ties leaving a system's
 extern short cur_drawing_page;
 extern short editeur_non_affichable;   // the editor must not be redrawn
 extern short last_ma, last_pa;         // measure and staff last located
-extern short maj_4;                    // 1 while a version-3 document is read
 extern short saut_de_mesure;           // measure-jump request for playback
 extern short last_flags_groupe;
 extern short empecher_carte_percu;     // skip the percussion map

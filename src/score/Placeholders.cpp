@@ -1,12 +1,11 @@
 #include "score/Placeholders.h"
 
-#include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 #include <cstring>
 #include <memory>
 #include <string>
 
-#include "platform/Cp1252.h"
 #include "platform/Font.h"
 #include "platform/MusicFont.h"
 #include "platform/Surface.h"
@@ -77,31 +76,6 @@ int beep_count = 0;
 
 void beep() { beep_count++; }
 
-CApplication application;
-
-void CApplication::warning(const char* s1, const char* s2, const char* s3, const char* s4) {
-    for (const char* line : {s1, s2, s3, s4})
-        if (line) std::fprintf(stderr, "%s\n", platform::cp1252_to_utf8(line).c_str());
-    warnings++;
-}
-
-void format_file_name(CString* out, const char* a, const char* b, const char* c, const char* d) {
-    out->set("");
-    if (a && a[0] != '/' && a[0] != '\\') {
-        const char* dir = std::getenv("BRINDLECOT_DATA");
-        out->set(dir && *dir ? dir : ".");
-        out->add("\\");
-    }
-    bool first = true;
-    for (const char* part : {a, b, c, d}) {
-        if (!part) continue;
-        if (!first) out->add("\\");
-        out->add(part);
-        first = false;
-    }
-}
-
-int CKeyboard::prefs_written = 0;
 
 short Definition::get_global_param(short) { return 0; }
 
@@ -156,3 +130,35 @@ void set_synthe(const char* name, Synthe* s) {
 }
 
 const char* synthe_port(short) { return "GM-1"; }
+
+// ---- Application object, messages and progress ------------------------------------------
+
+CApplication application;
+
+void CApplication::warning(const char* s1, const char* s2, const char* s3, const char* s4) {
+    last_warning.set("");
+    for (const char* s : {s1, s2, s3, s4}) {
+        if (!s) continue;
+        if (last_warning.length()) last_warning.add("\r");
+        last_warning.add(s);
+    }
+    warnings++;
+}
+
+void format_file_name(CString* out, const char* a, const char* b, const char* c, const char* d) {
+    out->set("");
+    if (a && a[0] != '/' && a[0] != '\\') {
+        const char* dir = std::getenv("BRINDLECOT_DATA");
+        out->set(dir && *dir ? dir : ".");
+        out->add("\\");
+    }
+    bool first = true;
+    for (const char* part : {a, b, c, d}) {
+        if (!part) continue;
+        if (!first) out->add("\\");
+        out->add(part);
+        first = false;
+    }
+}
+
+int CKeyboard::prefs_written = 0;

@@ -78,19 +78,6 @@ public:
 void beep();
 extern int beep_count;
 
-// The application object, reduced to its warning box: the non-null lines go to the standard
-// error stream, and are counted so that a headless run can tell.
-class CApplication {
-public:
-    void warning(const char* s1, const char* s2, const char* s3, const char* s4);
-    int warnings = 0;
-};
-extern CApplication application;
-
-// out = the non-null parts joined by backslashes, under the program directory (the folder
-// named by BRINDLECOT_DATA, else the current folder) when the first part is relative.
-void format_file_name(CString* out, const char* a, const char* b, const char* c, const char* d);
-
 // ---- Score editor view and tool palettes --------------------------------------------------
 
 // A symbol definition of the tool palettes.
@@ -165,23 +152,7 @@ public:
     short end_mes = 1, end_off = 0;
 };
 
-// ---- Application shell ---------------------------------------------------------------------
-
-// The on-screen keyboard window; writes no preferences yet.
-class CKeyboard : public CObject {
-public:
-    void write_prefs(short) { prefs_written++; }
-    static int prefs_written;
-};
-
 // ---- MIDI ---------------------------------------------------------------------------------
-
-// The play and record manager, reduced to its playback pump, which counts its turns.
-class CPlayRecordManager : public CObject {
-public:
-    void play_temps_reel() { pump_turns++; }
-    int pump_turns = 0;
-};
 
 // The MIDI code's track and synthesizer modules have the real ones under the same names.
 
@@ -221,3 +192,38 @@ Synthe* get_synthe(const char* name);
 void set_synthe(const char* name, Synthe* s);
 // The short name of the synthesizer of a MIDI output port (1 to 4).
 const char* synthe_port(short port);
+
+// ---- Application object, messages and progress ------------------------------------------
+
+// The application object, reduced to the message box: what it would have shown is recorded.
+class CApplication {
+public:
+    // Joins the non-null texts with "\r" and shows them with an OK button.
+    void warning(const char* s1, const char* s2 = nullptr, const char* s3 = nullptr,
+                 const char* s4 = nullptr);
+
+    short warnings = 0;        // number of message boxes shown
+    CString last_warning;      // the text of the last one
+};
+extern CApplication application;
+
+// out = the non-null parts joined by backslashes, under the program directory (the folder
+// named by BRINDLECOT_DATA, else the current folder) when the first part is relative.
+void format_file_name(CString* out, const char* a, const char* b, const char* c, const char* d);
+
+// The on-screen keyboard window; writes no preferences yet.
+class CKeyboard : public CObject {
+public:
+    void write_prefs(short) { prefs_written++; }
+    static int prefs_written;
+};
+
+// ---- Playback and MIDI set-up -----------------------------------------------------------
+
+// The play and record manager, reduced to the playback pump, which counts its turns.
+class CPlayRecordManager : public CObject {
+public:
+    void play_temps_reel() { pump_turns++; }
+    int32_t pump_turns = 0;
+};
+extern CPlayRecordManager* mpr;

@@ -95,6 +95,7 @@ TEST_F(MusicClasses, MissingDataLeavesEmptyTablesAndWarnsOfTheSymbolTable) {
     init_music_classes();
     setenv("BRINDLECOT_DATA", previous.c_str(), 1);
     EXPECT_EQ(application.warnings, warnings + 1);
+    EXPECT_NE(std::string(application.last_warning.get()).find("mst-01.tbl"), std::string::npos);
     EXPECT_EQ(strings->total(), 0);
     EXPECT_STREQ(gs(1), "?");
     EXPECT_EQ(msm->total, 0);
