@@ -70,7 +70,7 @@ short CMusicalSymbolManager::load_table(const char* font_wanted) {
     for (const FontTable& t : kTables) {
         if (std::strcmp(font_wanted, t.font) != 0) continue;
         CString path;
-        format_file_name(&path, "misc", t.file, nullptr, nullptr);
+        program_path(&path, "misc", t.file);
         CString previous;
         previous.set(file_name.get());
         file_name.set(path.get());

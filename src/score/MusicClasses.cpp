@@ -28,7 +28,7 @@ const char* const kSupportAddress = "support@brindlecot.org";
 // A new string list filled from list `id` of the resource file `file` of the folder "misc".
 CArrayString* load_list(const char* file, short id) {
     CString misc;
-    format_file_name(&misc, "misc", nullptr, nullptr, nullptr);
+    program_path(&misc, "misc", nullptr);
     CArrayString* list = new CArrayString;
     list->load_strings(misc.get(), file, id);
     return list;
@@ -38,7 +38,7 @@ CArrayString* load_list(const char* file, short id) {
 void check_music_font() {
     if (platform::MusicFont::get()) return;
     CString map;
-    format_file_name(&map, "misc", "marcatino.map", nullptr, nullptr);
+    program_path(&map, "misc", "marcatino.map");
     std::string path(map.get());
     for (char& c : path)
         if (c == '\\') c = '/';

@@ -58,12 +58,12 @@ short CUserPanel::string_width_ascii(const char* s) {
 
 void CUserPanel::draw_char(char c, short mode) {
     std::shared_ptr<const platform::Font> f = platform_font(font);
-    if (surface) {
-        surface->set_font(f);
-        surface->set_text_color(mode == 1 ? back_color : color);
-        surface->set_paint(mode == 0 || mode == 1 ? platform::Paint::normal : platform::Paint::invert);
-        surface->draw_text(pen_x, pen_y, std::string(1, c));
-        surface->set_paint(platform::Paint::normal);
+    if (dc) {
+        dc->set_font(f);
+        dc->set_text_color(mode == 1 ? back_color : color);
+        dc->set_paint(mode == 0 || mode == 1 ? platform::Paint::normal : platform::Paint::invert);
+        dc->draw_text(pen_x, pen_y, std::string(1, c));
+        dc->set_paint(platform::Paint::normal);
     }
     pen_x = (short)(pen_x + f->char_width((unsigned char)c));
 }
@@ -145,19 +145,14 @@ void CApplication::warning(const char* s1, const char* s2, const char* s3, const
     warnings++;
 }
 
-void format_file_name(CString* out, const char* a, const char* b, const char* c, const char* d) {
-    out->set("");
-    if (a && a[0] != '/' && a[0] != '\\') {
-        const char* dir = std::getenv("BRINDLECOT_DATA");
-        out->set(dir && *dir ? dir : ".");
+void program_path(CString* out, const char* folder, const char* file) {
+    const char* dir = std::getenv("BRINDLECOT_DATA");
+    out->set(dir && *dir ? dir : ".");
+    out->add("\\");
+    out->add(folder);
+    if (file) {
         out->add("\\");
-    }
-    bool first = true;
-    for (const char* part : {a, b, c, d}) {
-        if (!part) continue;
-        if (!first) out->add("\\");
-        out->add(part);
-        first = false;
+        out->add(file);
     }
 }
 

@@ -37,7 +37,7 @@ class Surface;
 }
 
 // The drawing surface, reduced to texts in a font and glyphs drawn at the pen. Widths come from
-// the platform's fonts; a panel without a `surface` measures and draws nothing.
+// the platform's fonts; a panel without a surface `dc` measures and draws nothing.
 class CUserPanel : public CObject {
 public:
     explicit CUserPanel(CPanel*) { uid = 7; }
@@ -55,7 +55,7 @@ public:
     void draw_char(char c, short mode);
 
     CFont font;
-    platform::Surface* surface = nullptr;  // not owned
+    platform::Surface* dc = nullptr;  // where drawing goes; not owned
     short pen_x = 0, pen_y = 0;
     int32_t color = 0, back_color = 0xFFFFFF;
 };
@@ -207,9 +207,10 @@ public:
 };
 extern CApplication application;
 
-// out = the non-null parts joined by backslashes, under the program directory (the folder
-// named by BRINDLECOT_DATA, else the current folder) when the first part is relative.
-void format_file_name(CString* out, const char* a, const char* b, const char* c, const char* d);
+// out = the path of `file` (null: of the folder itself) in `folder` of the program directory:
+// the folder named by BRINDLECOT_DATA, else the current one. Stands for set_main_dir followed
+// by format_file_name until start-up reads the program's directories.
+void program_path(CString* out, const char* folder, const char* file);
 
 // The on-screen keyboard window; writes no preferences yet.
 class CKeyboard : public CObject {

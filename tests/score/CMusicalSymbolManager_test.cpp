@@ -106,20 +106,24 @@ TEST(CMusicalSymbolManager, ExceptionsReplaceTheScaledMetricsUpTo195) {
     CUserPanel probe(nullptr);
     probe.set_font(&m.font, 1.0f);
     short advance = probe.char_width('#');
-    EXPECT_EQ(panel.pen_x, 109 + advance);
-    EXPECT_EQ(panel.pen_y, 219);
+    short x, y;
+    panel.get_pc(&x, &y);
+    EXPECT_EQ(x, 109 + advance);
+    EXPECT_EQ(y, 219);
 
     // 1.95 in single precision is above the bound: scaled metrics, 20 x 1.95 = 39 points.
     m.draw(2, 1.95f, 100, 200, &panel, 0);
     EXPECT_EQ(m.last_size, 39);
-    EXPECT_EQ(panel.pen_y, 200);
+    panel.get_pc(&x, &y);
+    EXPECT_EQ(y, 200);
 
     // A symbol without exceptions: offset scaled by the size, width by its factor.
     m.draw(1, 2.0f, 100, 200, &panel, 0);
     EXPECT_EQ(m.last_size, 40);
-    EXPECT_EQ(panel.pen_y, 195);
+    panel.get_pc(&x, &y);
+    EXPECT_EQ(y, 195);
     probe.set_font(&m.font, 1.0f);
-    EXPECT_EQ(panel.pen_x, 103 + probe.char_width('A'));
+    EXPECT_EQ(x, 103 + probe.char_width('A'));
     EXPECT_EQ(m.width(1, 2.0f, &panel), (short)(probe.char_width('A') * 0.5f));
 }
 
@@ -171,8 +175,10 @@ TEST(CMusicalSymbolManager, UndefinedSymbolsDrawNothing) {
     panel.go_to(5, 6);
     empty.draw(1, 1.0f, 50, 60, &panel, 0);
     EXPECT_EQ(empty.width(1, 1.0f, &panel), 0);
-    EXPECT_EQ(panel.pen_x, 5);
-    EXPECT_EQ(panel.pen_y, 6);
+    short x, y;
+    panel.get_pc(&x, &y);
+    EXPECT_EQ(x, 5);
+    EXPECT_EQ(y, 6);
 
     CMusicalSymbolManager m;
     ASSERT_EQ(m.load_table("Marcatino"), 1);
@@ -180,5 +186,6 @@ TEST(CMusicalSymbolManager, UndefinedSymbolsDrawNothing) {
         m.draw(n, 1.0f, 50, 60, &panel, 0);
         EXPECT_EQ(m.width(n, 1.0f, &panel), 0) << n;
     }
-    EXPECT_EQ(panel.pen_x, 5);
+    panel.get_pc(&x, &y);
+    EXPECT_EQ(x, 5);
 }

@@ -32,7 +32,7 @@ protected:
     Box ink(short n, float size, short x, short y, int level = 128) {
         std::unique_ptr<Surface> surface = Surface::create_image(300, 300);
         CUserPanel panel(nullptr);
-        panel.surface = surface.get();
+        panel.dc = surface.get();
         m.draw(n, size, x, y, &panel, 0);
         surface->flush();
         Box b{300, 300, 0, 0};
@@ -150,7 +150,7 @@ TEST(SymbolPlacementPicture, WritesAStaffAtSizes1And2) {
     ASSERT_EQ(m.load_table("Marcatino"), 1);
     std::unique_ptr<Surface> surface = Surface::create_image(520, 260);
     CUserPanel panel(nullptr);
-    panel.surface = surface.get();
+    panel.dc = surface.get();
     for (float s : {1.0f, 2.0f}) {
         short top = (short)(s == 1.0f ? 40 : 140), left = 10;
         auto sx = [&](int x) { return (short)(left + x * s); };
