@@ -1,5 +1,7 @@
 #include "layout/Justification.h"
 
+#include <new>
+
 #include "layout/ColumnJustifier.h"
 #include "layout/LayoutPlaceholders.h"
 #include "score/MusicClasses.h"
@@ -28,6 +30,15 @@ void ColumnJustifier::pump() {
 
 void ColumnJustifier::run() {
     cursor_here = d->curseur_ma == m && d->curseur_pa == p;
+    // The voice tables are made room for before anything changes: without the memory the
+    // column is left as it was.
+    size_t tables = (size_t)(all ? staves : 1) * MAX_VOICES;
+    try {
+        after.reserve(tables);
+        before.reserve(tables);
+    } catch (const std::bad_alloc&) {
+        return;
+    }
     for (short i = 1; i <= staves; i++)
         if (treated(i)) prepare(i);
     ajuster_mesure_libre(m);

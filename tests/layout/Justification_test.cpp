@@ -237,8 +237,17 @@ TEST(Justification, AnEmptyOldContentWidthMovesNothingProportionally) {
     EXPECT_GT(m->width, m->front);
 }
 
-// A measure length beyond 16 bits, or 0, and a beat of 0 still give a grid and a width.
+// A measure length beyond 16 bits, or 0, a beat of 0 and value codes outside 0 to 8 still
+// give a grid and a width.
 TEST(Justification, DegenerateMeasuresStillGetAWidth) {
+    Score odd(1, 1);
+    std::vector<CNote*> q = odd.quarters(1, 1, 3);
+    q[0]->rythm = 12;
+    q[1]->rythm = -1;
+    odd.rest(1, 1, 9)->rythm = 20;
+    justifier_mesure(1, 1, 1, 1, 1.0f, 1.0f, nullptr, nullptr);
+    EXPECT_GT(odd.measure(1, 1)->width, odd.measure(1, 1)->front);
+
     for (int32_t length : {0, 40000}) {
         Score score(1, 1);
         CMeasure* m = score.measure(1, 1);
