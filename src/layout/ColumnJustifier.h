@@ -62,6 +62,19 @@ public:
     static constexpr short MAX_TUPLETS = 20;
     static constexpr short MAX_SYMBOLS = 20;
 
+    // The notes and rests of one voice, in item order, at most MAX_EVENTS.
+    static std::vector<GridEvent> voice_events(CMeasure* mes, short voice);
+    // The grid step of a measure length: the smallest multiple of 5 ticks giving at most 256
+    // columns.
+    static short grid_unit(short length);
+    // tax: the room after an event by value code 0 to 8, the shortest value present being
+    // `shortest` and `ratio` the room ratio between a value and its double, in percent.
+    static void rooms_by_value(short shortest, short ratio, short* tax);
+    // Item i as an event; neither note nor rest set when it is neither.
+    static GridEvent event_at(CMeasure* mes, short i);
+    // The highest voice below 9 of the measure's notes and rests; 0 when none.
+    static short voice_count(CMeasure* mes);
+
 private:
     // Justification.cpp
     CMeasure* measure(short staff);
@@ -100,20 +113,6 @@ private:
     short rescale(short value) const;
     // An x in the measure moved with its content: rescale(x − entete) + entete.
     short follow_width(short x) const;
-
-public:
-    // Gathering, shared with the tests of the spacing: the notes and rests of one voice, and
-    // the highest voice below 9.
-    static std::vector<GridEvent> voice_events(CMeasure* mes, short voice);
-    // The grid step of a measure length: the smallest multiple of 5 ticks giving at most 256
-    // columns.
-    static short grid_unit(short length);
-    // tax: the room after an event by value code 0 to 8, the shortest value present being
-    // `shortest` and `ratio` the room ratio between a value and its double, in percent.
-    static void rooms_by_value(short shortest, short ratio, short* tax);
-    // Item i as an event; neither note nor rest set when it is neither.
-    static GridEvent event_at(CMeasure* mes, short i);
-    static short voice_count(CMeasure* mes);
 
 private:
     Document* d;
