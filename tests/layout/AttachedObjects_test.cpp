@@ -140,3 +140,23 @@ TEST(AttachedObjects, ACurveBetweenTwoNotesStretchesWithThem) {
     EXPECT_EQ(s->get_local_param(&curve, 11), 78);
     EXPECT_EQ(chord->x, score.measure(1, 1)->position_from_time(960, 0));
 }
+
+// A picture 40 wide attached to the second quarter and starting 10 before it asks 10 before
+// and 30 after the note (times justi_symboles / 50): the grid becomes 2, 23, 64, 75 (B 2, 21,
+// 41, 11; S = 85), then x 1.25 twice as `wid` asks.
+TEST(AttachedObjects, AnAttachedSymbolMakesRoomAroundItsNote) {
+    Score score;
+    std::vector<CNote*> q = score.quarters(4);
+    q[1]->sid = 3;
+    short picture[3] = {16, 40, 10};  // kind, width, height
+    Definition def;
+    def.id = 2004;
+    def.options = (short)0x8000;
+    def.gr = picture;
+    score.symbol(&def, 3)->set_local_param(1, (short)(q[1]->x - 10));
+    justifier_mesure(1, 1, 1, 1, 1.0f, 1.0f, nullptr, nullptr);
+    std::vector<short> x;
+    for (CNote* n : q) x.push_back(n->x);
+    EXPECT_EQ(x, (std::vector<short>{12, 45, 108, 125}));
+    EXPECT_EQ(score.measure(1, 1)->width, 138);
+}
