@@ -4,7 +4,6 @@
 
 #include "layout/ColumnJustifier.h"
 #include "layout/LayoutPlaceholders.h"
-#include "score/MusicClasses.h"
 #include "score/MusicGlobals.h"
 #include "score/Placeholders.h"
 
