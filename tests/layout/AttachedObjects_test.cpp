@@ -160,3 +160,22 @@ TEST(AttachedObjects, AnAttachedSymbolMakesRoomAroundItsNote) {
     EXPECT_EQ(x, (std::vector<short>{12, 45, 108, 125}));
     EXPECT_EQ(score.measure(1, 1)->width, 138);
 }
+
+// A syllable under the second quarter asks half its width plus 7 (times justi_symboles / 100)
+// on both sides of its note: with h that room, the grid becomes 2, h + 13, 2h + 24, 2h + 35.
+TEST(AttachedObjects, ALyricMakesRoomAroundItsNote) {
+    Score score;
+    std::vector<CNote*> q = score.quarters(4);
+    score.lyric(1, 1, q[1], "Sommeillez");
+    CUserPanel panel(nullptr);
+    panel.set_font(score.d->cha_font[0], 1.0f);
+    short w = panel.string_width_ascii("Sommeillez");
+    short h = (short)((w + 15) / 2 * score.d->justi_symboles / 100);
+    ASSERT_GT(h, 9);
+    justifier_mesure(1, 1, 1, 1, 1.0f, 1.0f, &panel, nullptr);
+    // B 2, h + 11, h + 11, 11 and a bar room of 4, each scaled by 1.25, then x 1.25 again.
+    short b = (short)((h + 11) * 1.25f);
+    EXPECT_EQ(q[1]->x, (short)((2 + b) * 1.25f) + 10);
+    EXPECT_EQ(q[2]->x, (short)((2 + 2 * b) * 1.25f) + 10);
+    EXPECT_EQ(score.measure(1, 1)->width, (6 + 2 + 2 * b + 13 + 5) * 125 / 100 + 10);
+}
