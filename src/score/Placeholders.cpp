@@ -4,6 +4,7 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "score/CMeasure.h"
 #include "score/Document.h"
 #include "score/Extracts.h"
 #include "score/MusicGlobals.h"
@@ -258,7 +259,14 @@ void convertir_instrument(Ins* ins, const char* synth) {
 
 void midi_auto_config() {}
 
-void maj_param_measures() {}
+void maj_param_measures() {
+    Systeme* master = doc && doc->sys ? doc->sys[1] : nullptr;
+    Portee* first = master && master->tot_por ? doc->por[master->por[1]] : nullptr;
+    short columns = first ? first->tot_mes : 0;
+    for (short c = 1; c <= columns; c++)
+        for (short p = 1; p <= master->tot_por; p++)
+            if (CMeasure* m = mesure_maitre(doc, c, p)) m->number = (short)(doc->offset_mesure + c - 1);
+}
 
 short maj_rel_piste_mesures(short staff) {
     Systeme* master = doc && doc->sys ? doc->sys[1] : nullptr;

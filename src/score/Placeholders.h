@@ -287,7 +287,8 @@ struct Ins;
 void convertir_instrument(Ins* ins, const char* synth);
 // Completes the MIDI set-up of the instruments of `doc`; nothing until the MIDI code is built.
 void midi_auto_config();
-// Renumbers the measures of the current extract; nothing until the layout code is built.
+// Numbers the measures of the current extract by column from `offset_mesure` (the layout code
+// will add the spans of multi-measure rests).
 void maj_param_measures();
 // Sets the track event tables of a staff's measures; returns the staff's measure count.
 short maj_rel_piste_mesures(short staff);
