@@ -92,6 +92,7 @@ private:
     short version;
     bool mac;
     CObject* kept = nullptr;
+    int32_t progress_calls = 0;
 };
 
 CObject* Reader::next() {
@@ -143,7 +144,9 @@ R* Reader::list(R* (*make)(short)) {
 }
 
 void Reader::progress() {
-    if (length > 2000) application.do_patience((short)((int64_t)std::ftell(f) * 100 / length));
+    // The box redraws at most every 100 ms: asking the position of every record is not worth it.
+    if (length > 2000 && (++progress_calls & 31) == 1)
+        application.do_patience((short)((int64_t)std::ftell(f) * 100 / length));
 }
 
 // ---- Structure and settings ----------------------------------------------------------------
@@ -514,16 +517,20 @@ bool Reader::track(short t) {
     bool ended = false;
     for (short j = 1; j <= count && !ended; j++) {
         int32_t time;
-        if (!rec::number(f, &time) || !rec::expect(f, ',')) break;
+        int after = rec::number_and_next(f, &time);
+        if (after != ',') {
+            if (after != rec::no_number) rec::unget(after, f);
+            break;
+        }
         MidiEvent& ev = p->event[j];
         ev.time = time;
         std::memset(ev.buf, 0xFF, sizeof ev.buf);
         p->tot = j;
         for (short b = 0; b < 4; b++) {
             int32_t v;
-            if (!rec::hex(f, &v)) return false;
+            int c = rec::hex_and_next(f, &v);
+            if (c == rec::no_number) return false;
             ev.buf[b] = (unsigned char)v;
-            int c = rec::get(f);
             if (c == ',') {
                 c = rec::get(f);
                 if (c == '\r' || c == '\n') break;
@@ -711,6 +718,8 @@ bool Reader::items(CMeasure* m) {
         }
         if (CLyrics* l = object_as<CLyrics>(o))
             for (CString& verse : l->text) convert(verse.get());
+        if (m->total() >= m->tab.max_item && m->tab.max_item < 16000)
+            m->tab.resize((short)(2 * m->tab.max_item + 8));
         m->add(static_cast<CDataObject*>(o));
     }
 }

@@ -79,7 +79,7 @@ CObject* read_text_object(FILE* f) {
     }
     tag[n] = 0;
     for (const ObjectTag& o : object_tags) {
-        if (std::strcmp(tag, o.tag) != 0) continue;
+        if (o.tag[0] != tag[0] || std::strcmp(tag, o.tag) != 0) continue;
         if (!o.make) return nullptr;  // "origine"
         CDataObject* object = o.make();
         if (object->read(f)) return object;
@@ -123,8 +123,15 @@ void skip_line_ends(FILE* f) {
 }
 
 bool number(FILE* f, int32_t* v) {
-    skip_space(f);
+    int c = number_and_next(f, v);
+    if (c == no_number) return false;
+    unget(c, f);
+    return true;
+}
+
+int number_and_next(FILE* f, int32_t* v) {
     int c = get(f);
+    while (c == ' ' || (c >= '\t' && c <= '\r')) c = get(f);
     bool negative = false;
     if (c == '-' || c == '+') {
         negative = c == '-';
@@ -132,15 +139,14 @@ bool number(FILE* f, int32_t* v) {
     }
     if (c < '0' || c > '9') {
         unget(c, f);
-        return false;
+        return no_number;
     }
     int64_t n = 0;
     for (; c >= '0' && c <= '9'; c = get(f))
         if (n <= INT32_MAX) n = n * 10 + (c - '0');
-    unget(c, f);
     if (negative) n = -n;
     *v = n > INT32_MAX ? INT32_MAX : n < INT32_MIN ? INT32_MIN : (int32_t)n;
-    return true;
+    return c;
 }
 
 bool number16(FILE* f, short* v) {
@@ -151,8 +157,15 @@ bool number16(FILE* f, short* v) {
 }
 
 bool hex(FILE* f, int32_t* v) {
-    skip_space(f);
+    int c = hex_and_next(f, v);
+    if (c == no_number) return false;
+    unget(c, f);
+    return true;
+}
+
+int hex_and_next(FILE* f, int32_t* v) {
     int c = get(f);
+    while (c == ' ' || (c >= '\t' && c <= '\r')) c = get(f);
     bool negative = false;
     if (c == '-' || c == '+') {
         negative = c == '-';
@@ -169,9 +182,12 @@ bool hex(FILE* f, int32_t* v) {
         n = n * 16 + (uint32_t)digit;
         any = true;
     }
-    unget(c, f);
+    if (!any) {
+        unget(c, f);
+        return no_number;
+    }
     *v = (int32_t)(negative ? 0u - n : n);
-    return any;
+    return c;
 }
 
 bool expect(FILE* f, char c) {
@@ -282,9 +298,15 @@ void write_fields(RecordOut& out, const FieldRef* fields, size_t n) {
     }
 }
 
+// Keys are a few bytes long: a plain loop beats the library's comparison.
+static bool same_key(const char* a, const char* b) {
+    while (*a && *a == *b) a++, b++;
+    return *a == *b;
+}
+
 bool store_field(const FieldRef* fields, size_t n, const char* key, int32_t v) {
     for (size_t k = 0; k < n; k++) {
-        if (std::strcmp(fields[k].key, key) != 0) continue;
+        if (!same_key(fields[k].key, key)) continue;
         if (fields[k].s)
             *fields[k].s = (short)v;
         else

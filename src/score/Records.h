@@ -52,10 +52,17 @@ void skip_line_ends(FILE* f);
 // A signed decimal after optional white space ("%d"); false when no digit stands there.
 // Values beyond 32 bits read as the nearest limit.
 bool number(FILE* f, int32_t* v);
+// As number, but the byte after the number is consumed and returned (EOF at the end of the
+// file); `no_number` when no digit stands there.
+constexpr int no_number = -2;
+int number_and_next(FILE* f, int32_t* v);
 // A 16-bit decimal ("%hd"): the low 16 bits of the number read.
 bool number16(FILE* f, short* v);
 // A hexadecimal number after optional white space ("%X"); false when no digit stands there.
 bool hex(FILE* f, int32_t* v);
+// As hex, but the byte after the number is consumed and returned; `no_number` when no digit
+// stands there.
+int hex_and_next(FILE* f, int32_t* v);
 // Reads the byte `c` (no white space skipped); false, with the byte put back, when another.
 bool expect(FILE* f, char c);
 // `n` 16-bit values separated by "," and ended by ")": the values of a setting record.
@@ -139,11 +146,11 @@ short read_pairs(FILE* f, bool strict, short limit, Store store) {
             return 0;
         }
         int32_t v;
-        if (!rec::number(f, &v)) return 0;
+        int c = rec::number_and_next(f, &v);
+        if (c == rec::no_number) return 0;
         if (!store(k, v) && strict) return 0;
-        r = rec::after_value(f);
-        if (r == 0) return 1;
-        if (r < 0) return 0;
+        if (c == ')') break;
+        if (c != ',') return 0;
     }
     rec::skip_line_ends(f);
     return 1;
