@@ -2,9 +2,9 @@
 // and a track per staff; throughput in bytes of file per second.
 #include <benchmark/benchmark.h>
 
+#include <sys/stat.h>
 #include <cstdio>
 #include <string>
-#include <sys/stat.h>
 
 #include "score/CMeasure.h"
 #include "score/Document.h"
@@ -23,7 +23,8 @@ constexpr short columns = 2000;
 const std::string& bench_path() {
     static const std::string path = [] {
         struct stat st;
-        return std::string(stat("/dev/shm", &st) == 0 ? "/dev/shm" : "/tmp") + "/bench_score_files.mrc";
+        return std::string(stat("/dev/shm", &st) == 0 ? "/dev/shm" : "/tmp") +
+               "/bench_score_files.mrc";
     }();
     return path;
 }

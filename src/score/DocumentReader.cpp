@@ -177,7 +177,9 @@ bool Reader::settings() {
 }
 
 // Millimetres to points at the page reduction.
-short to_points(short mm, short reduction) { return (short)((int32_t)mm * 36000 / (reduction * 127)); }
+short to_points(short mm, short reduction) {
+    return (short)((int32_t)mm * 36000 / (reduction * 127));
+}
 
 // Keeps a reduction within what the page setup allows, so that no conversion divides by 0.
 short checked_reduction(short r) { return r < 5 ? 5 : r > 2500 ? 2500 : r; }
@@ -218,15 +220,17 @@ bool read_printer_setup(FILE* f, Sub_document& s, bool mac) {
 }
 
 // Reads the eleven fonts of "divers_3": a face name up to ",", then its size and style.
-bool read_fonts(FILE* f, Document* d) {
+bool read_fonts(FILE* f, Document* d, bool mac) {
     CFont* fonts[11] = {d->nom_font, d->num_font, d->nol_font};
     for (short k = 0; k < 8; k++) fonts[3 + k] = d->cha_font[k];
     for (short k = 0; k < 11; k++) {
         char name[49];
         short size, style;
         if (rec::text_until(f, ",", name, sizeof name) != ',') return false;
-        if (!rec::number16(f, &size) || !rec::expect(f, ',') || !rec::number16(f, &style)) return false;
+        if (!rec::number16(f, &size) || !rec::expect(f, ',') || !rec::number16(f, &style))
+            return false;
         if (!rec::expect(f, k < 10 ? ',' : ')')) return false;
+        if (mac) convert_string_mac_win(name);
         fonts[k]->set_name(name);
         fonts[k]->set_size(size);
         fonts[k]->set_style(style);
@@ -265,18 +269,20 @@ bool Reader::setting(short code) {
             return values({&x.epaisseur_hampes, &x.epaisseur_portees, &x.epaisseur_barres,
                            &x.epaisseur_autres, &x.epaisseur_ligatures, &x.epaisseur_intervalles,
                            &x.epaisseur_extensions});
-        case SET_OLIB: return values({&x.lib_options});
+        case SET_OLIB:
+            return values({&x.lib_options});
         case SET_OSEQ:
             return values({&x.mode_vue, &x.contenu_vue_mesures, &x.contenu_vue_pistes,
                            &x.contenu_vue_control, &x.zoom_m, &x.zoom_p});
-        case SET_OPIA: return values({&x.clavier_horizontal, &x.show_beat, &x.zoom_mr, &x.zoom_nr});
+        case SET_OPIA:
+            return values({&x.clavier_horizontal, &x.show_beat, &x.zoom_mr, &x.zoom_nr});
         case SET_DIVERS_2: {
             int32_t* c = x.col;
             bool ok = v3 ? values({&x.voix_visibles, &x.utiliser_couleurs, &c[1], &c[2], &c[3],
                                    &c[4], &c[5], &c[6], &c[7], &c[8], &c[9], &c[10]})
                          : values({&x.voix_visibles, &x.utiliser_couleurs, &c[1], &c[2], &c[3],
-                                   &c[4], &c[5], &c[6], &c[7], &c[8], &c[9], &c[10], &c[11],
-                                   &c[12], &c[13], &c[14], &c[15], &c[16], &c[17]});
+                                   &c[4], &c[5], &c[6], &c[7], &c[8], &c[9], &c[10], &c[11], &c[12],
+                                   &c[13], &c[14], &c[15], &c[16], &c[17]});
             if (ok && v3) {
                 for (short k = 1; k <= 10; k++) c[k] = translate_color((short)c[k]);
                 for (short k = 11; k <= 17; k++) c[k] = c[8];
@@ -290,20 +296,24 @@ bool Reader::setting(short code) {
                                &x.num_style_old, &x.nol_police_old, &x.nol_taille_old,
                                &x.nol_style_old, &x.cha_police_old, &x.cha_taille_old,
                                &x.cha_style_old});
-            return rec::number16(f, &x.angle_ligatures) && rec::expect(f, ',') && read_fonts(f, d);
+            return rec::number16(f, &x.angle_ligatures) && rec::expect(f, ',') &&
+                   read_fonts(f, d, mac);
         case SET_DIVERS_4: {
-            bool ok = values({&x.print_color, &x.contexte_alt_acc, &x.auto_pos_alterations,
-                              &x.justi_alt_acc, &x.justi_clef, &x.justi_rapport, &x.ligatures,
-                              &x.justi_liga, &x.justi_hampes, &x.justi_dec_voix, &x.justi_symboles});
+            bool ok =
+                values({&x.print_color, &x.contexte_alt_acc, &x.auto_pos_alterations,
+                        &x.justi_alt_acc, &x.justi_clef, &x.justi_rapport, &x.ligatures,
+                        &x.justi_liga, &x.justi_hampes, &x.justi_dec_voix, &x.justi_symboles});
             // A ratio of 0 would make every justification divide by it.
             if (x.justi_rapport <= 0) x.justi_rapport = 120;
             return ok;
         }
         case SET_DIVERS_5:
-            return values({&x.tsig_end, &x.ksig_end, &x.ajuster_nolet_vertical, &x.ligature_silence});
+            return values(
+                {&x.tsig_end, &x.ksig_end, &x.ajuster_nolet_vertical, &x.ligature_silence});
         case SET_DIVERS_8:
             return values({&x.permettre_justi_manuelle, &x.marge_defil_is, &x.auto_clef});
-        default: break;
+        default:
+            break;
     }
     if (!v3) return false;
     // Version 3 keeps the page set-up of every extract in the settings.
@@ -321,8 +331,11 @@ bool Reader::setting(short code) {
             ok = values({&first.mmi_g, &first.mmi_d, &first.mmi_s, &first.mmi_i});
             margins_to_points(first, false);
             break;
-        case SET_IMPRESSION: ok = read_printer_setup(f, first, mac); break;
-        default: return false;
+        case SET_IMPRESSION:
+            ok = read_printer_setup(f, first, mac);
+            break;
+        default:
+            return false;
     }
     for (short i = 2; i <= d->tot_sub_doc; i++) {
         Sub_document& s = d->sub_doc[i];
@@ -362,14 +375,16 @@ bool Reader::staves_and_systems() {
 bool Reader::extract_page_setup(Sub_document& s) {
     if (!take(SET_DIMENSIONS) || !values({&s.mmx, &s.mmy, &s.reduction})) return false;
     dimensions_to_points(s);
-    if (!take(SET_MARGES_EXTERNES) || !values({&s.mme_g, &s.mme_d, &s.mme_s, &s.mme_i})) return false;
+    if (!take(SET_MARGES_EXTERNES) || !values({&s.mme_g, &s.mme_d, &s.mme_s, &s.mme_i}))
+        return false;
     margins_to_points(s, true);
-    if (!take(SET_MARGES_INTERNES) || !values({&s.mmi_g, &s.mmi_d, &s.mmi_s, &s.mmi_i})) return false;
+    if (!take(SET_MARGES_INTERNES) || !values({&s.mmi_g, &s.mmi_d, &s.mmi_s, &s.mmi_i}))
+        return false;
     margins_to_points(s, false);
     if (version == 5 &&
-        (!take(SET_DIVERS_6) ||
-         !values({&s.opti_sys, &s.mes_par_por, &s.sys_par_pag, &s.reserve_titre,
-                  &s.reserve_titre_mm, &s.dist_syst, &s.repartir_syst, &s.zoom_defil, &s.actif_just})))
+        (!take(SET_DIVERS_6) || !values({&s.opti_sys, &s.mes_par_por, &s.sys_par_pag,
+                                         &s.reserve_titre, &s.reserve_titre_mm, &s.dist_syst,
+                                         &s.repartir_syst, &s.zoom_defil, &s.actif_just})))
         return false;
     return !take(SET_IMPRESSION) || read_printer_setup(f, s, mac);
 }
@@ -388,8 +403,8 @@ bool Reader::extract(short i) {
     if (n < 0 || n > 32767 - 6 || d->tot_pag < 0 || d->tot_pag > list_max) return false;
     short pages = d->tot_pag;
     d->tot_pag = 0;
-    if (!take(SET_STATUT) ||
-        !values({&d->mise_en_page_ok, &d->tot_ptx, &d->cur_mes, &d->cur_pag, &d->rec_piste, &s.x, &s.y}))
+    if (!take(SET_STATUT) || !values({&d->mise_en_page_ok, &d->tot_ptx, &d->cur_mes, &d->cur_pag,
+                                      &d->rec_piste, &s.x, &s.y}))
         return false;
     if (d->tot_ptx < 0 || d->tot_ptx > 32767 - 20) return false;
     if (version >= 4 && !extract_page_setup(s)) return false;
@@ -436,17 +451,37 @@ bool Reader::instrument(Ins& ins, short k) {
     const struct {
         const char* key;
         short* field;
-    } keys[] = {{"groupe", &ins.groupe},    {"instr", &ins.patch},      {"canal", &ins.canal},
-                {"vel", &ins.velocity},     {"mvel", &ins.mode_velo},   {"bank", &ins.bank},
-                {"transpo", &ins.transpo},  {"port", &ins.port},        {"relier", &ins.relier},
-                {"accol_type", &ins.accol_type}, {"accol_tot", &ins.accol_tot},
-                {"accol_dx", &ins.accol_dx}, {"num_dx", &ins.num_dx},   {"num_dy", &ins.num_dy},
-                {"num_type", &ins.num_type}, {"x_nom", &ins.x_nom},     {"y_nom", &ins.y_nom},
-                {"dx", &ins.dx},            {"dy", &ins.dy},            {"percu", &ins.percu},
-                {"tot_msg", &ins.tot_msg},  {"use_msg", &ins.use_msg},  {"duree", &ins.duree},
-                {"depart", &ins.depart},    {"atp", &ins.atp},          {"atm", &ins.atm},
-                {"pb", &ins.pitch_bend},    {"play", &ins.play},        {"solo", &ins.solo},
-                {"stsi", &ins.staff_size},  {"ir", &ins.in_roll}};
+    } keys[] = {{"groupe", &ins.groupe},
+                {"instr", &ins.patch},
+                {"canal", &ins.canal},
+                {"vel", &ins.velocity},
+                {"mvel", &ins.mode_velo},
+                {"bank", &ins.bank},
+                {"transpo", &ins.transpo},
+                {"port", &ins.port},
+                {"relier", &ins.relier},
+                {"accol_type", &ins.accol_type},
+                {"accol_tot", &ins.accol_tot},
+                {"accol_dx", &ins.accol_dx},
+                {"num_dx", &ins.num_dx},
+                {"num_dy", &ins.num_dy},
+                {"num_type", &ins.num_type},
+                {"x_nom", &ins.x_nom},
+                {"y_nom", &ins.y_nom},
+                {"dx", &ins.dx},
+                {"dy", &ins.dy},
+                {"percu", &ins.percu},
+                {"tot_msg", &ins.tot_msg},
+                {"use_msg", &ins.use_msg},
+                {"duree", &ins.duree},
+                {"depart", &ins.depart},
+                {"atp", &ins.atp},
+                {"atm", &ins.atm},
+                {"pb", &ins.pitch_bend},
+                {"play", &ins.play},
+                {"solo", &ins.solo},
+                {"stsi", &ins.staff_size},
+                {"ir", &ins.in_roll}};
     while (c == ',') {
         char k[100];
         if (rec::key(f, k, sizeof k) != 1) return false;
@@ -458,9 +493,12 @@ bool Reader::instrument(Ins& ins, short k) {
             c = rec::text_until(f, ",)", skipped, sizeof skipped);
             continue;
         }
-        if (!std::strcmp(k, "autom")) ins.autom = (short)v;
-        else if (!std::strcmp(k, "lignes")) ins.lignes = (short)v;
-        else if (!std::strcmp(k, "col")) ins.color = version == 3 ? translate_color((short)v) : v;
+        if (!std::strcmp(k, "autom"))
+            ins.autom = (short)v;
+        else if (!std::strcmp(k, "lignes"))
+            ins.lignes = (short)v;
+        else if (!std::strcmp(k, "col"))
+            ins.color = version == 3 ? translate_color((short)v) : v;
         else if (!std::strncmp(k, "effet_", 6)) {
             char* end;
             long j = std::strtol(k + 6, &end, 10);
@@ -511,7 +549,8 @@ bool Reader::percussion_map(Ins& ins) {
 bool Reader::track(short t) {
     progress();
     short count;
-    if (!take(SET_PISTE) || !rec::number16(f, &count) || count < 0 || count > 32767 - 100) return false;
+    if (!take(SET_PISTE) || !rec::number16(f, &count) || count < 0 || count > 32767 - 100)
+        return false;
     Piste* p = d->piste[t] = creer_piste((short)(count + 100));
     rec::expect(f, ',');
     bool ended = false;
@@ -558,13 +597,15 @@ bool Reader::rectangles(Sub_document& s) {
     struct {
         short code;
         CRect* r;
-    } required[] = {{SET_RPAR, &s.rpar}, {SET_RSEQ, &s.rseq}, {SET_RINS, &s.rins}, {SET_RPIA, &s.rpia}};
+    } required[] = {
+        {SET_RPAR, &s.rpar}, {SET_RSEQ, &s.rseq}, {SET_RINS, &s.rins}, {SET_RPIA, &s.rpia}};
     for (auto& q : required)
         if (!take(q.code) || !values({&q.r->x1, &q.r->y1, &q.r->x2, &q.r->y2})) return false;
     s.rdef.init(0, 20, SCREEN_WIDTH, SCREEN_HEIGHT);
     if (take(SET_RDEF) && !values({&s.rdef.x1, &s.rdef.y1, &s.rdef.x2, &s.rdef.y2})) return false;
     s.rmain.init(20, 20, 420, 220);
-    if (take(SET_RMAIN) && !values({&s.rmain.x1, &s.rmain.y1, &s.rmain.x2, &s.rmain.y2})) return false;
+    if (take(SET_RMAIN) && !values({&s.rmain.x1, &s.rmain.y1, &s.rmain.x2, &s.rmain.y2}))
+        return false;
     return true;
 }
 
@@ -598,7 +639,8 @@ bool Reader::comment(Sub_document& s) {
     short n;
     if (!rec::number16(f, &n) || n < 0 || !rec::expect(f, ',')) return false;
     std::vector<char> bytes((size_t)n + 1);
-    if (std::fread(bytes.data(), 1, (size_t)n, f) != (size_t)n || !rec::expect(f, ')')) return false;
+    if (std::fread(bytes.data(), 1, (size_t)n, f) != (size_t)n || !rec::expect(f, ')'))
+        return false;
     rec::skip_space(f);
     bytes[(size_t)n] = 0;
     CString text;
@@ -613,11 +655,17 @@ bool Reader::comment(Sub_document& s) {
 
 bool Reader::analysis(Sub_document& s) {
     short count;
-    if (!values({&s.acc_por_symboles, &s.acc_por_notes, &s.acc_concordance, &s.acc_choix1,
-                 &s.acc_choix2, &s.acc_find_bass, &s.acc_tot_ryt, &s.acc_dur_ryt, &s.acc_por_ryt,
-                 &s.acc_min_notes, &s.acc_max_notes, &s.acc_mask, &s.acc_tes_inf, &s.acc_tes_sup,
-                 &s.acc_choix_ryt, &s.acc_gen_tot_ryt, &s.acc_gen_dur_ryt, &s.acc_cel_ryt,
-                 &s.acc_gen_max, &s.acc_min_dist, &s.acc_gen_leg, &count},
+    if (!values({&s.acc_por_symboles, &s.acc_por_notes,
+                 &s.acc_concordance,  &s.acc_choix1,
+                 &s.acc_choix2,       &s.acc_find_bass,
+                 &s.acc_tot_ryt,      &s.acc_dur_ryt,
+                 &s.acc_por_ryt,      &s.acc_min_notes,
+                 &s.acc_max_notes,    &s.acc_mask,
+                 &s.acc_tes_inf,      &s.acc_tes_sup,
+                 &s.acc_choix_ryt,    &s.acc_gen_tot_ryt,
+                 &s.acc_gen_dur_ryt,  &s.acc_cel_ryt,
+                 &s.acc_gen_max,      &s.acc_min_dist,
+                 &s.acc_gen_leg,      &count},
                 0) ||
         count < 0)
         return false;
@@ -765,7 +813,8 @@ const char* table_font(const std::vector<OldFont>& fonts, short number) {
     return nullptr;
 }
 
-void old_font(CFont* font, short number, short size, short style, const std::vector<OldFont>& fonts) {
+void old_font(CFont* font, short number, short size, short style,
+              const std::vector<OldFont>& fonts) {
     font->set_name("Times");
     font->set_size(size);
     font->set_style(style);
@@ -807,7 +856,8 @@ void fill_missing_measures(Document* d, short first_missing) {
     std::snprintf(where, sizeof where, "Il s'arr\xEAte avant la mesure %d sur %d.", first_missing,
                   d->tot_mes);
     application.warning("Le fichier est endommag\xE9.", where,
-                        "Les mesures manquantes ont \xE9t\xE9 remplac\xE9" "es par des mesures vides.");
+                        "Les mesures manquantes ont \xE9t\xE9 remplac\xE9"
+                        "es par des mesures vides.");
 }
 
 bool is_port_synthesizer(const char* name) {
@@ -847,7 +897,8 @@ void after_reading(Document* d) {
     for (short i = 1; i <= d->tot_sub_doc; i++) {
         Sub_document& s = d->sub_doc[i];
         for (short k = 1; k <= s.tot_ins; k++)
-            if (!is_port_synthesizer(s.ins[k].synthe)) convertir_instrument(&s.ins[k], synthe_port(1));
+            if (!is_port_synthesizer(s.ins[k].synthe))
+                convertir_instrument(&s.ins[k], synthe_port(1));
     }
     doc = d;
     midi_auto_config();

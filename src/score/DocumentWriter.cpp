@@ -58,8 +58,9 @@ void pump() { mpr->play_temps_reel(); }
 
 void write_settings(FILE* f, Document* d) {
     setting(f, "structure", {d->tot_mes, d->tot_por, d->tot_sys, d->tot_sub_doc, d->tot_lib});
-    setting(f, "espacement", {d->entete_mesure_automatique, d->dist_entete_1, d->dist_entete_2,
-                              d->dist_entete_3, d->dist_entete_4});
+    setting(f, "espacement",
+            {d->entete_mesure_automatique, d->dist_entete_1, d->dist_entete_2, d->dist_entete_3,
+             d->dist_entete_4});
     setting(f, "transposition",
             {d->valeur_intervalle, d->type_intervalle, d->sens_intervalle, d->octave_intervalle});
     setting(f, "divers_1", {d->offset_mesure, d->position_nom, d->voir_symboles_invisibles});
@@ -67,19 +68,21 @@ void write_settings(FILE* f, Document* d) {
             {d->auto_erase, d->auto_justi, d->tot_ligature, d->auto_transcrire, d->detect_triolet,
              d->auto_quantification, d->min_quantification, d->split_sup, d->split_inf,
              d->split_freq_sup, d->split_freq_inf});
-    setting(f, "quantification",
-            {d->quantifier_start, d->quantifier_duree, d->quantifier_del, d->quant_val_start,
-             d->quant_val_duree, d->quant_val_del, d->quant_point_start, d->quant_point_duree,
-             d->quant_point_del, d->quant_triolet_start, d->quant_triolet_duree,
-             d->quant_triolet_del});
-    setting(f, "justification", {d->fact_just, 1, d->larg_just_fct, d->larg_just_auto,
-                                 d->local_just, d->analyse_voix_incompletes});
+    setting(
+        f, "quantification",
+        {d->quantifier_start, d->quantifier_duree, d->quantifier_del, d->quant_val_start,
+         d->quant_val_duree, d->quant_val_del, d->quant_point_start, d->quant_point_duree,
+         d->quant_point_del, d->quant_triolet_start, d->quant_triolet_duree, d->quant_triolet_del});
+    setting(f, "justification",
+            {d->fact_just, 1, d->larg_just_fct, d->larg_just_auto, d->local_just,
+             d->analyse_voix_incompletes});
     setting(f, "epaisseurs",
             {d->epaisseur_hampes, d->epaisseur_portees, d->epaisseur_barres, d->epaisseur_autres,
              d->epaisseur_ligatures, d->epaisseur_intervalles, d->epaisseur_extensions});
     setting(f, "olib", {d->lib_options});
-    setting(f, "oseq", {d->mode_vue, d->contenu_vue_mesures, d->contenu_vue_pistes,
-                        d->contenu_vue_control, d->zoom_m, d->zoom_p});
+    setting(f, "oseq",
+            {d->mode_vue, d->contenu_vue_mesures, d->contenu_vue_pistes, d->contenu_vue_control,
+             d->zoom_m, d->zoom_p});
     setting(f, "opia", {d->clavier_horizontal, d->show_beat, d->zoom_mr, d->zoom_nr});
     std::fprintf(f, "divers_2(%d,%d", d->voix_visibles, d->utiliser_couleurs);
     for (short c = 1; c <= 17; c++) std::fprintf(f, ",%d", d->col[c]);
@@ -93,10 +96,12 @@ void write_settings(FILE* f, Document* d) {
         std::fprintf(f, ",%d,%d", font->get_size(), font->get_style());
     }
     rec::put(f, ")\n");
-    setting(f, "divers_4", {d->print_color, d->contexte_alt_acc, d->auto_pos_alterations,
-                            d->justi_alt_acc, d->justi_clef, d->justi_rapport, d->ligatures,
-                            d->justi_liga, d->justi_hampes, d->justi_dec_voix, d->justi_symboles});
-    setting(f, "divers_5", {d->tsig_end, d->ksig_end, d->ajuster_nolet_vertical, d->ligature_silence});
+    setting(f, "divers_4",
+            {d->print_color, d->contexte_alt_acc, d->auto_pos_alterations, d->justi_alt_acc,
+             d->justi_clef, d->justi_rapport, d->ligatures, d->justi_liga, d->justi_hampes,
+             d->justi_dec_voix, d->justi_symboles});
+    setting(f, "divers_5",
+            {d->tsig_end, d->ksig_end, d->ajuster_nolet_vertical, d->ligature_silence});
     setting(f, "divers_8", {d->permettre_justi_manuelle, d->marge_defil_is, d->auto_clef});
 }
 
@@ -164,13 +169,14 @@ void write_extract(FILE* f, Sub_document& s) {
     rec::put(f, "partition(");
     rec::put_clean(f, s.nom->get(), "", extract_name_max);
     std::fprintf(f, ",%d,%d,%d)\n", s.tot_ins, s.tot_pag, s.tempo);
-    setting(f, "statut", {s.mise_en_page_ok, s.tot_ptx, s.cur_mes, s.cur_pag, s.rec_piste, s.x, s.y});
+    setting(f, "statut",
+            {s.mise_en_page_ok, s.tot_ptx, s.cur_mes, s.cur_pag, s.rec_piste, s.x, s.y});
     setting(f, "dimensions", {s.mmx, s.mmy, s.reduction});
     setting(f, "marges_externes", {s.mme_g, s.mme_d, s.mme_s, s.mme_i});
     setting(f, "marges_internes", {s.mmi_g, s.mmi_d, s.mmi_s, s.mmi_i});
-    setting(f, "divers_6", {s.opti_sys, s.mes_par_por, s.sys_par_pag, s.reserve_titre,
-                            s.reserve_titre_mm, s.dist_syst, s.repartir_syst, s.zoom_defil,
-                            s.actif_just});
+    setting(f, "divers_6",
+            {s.opti_sys, s.mes_par_por, s.sys_par_pag, s.reserve_titre, s.reserve_titre_mm,
+             s.dist_syst, s.repartir_syst, s.zoom_defil, s.actif_just});
     if (s.printer_setup) {
         std::fprintf(f, "impression(%d", s.size_printer_setup);
         for (short b = 0; b < s.size_printer_setup; b++)
@@ -207,14 +213,12 @@ void write_extract(FILE* f, Sub_document& s) {
     setting(f, "divers_7", {s.rmx, s.rmy, s.mdecx, s.mdecy, s.mmdecx, s.mmdecy, s.adjust_horiz});
     setting(f, "zoom_score", {s.zoom_score});
     if (s.chprog) s.chprog->write(f);
-    std::fprintf(f,
-                 "analyse(%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d",
-                 s.acc_por_symboles, s.acc_por_notes, s.acc_concordance, s.acc_choix1,
-                 s.acc_choix2, s.acc_find_bass, s.acc_tot_ryt, s.acc_dur_ryt, s.acc_por_ryt,
-                 s.acc_min_notes, s.acc_max_notes, s.acc_mask, s.acc_tes_inf, s.acc_tes_sup,
-                 s.acc_choix_ryt, s.acc_gen_tot_ryt, s.acc_gen_dur_ryt, s.acc_cel_ryt,
-                 s.acc_gen_max, s.acc_min_dist, s.acc_gen_leg,
-                 s.tab_chord_analyse ? s.tab_chord_analyse->total() : 0);
+    std::fprintf(f, "analyse(%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d",
+                 s.acc_por_symboles, s.acc_por_notes, s.acc_concordance, s.acc_choix1, s.acc_choix2,
+                 s.acc_find_bass, s.acc_tot_ryt, s.acc_dur_ryt, s.acc_por_ryt, s.acc_min_notes,
+                 s.acc_max_notes, s.acc_mask, s.acc_tes_inf, s.acc_tes_sup, s.acc_choix_ryt,
+                 s.acc_gen_tot_ryt, s.acc_gen_dur_ryt, s.acc_cel_ryt, s.acc_gen_max, s.acc_min_dist,
+                 s.acc_gen_leg, s.tab_chord_analyse ? s.tab_chord_analyse->total() : 0);
     for (short k = 1; s.tab_chord_analyse && k <= s.tab_chord_analyse->total(); k++)
         std::fprintf(f, ",%d", s.tab_chord_analyse->get(k));
     rec::put(f, ")\n");
@@ -277,13 +281,17 @@ void target_path(Document* d, CString* out) {
     if (!std::strstr(upper, ".MRC")) out->add(".mrc");
 }
 
-void text_of(short list, short line, CString* out) { gr_string("MISC", "MUSIC.RES", list, line, out); }
+void text_of(short list, short line, CString* out) {
+    gr_string("MISC", "MUSIC.RES", list, line, out);
+}
 
 // Tells the user that the document could not be saved to `path`.
 void tell_save_failed(const char* path) {
     beep();
     application.warning("Le document n'a pas pu \xEAtre enregistr\xE9.", path,
-                        "Le fichier pr\xE9" "c\xE9" "dent est rest\xE9 tel qu'il \xE9tait.");
+                        "Le fichier pr\xE9"
+                        "c\xE9"
+                        "dent est rest\xE9 tel qu'il \xE9tait.");
 }
 
 }  // namespace

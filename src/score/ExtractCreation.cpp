@@ -196,7 +196,8 @@ void copy_chords(ExtractCopy& c, short first_m, short last_m) {
 }  // namespace
 
 void creer_extrait(short from_id, short from_sub_id, short sel_first_p, short sel_last_p,
-                   short sel_first_m, short sel_last_m, short to_id, short x, short y, CWindow* win) {
+                   short sel_first_m, short sel_last_m, short to_id, short x, short y,
+                   CWindow* win) {
     if (!(working_mode & 2)) return;
     application.set_cursor_wait();
     CPanel* up = win->find_child(1);

@@ -17,4 +17,5 @@ short creer_nouvel_extrait(short x, short y, CRect* ri, short ox, short oy);
 // the chords of the selected columns. (x, y) is the drop point in the window `win` of the
 // music library. Does nothing unless the working mode allows it (bit 2).
 void creer_extrait(short from_id, short from_sub_id, short sel_first_p, short sel_last_p,
-                   short sel_first_m, short sel_last_m, short to_id, short x, short y, CWindow* win);
+                   short sel_first_m, short sel_last_m, short to_id, short x, short y,
+                   CWindow* win);

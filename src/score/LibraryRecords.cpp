@@ -25,9 +25,12 @@ void frame_fields(CLibrary& l, FieldRef* out) {
 short numbers_per_entry(CLibrary& l) {
     switch (l.uid) {
         case KIND_LIB_THEME:
-        case KIND_LIB_CHORD: return l.type == 1 ? 3 : 2;
-        case KIND_LIB_RYTHM: return l.type == 1 ? 1 : 2;
-        default: return 2;
+        case KIND_LIB_CHORD:
+            return l.type == 1 ? 3 : 2;
+        case KIND_LIB_RYTHM:
+            return l.type == 1 ? 1 : 2;
+        default:
+            return 2;
     }
 }
 
@@ -101,10 +104,10 @@ short write_library(FILE* f, const char* tag, CLibrary& l, std::array<FieldRef, 
 
 // Each table: "t" first, the class's pairs, the frame where it stands, then the options.
 std::array<FieldRef, 17> theme_fields(CLibTheme& l) {
-    std::array<FieldRef, 17> t = {
-        field("t", &l.type, 1),      field("l", &l.limit, 3),   field("rn", &l.repeat_note, 0),
-        field("f", &l.flags, 0),     field("fm", &l.multiply, 1), field("fd", &l.divide, 1),
-        field("fr", &l.repeat, 0)};
+    std::array<FieldRef, 17> t = {field("t", &l.type, 1),         field("l", &l.limit, 3),
+                                  field("rn", &l.repeat_note, 0), field("f", &l.flags, 0),
+                                  field("fm", &l.multiply, 1),    field("fd", &l.divide, 1),
+                                  field("fr", &l.repeat, 0)};
     frame_fields(l, &t[7]);
     t[13] = field("op1", &l.range, 32512);
     t[14] = field("op2", &l.split, 32512);
@@ -134,8 +137,8 @@ std::array<FieldRef, 15> melody_fields(CLibMelody& l) {
 }
 
 std::array<FieldRef, 13> rythm_fields(CLibRythm& l) {
-    std::array<FieldRef, 13> t = {field("t", &l.type, 1),     field("l", &l.limit, 0),
-                                  field("ml", &l.rythm, 3),   field("f", &l.flags, 0),
+    std::array<FieldRef, 13> t = {field("t", &l.type, 1),      field("l", &l.limit, 0),
+                                  field("ml", &l.rythm, 3),    field("f", &l.flags, 0),
                                   field("fm", &l.multiply, 1), field("fd", &l.divide, 1),
                                   field("fr", &l.repeat, 0)};
     frame_fields(l, &t[7]);

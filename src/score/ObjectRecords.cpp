@@ -26,8 +26,9 @@ short measure_noise() {
 // Reads a record whose pairs all go to the fields of the table.
 template <size_t N>
 short read_table(FILE* f, const std::array<FieldRef, N>& fields, bool strict, short limit) {
-    return read_pairs(f, strict, limit,
-                      [&](const char* k, int32_t v) { return store_field(fields.data(), N, k, v); });
+    return read_pairs(f, strict, limit, [&](const char* k, int32_t v) {
+        return store_field(fields.data(), N, k, v);
+    });
 }
 
 template <size_t N>
@@ -44,6 +45,7 @@ void seed_measure_noise(uint32_t seed) { noise_state = seed; }
 
 // ---- Measure ------------------------------------------------------------------------------
 
+// clang-format off
 namespace {
 struct MeasureFields {
     explicit MeasureFields(CMeasure& m)
@@ -62,6 +64,7 @@ struct MeasureFields {
     FieldRef after[11];
 };
 }  // namespace
+// clang-format on
 
 short CMeasure::read(FILE* f) {
     MeasureFields t(*this);
@@ -83,19 +86,21 @@ short CMeasure::write(FILE* f) {
 
 // ---- Note and the small items ---------------------------------------------------------------
 
+// clang-format off
 static std::array<FieldRef, 32> note_fields(CNote& o) {
-    return {{field("x", &o.x, 0),           field("y", &o.y, 0),            field("r", &o.rythm, 3),
-        field("p", &o.point, 0),       field("a", &o.alt, 0),          field("d", &o.dir, 0),
-        field("bt", &o.bar_type, 0),   field("bs", &o.bar_sup, 0),     field("g", &o.gid, 0),
-        field("h", &o.height, 21),     field("ac", &o.cid, 0),         field("px", &o.dpx, 0),
-        field("py", &o.dpy, 0),        field("ax", &o.dax, 0),         field("ay", &o.day, 0),
-        field("f", &o.pitch, 0),       field("ve", &o.velocity, 64),   field("de", &o.start, 0),
-        field("du", &o.length, 480),   field("v", &o.voice, 0),        field("vee", &o.rec_vel, -1),
-        field("dee", &o.rec_start, 32000), field("due", &o.rec_length, 32000),
-        field("di", &o.flags, 0),      field("tx", &o.tdx, 0),         field("ty", &o.tdy, 0),
-        field("th", &o.tdh, 5),        field("tw", &o.tdw, 20),        field("s", &o.sid, 0),
-        field("pid", &o.lid, 0),       field("te", &o.head, 0),        field("nm", &o.nmask, 0)}};
+    return {{field("x", &o.x, 0), field("y", &o.y, 0), field("r", &o.rythm, 3),
+             field("p", &o.point, 0), field("a", &o.alt, 0), field("d", &o.dir, 0),
+             field("bt", &o.bar_type, 0), field("bs", &o.bar_sup, 0), field("g", &o.gid, 0),
+             field("h", &o.height, 21), field("ac", &o.cid, 0), field("px", &o.dpx, 0),
+             field("py", &o.dpy, 0), field("ax", &o.dax, 0), field("ay", &o.day, 0),
+             field("f", &o.pitch, 0), field("ve", &o.velocity, 64), field("de", &o.start, 0),
+             field("du", &o.length, 480), field("v", &o.voice, 0), field("vee", &o.rec_vel, -1),
+             field("dee", &o.rec_start, 32000), field("due", &o.rec_length, 32000), field("di", &o.flags, 0),
+             field("tx", &o.tdx, 0), field("ty", &o.tdy, 0), field("th", &o.tdh, 5),
+             field("tw", &o.tdw, 20), field("s", &o.sid, 0), field("pid", &o.lid, 0),
+             field("te", &o.head, 0), field("nm", &o.nmask, 0)}};
 }
+// clang-format on
 
 short CNote::read(FILE* f) {
     if (!read_table(f, note_fields(*this), true, pair_limit)) return 0;
@@ -103,80 +108,67 @@ short CNote::read(FILE* f) {
     return 1;
 }
 
-short CNote::write(FILE* f) {
-    return write_table(f, note_fields(*this), "n");
-}
+short CNote::write(FILE* f) { return write_table(f, note_fields(*this), "n"); }
 
+// clang-format off
 static std::array<FieldRef, 12> rest_fields(CRest& o) {
-    return {{field("x", &o.x, 0),        field("y", &o.y, 0),
-                               field("r", &o.rythm, 3),    field("p", &o.point, 0),
-                               field("px", &o.dpx, 0),     field("py", &o.dpy, 0),
-                               field("v", &o.voice, 0),    field("s", &o.start, 0),
-                               field("d", &o.length, 480), field("si", &o.sid, 0),
-                               field("f", &o.flags, 0),    field("nm", &o.nmask, 0)}};
+    return {{field("x", &o.x, 0), field("y", &o.y, 0), field("r", &o.rythm, 3),
+             field("p", &o.point, 0), field("px", &o.dpx, 0), field("py", &o.dpy, 0),
+             field("v", &o.voice, 0), field("s", &o.start, 0), field("d", &o.length, 480),
+             field("si", &o.sid, 0), field("f", &o.flags, 0), field("nm", &o.nmask, 0)}};
 }
+// clang-format on
 
-short CRest::read(FILE* f) {
-    return read_table(f, rest_fields(*this), true, pair_limit);
-}
+short CRest::read(FILE* f) { return read_table(f, rest_fields(*this), true, pair_limit); }
 
-short CRest::write(FILE* f) {
-    return write_table(f, rest_fields(*this), "s");
-}
+short CRest::write(FILE* f) { return write_table(f, rest_fields(*this), "s"); }
 
+// clang-format off
 static std::array<FieldRef, 4> clef_fields(CClef& o) {
-    return {{field("x", &o.x, 0), field("i", &o.id, 1), field("t", &o.type, 1), field("r", &o.red, 0)}};
+    return {{field("x", &o.x, 0), field("i", &o.id, 1), field("t", &o.type, 1),
+             field("r", &o.red, 0)}};
 }
+// clang-format on
 
-short CClef::read(FILE* f) {
-    return read_table(f, clef_fields(*this), true, pair_limit);
-}
+short CClef::read(FILE* f) { return read_table(f, clef_fields(*this), true, pair_limit); }
 
-short CClef::write(FILE* f) {
-    return write_table(f, clef_fields(*this), "c");
-}
+short CClef::write(FILE* f) { return write_table(f, clef_fields(*this), "c"); }
 
+// clang-format off
 static std::array<FieldRef, 11> nolet_fields(CNolet& o) {
-    return {{field("n", &o.n1, 3),    field("m", &o.n2, 2),   field("x", &o.x, 0),
-                               field("y", &o.y, 0),     field("x1", &o.dx1, 50), field("y1", &o.dy1, 0),
-                               field("x2", &o.dx2, 25), field("y2", &o.dy2, 15), field("s", &o.style, 1),
-                               field("d", &o.dir, 1),   field("ma", &o.mask, 0)}};
+    return {{field("n", &o.n1, 3), field("m", &o.n2, 2), field("x", &o.x, 0),
+             field("y", &o.y, 0), field("x1", &o.dx1, 50), field("y1", &o.dy1, 0),
+             field("x2", &o.dx2, 25), field("y2", &o.dy2, 15), field("s", &o.style, 1),
+             field("d", &o.dir, 1), field("ma", &o.mask, 0)}};
 }
+// clang-format on
 
-short CNolet::read(FILE* f) {
-    return read_table(f, nolet_fields(*this), true, 0);
-}
+short CNolet::read(FILE* f) { return read_table(f, nolet_fields(*this), true, 0); }
 
-short CNolet::write(FILE* f) {
-    return write_table(f, nolet_fields(*this), "no");
-}
+short CNolet::write(FILE* f) { return write_table(f, nolet_fields(*this), "no"); }
 
+// clang-format off
 static std::array<FieldRef, 3> chord_use_fields(CChordUse& o) {
     return {{field("x", &o.x, 0), field("y", &o.y, 0), field("o", &o.offset, 0)}};
 }
+// clang-format on
 
-short CChordUse::read(FILE* f) {
-    return read_table(f, chord_use_fields(*this), true, 0);
-}
+short CChordUse::read(FILE* f) { return read_table(f, chord_use_fields(*this), true, 0); }
 
-short CChordUse::write(FILE* f) {
-    return write_table(f, chord_use_fields(*this), "cu");
-}
+short CChordUse::write(FILE* f) { return write_table(f, chord_use_fields(*this), "cu"); }
 
+// clang-format off
 static std::array<FieldRef, 12> timesig_fields(CTimeSig& o) {
-    return {{field("x", &o.x, 20),        field("s1", &o.upper[1], 4), field("s2", &o.upper[2], 0),
-        field("s3", &o.upper[3], 0), field("s4", &o.upper[4], 0), field("s5", &o.upper[5], 0),
-        field("i1", &o.lower[1], 4), field("i2", &o.lower[2], 0), field("i3", &o.lower[3], 0),
-        field("i4", &o.lower[4], 0), field("i5", &o.lower[5], 0), field("a", &o.flags, 1)}};
+    return {{field("x", &o.x, 20), field("s1", &o.upper[1], 4), field("s2", &o.upper[2], 0),
+             field("s3", &o.upper[3], 0), field("s4", &o.upper[4], 0), field("s5", &o.upper[5], 0),
+             field("i1", &o.lower[1], 4), field("i2", &o.lower[2], 0), field("i3", &o.lower[3], 0),
+             field("i4", &o.lower[4], 0), field("i5", &o.lower[5], 0), field("a", &o.flags, 1)}};
 }
+// clang-format on
 
-short CTimeSig::read(FILE* f) {
-    return read_table(f, timesig_fields(*this), true, pair_limit);
-}
+short CTimeSig::read(FILE* f) { return read_table(f, timesig_fields(*this), true, pair_limit); }
 
-short CTimeSig::write(FILE* f) {
-    return write_table(f, timesig_fields(*this), "t");
-}
+short CTimeSig::write(FILE* f) { return write_table(f, timesig_fields(*this), "t"); }
 
 // ---- Repeat -------------------------------------------------------------------------------
 
@@ -342,10 +334,9 @@ constexpr size_t verse_buffer = 30;  // a verse keeps its first 29 bytes
 
 struct LyricsFields {
     explicit LyricsFields(CLyrics& l) {
-        static const char* const names[3][8] = {
-            {"y1", "y2", "y3", "y4", "y5", "y6", "y7", "y8"},
-            {"d1", "d2", "d3", "d4", "d5", "d6", "d7", "d8"},
-            {"l1", "l2", "l3", "l4", "l5", "l6", "l7", "l8"}};
+        static const char* const names[3][8] = {{"y1", "y2", "y3", "y4", "y5", "y6", "y7", "y8"},
+                                                {"d1", "d2", "d3", "d4", "d5", "d6", "d7", "d8"},
+                                                {"l1", "l2", "l3", "l4", "l5", "l6", "l7", "l8"}};
         fields[0] = field("i", &l.lid, 0);
         fields[1] = field("x", &l.x, 0);
         for (short v = 0; v < 8; v++) {
@@ -398,6 +389,7 @@ short CLyrics::write(FILE* f) {
 namespace {
 constexpr size_t face_buffer = 50;  // a face name keeps at most 49 bytes
 
+// clang-format off
 struct TextFields {
     explicit TextFields(CTextBloc& t)
         : head{field("x", &t.x, 0), field("y", &t.y, 0), field("w", &t.w, 100), field("h", &t.h, 20)},
@@ -408,6 +400,7 @@ struct TextFields {
     FieldRef head[4];
     FieldRef tail[10];
 };
+// clang-format on
 }  // namespace
 
 short CTextBloc::read(FILE* f) {

@@ -27,14 +27,55 @@ void write_text_bloc(CDataObject* object, FILE* f);
 
 // Codes of the setting keywords that read_text_object answers (the object's kind is minus it).
 enum SettingCode : short {
-    SET_PISTE = 1, SET_I, SET_P, SET_SYS, SET_PAGE, SET_PARTITION, SET_STATUT, SET_JUSTIFICATION,
-    SET_QUANTIFICATION, SET_TRANSCRIPTION, SET_TRANSPOSITION, SET_ESPACEMENT, SET_PALETTE,
-    SET_ENREGISTREUR, SET_INSTRU, SET_CLAVIER, SET_PIANO, SET_SEQUENCEUR, SET_EDITEUR,
-    SET_STRUCTURE, SET_LIBRAIRIE, SET_DIVERS_1, SET_DIMENSIONS, SET_MARGES_EXTERNES,
-    SET_MARGES_INTERNES, SET_IMPRESSION, SET_EPAISSEURS, SET_RPAR, SET_RSEQ, SET_RINS, SET_RPIA,
-    SET_OLIB, SET_OSEQ, SET_OPIA, SET_DIVERS_2, SET_DIVERS_3, SET_POLICE, SET_COM, SET_CFGI,
-    SET_DIVERS_4, SET_RDEF, SET_ZOOM_SCORE, SET_CHPROG, SET_ANALYSE, SET_DIVERS_5, SET_DIVERS_6,
-    SET_RMAIN, SET_DIVERS_7, SET_DIVERS_8
+    SET_PISTE = 1,
+    SET_I,
+    SET_P,
+    SET_SYS,
+    SET_PAGE,
+    SET_PARTITION,
+    SET_STATUT,
+    SET_JUSTIFICATION,
+    SET_QUANTIFICATION,
+    SET_TRANSCRIPTION,
+    SET_TRANSPOSITION,
+    SET_ESPACEMENT,
+    SET_PALETTE,
+    SET_ENREGISTREUR,
+    SET_INSTRU,
+    SET_CLAVIER,
+    SET_PIANO,
+    SET_SEQUENCEUR,
+    SET_EDITEUR,
+    SET_STRUCTURE,
+    SET_LIBRAIRIE,
+    SET_DIVERS_1,
+    SET_DIMENSIONS,
+    SET_MARGES_EXTERNES,
+    SET_MARGES_INTERNES,
+    SET_IMPRESSION,
+    SET_EPAISSEURS,
+    SET_RPAR,
+    SET_RSEQ,
+    SET_RINS,
+    SET_RPIA,
+    SET_OLIB,
+    SET_OSEQ,
+    SET_OPIA,
+    SET_DIVERS_2,
+    SET_DIVERS_3,
+    SET_POLICE,
+    SET_COM,
+    SET_CFGI,
+    SET_DIVERS_4,
+    SET_RDEF,
+    SET_ZOOM_SCORE,
+    SET_CHPROG,
+    SET_ANALYSE,
+    SET_DIVERS_5,
+    SET_DIVERS_6,
+    SET_RMAIN,
+    SET_DIVERS_7,
+    SET_DIVERS_8
 };
 
 // ---- Reading ------------------------------------------------------------------------------
@@ -121,8 +162,12 @@ struct FieldRef {
     int32_t* l;
     int64_t omitted;
 };
-inline FieldRef field(const char* key, short* s, int64_t omitted) { return {key, s, nullptr, omitted}; }
-inline FieldRef field32(const char* key, int32_t* l, int64_t omitted) { return {key, nullptr, l, omitted}; }
+inline FieldRef field(const char* key, short* s, int64_t omitted) {
+    return {key, s, nullptr, omitted};
+}
+inline FieldRef field32(const char* key, int32_t* l, int64_t omitted) {
+    return {key, nullptr, l, omitted};
+}
 
 // Writes the fields in table order, each unless it equals its omitted value.
 void write_fields(RecordOut& out, const FieldRef* fields, size_t n);

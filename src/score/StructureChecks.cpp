@@ -162,7 +162,8 @@ short verifier_structure_partition(Document* d) {
     load_current(d);
     if (faults) {
         CString lines[4];
-        for (short k = 0; k < 4; k++) gr_string("MISC", "MUSIC.RES", 78, (short)(161 + k), &lines[k]);
+        for (short k = 0; k < 4; k++)
+            gr_string("MISC", "MUSIC.RES", 78, (short)(161 + k), &lines[k]);
         application.warning(lines[0].get(), lines[1].get(), lines[2].get(), lines[3].get());
     }
     return faults;

@@ -1,11 +1,11 @@
 // Damaged files and failed saves: nothing is lost, nothing crashes, the user is told.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <chrono>
 #include <csignal>
 #include <random>
 #include <string>
-#include <sys/resource.h>
 
 #include "score/DocumentFileSupport.h"
 #include "score/Extracts.h"
@@ -27,7 +27,8 @@ bool consistent(Document* d) {
             short s = master->por[p];
             Portee* staff = s >= 1 && s <= d->max_por ? d->por[s] : nullptr;
             ok = staff != nullptr;
-            for (short c = 1; ok && c <= staff->tot_mes; c++) ok = mesure_maitre(d, c, p) != nullptr;
+            for (short c = 1; ok && c <= staff->tot_mes; c++)
+                ok = mesure_maitre(d, c, p) != nullptr;
         }
         for (short g = 1; g <= d->tot_pag && ok; g++) {
             Page* page = d->pag[g];
@@ -133,10 +134,18 @@ TEST(DocumentFaults, RandomMutations) {
             size_t at = random() % damaged.size();
             char c = alphabet[random() % (sizeof alphabet - 1)];
             switch (random() % 4) {
-                case 0: damaged[at] = c; break;
-                case 1: damaged.insert(at, 1, c); break;
-                case 2: damaged.erase(at, 1 + random() % 8); break;
-                default: damaged.insert(at, std::string(1 + random() % 6, '9')); break;
+                case 0:
+                    damaged[at] = c;
+                    break;
+                case 1:
+                    damaged.insert(at, 1, c);
+                    break;
+                case 2:
+                    damaged.erase(at, 1 + random() % 8);
+                    break;
+                default:
+                    damaged.insert(at, std::string(1 + random() % 6, '9'));
+                    break;
             }
         }
         load_damaged(damaged, path, round % 13 == 0);

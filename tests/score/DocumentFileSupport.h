@@ -2,11 +2,11 @@
 // Saving and loading score documents in tests: a scratch folder, whole-file reads and writes,
 // and the three fixture documents of the round-trip tests.
 
+#include <unistd.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <unistd.h>
 
 #include "score/CLibrary.h"
 #include "score/Document.h"

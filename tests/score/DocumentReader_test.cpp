@@ -31,7 +31,9 @@ std::string hand_typed(const std::string& header = "D927-TW005FR") {
            "divers_6(0,4,0,1,20,8,0,100,1)\n"
            "impression(3,1,2,255)\n"
            "sys(1,1)\n"
-           "i(Piano \x8E" "l\x8E" "gant tr\x8As long nom du premier instrument,Pno,GM-1,groupe=1,instr=1,port=1,canal=1,"
+           "i(Piano \x8E"
+           "l\x8E"
+           "gant tr\x8As long nom du premier instrument,Pno,GM-1,groupe=1,instr=1,port=1,canal=1,"
            "vel=64,autom=FFFF,lignes=07C0,zzz=5,effet_7=100,effet_200=3,effet_-1=4,"
            "col=255,stsi=100,tot_msg=1)\n"
            "un_tres_long_nom_de_message_qui_depasse(1,2,3,4)\n"
@@ -59,8 +61,8 @@ TEST(DocumentReader, HandTypedDocument) {
     EXPECT_EQ(d->cur_sub_doc, 1);
     EXPECT_EQ(d->bcot_format, 0);
     EXPECT_EQ(d->tempo, 120);
-    EXPECT_EQ(d->justi_rapport, 120);          // a ratio of 0 is not kept
-    EXPECT_EQ(d->sub_doc[1].reduction, 5);     // nor a reduction of 0
+    EXPECT_EQ(d->justi_rapport, 120);                      // a ratio of 0 is not kept
+    EXPECT_EQ(d->sub_doc[1].reduction, 5);                 // nor a reduction of 0
     EXPECT_STREQ(d->sub_doc[1].nom->get(), "M\x8Elodie");  // no conversion in a Windows file
     EXPECT_EQ(d->sub_doc[1].size_printer_setup, 3);
     EXPECT_STREQ(d->ins[1].nom, "Piano \x8El\x8Egant tr\x8As long nom du ");  // 31 bytes kept
@@ -210,7 +212,8 @@ TEST(DocumentReader, Version3IsConverted) {
         "no(ma=4)\n"
         "no(ma=4)\n"
         "police(4,7,Georgia)\n"
-        "police(9,300," + std::string(300, 'F') + ")\n";
+        "police(9,300," +
+        std::string(300, 'F') + ")\n";
     std::string path = scratch_path("v3.mrc");
     write_bytes(path, text);
     Document* d = load_from(path);

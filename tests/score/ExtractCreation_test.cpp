@@ -71,7 +71,8 @@ TEST(ExtractCreation, CopiesTheSelectionFromTheSourceExtract) {
     EXPECT_STREQ(s.nom->get(), "Violon");
     EXPECT_EQ(s.x, 5 + 30 + 4 - 20);
     EXPECT_EQ(s.y, 7 + 40 + 25 - 60);
-    ASSERT_EQ(s.chprog->total(), 2);  // columns 3 and 4 of the source, now 1 and 2; 14 is past the end
+    ASSERT_EQ(s.chprog->total(),
+              2);  // columns 3 and 4 of the source, now 1 and 2; 14 is past the end
     EXPECT_EQ(s.chprog->get_chord_measure(1), 1);
     EXPECT_STREQ(s.chprog->get_chord(1)->name.get(), "G");
     EXPECT_EQ(s.chprog->get_chord_offset(2), 240);

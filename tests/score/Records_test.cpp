@@ -53,7 +53,7 @@ std::unique_ptr<T> read_back(const std::string& text) {
 
 TEST(Records, DefaultObjectsAreWrittenWithoutPairs) {
     std::unique_ptr<CDataObject> objects[] = {
-        std::make_unique<CNote>(), std::make_unique<CRest>(), std::make_unique<CClef>(),
+        std::make_unique<CNote>(),  std::make_unique<CRest>(),     std::make_unique<CClef>(),
         std::make_unique<CNolet>(), std::make_unique<CChordUse>(), std::make_unique<CTimeSig>()};
     const char* tags[] = {"n", "s", "c", "no", "cu", "t"};
     for (size_t k = 0; k < 6; k++) {
@@ -176,8 +176,8 @@ TEST(Records, TagsAndLineEnds) {
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(s->uid, -SET_DIVERS_1);
     delete s;
-    const char* refused[] = {"origine()\n", "zz()\n", "n(x=1;y=2)\n", "n(x=)\n", "n(x=1", "1()\n",
-                             "c(q=1)\n"};
+    const char* refused[] = {"origine()\n", "zz()\n", "n(x=1;y=2)\n", "n(x=)\n",
+                             "n(x=1",       "1()\n",  "c(q=1)\n"};
     for (const char* text : refused) {
         MemoryFile file(text);
         EXPECT_EQ(read_text_object(file.f), nullptr) << text;

@@ -24,9 +24,7 @@ short page_system(Document* d, short page, short staves) {
     return s;
 }
 
-void add_page(Document* d) {
-    d->pag[++d->tot_pag] = nouveau_page(5);
-}
+void add_page(Document* d) { d->pag[++d->tot_pag] = nouveau_page(5); }
 
 TEST(StructureChecks, SoundDocumentIsLeftAlone) {
     ScoreFixture score(2, 3);
