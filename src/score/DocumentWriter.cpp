@@ -169,8 +169,12 @@ void write_extract(FILE* f, Sub_document& s) {
     rec::put(f, "partition(");
     rec::put_clean(f, s.nom->get(), "", extract_name_max);
     std::fprintf(f, ",%d,%d,%d)\n", s.tot_ins, s.tot_pag, s.tempo);
-    setting(f, "statut",
-            {s.mise_en_page_ok, s.tot_ptx, s.cur_mes, s.cur_pag, s.rec_piste, s.x, s.y});
+    // The reader makes room for as many text blocks as "statut" counts, and 20 more: the count
+    // written is that of the blocks written.
+    short blocks = 0;
+    for (short b = 1; s.ptx && b <= s.max_ptx; b++)
+        if (s.ptx[b]) blocks++;
+    setting(f, "statut", {s.mise_en_page_ok, blocks, s.cur_mes, s.cur_pag, s.rec_piste, s.x, s.y});
     setting(f, "dimensions", {s.mmx, s.mmy, s.reduction});
     setting(f, "marges_externes", {s.mme_g, s.mme_d, s.mme_s, s.mme_i});
     setting(f, "marges_internes", {s.mmi_g, s.mmi_d, s.mmi_s, s.mmi_i});

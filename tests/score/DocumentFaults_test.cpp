@@ -208,6 +208,25 @@ TEST(DocumentFaults, NamesAreCutToWhatTheReaderTakes) {
     free_loaded(back);
 }
 
+TEST(DocumentFaults, EveryPageTextBlockComesBack) {
+    ScoreFixture score(1, 1);
+    Document* d = score.d;
+    delete[] d->ptx;
+    d->max_ptx = 40;
+    d->ptx = new CTextBloc*[d->max_ptx + 1]();
+    for (short b = 1; b <= 30; b++) {
+        d->ptx[b] = new CTextBloc;
+        d->ptx[b]->type = 1;
+    }
+    d->tot_ptx = 0;  // a count that fell behind
+    std::string path = scratch_path("blocks.mrc");
+    ASSERT_EQ(save_to(d, path), 1);
+    Document* back = load_from(path);
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->tot_ptx, 30);
+    free_loaded(back);
+}
+
 TEST(DocumentFaults, SavePathAndCheckValue) {
     ScoreFixture score(1, 1);
     std::string folder = scratch_path("");

@@ -59,6 +59,8 @@ TEST(DocumentReader, HandTypedDocument) {
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(doc, d);
     EXPECT_EQ(d->cur_sub_doc, 1);
+    EXPECT_STREQ(d->nom->get(), "loaded");  // the name loses its ".mrc"
+    EXPECT_EQ(d->sans_titre, 0);
     EXPECT_EQ(d->bcot_format, 0);
     EXPECT_EQ(d->tempo, 120);
     EXPECT_EQ(d->justi_rapport, 120);                      // a ratio of 0 is not kept
