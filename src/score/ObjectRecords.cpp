@@ -26,8 +26,9 @@ short measure_noise() {
 // Reads a record whose pairs all go to the fields of the table.
 template <size_t N>
 short read_table(FILE* f, const std::array<FieldRef, N>& fields, bool strict, short limit) {
+    size_t next = 0;
     return read_pairs(f, strict, limit, [&](const char* k, int32_t v) {
-        return store_field(fields.data(), N, k, v);
+        return store_field(fields.data(), N, k, v, next);
     });
 }
 

@@ -346,13 +346,15 @@ static bool same_key(const char* a, const char* b) {
     return *a == *b;
 }
 
-bool store_field(const FieldRef* fields, size_t n, const char* key, int32_t v) {
-    for (size_t k = 0; k < n; k++) {
+bool store_field(const FieldRef* fields, size_t n, const char* key, int32_t v, size_t& next) {
+    for (size_t step = 0; step < n; step++) {
+        size_t k = (next + step) % n;
         if (!same_key(fields[k].key, key)) continue;
         if (fields[k].s)
             *fields[k].s = (short)v;
         else
             *fields[k].l = v;
+        next = k + 1;
         return true;
     }
     return false;

@@ -171,8 +171,14 @@ inline FieldRef field32(const char* key, int32_t* l, int64_t omitted) {
 
 // Writes the fields in table order, each unless it equals its omitted value.
 void write_fields(RecordOut& out, const FieldRef* fields, size_t n);
-// Stores v into the field of that key; false when the table has no such key.
-bool store_field(const FieldRef* fields, size_t n, const char* key, int32_t v);
+// Stores v into the field of that key; false when the table has no such key. The search
+// starts at `next` and goes round the table, and `next` is left after the field found: the
+// keys of a record come in table order, so each is found at once.
+bool store_field(const FieldRef* fields, size_t n, const char* key, int32_t v, size_t& next);
+inline bool store_field(const FieldRef* fields, size_t n, const char* key, int32_t v) {
+    size_t next = 0;
+    return store_field(fields, n, key, v, next);
+}
 
 // Reads the pairs of a numeric record up to its ")" and the line ends after it. `store(key, v)`
 // takes one value and returns false for a key it does not know. A strict record fails on such
