@@ -434,10 +434,10 @@ bool Reader::extract(short i) {
     return true;
 }
 
-// Reads a text of an instrument record up to "," (or ")": then no pairs follow), keeping at
-// most `size` - 1 bytes; the stop byte, or EOF.
+// Reads a text of an instrument record up to ",", keeping at most `size` - 1 bytes; returns
+// the stop byte, or EOF.
 int instrument_text(FILE* f, char* out, size_t size, bool mac) {
-    int c = rec::text_until(f, ",)", out, size);
+    int c = rec::text_until(f, ",", out, size);
     if (mac) convert_string_mac_win(out);
     return c;
 }

@@ -92,7 +92,7 @@ void write_settings(FILE* f, Document* d) {
     for (short k = 0; k < 8; k++) fonts[3 + k] = d->cha_font[k];
     for (CFont* font : fonts) {
         rec::put(f, ',');
-        rec::put_clean(f, font->get_name(), ",)", font_name_max);
+        rec::put_clean(f, font->get_name(), ",", font_name_max);
         std::fprintf(f, ",%d,%d", font->get_size(), font->get_style());
     }
     rec::put(f, ")\n");

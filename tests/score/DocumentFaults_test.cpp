@@ -196,6 +196,7 @@ TEST(DocumentFaults, NamesAreCutToWhatTheReaderTakes) {
     std::string long_name(50, 'e');
     d->sub_doc[1].nom->set((long_name + ",x").c_str());
     d->nom_font->set_name((std::string(60, 'f') + ",)").c_str());
+    d->num_font->set_name("Face (bold), wide");
     d->cha_font[7]->set_name(std::string(49, 'g').c_str());
     std::string path = scratch_path("names.mrc");
     ASSERT_EQ(save_to(d, path), 1);
@@ -205,6 +206,7 @@ TEST(DocumentFaults, NamesAreCutToWhatTheReaderTakes) {
     EXPECT_EQ(std::string(back->sub_doc[1].nom->get()), long_name.substr(0, 35));
     EXPECT_EQ(std::string(back->nom_font->get_name()), std::string(48, 'f'));
     EXPECT_EQ(std::string(back->cha_font[7]->get_name()), std::string(48, 'g'));
+    EXPECT_STREQ(back->num_font->get_name(), "Face (bold). wide");
     free_loaded(back);
 }
 

@@ -128,6 +128,7 @@ inline void fill_rich_document(ScoreFixture& score) {
     std::strcpy(d->ins[1].buf_msg[2].nom, "chorus");
     d->ins[1].buf_msg[2].param[3] = -2;
     d->ins[1].autom = (short)0x8001;
+    std::strcpy(d->ins[1].nom, "Piano (main droite)");
     d->ins[1].effet[7] = 100;
     d->ins[2].percu = 1;
     d->ins[2].map[36] = 35;

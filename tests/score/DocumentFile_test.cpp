@@ -58,6 +58,7 @@ TEST(DocumentFile, RichDocumentRoundTrip) {
     EXPECT_EQ(p->event[3].buf[0], 0xB0);
     EXPECT_EQ(p->event[3].buf[1], 0xFF);
     EXPECT_EQ(back->ins[1].autom, (short)0x8001);
+    EXPECT_STREQ(back->ins[1].nom, "Piano (main droite)");
     EXPECT_EQ(back->ins[1].tot_msg, 2);
     EXPECT_STREQ(back->ins[1].buf_msg[2].nom, "chorus");
     EXPECT_EQ(back->ins[2].map[36], 35);
