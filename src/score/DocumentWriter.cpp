@@ -233,12 +233,14 @@ bool write_records(FILE* f, Document* d) {
     write_settings(f, d);
     progress(20);
     for (short p = 1; p <= d->tot_por; p++) {
-        list_record(f, "p", d->por[p]->tot_mes, d->por[p]->mes);
+        Portee* staff = d->por[p];
+        list_record(f, "p", staff ? staff->tot_mes : 0, staff ? staff->mes : nullptr);
         pump();
     }
     progress(25);
     for (short s = 2; s <= d->tot_sys; s++) {
-        list_record(f, "sys", d->sys[s]->tot_por, d->sys[s]->por);
+        Systeme* system = d->sys[s];
+        list_record(f, "sys", system ? system->tot_por : 0, system ? system->por : nullptr);
         pump();
     }
     progress(30);
@@ -441,11 +443,22 @@ void close_up_libraries(Document* d) {
         if (d->lib[i]) continue;
         short k = d->max_lib;
         while (k > d->tot_lib && !d->lib[k]) k--;
-        if (k <= d->tot_lib) return;
+        if (k <= d->tot_lib) break;
         d->lib[i] = d->lib[k];
         d->lib[k] = nullptr;
         renumber_library(d, k, i);
     }
+    // A count that does not match the libraries present leaves holes: the file must hold
+    // exactly `tot_lib` libraries, so the rest close up in order too.
+    short count = 0;
+    for (short k = 1; k <= d->max_lib; k++) {
+        if (!d->lib[k]) continue;
+        if (++count == k) continue;
+        d->lib[count] = d->lib[k];
+        d->lib[k] = nullptr;
+        renumber_library(d, k, count);
+    }
+    d->tot_lib = count;
 }
 
 }  // namespace

@@ -229,6 +229,25 @@ TEST(DocumentFaults, EveryPageTextBlockComesBack) {
     free_loaded(back);
 }
 
+TEST(DocumentFaults, CountsThatFellBehindLoseNothing) {
+    ScoreFixture score(1, 1);
+    Document* d = score.d;
+    d->lib[2] = new CLibRythm;
+    d->lib[5] = new CLibChord;
+    d->tot_lib = 4;  // two libraries, a count of four
+    d->tot_por = 3;  // one staff, a count of three
+    std::string path = scratch_path("counts.mrc");
+    ASSERT_EQ(save_to(d, path), 1);
+    EXPECT_EQ(d->tot_lib, 2);
+    Document* back = load_from(path);
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->tot_lib, 2);
+    EXPECT_NE(object_as<CLibChord>(back->lib[1]), nullptr);
+    EXPECT_NE(object_as<CLibRythm>(back->lib[2]), nullptr);
+    EXPECT_EQ(back->tot_por, 1);
+    free_loaded(back);
+}
+
 TEST(DocumentFaults, SavePathAndCheckValue) {
     ScoreFixture score(1, 1);
     std::string folder = scratch_path("");
