@@ -9,6 +9,7 @@
 #include "score/CMeasure.h"
 #include "score/Document.h"
 #include "score/DocumentReader.h"
+#include "score/DocumentServices.h"
 #include "score/DocumentWriter.h"
 #include "score/Extracts.h"
 #include "score/MusicGlobals.h"

@@ -11,6 +11,7 @@
 #include "score/CLibrary.h"
 #include "score/CMeasure.h"
 #include "score/Document.h"
+#include "score/DocumentServices.h"
 #include "score/DocumentWriter.h"
 #include "score/Extracts.h"
 #include "score/MusicGlobals.h"

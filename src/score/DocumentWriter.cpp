@@ -10,6 +10,7 @@
 #include "score/CLibrary.h"
 #include "score/CMeasure.h"
 #include "score/Document.h"
+#include "score/DocumentServices.h"
 #include "score/Extracts.h"
 #include "score/Placeholders.h"
 #include "score/Records.h"

@@ -5,6 +5,7 @@
 #include "framework/CResFile.h"
 #include "score/CMeasure.h"
 #include "score/Document.h"
+#include "score/DocumentServices.h"
 #include "score/Extracts.h"
 #include "score/MusicGlobals.h"
 #include "score/Placeholders.h"

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "score/CLibrary.h"
+#include "score/DocumentServices.h"
 #include "score/Placeholders.h"
 #include "score/Records.h"
 

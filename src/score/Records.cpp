@@ -4,6 +4,7 @@
 
 #include "score/CLibrary.h"
 #include "score/CMeasure.h"
+#include "score/DocumentServices.h"
 #include "score/Placeholders.h"
 
 short maj_4 = 0;

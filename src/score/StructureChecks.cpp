@@ -7,6 +7,7 @@
 #include "score/CLibrary.h"
 #include "score/CMeasure.h"
 #include "score/Document.h"
+#include "score/DocumentServices.h"
 #include "score/Extracts.h"
 #include "score/Placeholders.h"
 #include "score/StructureSlots.h"

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "score/DocumentFileSupport.h"
+#include "score/DocumentServices.h"
 #include "score/Extracts.h"
 #include "score/MusicGlobals.h"
 #include "score/Placeholders.h"

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "score/DocumentServices.h"
 #include "score/Extracts.h"
 #include "score/Placeholders.h"
 #include "score/ScoreFixture.h"

@@ -8,6 +8,7 @@
 
 #include "score/CLibrary.h"
 #include "score/CMeasure.h"
+#include "score/DocumentServices.h"
 #include "score/Placeholders.h"
 
 namespace {

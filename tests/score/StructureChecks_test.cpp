@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "score/CLibrary.h"
+#include "score/DocumentServices.h"
 #include "score/Extracts.h"
 #include "score/Placeholders.h"
 #include "score/ScoreFixture.h"
