@@ -11,7 +11,7 @@
 #include "score/Placeholders.h"
 #include "score/Records.h"
 
-// ---- Chords (declared in Placeholders.h: what the document file keeps of a progression) ---------------------------------------------------------------------------------
+// ---- Chords (declared in Placeholders.h): what the document file keeps of a progression --
 
 CChord* CChord::duplicate() {
     CChord* copy = new CChord;
