@@ -18,5 +18,3 @@ short save_document(Document* d);
 // Closes up the document's arrays before saving: frees the linear view's systems of every
 // extract's page 0 and fills the holes of the measure, staff, system and library arrays.
 void mise_en_ordre(Document* d);
-// Seeds the generator of the measures' "xx" values, so that two saves can be compared.
-void seed_measure_noise(uint32_t seed);

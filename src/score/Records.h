@@ -24,6 +24,9 @@ extern short maj_4;
 CObject* read_text_object(FILE* f);
 // Writes the object's record; a measure is followed by the records of its items.
 void write_text_bloc(CDataObject* object, FILE* f);
+// Seeds the generator of the measures' "xx" values (a number from 0 to 100 that changes from
+// one save to the next and that nothing reads), so that two saves can be compared.
+void seed_measure_noise(uint32_t seed);
 
 // Codes of the setting keywords that read_text_object answers (the object's kind is minus it).
 enum SettingCode : short {

@@ -12,6 +12,7 @@
 #include "score/Document.h"
 #include "score/DocumentReader.h"
 #include "score/DocumentWriter.h"
+#include "score/Records.h"
 #include "score/ScoreFixture.h"
 
 // A folder of its own under the test output folder, emptied of the files made in it.
