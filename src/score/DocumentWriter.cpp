@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
+#include <unistd.h>
+#include <vector>
 
 #include "framework/CResFile.h"
 #include "score/CLibrary.h"
@@ -267,12 +269,13 @@ bool write_records(FILE* f, Document* d) {
     return !std::ferror(f);
 }
 
-// Puts the check value of the file's length over its first four bytes.
+// Puts the check value of the file's length over its first four bytes, and makes sure the
+// whole file is on the disk before it takes the old one's place.
 bool write_check_value(FILE* f) {
     long length = std::ftell(f);
     if (length < 0 || std::fseek(f, 0, SEEK_SET) != 0) return false;
     std::fprintf(f, "M%03d", (int)(((int32_t)length ^ check_key) % 1000));
-    return std::fflush(f) == 0 && !std::ferror(f);
+    return std::fflush(f) == 0 && !std::ferror(f) && fsync(fileno(f)) == 0;
 }
 
 // The path the document is saved to.
@@ -321,8 +324,8 @@ short save_document(Document* d) {
         application.close_patience();
         return 0;
     }
-    static char buffer[1 << 16];
-    std::setvbuf(f, buffer, _IOFBF, sizeof buffer);
+    std::vector<char> buffer(1 << 16);  // outlives the stream, closed below
+    std::setvbuf(f, buffer.data(), _IOFBF, buffer.size());
     d->modif = 0;
     rec::put(f, "D927-TW005FR\n");
     bool written = write_records(f, d) && write_check_value(f);
