@@ -2,6 +2,7 @@
 // Saving and loading score documents in tests: a scratch folder, whole-file reads and writes,
 // and the three fixture documents of the round-trip tests.
 
+#include <dirent.h>
 #include <unistd.h>
 #include <cstdio>
 #include <cstdlib>
@@ -15,15 +16,30 @@
 #include "score/Records.h"
 #include "score/ScoreFixture.h"
 
-// A folder of its own under the test output folder, emptied of the files made in it.
-inline std::string scratch_path(const std::string& name) {
-    static std::string folder;
-    if (folder.empty()) {
+// A folder of its own under the test output folder, removed with the files made in it when
+// the test program ends.
+struct ScratchFolder {
+    ScratchFolder() {
         std::string pattern = std::string(BRINDLECOT_TEST_OUTPUT) + "/scorefiles-XXXXXX";
-        char* made = mkdtemp(&pattern[0]);
-        folder = made ? made : BRINDLECOT_TEST_OUTPUT;
+        made = mkdtemp(&pattern[0]) != nullptr;
+        path = made ? pattern : BRINDLECOT_TEST_OUTPUT;
     }
-    return folder + "/" + name;
+    ~ScratchFolder() {
+        if (!made) return;
+        if (DIR* folder = opendir(path.c_str())) {
+            while (dirent* entry = readdir(folder))
+                if (entry->d_name[0] != '.') std::remove((path + "/" + entry->d_name).c_str());
+            closedir(folder);
+        }
+        rmdir(path.c_str());
+    }
+    std::string path;
+    bool made;
+};
+
+inline std::string scratch_path(const std::string& name) {
+    static ScratchFolder folder;
+    return folder.path + "/" + name;
 }
 
 inline std::string file_bytes(const std::string& path) {
