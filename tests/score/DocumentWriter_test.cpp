@@ -38,6 +38,21 @@ TEST(DocumentWriter, RecordsOfAnExtract) {
     EXPECT_EQ(d->modif, 0);
 }
 
+TEST(DocumentWriter, OneTrackPerInstrument) {
+    ScoreFixture score(3, 1);
+    Document* d = score.d;
+    detruire_piste(d->piste[3]);
+    d->piste[3] = nullptr;
+    d->tot_piste = 2;  // a track short of the instruments
+    std::string path = scratch_path("tracks.mrc");
+    ASSERT_EQ(save_to(d, path), 1);
+    Document* back = load_from(path);
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->tot_piste, 3);
+    EXPECT_EQ(back->piste[3]->tot, 0);
+    free_loaded(back);
+}
+
 TEST(DocumentWriter, OldColoursFontsAndMacintoshTexts) {
     struct {
         short index;

@@ -62,17 +62,18 @@ TEST(StructureChecks, BadReferencesAreRepaired) {
     master->por[3] = first;
     master->por[4] = second;
     d->por[second]->mes[1] = 0;
+    d->por[second]->mes[2] = -4;  // would index before the measure array
     d->por[second]->mes[3] = 500;
     short measures = d->tot_mes;
     short warnings = application.warnings;
-    EXPECT_EQ(verifier_structure_partition(d), 6);
+    EXPECT_EQ(verifier_structure_partition(d), 7);
     EXPECT_EQ(application.warnings, warnings + 1);  // told once
     EXPECT_EQ(d->mise_en_page_ok, 0);
     EXPECT_EQ(d->pag[1]->tot_sys, 0);
     EXPECT_EQ(d->por[d->sys[s]->por[1]]->tot_mes, 0);
     ASSERT_EQ(d->sys[1]->tot_por, 2);
     EXPECT_EQ(d->sys[1]->por[1], first);
-    EXPECT_EQ(d->tot_mes, measures + 2);
+    EXPECT_EQ(d->tot_mes, measures + 3);
     for (short c = 1; c <= 3; c++) ASSERT_NE(mesure_maitre(d, c, 2), nullptr);
     EXPECT_EQ(mesure_maitre(d, 1, 2)->total(), 0);
 }
