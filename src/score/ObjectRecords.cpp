@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "score/CMeasure.h"
-#include "score/DocumentServices.h"
 #include "score/OldFormats.h"
 #include "score/Placeholders.h"
 #include "score/Records.h"
