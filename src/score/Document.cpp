@@ -9,6 +9,7 @@
 #include "score/CMeasure.h"
 #include "score/CTextBloc.h"
 #include "score/MusicGlobals.h"
+#include "framework/CFont.h"
 #include "score/Placeholders.h"
 
 // ---- Structure records ---------------------------------------------------------------------

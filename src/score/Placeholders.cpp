@@ -3,37 +3,6 @@
 #include <cstdlib>
 #include <cstring>
 
-void CFont::set(CFont* other) {
-    name.set(other->name.get());
-    size = other->size;
-    style = other->style;
-    color = other->color;
-}
-
-short CUserPanel::set_font(CFont* f, float factor) {
-    font.set(f);
-    font.size = (short)(f->size * factor);
-    return 1;
-}
-
-void CUserPanel::set_font(const char* name, short size, short style) {
-    font.set_name(name);
-    font.size = size;
-    font.style = style;
-}
-
-short CUserPanel::char_width(char c) {
-    if ((unsigned char)c < ' ') return 0;
-    short w = (short)(font.size * 55 / 100);
-    return w > 0 ? w : 1;
-}
-
-short CUserPanel::string_width(const char* s) {
-    short w = 0;
-    for (; *s; s++) w = (short)(w + char_width(*s));
-    return w;
-}
-
 void CUndoManager::replace_object_location(void**, void**) {}
 
 int beep_count = 0;

@@ -1,8 +1,7 @@
 #pragma once
 // Stand-ins for the services of other subsystems that the score model calls and that are not
-// built yet: fonts and the drawing surface's text measures, the undo manager, tool palettes
-// and symbol definitions, the chord dictionary and progressions, MIDI tracks and synthesizer
-// definitions, and the system beep. Each keeps the call sites as they will be; the subsystem
+// built yet: the undo manager, tool palettes and symbol definitions, the chord dictionary and
+// progressions, MIDI tracks and synthesizer definitions, and the system beep. Each keeps the call sites as they will be; the subsystem
 // that owns the real one replaces it here.
 
 #include <cstdint>
@@ -11,40 +10,6 @@
 #include "framework/CString.h"
 
 // ---- Application framework ----------------------------------------------------------------
-
-// A font description: face name, size in points, style bits and colour.
-class CFont : public CObject {
-public:
-    CFont() { uid = 26; name.set("Arial"); }
-    char* get_name() { return name.get(); }
-    void set_name(const char* s) { name.set(s); }
-    short get_size() { return size; }
-    void set_size(short s) { size = s; }
-    short get_style() { return style; }
-    void set_style(short s) { style = s; }
-    // Copies name, size, style and colour.
-    void set(CFont* other);
-
-    CString name;
-    short size = 12;
-    short style = 0;
-    int32_t color = 0;
-};
-
-class CPanel;
-
-// The drawing surface, reduced to what the score model measures with: texts in a font.
-// Widths are an estimate from the font size until the real surface measures glyphs.
-class CUserPanel : public CObject {
-public:
-    explicit CUserPanel(CPanel*) { uid = 7; }
-    short set_font(CFont* f, float factor);
-    void set_font(const char* name, short size, short style);
-    short char_width(char c);
-    short string_width(const char* s);
-
-    CFont font;
-};
 
 // The undo manager of an extract; records nothing yet.
 class CUndoManager : public CObject {
@@ -86,6 +51,7 @@ public:
 extern CToolsManager* pal;
 
 class CMeasure;
+class CUserPanel;
 class Editeur;
 
 // Moves the symbols attached to the note or rest at `item` after it moved.
