@@ -129,21 +129,6 @@ void hand_over(const std::string& line)
     }
 }
 
-WindowId create_frame()
-{
-    WindowOptions o;
-    o.class_name = "MyApplicationWindowClass";
-    o.title = application->name.get();
-    o.style = StyleCaption | StyleSizing | StyleCloseBox;
-    o.rect = {50, 50, 50 + 540, 50 + 400};
-    WindowManager* wm = WindowManager::current();
-    const WindowId frame = wm->create_window(o);
-    if (!frame) return 0;
-    wm->maximize_window(frame);
-    wm->show_window(frame, true);
-    return frame;
-}
-
 void create_document_area(WindowManager* wm, WindowId frame)
 {
     WindowOptions o;
@@ -174,6 +159,21 @@ bool register_window_classes()
     for (const WindowClassInfo& info : classes)
         if (!wm->register_class(info)) return false;
     return true;
+}
+
+WindowId create_frame_window()
+{
+    WindowOptions o;
+    o.class_name = "MyApplicationWindowClass";
+    o.title = application->name.get();
+    o.style = StyleCaption | StyleSizing | StyleCloseBox;
+    o.rect = {50, 50, 50 + 540, 50 + 400};
+    WindowManager* wm = WindowManager::current();
+    const WindowId frame = wm->create_window(o);
+    if (!frame) return 0;
+    wm->maximize_window(frame);
+    wm->show_window(frame, true);
+    return frame;
 }
 
 intptr_t frame_window_proc(WindowId window, Message& m)
@@ -274,7 +274,7 @@ int WinMain(int argc, char** argv)
         gdr = new Dial_res;
         gdr->create();
         size_res("MISC", "CLASSES.RES", 10, 1);
-        const WindowId frame = create_frame();
+        const WindowId frame = create_frame_window();
         close_requests.set_frame(frame);
         for (int32_t& c : custom) c = 0xFFFFFF;
         init_sup();

@@ -21,5 +21,8 @@ int WinMain(int argc, char** argv);
 // cannot be registered.
 bool register_window_classes();
 
+// Creates the frame window (with its document area) maximised and shown; 0 on failure.
+platform::WindowId create_frame_window();
+
 // The frame window's procedure: menu commands, the timer, closing, dropped files, characters.
 intptr_t frame_window_proc(platform::WindowId window, platform::Message& message);
