@@ -94,6 +94,7 @@ Surface* CUserPanel::target()
                     dc = nullptr;
                 }
                 own_pixels_ = pb.pixels;
+                clipped_ = nullptr;
             }
         } else if (!own_) {
             const Point size = screen_extent();
@@ -101,7 +102,12 @@ Surface* CUserPanel::target()
         }
         if (!dc) dc = own_.get();
     }
-    if (dc) dc->set_clip(clip);
+    // The clip is given to the surface only when it changed: setting it costs a path.
+    if (dc && (dc != clipped_ || clip != clipped_box_)) {
+        dc->set_clip(clip);
+        clipped_ = dc;
+        clipped_box_ = clip;
+    }
     return dc;
 }
 

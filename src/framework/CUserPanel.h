@@ -111,6 +111,8 @@ private:
 
     std::unique_ptr<platform::Surface> own_;  // over the window's pixels, or a screen picture
     const uint32_t* own_pixels_ = nullptr;    // the window's store that own_ draws on
-    bool has_window_surface_ = false;         // false: no surface (NO_PARENT)
+    bool has_window_surface_ = false;
+    platform::Surface* clipped_ = nullptr;    // the surface last given `clip`, and that clip
+    platform::Box clipped_box_;         // false: no surface (NO_PARENT)
     int32_t x_ = 0, y_ = 0;                   // current position, device coordinates
 };
