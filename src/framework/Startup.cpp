@@ -233,9 +233,10 @@ intptr_t frame_window_proc(WindowId window, Message& m)
 
 int WinMain(int argc, char** argv)
 {
+    // Before any thread starts, so that every thread leaves these signals to the watcher.
+    CloseRequests close_requests;
     std::unique_ptr<Backend> backend = open_display(argc, argv);
     if (!backend) return 1;
-    CloseRequests close_requests;
     WindowManager wm(std::move(backend));
 
     // 1. The screen and the application object; the program's folders.

@@ -230,4 +230,18 @@ TEST_F(MessageLoop, WantToQuitClosesTheFrameThroughStop)
     EXPECT_EQ(stops, 2);
 }
 
+TEST_F(MessageLoop, TheFramesCloseBoxEndsTheLoop)
+{
+    const Rect outer = wm->screen_window_rect(frame);
+    Point box{-1, -1};
+    for (int32_t x = outer.right - 1; x > outer.left && box.x < 0; x--)
+        for (int32_t y = outer.top; y < outer.top + 40 && box.x < 0; y++)
+            if (wm->frame_part(frame, {x, y}) == FrameCloseBox) box = {x, y};
+    ASSERT_GE(box.x, 0);
+    wm->inject_mouse_button(ButtonLeft, true, box);
+    wm->inject_mouse_button(ButtonLeft, false, box);
+    EXPECT_EQ(application->run(), 0);
+    EXPECT_FALSE(wm->exists(frame));
+}
+
 }  // namespace
