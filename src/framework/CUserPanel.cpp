@@ -270,11 +270,11 @@ void CUserPanel::shape(short x1, short y1, short x2, short y2, short mode, bool 
     Pen pen{ink_color, pen_width};
     Brush brush{ink_color, Brush::Kind::none};
     if (filled) {
-        pen.width = 1;
-        brush.kind = Brush::Kind::solid;
-        if (ink == Ink::invert) pen.width = pen_width, brush.kind = current;
-        // The rectangle's own brush is the current one (hatched or solid).
-        if (!ellipse && ink == Ink::color) brush.kind = current;
+        // A one-pixel outline and a solid brush in the ink; a rectangle in the foreground
+        // colour and an inverted ellipse take the current brush (and pen) instead.
+        const bool current_brush = ink == Ink::invert || (!ellipse && ink == Ink::color);
+        brush.kind = current_brush ? current : Brush::Kind::solid;
+        pen.width = ink == Ink::invert ? pen_width : 1;
     }
     if (!ellipse && filled && (mode == 2 || mode == 3)) {
         s->set_paint(Paint::normal);

@@ -71,15 +71,6 @@ bool first_line(const std::string& path, CString* out)
     return true;
 }
 
-void read_help_language()
-{
-    if (!first_line("MISC\\Language.txt", &application->language_code)) return;
-    application->language_name.set("HELP");
-    application->language_name.add(application->language_code.get());
-    const std::string data = std::string("MISC\\") + application->language_name.get() + "\\data.txt";
-    if (!first_line(data, &application->language_name)) application->language_name.set("");
-}
-
 // Close requests from outside (a terminal's Ctrl+C, a session's SIGTERM) become a close of the
 // frame window, so that they end the program as its close box does.
 class CloseRequests {
@@ -141,6 +132,15 @@ void create_document_area(WindowManager* wm, WindowId frame)
 }
 
 }  // namespace
+
+void read_help_language()
+{
+    if (!first_line("MISC\\Language.txt", &application->language_code)) return;
+    application->language_name.set("HELP");
+    application->language_name.add(application->language_code.get());
+    const std::string data = std::string("MISC\\") + application->language_name.get() + "\\data.txt";
+    if (!first_line(data, &application->language_name)) application->language_name.set("");
+}
 
 bool register_window_classes()
 {

@@ -17,6 +17,11 @@ extern int32_t custom[16];   // custom colours of the colour chooser
 // "--headless" runs it without a display.
 int WinMain(int argc, char** argv);
 
+// The help language: the first line of "MISC\\Language.txt" becomes the application's
+// language_code, and language_name the first line of "data.txt" in the folder "HELP" + code
+// inside "MISC"; both stay empty without "Language.txt", the name without "data.txt".
+void read_help_language();
+
 // Registers the seven window classes of the program and the document area's; false when one
 // cannot be registered.
 bool register_window_classes();

@@ -4,6 +4,10 @@
 
 #include "framework/CUserPanel.h"
 #include "framework/EventDispatch.h"
+#include "platform/FileSystem.h"
+#include "platform/TempFolder.h"
+
+#include <cstdio>
 
 #include <algorithm>
 
@@ -242,6 +246,49 @@ TEST_F(MessageLoop, TheFramesCloseBoxEndsTheLoop)
     wm->inject_mouse_button(ButtonLeft, false, box);
     EXPECT_EQ(application->run(), 0);
     EXPECT_FALSE(wm->exists(frame));
+}
+
+}  // namespace
+
+namespace {
+
+class HelpLanguage : public AppFixture {
+protected:
+    void SetUp() override
+    {
+        AppFixture::SetUp();
+        previous = current_directory();
+        ASSERT_TRUE(make_directory(folder.path() + "/MISC/HELPFR"));
+        ASSERT_TRUE(set_current_directory(folder.path()));
+    }
+    void TearDown() override
+    {
+        set_current_directory(previous);
+        AppFixture::TearDown();
+    }
+    void write(const char* path, const char* text)
+    {
+        FILE* f = open_file(path, "wb");
+        ASSERT_NE(f, nullptr);
+        std::fputs(text, f);
+        std::fclose(f);
+    }
+    TempFolder folder;
+    std::string previous;
+};
+
+TEST_F(HelpLanguage, ReadFromTheLanguageAndDataFiles)
+{
+    read_help_language();
+    EXPECT_STREQ(application->language_code.get(), "");
+    EXPECT_STREQ(application->language_name.get(), "");
+    write("Misc\\Language.txt", "FR\r\nignored\r\n");
+    read_help_language();
+    EXPECT_STREQ(application->language_code.get(), "FR");
+    EXPECT_STREQ(application->language_name.get(), "");
+    write("MISC\\HELPFR\\data.txt", "Fran\xE7" "ais\r\n");
+    read_help_language();
+    EXPECT_STREQ(application->language_name.get(), "Fran\xE7" "ais");
 }
 
 }  // namespace
