@@ -3,6 +3,7 @@
 #include "platform/InstanceLock.h"
 #include "platform/TempFolder.h"
 #include "platform/XvfbServer.h"
+#include "XClose.h"
 
 #include <cairo.h>
 #include <gtest/gtest.h>
@@ -162,7 +163,7 @@ TEST(Startup, TheFrameWindowOpensOnAnXServerAndClosesCleanly)
         EXPECT_EQ(middle & 0xFFFFFF, 0xABABABu);
         cairo_surface_destroy(image);
     }
-    p.close();
+    ASSERT_TRUE(close_x_windows(server.display()));
     EXPECT_EQ(p.wait(), 0) << p.errors();
 }
 
