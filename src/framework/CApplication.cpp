@@ -66,6 +66,11 @@ CApplication::CApplication(const char* command_line)
     name.set("My Application");
     cmdline.set(command_line ? command_line : "");
     menu = new CMenu(0);
+    load_cursors();
+}
+
+void CApplication::load_cursors()
+{
     cursor1 = load_cursor("Misc\\Cursor1.cur", Cursor::Hand);
     cursor3 = load_cursor("Misc\\Cursor3.cur", Cursor::SizeAll);
     cursor2 = load_cursor("Misc\\Cursor2.cur", Cursor::Crosshair);

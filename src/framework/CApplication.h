@@ -70,6 +70,10 @@ public:
     void idle();
     void add_to_idle(CPanel* panel);
     void remove_from_idle(CPanel* panel);
+    // The three cursors of the files "Misc\\Cursor1.cur" to "Misc\\Cursor3.cur" of the
+    // current folder (null when missing); start-up loads them again once the program folder
+    // is the current one.
+    void load_cursors();
     void load_menu(short id);
     void bring_to_top();
     void want_to_quit();

@@ -25,7 +25,7 @@ enum SideMode : short {
 };
 
 // The parent argument that stands for "no parent" (and, for a drawing surface, no window).
-#define NO_PARENT ((CPanel*)(intptr_t)-1)
+inline CPanel* const NO_PARENT = reinterpret_cast<CPanel*>(static_cast<intptr_t>(-1));
 
 class CPanel : public CObject {
 public:

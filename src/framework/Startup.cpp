@@ -250,6 +250,7 @@ int WinMain(int argc, char** argv)
         return 1;
     }
     set_main_dir();
+    application->load_cursors();
 
     // 2. One running instance: a second one hands its command line over and ends.
     InstanceLock instance;

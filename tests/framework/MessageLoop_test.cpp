@@ -252,7 +252,8 @@ TEST_F(MessageLoop, TheFramesCloseBoxEndsTheLoop)
 
 namespace {
 
-class HelpLanguage : public AppFixture {
+// The program folder as the current one, with its MISC folder.
+class ProgramFolder : public AppFixture {
 protected:
     void SetUp() override
     {
@@ -277,7 +278,7 @@ protected:
     std::string previous;
 };
 
-TEST_F(HelpLanguage, ReadFromTheLanguageAndDataFiles)
+TEST_F(ProgramFolder, TheHelpLanguageIsReadFromTheLanguageAndDataFiles)
 {
     read_help_language();
     EXPECT_STREQ(application->language_code.get(), "");
@@ -289,6 +290,19 @@ TEST_F(HelpLanguage, ReadFromTheLanguageAndDataFiles)
     write("MISC\\HELPFR\\data.txt", "Fran\xE7" "ais\r\n");
     read_help_language();
     EXPECT_STREQ(application->language_name.get(), "Fran\xE7" "ais");
+}
+
+TEST_F(ProgramFolder, CursorsComeFromTheirFilesOrAreNone)
+{
+    write("Misc\\Cursor1.cur", "");
+    application->load_cursors();
+    EXPECT_NE(application->cursor1, 0);
+    EXPECT_EQ(application->cursor2, 0);
+    application->set_cursor_finger();
+    EXPECT_EQ(application->cursor, application->cursor1);
+    EXPECT_EQ(headless->shown_cursor(), Cursor::Hand);
+    application->set_cursor_staff();  // its file is missing: no cursor imposed
+    EXPECT_EQ(application->cursor, 0);
 }
 
 }  // namespace
