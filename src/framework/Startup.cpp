@@ -16,6 +16,7 @@
 #include <signal.h>
 
 #include <atomic>
+#include <mutex>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -90,26 +91,34 @@ public:
         watcher_.join();
         pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
     }
-    void set_frame(WindowId frame) { frame_ = frame; }
+    // Where close requests go from now on; null: nowhere (the manager is going away).
+    void set_target(WindowManager* wm, WindowId frame)
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        wm_ = wm;
+        frame_ = frame;
+    }
 
 private:
     void watch()
     {
         int signal = 0;
         while (sigwait(&set_, &signal) == 0 && !ending_) {
-            WindowManager* wm = WindowManager::current();
-            if (!wm || !frame_) continue;
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (!wm_) continue;
             Message close;
             close.window = frame_;
             close.kind = MessageKind::Close;
-            wm->post_message(close);
+            wm_->post_message(close);
         }
     }
 
     sigset_t set_, previous_;
     std::thread watcher_;
     std::atomic<bool> ending_{false};
-    std::atomic<WindowId> frame_{0};
+    std::mutex mutex_;
+    WindowManager* wm_ = nullptr;
+    WindowId frame_ = 0;
 };
 
 void hand_over(const std::string& line)
@@ -277,7 +286,7 @@ int WinMain(int argc, char** argv)
         gdr->create();
         size_res("MISC", "CLASSES.RES", 10, 1);
         const WindowId frame = create_frame_window();
-        close_requests.set_frame(frame);
+        if (frame) close_requests.set_target(&wm, frame);
         for (int32_t& c : custom) c = 0xFFFFFF;
         init_sup();
         application->start();
@@ -287,6 +296,7 @@ int WinMain(int argc, char** argv)
             result = application->run();
             if (wm.exists(frame)) wm.kill_timer(frame, kFrameTimer);
         }
+        close_requests.set_target(nullptr, 0);
         quit_sup();
     }
 
