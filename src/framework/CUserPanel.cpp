@@ -356,7 +356,10 @@ void CUserPanel::text(const char* s, short mode, bool advance_inverted)
         surface->set_paint(inverted ? Paint::invert : Paint::normal);
         surface->set_font(hf);
         surface->set_text_color(mode == 1 ? back_color : color);
-        surface->draw_text(x_, y_, s);
+        // After a text block the window's text stands on the current point (its cell's
+        // bottom) rather than on its baseline; a paint's buffer always uses the baseline.
+        const bool bottom = !inverted && bottom_aligned_ && surface != offscreen_bmp.get();
+        surface->draw_text(x_, y_, s, bottom ? TextAlign::left_bottom : TextAlign::left_baseline);
         shown();
     }
     if (!inverted || advance_inverted) x_ += width;
@@ -393,6 +396,7 @@ void CUserPanel::draw_text_bloc(const char* text_block, short justification, sho
         if (!line.empty()) s->draw_text_in(box, at, top_of_line, line, align);
         top_of_line += font.size + 4;
     }
+    if (s != offscreen_bmp.get()) bottom_aligned_ = true;
     shown();
 }
 

@@ -76,6 +76,8 @@ public:
     void draw_string(const char* s, short mode);
     void draw_char(char c, short mode);
     void draw_string_ascii(const char* s, short mode);
+    // Lines split at carriage returns, each line font size + 4 below the one before; from
+    // then on the window's texts stand on the current point instead of their baseline.
     void draw_text_bloc(const char* text, short justification, short x, short y, short w, short h);
     int32_t get_pixel(short x, short y);
     void put_pixel(short x, short y, int32_t rgb);
@@ -112,6 +114,7 @@ private:
     std::unique_ptr<platform::Surface> own_;  // over the window's pixels, or a screen picture
     const uint32_t* own_pixels_ = nullptr;    // the window's store that own_ draws on
     bool has_window_surface_ = false;
+    bool bottom_aligned_ = false;             // texts on the window: bottom-left, not baseline
     platform::Surface* clipped_ = nullptr;    // the surface last given `clip`, and that clip
     platform::Box clipped_box_;         // false: no surface (NO_PARENT)
     int32_t x_ = 0, y_ = 0;                   // current position, device coordinates

@@ -148,6 +148,28 @@ TEST_F(Drawing, TextMeasures)
     EXPECT_EQ(up->get_resolution_x(), 2.8346f);
 }
 
+// The lowest row holding a dark pixel, or -1.
+short lowest_ink(CUserPanel* up)
+{
+    for (short y = 199; y >= 0; y--)
+        for (short x = 0; x < 320; x++)
+            if (up->get_pixel(x, y) == kBlack) return y;
+    return -1;
+}
+
+TEST_F(Drawing, AfterATextBlockTextsStandOnTheCurrentPoint)
+{
+    up->set_font("Arial", 20, 0);
+    up->go_to(10, 100);
+    up->draw_string("H", 0);
+    EXPECT_EQ(lowest_ink(up), 99);  // on the baseline
+    up->fill_rect(0, 0, 320, 200, 1);
+    up->draw_text_bloc("", 1, 0, 0, 10, 10);
+    up->go_to(10, 100);
+    up->draw_string("H", 0);
+    EXPECT_EQ(lowest_ink(up), 99 - up->get_font_descent());
+}
+
 TEST_F(Drawing, TheOriginShiftsEverything)
 {
     up->set_origin(100, 50);
