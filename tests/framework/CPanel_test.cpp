@@ -205,4 +205,40 @@ TEST_F(Panels, TheModalStepDiscardsInputForOtherWindows)
     delete other;
 }
 
+TEST_F(Panels, FocusAndScreenCoordinates)
+{
+    CWindow* w = window_of(300, 200);
+    w->show();
+    CUserPanel* a = new CUserPanel(w);
+    a->item_id = 4;
+    a->set_rect(30, 40, 130, 140);
+    a->show();
+    w->set_focus(4);
+    EXPECT_EQ(wm->focus(), a->hwnd);
+    w->set_focus(5);  // no such child: nobody
+    EXPECT_EQ(wm->focus(), 0u);
+    w->set_focus(0);
+    EXPECT_EQ(wm->focus(), w->hwnd);
+    w->set_focus(-1);
+    EXPECT_EQ(wm->focus(), 0u);
+
+    short x = 5, y = 6;
+    a->local_to_global(&x, &y);
+    const Point screen = wm->client_to_screen(w->hwnd, {35, 46});
+    EXPECT_EQ(x, screen.x);
+    EXPECT_EQ(y, screen.y);
+    a->global_to_local(&x, &y);
+    EXPECT_EQ(x, 5);
+    EXPECT_EQ(y, 6);
+    EXPECT_EQ(a->global_inside((short)screen.x, (short)screen.y), 1);
+    EXPECT_EQ(a->global_inside((short)(screen.x + 100), (short)screen.y), 0);
+    CRect r;
+    a->get_rect(&r);
+    EXPECT_EQ(r.x1, 30);
+    EXPECT_EQ(r.y1, 40);
+    EXPECT_EQ(r.x2, 130);
+    EXPECT_EQ(r.y2, 140);
+    delete w;
+}
+
 }  // namespace
