@@ -5,6 +5,7 @@
 
 #include "framework/CString.h"
 #include "score/CDataObject.h"
+#include "framework/CFont.h"
 #include "score/Placeholders.h"
 
 class CTextBloc : public CDataObject {

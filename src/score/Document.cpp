@@ -10,6 +10,7 @@
 #include "score/CTextBloc.h"
 #include "score/MusicGlobals.h"
 #include "score/Piste.h"
+#include "framework/CFont.h"
 #include "score/Placeholders.h"
 #include "score/Synthe.h"
 

@@ -8,6 +8,7 @@
 #include "score/CKeySig.h"
 #include "score/CTimeSig.h"
 #include "score/MusicGlobals.h"
+#include "framework/CUserPanel.h"
 #include "score/Placeholders.h"
 
 namespace {
