@@ -86,6 +86,18 @@ public:
     void set_cursor_wait();
     void set_cursor_arrow();
 
+    // The message box: the non-null texts joined by "\r", with an OK button.
+    void warning(const char* s1, const char* s2 = nullptr, const char* s3 = nullptr,
+                 const char* s4 = nullptr);
+    // The progress box: opened with a percentage, an optional cancel button, a title and two
+    // lines (nothing when one is open); do_patience updates it and answers 1 when the user asked
+    // to cancel, 0 when no box is open; percentage -1 only asks. Closing shows the arrow again.
+    // Until the dialogs exist these record in `shown` what they would have shown.
+    void open_patience(short percent, short with_cancel, const char* title, const char* line1,
+                       const char* line2);
+    short do_patience(short percent);
+    void close_patience();
+
     // The shell's members (see AppHooks).
     const char* get_document_class() { return app_hooks.get_document_class(); }
     const char* get_executable_name() { return app_hooks.get_executable_name(); }
@@ -125,6 +137,7 @@ public:
     int32_t default_help_reference = 0;
     short ok_to_open_doc = 1;
     CString document_a_ouvrir;
+    ShownMessages shown;  // what the message and progress boxes showed
 
 private:
     void show_cursor(CursorHandle c);

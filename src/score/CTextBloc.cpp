@@ -1,4 +1,5 @@
 #include "score/CTextBloc.h"
+
 #include "framework/CUserPanel.h"
 
 CDataObject* CTextBloc::duplicate() {

@@ -3,9 +3,9 @@
 
 #include <cstdint>
 
+#include "framework/CFont.h"
 #include "framework/CString.h"
 #include "score/CDataObject.h"
-#include "framework/CFont.h"
 #include "score/Placeholders.h"
 
 class CTextBloc : public CDataObject {

@@ -5,12 +5,12 @@
 #include <cstring>
 #include <vector>
 
+#include "framework/CFont.h"
 #include "score/CLibrary.h"
 #include "score/CMeasure.h"
 #include "score/CTextBloc.h"
 #include "score/MusicGlobals.h"
 #include "score/Piste.h"
-#include "framework/CFont.h"
 #include "score/Placeholders.h"
 #include "score/Synthe.h"
 

@@ -17,15 +17,8 @@ int beep_count = 0;
 
 void beep() { beep_count++; }
 
-
-std::string main_dir;
-
-void set_main_dir() {
-    if (main_dir.empty()) main_dir = platform::program_directory();
-}
-
 std::string format_file_name(const char* a, const char* b, const char* c) {
-    set_main_dir();
+    const std::string folder = main_dir ? main_dir : platform::program_directory();
     std::string joined;
     for (const char* part : {a, b, c}) {
         if (!part) continue;
@@ -33,7 +26,7 @@ std::string format_file_name(const char* a, const char* b, const char* c) {
         joined += part;
     }
     std::string resolved;
-    return platform::resolve_path_in(main_dir, joined, &resolved) ? resolved : std::string();
+    return platform::resolve_path_in(folder, joined, &resolved) ? resolved : std::string();
 }
 
 void convertir_fichier_mac_win(const char* path) {

@@ -10,6 +10,7 @@
 
 #include "framework/Arrays.h"
 #include "framework/CString.h"
+#include "framework/Pending.h"  // the program directory `main_dir` and set_main_dir
 
 // ---- Application framework ----------------------------------------------------------------
 
@@ -32,11 +33,9 @@ void beep();
 extern int beep_count;
 
 
-// The program directory (where "MISC" lies), a UTF-8 path: the platform's program folder.
-extern std::string main_dir;
-void set_main_dir();
-// The UTF-8 path of the parts inside the program directory, each matched without regard to
-// case; empty when the parts would lead out of it.
+// The UTF-8 path of the parts inside the program directory (`main_dir`, or the platform's
+// program folder before start-up has read it), each matched without regard to case; empty when
+// the parts would lead out of it.
 std::string format_file_name(const char* a, const char* b = nullptr, const char* c = nullptr);
 // Converts a file in place from the Macintosh character set to the Windows one.
 void convertir_fichier_mac_win(const char* path);
@@ -164,5 +163,5 @@ public:
 };
 extern CPlayRecordManager* mpr;
 
-// The application object, panels, views and the playback set-up used by the score files.
+// The supervisor, views and the playback set-up used by the score files.
 #include "score/DocumentServices.h"

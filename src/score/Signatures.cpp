@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
+#include "framework/CUserPanel.h"
 #include "score/CKeySig.h"
 #include "score/CTimeSig.h"
 #include "score/MusicGlobals.h"
-#include "framework/CUserPanel.h"
 #include "score/Placeholders.h"
 
 constexpr short ALT_NATURAL = 3;

@@ -5,10 +5,10 @@
 #include <memory>
 #include <vector>
 
+#include "framework/CUserPanel.h"
 #include "score/CKeySig.h"
 #include "score/CTimeSig.h"
 #include "score/MusicGlobals.h"
-#include "framework/CUserPanel.h"
 #include "score/Placeholders.h"
 
 namespace {
