@@ -14,6 +14,7 @@
 #include "framework/CString.h"
 #include "framework/CTimer.h"
 #include "framework/Event.h"
+#include "framework/MessageBoxes.h"
 #include "framework/Placeholders.h"
 #include "platform/Backend.h"
 #include "platform/Message.h"
@@ -86,17 +87,25 @@ public:
     void set_cursor_wait();
     void set_cursor_arrow();
 
-    // The message box: the non-null texts joined by "\r", with an OK button.
+    // The message box: the non-null texts joined by "\r", with an OK button; returns when the
+    // user closes it. question: the same with Yes (1) and No (0).
     void warning(const char* s1, const char* s2 = nullptr, const char* s3 = nullptr,
                  const char* s4 = nullptr);
+    short question(const char* s1, const char* s2 = nullptr, const char* s3 = nullptr,
+                   const char* s4 = nullptr);
     // The progress box: opened with a percentage, an optional cancel button, a title and two
-    // lines (nothing when one is open); do_patience updates it and answers 1 when the user asked
-    // to cancel, 0 when no box is open; percentage -1 only asks. Closing shows the arrow again.
-    // Until the dialogs exist these record in `shown` what they would have shown.
+    // lines (nothing when one is open); do_patience updates it at most every 100 ms (always at
+    // 100) and answers 1 when the user asked to cancel, 0 when no box is open; percentage -1
+    // only asks. Closing shows the arrow again.
     void open_patience(short percent, short with_cancel, const char* title, const char* line1,
                        const char* line2);
     short do_patience(short percent);
     void close_patience();
+    void patience_string_1(const char* s);
+    void patience_string_2(const char* s);
+    // Shows help page (reference >> 16) at anchor (reference & 0xFFFF); 0: the help of the
+    // panel under the pointer, of its nearest ancestor that has one, else the default.
+    void help(int32_t reference);
 
     // The shell's members (see AppHooks).
     const char* get_document_class() { return app_hooks.get_document_class(); }
@@ -137,7 +146,7 @@ public:
     int32_t default_help_reference = 0;
     short ok_to_open_doc = 1;
     CString document_a_ouvrir;
-    ShownMessages shown;  // what the message and progress boxes showed
+    ShownMessages shown;  // what the message boxes showed
 
 private:
     void show_cursor(CursorHandle c);

@@ -2,10 +2,12 @@
 
 #include "framework/CApplication.h"
 #include "framework/CPanel.h"
+#include "framework/CScroll.h"
 #include "framework/CUserPanel.h"
 #include "framework/Pending.h"
 #include "platform/WindowManager.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -151,29 +153,29 @@ short command(CPanel* panel, const Message& m)
     return 0;
 }
 
+// A scroll bar's request: the new position is set on the bar, then the events go out.
 short scroll(CPanel* panel, const Message& m)
 {
     if (!panel) return 0;
-    CPanel* bar = nullptr;
+    CScroll* bar = nullptr;
     for (short i = 1; i <= panel->children.total() && !bar; i++) {
         CPanel* child = (CPanel*)panel->children.get(i);
-        if (child->hwnd && child->hwnd == (WindowId)m.param1) bar = child;
+        if (child->uid == 13 && child->hwnd && child->hwnd == (WindowId)m.param1) bar = (CScroll*)child;
     }
     if (!bar) return 0;
-    ScrollState* state = scroll_state(bar);
     short first = 0;
-    short position = state->position;
+    int32_t position = bar->get_value();
     switch (m.param2) {
-    case ScrollLineUp: first = EvScrollLineUp, position = (short)(position - state->line_step); break;
-    case ScrollLineDown: first = EvScrollLineDown, position = (short)(position + state->line_step); break;
-    case ScrollPageUp: first = EvScrollPageUp, position = (short)(position - state->page_step); break;
-    case ScrollPageDown: first = EvScrollPageDown, position = (short)(position + state->page_step); break;
-    case ScrollThumbPosition: position = (short)m.x; break;
-    case ScrollThumbTrack: first = EvScrollThumb, position = (short)m.x; break;
+    case ScrollLineUp: first = EvScrollLineUp, position -= bar->small_step; break;
+    case ScrollLineDown: first = EvScrollLineDown, position += bar->small_step; break;
+    case ScrollPageUp: first = EvScrollPageUp, position -= bar->big_step; break;
+    case ScrollPageDown: first = EvScrollPageDown, position += bar->big_step; break;
+    case ScrollThumbPosition: position = m.x; break;
+    case ScrollThumbTrack: first = EvScrollThumb, position = m.x; break;
     case ScrollEndScroll: first = EvScrollEnd; break;
     default: return 0;
     }
-    state->position = position;
+    bar->set_value((short)std::max<int32_t>(-32768, std::min<int32_t>(32767, position)));
     Event e;
     e.item = bar->item_id;
     if (first) {

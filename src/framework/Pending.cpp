@@ -1,6 +1,7 @@
 #include "framework/Pending.h"
 
 #include "framework/CWindow.h"
+#include "framework/ControlHandlers.h"
 #include "platform/FileSystem.h"
 #include "platform/Locations.h"
 #include "platform/WindowManager.h"
@@ -71,7 +72,7 @@ CPanel* get_cpan_from_handle(platform::WindowId h)
 
 short default_event_handler(CPanel* panel, Event* e)
 {
-    if (e->type != EvSize) return 0;
+    if (e->type != EvSize) return control_event_handler(panel, e);
     if (!panel->is_window()) panel->update_size();
     for (short i = 1; i <= panel->children.total(); i++) {
         CPanel* child = (CPanel*)panel->children.get(i);
@@ -87,3 +88,5 @@ void move_mouse(short dx, short dy)
     const platform::Point p = wm->cursor_position();
     wm->set_cursor_position({p.x + dx, p.y + dy});
 }
+
+short edit_color(int32_t*) { return 0; }

@@ -7,6 +7,8 @@
 #include "framework/Event.h"
 #include "platform/Message.h"
 
+#include <cstdint>
+
 class CPanel;
 
 extern char* main_dir;
@@ -28,7 +30,10 @@ public:
 
 // The panel that owns window `h`, or null.
 CPanel* get_cpan_from_handle(platform::WindowId h);
-// Size events resize the panel's children; every other event is left alone (0).
+// Size events resize the panel's children (1); control events run the control's procedures
+// and write its bound variable (control_event_handler); other events are left alone (0).
 short default_event_handler(CPanel* panel, Event* e);
 // Moves the mouse pointer by (dx, dy) pixels.
 void move_mouse(short dx, short dy);
+// The colour chooser on *color: 1 when the user confirmed a new colour, 0 when cancelled.
+short edit_color(int32_t* color);

@@ -3,6 +3,7 @@
 #include "framework/CApplication.h"
 #include "framework/CResFile.h"
 #include "framework/CWindow.h"
+#include "framework/Dial_res.h"
 #include "framework/EventDispatch.h"
 #include "framework/Pending.h"
 #include "platform/DisplayChoice.h"

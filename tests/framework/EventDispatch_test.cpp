@@ -3,6 +3,7 @@
 // demonstration plays.
 #include "AppFixture.h"
 
+#include "framework/CScroll.h"
 #include "framework/CUserPanel.h"
 #include "framework/EventDispatch.h"
 #include "framework/Placeholders.h"
@@ -179,10 +180,10 @@ TEST_F(EventDispatch, ADragStartsBeyondTwoPixels)
 
 TEST_F(EventDispatch, ScrollRequestsMoveTheBarAndTellItsParent)
 {
-    CUserPanel* bar = new CUserPanel(surface);
-    bar->item_id = 9;
-    scroll_state(bar)->position = 30;
-    scroll_state(bar)->page_step = 10;
+    CScroll* bar = new CScroll(surface, 9, 0);
+    bar->set_min_max(0, 100);
+    bar->set_value(30);
+    bar->set_steps(1, 10);
     struct Case {
         int32_t request;
         int32_t thumb;
@@ -214,9 +215,8 @@ TEST_F(EventDispatch, ScrollRequestsMoveTheBarAndTellItsParent)
             EXPECT_EQ(e.item, 9);
         }
         EXPECT_EQ(types, c.types) << c.request;
-        EXPECT_EQ(scroll_state(bar)->position, c.position) << c.request;
+        EXPECT_EQ(bar->get_value(), c.position) << c.request;
     }
-    forget_scroll_state(bar);
 }
 
 TEST_F(EventDispatch, CommandsFromMenusAndControls)

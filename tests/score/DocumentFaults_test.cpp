@@ -189,7 +189,7 @@ TEST(DocumentFaults, SaveToAFolderThatDoesNotExist) {
     EXPECT_EQ(save_to(score.d, scratch_path("no/such/folder.mrc")), 0);
     EXPECT_EQ(last_call_sup, 70);
     EXPECT_EQ(application->shown.warnings, warnings + 1);
-    EXPECT_EQ(application->shown.patience_open, 0);
+    EXPECT_EQ(application->dial_patience, nullptr);
 }
 
 TEST(DocumentFaults, NamesAreCutToWhatTheReaderTakes) {

@@ -176,7 +176,7 @@ TEST(DocumentReader, ProgressBoxForFilesOver2000Bytes) {
         ASSERT_NE(d, nullptr);
         EXPECT_EQ(std::strlen(d->sub_doc[1].s_com), room);
         EXPECT_EQ(application->shown.patience_opened - opened, size > 2000 ? 1 : 0);
-        EXPECT_EQ(application->shown.patience_open, 0);
+        EXPECT_EQ(application->dial_patience, nullptr);
         EXPECT_EQ(application->cursor, 0);
         free_loaded(d);
     }

@@ -1,0 +1,165 @@
+#include "platform/Control.h"
+
+#include "platform/WindowManager.h"
+
+namespace platform {
+
+namespace {
+
+const char* class_of(ControlKind kind)
+{
+    switch (kind) {
+    case ControlKind::Button: return "BUTTON";
+    case ControlKind::List: return "LISTBOX";
+    case ControlKind::Combo: return "COMBOBOX";
+    case ControlKind::Scroll: return "SCROLLBAR";
+    case ControlKind::Edit: return "EDIT";
+    }
+    return "";
+}
+
+Control* make_control(ControlKind kind, WindowId window, uint32_t flags)
+{
+    switch (kind) {
+    case ControlKind::Button: return new ButtonControl(window, flags);
+    case ControlKind::List: return new ListControl(ControlKind::List, window, flags);
+    case ControlKind::Combo: return new ComboControl(window, flags);
+    case ControlKind::Scroll: return new ScrollControl(window, flags);
+    case ControlKind::Edit: return new EditControl(window, flags);
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+Control::Control(ControlKind kind, WindowId window, uint32_t flags)
+    : kind_(kind), window_(window), flags_(flags)
+{
+    set_font({"MS Sans Serif", 11, 0, 0});
+}
+
+Control::~Control() = default;
+
+WindowId Control::create(ControlKind kind, WindowId parent, int32_t id, uint32_t flags,
+                         const Rect& rect)
+{
+    WindowManager* wm = WindowManager::current();
+    if (!wm || !parent) return 0;
+    WindowClassInfo info;
+    info.name = class_of(kind);
+    info.procedure = procedure;
+    info.style = kind == ControlKind::List ? (uint32_t)ClassDoubleClicks : 0u;
+    info.background = kind == ControlKind::Button || kind == ControlKind::Scroll ? kButtonFace
+                                                                                 : 0xFFFFFF;
+    info.cursor = kind == ControlKind::Edit ? Cursor::Text : Cursor::Arrow;
+    wm->register_class(info);  // false once registered: the class is there
+    WindowOptions o;
+    o.class_name = info.name;
+    o.style = StyleChild;
+    o.rect = rect;
+    o.parent = parent;
+    o.child_id = id;
+    const WindowId window = wm->create_window(o);
+    if (window) wm->set_user_data(window, (intptr_t)make_control(kind, window, flags));
+    return window;
+}
+
+Control* Control::of(WindowId window)
+{
+    WindowManager* wm = WindowManager::current();
+    if (!wm || !wm->exists(window)) return nullptr;
+    const std::string cls = wm->class_name(window);
+    for (ControlKind k : {ControlKind::Button, ControlKind::List, ControlKind::Combo,
+                          ControlKind::Scroll, ControlKind::Edit})
+        if (cls == class_of(k)) return (Control*)wm->user_data(window);
+    return nullptr;
+}
+
+WindowManager& Control::wm() const { return *WindowManager::current(); }
+
+int32_t Control::client_width() const { return wm().client_rect(window_).width(); }
+int32_t Control::client_height() const { return wm().client_rect(window_).height(); }
+
+bool Control::has_focus() const { return wm().focus() == window_; }
+
+void Control::set_font(const FontSpec& spec)
+{
+    font_ = Font::create(spec);
+    redraw();
+}
+
+void Control::set_text(const std::string& text)
+{
+    text_ = text;
+    redraw();
+}
+
+void Control::redraw()
+{
+    WindowManager* m = WindowManager::current();
+    if (m && m->exists(window_)) m->invalidate(window_, nullptr, false);
+}
+
+void Control::notify(int32_t code)
+{
+    const WindowId parent = wm().parent(window_);
+    if (!parent) return;
+    Message m;
+    m.window = parent;
+    m.kind = MessageKind::Command;
+    m.id = wm().child_id(window_);
+    m.param1 = window_;
+    m.param2 = code;
+    m.time = wm().now();
+    wm().send_message(parent, m);
+}
+
+void Control::bevel(Surface& s, const Box& b, bool sunken)
+{
+    const int32_t dark = 0x808080, light = 0xFFFFFF;
+    s.fill({b.left, b.top, b.right, b.top + 1}, sunken ? dark : light);
+    s.fill({b.left, b.top, b.left + 1, b.bottom}, sunken ? dark : light);
+    s.fill({b.left, b.bottom - 1, b.right, b.bottom}, sunken ? light : dark);
+    s.fill({b.right - 1, b.top, b.right, b.bottom}, sunken ? light : dark);
+}
+
+intptr_t Control::handle(Message& m)
+{
+    switch (m.kind) {
+    case MessageKind::SetFocus:
+    case MessageKind::KillFocus:
+    case MessageKind::Size:
+    case MessageKind::Move: redraw(); return 0;
+    default: return default_window_proc(window_, m);
+    }
+}
+
+intptr_t Control::procedure(WindowId window, Message& m)
+{
+    WindowManager& wm = *WindowManager::current();
+    Control* c = (Control*)wm.user_data(window);
+    if (!c) return default_window_proc(window, m);
+    if (m.kind == MessageKind::Destroy) {
+        wm.set_user_data(window, 0);
+        delete c;
+        return 0;
+    }
+    if (m.kind == MessageKind::Paint) {
+        const PaintContext pc = wm.begin_paint(window);
+        if (pc.pixels.pixels) {
+            std::unique_ptr<Surface> s = Surface::over_pixels(pc.pixels.pixels, pc.pixels.width,
+                                                              pc.pixels.height, pc.pixels.stride);
+            s->set_font(c->font_);
+            c->paint(*s, pc.pixels.width, pc.pixels.height);
+            s->flush();
+        }
+        wm.end_paint(window, pc);
+        return 0;
+    }
+    if ((m.kind == MessageKind::ButtonDown || m.kind == MessageKind::DoubleClick) &&
+        !wm.is_enabled(window))
+        return 0;
+    return c->handle(m);
+}
+
+}  // namespace platform
