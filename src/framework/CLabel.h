@@ -5,7 +5,7 @@
 #include "framework/CString.h"
 #include "framework/CUserPanel.h"
 
-constexpr int32_t kButtonFaceColor = 0xC0C0C0;
+constexpr int32_t kButtonFaceColor = 0xF0F0F0;  // the desktop's button face
 // The dialogs' text size: 8 points on a 96-dpi screen, in pixels.
 constexpr short kDialogFontSize = 11;
 

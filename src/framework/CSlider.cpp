@@ -7,7 +7,7 @@ using namespace platform;
 
 namespace {
 
-constexpr int32_t kFace = 0xC0C0C0, kDark = 0x808080, kLight = 0xFFFFFF, kGroove = 0xC0C0C0;
+constexpr int32_t kFace = kButtonFaceColor, kDark = 0x808080, kLight = 0xFFFFFF, kGroove = 0xC0C0C0;
 
 // Text on the panel's current surface, placed by `align` at (x, y).
 void put_text(CUserPanel* p, short x, short y, const char* text, TextAlign align)

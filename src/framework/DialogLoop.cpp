@@ -54,6 +54,13 @@ bool is_above(WindowManager* wm, WindowId window, WindowId dialog)
     return false;
 }
 
+// The first button of the radio button's group in the dialog (null when the run has a gap).
+CRadio* group_head_of(CDialog* d, CRadio* r)
+{
+    while (r && r->main == 0) r = d->radio((short)(r->item_id - 1));
+    return r;
+}
+
 short mouse_flags(const Message& m, short buttons)
 {
     short flags = buttons;
@@ -218,6 +225,9 @@ short CDialog::handle_tab(Message* msg, WindowId)
                                          (short)(unsigned char)msg->character);
     if (msg->character != 9) return 0;
     const bool back = (msg->modifiers & ModShift) != 0;
+    // A radio group is one stop: the walk passes over the other buttons of the group it
+    // leaves, and lands on the checked button of a group it reaches.
+    CRadio* group = current && current->uid == 12 ? group_head_of(this, (CRadio*)current) : nullptr;
     short target = 0;
     // A chain that only meets disabled controls ends where it comes back on itself.
     std::set<CPanel*> visited;
@@ -239,8 +249,11 @@ short CDialog::handle_tab(Message* msg, WindowId)
             if (!target) return 0;
         }
         if (!current) return 0;
-    } while (!current->en);
-    if (current->uid == 12) target = (short)(target + ((CRadio*)current)->get_group_value() - 1);
+    } while (!current->en || (group && current->uid == 12 && group_head_of(this, (CRadio*)current) == group));
+    if (current->uid == 12) {
+        CRadio* head = group_head_of(this, (CRadio*)current);
+        if (head) target = (short)(head->item_id + head->get_group_value() - 1);
+    }
     set_focus(target);
     if (CTextedit* t = te(target)) t->select_all();
     return 1;

@@ -41,7 +41,7 @@ enum ControlFlag : uint32_t {
 };
 
 // Colours of the controls' look (0xRRGGBB for the window manager, program colours for drawing).
-constexpr int32_t kButtonFace = 0xC0C0C0;
+constexpr int32_t kButtonFace = 0xF0F0F0;
 
 class Control {
 public:

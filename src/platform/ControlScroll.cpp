@@ -60,13 +60,12 @@ void ScrollControl::paint(Surface& s, int32_t w, int32_t h)
         const Box b = box(k ? end - a : 0, k ? end : a);
         s.fill(b, kButtonFace);
         bevel(s, b, false);
-        // A small triangle pointing outwards.
+        // A small triangle pointing outwards: its tip column (or row) is one pixel long.
         const int32_t cx = (b.left + b.right) / 2, cy = (b.top + b.bottom) / 2;
         for (int32_t i = 0; i < 4; i++) {
-            const int32_t d = k ? 3 - i : i;  // the row's distance from the tip
-            const int32_t along = (k ? 1 : -1) * (i - 1);
-            if (horizontal()) s.fill({cx + along, cy - d, cx + along + 1, cy + d + 1}, 0);
-            else s.fill({cx - d, cy + along, cx + d + 1, cy + along + 1}, 0);
+            const int32_t at = k ? 1 - i : i - 2;  // the tip is nearest the bar's end
+            if (horizontal()) s.fill({cx + at, cy - i, cx + at + 1, cy + i + 1}, 0);
+            else s.fill({cx - i, cy + at, cx + i + 1, cy + at + 1}, 0);
         }
     }
     if (thumb_length() > 0 && max_ > min_) {
