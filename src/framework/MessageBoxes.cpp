@@ -69,6 +69,7 @@ std::vector<std::string> split_lines(const std::string& text)
     std::vector<std::string> lines;
     std::istringstream in(text);
     for (std::string line; std::getline(in, line, '\r');) lines.push_back(line);
+    while (!lines.empty() && lines.back().empty()) lines.pop_back();  // the absent texts
     return lines;
 }
 
@@ -139,7 +140,9 @@ short show_message_box(const MessageBoxRequest& request)
     icon->set_rect(12, 14, 52, 54);
     icon->show();
     CLabel* text = new CLabel(d, 0, 1);
-    text->set_text(request.text.c_str());
+    std::string shown_text;
+    for (const std::string& line : lines) shown_text += (shown_text.empty() ? "" : "\r") + line;
+    text->set_text(shown_text.c_str());
     text->set_rect(64, 18, (short)(w - 12), (short)(18 + text_height));
     text->show();
     const short client_w = d->get_client_width(), client_h = d->get_client_height();
