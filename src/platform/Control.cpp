@@ -2,6 +2,8 @@
 
 #include "platform/WindowManager.h"
 
+#include <map>
+
 namespace platform {
 
 namespace {
@@ -28,6 +30,14 @@ Control* make_control(ControlKind kind, WindowId window, uint32_t flags)
     case ControlKind::Edit: return new EditControl(window, flags);
     }
     return nullptr;
+}
+
+// The control of each control window. A window being destroyed no longer answers for its
+// own data, so the controls are kept here.
+std::map<WindowId, Control*>& controls()
+{
+    static std::map<WindowId, Control*> all;
+    return all;
 }
 
 }  // namespace
@@ -60,7 +70,7 @@ WindowId Control::create(ControlKind kind, WindowId parent, int32_t id, uint32_t
     o.parent = parent;
     o.child_id = id;
     const WindowId window = wm->create_window(o);
-    if (window) wm->set_user_data(window, (intptr_t)make_control(kind, window, flags));
+    if (window) controls()[window] = make_control(kind, window, flags);
     return window;
 }
 
@@ -68,11 +78,8 @@ Control* Control::of(WindowId window)
 {
     WindowManager* wm = WindowManager::current();
     if (!wm || !wm->exists(window)) return nullptr;
-    const std::string cls = wm->class_name(window);
-    for (ControlKind k : {ControlKind::Button, ControlKind::List, ControlKind::Combo,
-                          ControlKind::Scroll, ControlKind::Edit})
-        if (cls == class_of(k)) return (Control*)wm->user_data(window);
-    return nullptr;
+    auto it = controls().find(window);
+    return it == controls().end() ? nullptr : it->second;
 }
 
 WindowManager& Control::wm() const { return *WindowManager::current(); }
@@ -137,10 +144,11 @@ intptr_t Control::handle(Message& m)
 intptr_t Control::procedure(WindowId window, Message& m)
 {
     WindowManager& wm = *WindowManager::current();
-    Control* c = (Control*)wm.user_data(window);
-    if (!c) return default_window_proc(window, m);
+    auto it = controls().find(window);
+    if (it == controls().end()) return default_window_proc(window, m);
+    Control* c = it->second;
     if (m.kind == MessageKind::Destroy) {
-        wm.set_user_data(window, 0);
+        controls().erase(it);
         delete c;
         return 0;
     }
