@@ -1,0 +1,16 @@
+// STAND-INS: see PendingPanels.h.
+#include "framework/PendingPanels.h"
+
+#include "platform/WindowManager.h"
+
+CApplication* application = nullptr;
+short TerminerAutoDemo = 0;
+
+void CPanel::local_to_global(short* x, short* y)
+{
+    platform::WindowManager* wm = platform::WindowManager::current();
+    if (!wm) return;
+    const platform::Point p = wm->client_to_screen(hwnd, {*x, *y});
+    *x = static_cast<short>(p.x);
+    *y = static_cast<short>(p.y);
+}

@@ -1,0 +1,60 @@
+#pragma once
+// STAND-INS, to be deleted when the application object, the panels and the demonstration
+// scripts are merged: the few members of theirs that the menus, file dialogs and input
+// utilities use, with the names and types those classes have. Nothing here is behaviour.
+
+#include "framework/Arrays.h"
+#include "framework/CObject.h"
+#include "framework/CString.h"
+
+#include "platform/Message.h"
+
+#include <cstdint>
+
+class CMenu;
+
+// One recorded demonstration event (only what the menus read).
+struct ScriptEvent {
+    int32_t delay = 0;
+    CString cs;
+    int32_t param[10] = {};
+    short type = 0;
+    CString comment;
+};
+
+// The demonstration recorder and player's state.
+class CScript : public CObject {
+public:
+    CArrayPtr events;  // ScriptEvent*, from 1
+    short cur = 0;
+    short playing = 0;
+    short recording = 0;
+    short left_button = 0;
+    short right_button = 0;
+    bool absolu = false;
+    int32_t time_position = 0;
+};
+
+class CPanel : public CObject {
+public:
+    CPanel() { uid = 6; }
+    virtual short is_window() { return 0; }
+    // Screen point from the panel's client point, in place.
+    void local_to_global(short* x, short* y);
+
+    CPanel* parent = nullptr;
+    platform::WindowId hwnd = 0;
+    short item_id = 0;
+};
+
+class CApplication : public CObject {
+public:
+    CApplication() { uid = 3; }
+    platform::WindowId hwnd = 0;
+    CMenu* menu = nullptr;
+    CScript script;
+};
+
+extern CApplication* application;
+// 1 asks the demonstration being played to end.
+extern short TerminerAutoDemo;
