@@ -282,22 +282,15 @@ short CMenu::play_menu(short id, platform::WindowId hwnd)
 MenuHandle find_menu_item(MenuHandle menu, short id, short remove, short* pos)
 {
     *pos = 0;
-    const int32_t count = platform::menu_item_count(menu);
-    for (int32_t i = 0; i < count; ++i) {
-        const int32_t command = platform::menu_item_command(menu, i);
-        if (command == platform::kSubMenuCommand) {
-            if (const MenuHandle found = find_menu_item(platform::menu_sub_menu(menu, i), id, remove, pos)) return found;
-            continue;
-        }
-        if (command != id) continue;
-        if (remove) {
-            platform::delete_menu_item(menu, i);
-            return 0;
-        }
-        *pos = static_cast<short>(i + 1);
-        return menu;
+    MenuHandle holder = 0;
+    int32_t position = 0;
+    if (!platform::find_menu_command(menu, id, &holder, &position)) return 0;
+    if (remove) {
+        platform::delete_menu_item(holder, position);  // only the first item met goes
+        return 0;
     }
-    return 0;
+    *pos = static_cast<short>(position + 1);
+    return holder;
 }
 
 short find_id_menu(MenuHandle menu, short id, short* depth, short* path)
@@ -314,7 +307,7 @@ short find_id_menu(MenuHandle menu, short id, short* depth, short* path)
         ++*depth;
         if (find_id_menu(sub, id, depth, path)) return 1;
         --*depth;
-        path[*depth + 1] = 0;
+        path[*depth] = 0;  // a path that failed leaves nothing behind
     }
     return 0;
 }

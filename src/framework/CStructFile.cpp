@@ -1,5 +1,7 @@
 #include "framework/CStructFile.h"
 
+#include "platform/FileSystem.h"
+
 #include <cctype>
 #include <string>
 
@@ -14,13 +16,8 @@ int32_t long_at(const unsigned char* p) {
                                 (static_cast<uint32_t>(word_at(p + 2)) << 16));
 }
 
-// Paths are written with backslashes between folder and file; the file system wants '/'.
-FILE* open_for_reading(const char* name) {
-    std::string path(name);
-    for (char& c : path)
-        if (c == '\\') c = '/';
-    return std::fopen(path.c_str(), "rb");
-}
+// Paths are written with backslashes and in any letter case ("MISC\\CLASSES.RES").
+FILE* open_for_reading(const char* name) { return platform::open_file(name, "rb"); }
 
 bool read_at(FILE* f, long pos, void* dest, size_t length) {
     return std::fseek(f, pos, SEEK_SET) == 0 && std::fread(dest, 1, length, f) == length;
