@@ -33,6 +33,8 @@ public:
     short right_button = 0;
     bool absolu = false;
     int32_t time_position = 0;
+    // Adds one recorded event of `kind` with its parameters.
+    void record_event(short, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t) {}
 };
 
 class CPanel : public CObject {
@@ -50,7 +52,10 @@ public:
 class CApplication : public CObject {
 public:
     CApplication() { uid = 3; }
-    platform::WindowId hwnd = 0;
+    void periodic_task() {}
+    void run_script() {}
+    platform::WindowId hwnd = 0;  // the frame window
+    platform::WindowId hmdi = 0;  // its document area
     CMenu* menu = nullptr;
     CScript script;
 };
