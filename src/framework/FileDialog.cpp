@@ -1,5 +1,6 @@
 #include "framework/FileDialog.h"
 
+#include "framework/ModalWindow.h"
 #include "framework/ProgramFiles.h"
 
 #include "platform/FileSystem.h"
@@ -13,12 +14,11 @@ namespace {
 
 FileDialogResponder g_responder;
 
-constexpr int32_t kWidth = 420;
-constexpr int32_t kHeight = 330;
+constexpr int32_t kClientWidth = 420;
+constexpr int32_t kClientHeight = 308;
 constexpr int32_t kLineHeight = 18;
 constexpr int32_t kListTop = 48;   // client y of the list's first line
 constexpr int32_t kMargin = 8;
-constexpr int32_t kFrameHeight = 22;  // title bar and borders
 const char kDialogClass[] = "#FileDialog";
 
 std::string file_part(const std::string& path)
@@ -50,7 +50,7 @@ struct ListDialog {
     bool done = false;
     bool confirmed = false;
 
-    int32_t rows_shown() const { return (kHeight - kFrameHeight - kListTop - 26) / kLineHeight; }
+    int32_t rows_shown() const { return (kClientHeight - kListTop - 26) / kLineHeight; }
 
     void read_folder()
     {
@@ -195,14 +195,6 @@ intptr_t dialog_proc(platform::WindowId window, platform::Message& message)
     return 0;
 }
 
-bool is_user_input(platform::MessageKind kind)
-{
-    using platform::MessageKind;
-    return kind == MessageKind::KeyDown || kind == MessageKind::KeyUp || kind == MessageKind::Character ||
-           kind == MessageKind::MouseMove || kind == MessageKind::ButtonDown || kind == MessageKind::ButtonUp ||
-           kind == MessageKind::DoubleClick || kind == MessageKind::FilesDropped;
-}
-
 short run_dialog(File_dialog_struct* fd, bool save, const char* dir)
 {
     FileDialogRequest request;
@@ -258,36 +250,9 @@ bool run_file_list_dialog(FileDialogRequest& request)
     dialog.name = file_part(request.proposed);
     dialog.read_folder();
 
-    const platform::Point screen = wm->screen_size();
-    platform::WindowOptions options;
-    options.class_name = kDialogClass;
-    options.title = request.title;
-    options.style = platform::StyleCaption | platform::StyleCloseBox | platform::StyleVisible;
-    const int32_t x = std::max(0, (screen.x - kWidth) / 2), y = std::max(0, (screen.y - kHeight) / 2);
-    options.rect = {x, y, x + kWidth, y + kHeight};
-    options.owner = wm->active_window();
-    const platform::WindowId previous_focus = wm->focus();
     g_dialog = &dialog;
-    dialog.window = wm->create_window(options);
-    if (!dialog.window) {
-        g_dialog = nullptr;
-        return false;
-    }
-    wm->activate_window(dialog.window);
-    wm->set_focus(dialog.window);
-
-    platform::Message m;
-    while (!dialog.done && wm->exists(dialog.window)) {
-        if (!wm->get_message(m)) {
-            wm->post_quit(m.id);  // the program is quitting: cancel, and leave the quit to the loop
-            break;
-        }
-        if (is_user_input(m.kind) && wm->top_level(m.window) != dialog.window) continue;  // modal
-        wm->translate_message(m);
-        wm->dispatch_message(m);
-    }
+    dialog.window = create_modal_window(kDialogClass, request.title, kClientWidth, kClientHeight);
+    if (dialog.window) run_modal_window(dialog.window, &dialog.done);
     g_dialog = nullptr;
-    wm->destroy_window(dialog.window);
-    if (wm->exists(previous_focus)) wm->set_focus(previous_focus);
     return dialog.confirmed;
 }

@@ -5,6 +5,8 @@
 
 CApplication* application = nullptr;
 short TerminerAutoDemo = 0;
+int32_t custom[16] = {0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF,
+                      0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF};
 
 void CPanel::local_to_global(short* x, short* y)
 {

@@ -63,3 +63,5 @@ public:
 extern CApplication* application;
 // 1 asks the demonstration being played to end.
 extern short TerminerAutoDemo;
+// The custom colours of the colour chooser, white at start.
+extern int32_t custom[16];
