@@ -9,7 +9,9 @@
 #include "score/CMeasure.h"
 #include "score/CTextBloc.h"
 #include "score/MusicGlobals.h"
+#include "score/Piste.h"
 #include "score/Placeholders.h"
+#include "score/Synthe.h"
 
 // ---- Structure records ---------------------------------------------------------------------
 

@@ -2,6 +2,7 @@
 
 #include "score/CMeasure.h"
 #include "score/Document.h"
+#include "score/Piste.h"
 #include "score/Placeholders.h"
 
 Select_mes sm = {};

@@ -1,7 +1,10 @@
 #include "score/Placeholders.h"
 
-#include <cstdlib>
-#include <cstring>
+#include <cstdio>
+
+#include "platform/Cp1252.h"
+#include "platform/FileSystem.h"
+#include "platform/Locations.h"
 
 void CFont::set(CFont* other) {
     name.set(other->name.get());
@@ -40,6 +43,68 @@ int beep_count = 0;
 
 void beep() { beep_count++; }
 
+CApplication application;
+
+void CApplication::warning(const char* s1, const char* s2, const char* s3, const char* s4) {
+    last_warning.set("");
+    for (const char* s : {s1, s2, s3, s4}) {
+        if (!s || !*s) continue;
+        if (last_warning.length()) last_warning.add("\r");
+        last_warning.add(s);
+    }
+    warnings++;
+    std::fprintf(stderr, "Brindlecot : %s\n", platform::cp1252_to_utf8(last_warning.get()).c_str());
+}
+
+short call_sup(short) { return 0; }
+
+short working_mode = 2;
+
+std::string main_dir;
+
+void set_main_dir() {
+    if (main_dir.empty()) main_dir = platform::program_directory();
+}
+
+std::string format_file_name(const char* a, const char* b, const char* c) {
+    set_main_dir();
+    std::string joined;
+    for (const char* part : {a, b, c}) {
+        if (!part) continue;
+        if (!joined.empty()) joined += "\\";
+        joined += part;
+    }
+    std::string resolved;
+    return platform::resolve_path_in(main_dir, joined, &resolved) ? resolved : std::string();
+}
+
+void convertir_fichier_mac_win(const char* path) {
+    static const unsigned char mac_to_win[128] = {
+        0xC4, 0xC5, 0xC7, 0xC9, 0xD1, 0xD6, 0xDC, 0xE1, 0xE0, 0xE2, 0xE4, 0xE3, 0xE5, 0xE7, 0xE9, 0xE8,
+        0xEA, 0xEB, 0xED, 0xEC, 0xEE, 0xEF, 0xF1, 0xF3, 0xF2, 0xF4, 0xF6, 0xF5, 0xFA, 0xF9, 0xFB, 0xFC,
+        0x86, 0xB0, 0xA2, 0xA3, 0xA7, 0x95, 0xB6, 0xDF, 0xAE, 0xA9, 0x99, 0xB4, 0xA8, 0x3F, 0xC6, 0xD8,
+        0x3F, 0xB1, 0x3F, 0x3F, 0xA5, 0xB5, 0x3F, 0x3F, 0x3F, 0x3F, 0x3F, 0xAA, 0xBA, 0x3F, 0xE6, 0xF8,
+        0xBF, 0xA1, 0xAC, 0x3F, 0x83, 0x3F, 0x3F, 0xAB, 0xBB, 0x85, 0xA0, 0xC0, 0xC3, 0xD5, 0x8C, 0x9C,
+        0x96, 0x97, 0x93, 0x94, 0x91, 0x92, 0xF7, 0x3F, 0xFF, 0x9F, 0x3F, 0x80, 0x8B, 0x9B, 0x3F, 0x3F,
+        0x87, 0xB7, 0x82, 0x84, 0x89, 0xC2, 0xCA, 0xC1, 0xCB, 0xC8, 0xCD, 0xCE, 0xCF, 0xCC, 0xD3, 0xD4,
+        0x3F, 0xD2, 0xDA, 0xDB, 0xD9, 0x3F, 0x88, 0x98, 0xAF, 0x3F, 0x3F, 0x3F, 0xB8, 0x3F, 0x3F, 0x3F,
+    };
+    FILE* f = std::fopen(path, "rb+");
+    if (!f) return;
+    unsigned char block[1000];
+    long pos = 0;
+    size_t n;
+    while ((n = std::fread(block, 1, sizeof block, f)) > 0) {
+        for (size_t i = 0; i < n; i++)
+            if (block[i] >= 0x80) block[i] = mac_to_win[block[i] - 0x80];
+        std::fseek(f, pos, SEEK_SET);
+        std::fwrite(block, 1, n, f);
+        pos += static_cast<long>(n);
+        std::fseek(f, pos, SEEK_SET);
+    }
+    std::fclose(f);
+}
+
 short Definition::get_global_param(short) { return 0; }
 
 Definition* CToolsManager::get_definition(short id) {
@@ -66,30 +131,3 @@ void CChordLibrary::add_chord(short id, const char* name) {
     names.add();
     names.get(names.total())->set(name);
 }
-
-Piste* creer_piste(short max) {
-    Piste* p = (Piste*)std::calloc(1, sizeof(Piste));
-    p->max = max;
-    p->event = (MidiEvent*)std::calloc((size_t)max + 1, sizeof(MidiEvent));
-    return p;
-}
-
-void detruire_piste(Piste* p) {
-    if (!p) return;
-    std::free(p->event);
-    std::free(p);
-}
-
-static CString loaded_synthe_name;
-static Synthe* loaded_synthe = nullptr;
-
-Synthe* get_synthe(const char* name) {
-    return loaded_synthe && std::strcmp(name, loaded_synthe_name.get()) == 0 ? loaded_synthe : nullptr;
-}
-
-void set_synthe(const char* name, Synthe* s) {
-    loaded_synthe_name.set(name);
-    loaded_synthe = s;
-}
-
-const char* synthe_port(short) { return "GM-1"; }

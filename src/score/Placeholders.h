@@ -1,11 +1,13 @@
 #pragma once
 // Stand-ins for the services of other subsystems that the score model calls and that are not
 // built yet: fonts and the drawing surface's text measures, the undo manager, tool palettes
-// and symbol definitions, the chord dictionary and progressions, MIDI tracks and synthesizer
-// definitions, and the system beep. Each keeps the call sites as they will be; the subsystem
-// that owns the real one replaces it here.
+// and symbol definitions, the chord dictionary and progressions, the system beep, the
+// application object's message box, the supervisor, the program directory and the working
+// mode. Each keeps the call sites as they will be; the subsystem that owns the real one
+// replaces it here.
 
 #include <cstdint>
+#include <string>
 
 #include "framework/Arrays.h"
 #include "framework/CString.h"
@@ -59,6 +61,42 @@ public:
 // Sounds the system beep; counts the beeps so that a headless run can tell.
 void beep();
 extern int beep_count;
+
+class CMidi;
+class CTimer;
+
+// The application object, reduced to its message box and to the MIDI layer and periodic timer
+// that the program sets up and reaches through it (null until then).
+class CApplication {
+public:
+    // A message box: the non-empty texts joined by line ends. The stand-in writes them to the
+    // standard error stream and counts and keeps them, so that a headless run can tell.
+    void warning(const char* s1, const char* s2 = nullptr, const char* s3 = nullptr,
+                 const char* s4 = nullptr);
+
+    CMidi* midi = nullptr;
+    CTimer* timer = nullptr;
+    short warnings = 0;    // number of message boxes shown
+    CString last_warning;  // the text of the last one
+};
+extern CApplication application;
+
+// Requests supervisor interaction `id`; the supervisor runs without a screen file, so nothing
+// is shown and the answer is 0.
+short call_sup(short id);
+
+// The operating mode of the shared music code: 2 in normal use (editing allowed), 8 while a
+// MIDI file is being loaded, 4 during the MIDI set-up.
+extern short working_mode;
+
+// The program directory (where "MISC" lies), a UTF-8 path: the platform's program folder.
+extern std::string main_dir;
+void set_main_dir();
+// The UTF-8 path of the parts inside the program directory, each matched without regard to
+// case; empty when the parts would lead out of it.
+std::string format_file_name(const char* a, const char* b = nullptr, const char* c = nullptr);
+// Converts a file in place from the Macintosh character set to the Windows one.
+void convertir_fichier_mac_win(const char* path);
 
 // ---- Score editor view and tool palettes --------------------------------------------------
 
@@ -121,43 +159,3 @@ public:
     void* owner_sub_doc = nullptr;
     short end_mes = 1, end_off = 0;
 };
-
-// ---- MIDI ---------------------------------------------------------------------------------
-// The MIDI code's track and synthesizer modules have the real ones under the same names.
-
-// One event of a track: time in ticks and four message bytes (0xFF: unused).
-struct MidiEvent {
-    int32_t time;
-    unsigned char buf[4];
-};
-
-// A MIDI track: a count, a capacity and the events 1..max, one block.
-struct Piste {
-    short tot;
-    short max;
-    short next;
-    MidiEvent* event;
-};
-
-// A new empty track with room for `max` events; freed with `detruire_piste`.
-Piste* creer_piste(short max);
-void detruire_piste(Piste* p);
-
-// A synthesizer definition, reduced to its effects.
-struct Effet {
-    char nom[32];
-    short num;  // controller number
-    short tot;
-    short def;  // default value, -1 none
-};
-struct Synthe {
-    short tot_effet;
-    Effet* effet;  // 1..tot_effet
-};
-
-// The loaded synthesizer definition of that name, or null.
-Synthe* get_synthe(const char* name);
-// Makes `s` the definition that `get_synthe` finds under `name` (null: none); not owned.
-void set_synthe(const char* name, Synthe* s);
-// The short name of the synthesizer of a MIDI output port (1 to 4).
-const char* synthe_port(short port);

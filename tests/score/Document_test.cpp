@@ -4,13 +4,16 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <map>
 
+#include "ProgramFolder.h"
 #include "score/ScoreFixture.h"
 #include "score/CLibrary.h"
 #include "score/Extracts.h"
 #include "score/MusicGlobals.h"
 #include "score/Placeholders.h"
 #include "score/StructureSlots.h"
+#include "score/Synthe.h"
 
 namespace {
 
@@ -73,6 +76,7 @@ TEST(Document, NewExtractTakesTheDictionaryChords) {
 }
 
 TEST(Document, InstrumentDefaults) {
+    ProgramFolder folder;  // no synthesizer definition
     Ins ins;
     std::memset(&ins, 0x5A, sizeof ins);
     init_var_ins(&ins, 7);
@@ -91,25 +95,29 @@ TEST(Document, InstrumentDefaults) {
 }
 
 TEST(Document, InstrumentTakesTheSynthesizerEffectDefaults) {
-    Effet effects[4] = {};
-    effects[1].num = 91;  // reverb
-    effects[1].def = 40;
-    effects[2].num = 93;  // no default
-    effects[2].def = -1;
-    effects[3].num = 300;  // a controller number outside the table is ignored
-    effects[3].def = 7;
-    Synthe gm = {3, effects};
-    set_synthe("GM-1", &gm);
+    ProgramFolder folder;
+    folder.use_shipped();
     Ins ins;
     init_var_ins(&ins, 1);
-    set_synthe("", nullptr);
-    EXPECT_EQ(ins.effet[91], 40);
-    EXPECT_EQ(ins.effet[93], 255);
+    std::map<short, short> shipped = {{7, 100}, {10, 64}, {11, 127}, {1, 0}, {91, 40}, {93, 0}};
     for (short k = 0; k < 128; k++) {
-        if (k != 91) {
-            EXPECT_EQ(ins.effet[k], 255) << k;
-        }
+        auto it = shipped.find(k);
+        EXPECT_EQ(ins.effet[k], it == shipped.end() ? 255 : it->second) << k;
     }
+}
+
+TEST(Document, InstrumentTakesThePortOneSynthesizer) {
+    ProgramFolder folder;
+    folder.write_syn("MINE", "effet(Reverb,num=91,def=12)\n"
+                             "effet(Hors table,num=300,def=7)\n"
+                             "effet(Sans,num=93,def=-1)\n");
+    set_synthe_port([](short port) { return port == 1 ? "MINE" : "GM-1"; });
+    Ins ins;
+    init_var_ins(&ins, 1);
+    set_synthe_port(nullptr);
+    EXPECT_STREQ(ins.synthe, "MINE");
+    for (short k = 0; k < 128; k++)
+        EXPECT_EQ(ins.effet[k], k == 91 ? 12 : 255) << k;  // 300 lies outside the table
 }
 
 TEST(Document, InitVarDocResetsInstruments) {

@@ -30,6 +30,7 @@
 #include "score/Document.h"
 #include "score/Extracts.h"
 #include "score/MusicGlobals.h"
+#include "score/Piste.h"
 #include "score/Placeholders.h"
 #include "score/Signatures.h"
 #include "score/StructureSlots.h"

@@ -1,0 +1,29 @@
+#include "platform/MidiClock.h"
+
+#include "platform/Clock.h"
+
+namespace platform {
+
+int32_t MidiSystemClock::now_ms() const
+{
+    // The low 32 bits, as a millisecond counter that wraps.
+    return static_cast<int32_t>(static_cast<uint32_t>(real_milliseconds()));
+}
+
+namespace {
+MidiSystemClock system_clock;
+std::atomic<MidiClock*> installed{nullptr};
+}  // namespace
+
+MidiClock* midi_clock()
+{
+    MidiClock* c = installed.load(std::memory_order_acquire);
+    return c ? c : &system_clock;
+}
+
+void set_midi_clock(MidiClock* clock)
+{
+    installed.store(clock, std::memory_order_release);
+}
+
+}  // namespace platform

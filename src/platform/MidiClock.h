@@ -1,0 +1,40 @@
+#pragma once
+// The millisecond clock of the MIDI layer. The scheduler reads the time from here, so that a
+// play can run on the system's monotonic clock or, in tests, on a clock that only moves when
+// told to.
+
+#include <atomic>
+#include <cstdint>
+
+namespace platform {
+
+class MidiClock {
+public:
+    virtual ~MidiClock() = default;
+    // Milliseconds since an arbitrary start; wraps like any 32-bit millisecond counter.
+    virtual int32_t now_ms() const = 0;
+};
+
+// Milliseconds of the system's monotonic clock.
+class MidiSystemClock : public MidiClock {
+public:
+    int32_t now_ms() const override;
+};
+
+// A clock that stands still until a test moves it.
+class MidiVirtualClock : public MidiClock {
+public:
+    int32_t now_ms() const override { return ms.load(std::memory_order_acquire); }
+    void set(int32_t t) { ms.store(t, std::memory_order_release); }
+    void advance(int32_t dt) { ms.fetch_add(dt, std::memory_order_acq_rel); }
+
+private:
+    std::atomic<int32_t> ms{0};
+};
+
+// The clock the MIDI layer reads: the system clock unless another was installed.
+MidiClock* midi_clock();
+// Installs a clock (null restores the system clock); the caller keeps it alive while installed.
+void set_midi_clock(MidiClock* clock);
+
+}  // namespace platform
