@@ -2,6 +2,7 @@
 
 #include "framework/PendingPanels.h"
 #include "framework/UserInput.h"
+#include "framework/WindowLookup.h"
 
 #include "platform/WindowManager.h"
 
@@ -42,7 +43,95 @@ void show_outlines(platform::WindowManager* wm, const CRect* rects, short count)
     wm->set_screen_outlines(outlines);
 }
 
+// The arrow keys nudge the pointer by one pixel.
+void nudge_pointer(const platform::Message& m)
+{
+    if (m.kind != platform::MessageKind::KeyDown) return;
+    if (m.key == platform::KeyLeft) move_mouse(-1, 0);
+    if (m.key == platform::KeyRight) move_mouse(1, 0);
+    if (m.key == platform::KeyUp) move_mouse(0, -1);
+    if (m.key == platform::KeyDown) move_mouse(0, 1);
+}
+
+// Sends the panel under the screen point a drag event; its answer, 0 when there is no panel
+// with a handler.
+short send_drag_event(short type, platform::Point p, void* data, short kind, bool* found)
+{
+    CPanel* panel = get_panel_under(static_cast<short>(p.x), static_cast<short>(p.y));
+    *found = panel && panel->event_handler;
+    if (!*found) return 0;
+    Event e;
+    e.type = type;
+    e.x = static_cast<short>(p.x);
+    e.y = static_cast<short>(p.y);
+    panel->global_to_local(&e.x, &e.y);
+    e.drag_data = data;
+    e.drag_type = kind;
+    return panel->event_handler(panel, &e);
+}
+
+// A move during a resize, recorded with the window's script number, the panel's item and the
+// position of the message.
+void record_move(const platform::Message& m)
+{
+    CPanel* panel = get_cpan_from_handle(m.window);
+    if (!panel) return;
+    CPanel* window = panel->is_window() ? panel : panel->parent;
+    const short number = window && window->uid == 5 ? static_cast<CWindow*>(window)->script_number : 0;
+    application->script.record_event(10, number, panel->item_id, m.x, m.y, 0, 0);
+}
+
+bool left_release(const platform::Message& m)
+{
+    return m.kind == platform::MessageKind::ButtonUp && m.button == platform::ButtonLeft;
+}
+
 }  // namespace
+
+short drag_and_drop(void* data, short kind)
+{
+    platform::WindowManager* wm = platform::WindowManager::current();
+    if (!wm) return 0;
+    platform::Point last{-100, -100};  // the first turn always counts as a move
+    platform::Message m;
+    while (true) {
+        const bool playing = application && application->script.playing;
+        if (application) {
+            application->periodic_task();
+            if (playing) application->run_script();
+        }
+        const platform::Point p = wm->cursor_position();
+        if (p.x != last.x || p.y != last.y) {
+            last = p;
+            bool found = false;
+            const short answer = send_drag_event(EvDropQuery, p, data, kind, &found);
+            if (application) {
+                if (answer) application->set_cursor_yes_drop();
+                else application->set_cursor_no_drop();
+            }
+        }
+        if (playing && !application->script.left_button) break;
+        if (!wm->get_message(m)) {
+            wm->post_quit(m.id);  // the message loop ends the program; nothing is dropped
+            if (application) application->set_cursor_arrow();
+            return 0;
+        }
+        if (left_release(m)) {
+            wm->release_capture();
+            break;
+        }
+        if (m.kind == platform::MessageKind::KeyDown) {
+            nudge_pointer(m);
+            continue;
+        }
+        wm->translate_message(m);
+        wm->dispatch_message(m);
+    }
+    bool found = false;
+    const short result = send_drag_event(EvDrop, wm->cursor_position(), data, kind, &found);
+    if (application) application->set_cursor_arrow();
+    return result;
+}
 
 void apply_resize_limits(CRect* r, const ResizeLimits& l)
 {
@@ -87,13 +176,10 @@ short resize_rect(CRect* rects, short m_x1, short m_y1, short m_x2, short m_y2, 
             wm->post_quit(m.id);  // the message loop ends the program
             break;
         }
-        if (m.kind == platform::MessageKind::ButtonUp && m.button == platform::ButtonLeft) break;
-        if (m.kind == platform::MessageKind::KeyDown) {
-            if (m.key == platform::KeyLeft) move_mouse(-1, 0);
-            if (m.key == platform::KeyRight) move_mouse(1, 0);
-            if (m.key == platform::KeyUp) move_mouse(0, -1);
-            if (m.key == platform::KeyDown) move_mouse(0, 1);
-        }
+        if (left_release(m)) break;
+        nudge_pointer(m);
+        if (m.kind == platform::MessageKind::MouseMove && application && application->script.recording)
+            record_move(m);
         // Paints still reach their windows; other input is taken and dropped.
         if (m.kind == platform::MessageKind::Paint) wm->dispatch_message(m);
     }

@@ -6,6 +6,12 @@
 
 #include "framework/CRect.h"
 
+// Drags `data` of `kind` across the panels: each panel the pointer moves over is asked (event
+// type 113) whether it takes it, and the accepting or refusing cursor shows its answer; when
+// the left button is released the panel under the pointer gets the drop (type 114), whose
+// answer is the result (0 when nothing takes it). While a script plays, its button decides.
+short drag_and_drop(void* data, short kind);
+
 // Set by the application to abandon a resize in progress; cleared when one starts.
 extern short get_out_of_resize_rect;
 

@@ -336,7 +336,7 @@ TEST_F(MenuOnScreen, PlayMenuClicksTheTitleAndQueuesTheRest)
     EXPECT_EQ(context.play_menu(99, frame), 0);
 
     // Shown at a panel's point, the context menu's choice comes to the panel's window.
-    CPanel panel;
+    CPanel panel(nullptr);
     panel.hwnd = frame;
     EXPECT_EQ(context.track_popup(&panel, 100, 50, 0), 1);
     ASSERT_TRUE(menus_open());
