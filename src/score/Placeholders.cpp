@@ -1,10 +1,18 @@
 #include "score/Placeholders.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <initializer_list>
+#include <memory>
+#include <string>
 
 #include "platform/Cp1252.h"
 #include "platform/FileSystem.h"
+#include "platform/Font.h"
 #include "platform/Locations.h"
+#include "platform/MusicFont.h"
+#include "platform/Surface.h"
 
 void CFont::set(CFont* other) {
     name.set(other->name.get());
@@ -25,10 +33,18 @@ void CUserPanel::set_font(const char* name, short size, short style) {
     font.style = style;
 }
 
+// The platform font of a font description; the music font's points become its drawing units.
+static std::shared_ptr<const platform::Font> platform_font(CFont& f) {
+    platform::FontSpec spec;
+    spec.name = f.get_name();
+    bool music = spec.name == platform::kMusicFontName;
+    spec.size = music ? platform::music_font_units(f.size) : f.size;
+    spec.style = f.style;
+    return platform::Font::create(spec);
+}
+
 short CUserPanel::char_width(char c) {
-    if ((unsigned char)c < ' ') return 0;
-    short w = (short)(font.size * 55 / 100);
-    return w > 0 ? w : 1;
+    return (short)platform_font(font)->char_width((unsigned char)c);
 }
 
 short CUserPanel::string_width(const char* s) {
@@ -37,7 +53,28 @@ short CUserPanel::string_width(const char* s) {
     return w;
 }
 
+short CUserPanel::string_width_ascii(const char* s) {
+    std::string text;
+    for (; *s && text.size() < 100; s++)
+        if (*s != '\n' && *s != '\r') text += *s;
+    return string_width(text.c_str());
+}
+
+void CUserPanel::draw_char(char c, short mode) {
+    std::shared_ptr<const platform::Font> f = platform_font(font);
+    if (dc) {
+        dc->set_font(f);
+        dc->set_text_color(mode == 1 ? back_color : color);
+        dc->set_paint(mode == 0 || mode == 1 ? platform::Paint::normal : platform::Paint::invert);
+        dc->draw_text(pen_x, pen_y, std::string(1, c));
+        dc->set_paint(platform::Paint::normal);
+    }
+    pen_x = (short)(pen_x + f->char_width((unsigned char)c));
+}
+
 void CUndoManager::replace_object_location(void**, void**) {}
+
+void CUndoManager::add_obj(void** location, short, short, short) { recorded.add((intptr_t)location); }
 
 int beep_count = 0;
 
@@ -131,3 +168,16 @@ void CChordLibrary::add_chord(short id, const char* name) {
     names.add();
     names.get(names.total())->set(name);
 }
+
+void program_path(CString* out, const char* folder, const char* file) {
+    const char* dir = std::getenv("BRINDLECOT_DATA");
+    out->set(dir && *dir ? dir : ".");
+    out->add("\\");
+    out->add(folder);
+    if (file) {
+        out->add("\\");
+        out->add(file);
+    }
+}
+
+int CKeyboard::prefs_written = 0;

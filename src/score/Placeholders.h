@@ -34,9 +34,12 @@ public:
 };
 
 class CPanel;
+namespace platform {
+class Surface;
+}
 
-// The drawing surface, reduced to what the score model measures with: texts in a font.
-// Widths are an estimate from the font size until the real surface measures glyphs.
+// The drawing surface, reduced to texts in a font and glyphs drawn at the pen. Widths come from
+// the platform's fonts; a panel without a surface `dc` measures and draws nothing.
 class CUserPanel : public CObject {
 public:
     explicit CUserPanel(CPanel*) { uid = 7; }
@@ -44,8 +47,19 @@ public:
     void set_font(const char* name, short size, short style);
     short char_width(char c);
     short string_width(const char* s);
+    // The width of the text without its line ends, cut to its first 100 characters.
+    short string_width_ascii(const char* s);
+    void go_to(short x, short y) { pen_x = x; pen_y = y; }
+    void get_pc(short* x, short* y) { *x = pen_x; *y = pen_y; }
+    void set_color(int32_t rgb) { color = rgb; }
+    // Draws c with its baseline at the pen, which advances by its width; mode 0 in the current
+    // colour, 1 in the background colour, other values inverting.
+    void draw_char(char c, short mode);
 
     CFont font;
+    platform::Surface* dc = nullptr;  // where drawing goes; not owned
+    short pen_x = 0, pen_y = 0;
+    int32_t color = 0, back_color = 0xFFFFFF;
 };
 
 // The undo manager of an extract; records nothing yet.
@@ -54,8 +68,12 @@ public:
     explicit CUndoManager(void* owner_) : owner(owner_) { uid = 34; }
     void set_owner(void* o) { owner = o; }
     void replace_object_location(void** old_slot, void** new_slot);
+    // Records the object held at `location` in the current level; here only the locations are
+    // kept, in order.
+    void add_obj(void** location, short type, short spec, short size);
 
     void* owner;
+    CArrayPtr recorded;
 };
 
 // Sounds the system beep; counts the beeps so that a headless run can tell.
@@ -101,11 +119,20 @@ void convertir_fichier_mac_win(const char* path);
 // ---- Score editor view and tool palettes --------------------------------------------------
 
 // A symbol definition of the tool palettes.
+// A vector drawing, reduced to its bounds and origin.
+struct Vect_dessin {
+    short x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    short ox = 0, oy = 0;
+};
+
 struct Definition {
     short id = 0;
     short type = 1;
     short options = 0;
     short pos_hor = 0;  // 1: not moved with the measure's content; 3: spans to another note
+    // The graphic of the kind `type`: a bitmap (16-bit kind, width, height, pixels) or a
+    // Vect_dessin; not owned.
+    void* gr = nullptr;
     // The definition's default value of parameter n.
     short get_global_param(short n);
 };
@@ -143,6 +170,9 @@ public:
     // Enters a chord (the real dictionary loads "CHORDS.DEF").
     void add_chord(short id, const char* name);
 
+    // Loads the dictionary; nothing to load yet: 1.
+    short load() { return 1; }
+
     short notation = 1;
     CArrayInt ids;
     CArrayString names;
@@ -159,3 +189,25 @@ public:
     void* owner_sub_doc = nullptr;
     short end_mes = 1, end_off = 0;
 };
+
+// out = the path of `file` (null: of the folder itself) in `folder` of the program directory:
+// the folder named by BRINDLECOT_DATA, else the current one. Stands for set_main_dir followed
+// by format_file_name until start-up reads the program's directories.
+void program_path(CString* out, const char* folder, const char* file);
+
+// The on-screen keyboard window; writes no preferences yet.
+class CKeyboard : public CObject {
+public:
+    void write_prefs(short) { prefs_written++; }
+    static int prefs_written;
+};
+
+// ---- Playback and MIDI set-up -----------------------------------------------------------
+
+// The play and record manager, reduced to the playback pump, which counts its turns.
+class CPlayRecordManager : public CObject {
+public:
+    void play_temps_reel() { pump_turns++; }
+    int32_t pump_turns = 0;
+};
+extern CPlayRecordManager* mpr;
