@@ -152,6 +152,7 @@ struct Session {
     int32_t bar_item = -1;
     WindowId focus_before = 0;
     std::vector<OpenPopup> chain;  // first, then each sub-menu opened from the one before
+    WindowManager* manager = nullptr;  // whose windows these are
 };
 
 Session g_session;
@@ -168,6 +169,8 @@ intptr_t popup_proc(WindowId window, Message& message);
 WindowManager* manager()
 {
     WindowManager* wm = WindowManager::current();
+    // Menus left open by a window manager that is gone are forgotten, not closed.
+    if (g_session.manager && g_session.manager != wm) g_session = Session{};
     if (wm) wm->register_class({kPopupClass, popup_proc, 0, 0xF0F0F0, Cursor::Arrow});
     return wm;
 }
@@ -261,6 +264,7 @@ bool start_session(WindowId owner, MenuHandle bar, int32_t bar_item)
     if (!wm) return false;
     if (!g_session.chain.empty() || g_session.owner) end_session();
     g_session.owner = owner;
+    g_session.manager = wm;
     g_session.bar = bar;
     g_session.bar_item = bar_item;
     g_session.focus_before = wm->focus();
@@ -462,6 +466,16 @@ intptr_t popup_proc(WindowId window, Message& message)
         if (message.key == KeyEscape) end_session();
         return 0;
     case MessageKind::CaptureLost:
+        return 0;
+    case MessageKind::Destroy:
+        // Destroyed by someone else (with its owner, say): the menus below it go too.
+        for (size_t level = 0; level < g_session.chain.size(); ++level)
+            if (g_session.chain[level].window == window) {
+                close_from(level + 1);
+                g_session.chain.resize(level);
+                if (level == 0) end_session();
+                break;
+            }
         return 0;
     default:
         return default_window_proc(window, message);

@@ -350,4 +350,31 @@ TEST_F(MenuOnScreen, PlayMenuClicksTheTitleAndQueuesTheRest)
     application = nullptr;
 }
 
+TEST_F(MenuOnScreen, MenusCloseWithTheirOwner)
+{
+    WindowOptions o;
+    o.class_name = "Frame";
+    o.style = StyleCaption | StyleVisible;
+    o.rect = {100, 100, 300, 300};
+    o.owner = frame;
+    const WindowId palette = wm->create_window(o);
+    CMenu context(1);
+    context.insert_item("Couleur", 1, 0, 1, 1);
+    context.insert_item("Rouge", 0, 61, 2, 1, 1);
+    ASSERT_TRUE(track_popup_menu(context.hmenu, palette, {150, 150}, false));
+    wm->inject_mouse_move(centre(context.hmenu, 0));
+    pump();
+    ASSERT_EQ(open_menu(1), menu_sub_menu(context.hmenu, 0));
+    wm->destroy_window(palette);
+    EXPECT_FALSE(menus_open());
+    EXPECT_EQ(wm->top_level_windows().size(), 1u);  // only the frame is left
+    EXPECT_EQ(wm->capture(), 0u);
+
+    // Menus left open when the window manager goes are forgotten with it.
+    ASSERT_TRUE(track_popup_menu(context.hmenu, frame, {150, 150}, false));
+    wm.reset();
+    wm = std::make_unique<WindowManager>(std::make_unique<HeadlessBackend>(Point{800, 600}));
+    EXPECT_FALSE(menus_open());
+}
+
 }  // namespace
