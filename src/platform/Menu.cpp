@@ -386,6 +386,56 @@ void hover(size_t level, int32_t position)
     }
 }
 
+// The next item from `from` that can be chosen or opened, going `step` (1 or -1) with wrap
+// around; -1 when there is none.
+int32_t next_selectable(const Menu& m, int32_t from, int32_t step)
+{
+    const int32_t n = static_cast<int32_t>(m.items.size());
+    int32_t i = from;
+    for (int32_t tries = 0; tries < n; ++tries) {
+        i = ((i + step) % n + n) % n;
+        if (!(m.items[static_cast<size_t>(i)].flags & (MenuSeparator | MenuGrayed))) return i;
+    }
+    return -1;
+}
+
+// The keyboard in the open menus: Up and Down move in the deepest pop-up, Right and Return
+// open a sub-menu (Return chooses a command), Left and Escape close the deepest pop-up; on the
+// first pop-up of a bar, Left and Right go to the neighbouring title.
+void menu_key(Key key)
+{
+    WindowManager* wm = manager();
+    const size_t level = g_session.chain.size() - 1;
+    OpenPopup& open = g_session.chain[level];
+    const Menu& m = *find(open.menu);
+    const Item* item = item_at(open.menu, open.highlighted);
+    const WindowId bar_window = session_bar_window();
+    const int32_t bar_items = menu_item_count(g_session.bar);
+    if (key == KeyUp || key == KeyDown) {
+        const int32_t i = next_selectable(m, open.highlighted < 0 && key == KeyUp ? 0 : open.highlighted,
+                                          key == KeyDown ? 1 : -1);
+        if (i < 0) return;
+        close_from(level + 1);
+        open.highlighted = i;
+        wm->invalidate(open.window, nullptr, false);
+    } else if ((key == KeyRight || key == KeyReturn) && item && item->sub) {
+        hover(level, open.highlighted);
+        if (g_session.chain.size() > level + 1) {
+            OpenPopup& sub = g_session.chain[level + 1];
+            sub.highlighted = next_selectable(*find(sub.menu), -1, 1);
+        }
+    } else if (key == KeyReturn && item) {
+        choose(level, open.highlighted);
+    } else if ((key == KeyLeft || key == KeyEscape) && level > 0) {
+        close_from(level);
+    } else if (key == KeyEscape) {
+        end_session();
+    } else if ((key == KeyLeft || key == KeyRight) && bar_window && bar_items > 0) {
+        const int32_t step = key == KeyRight ? 1 : -1;
+        open_bar_item(bar_window, g_session.bar, ((g_session.bar_item + step) % bar_items + bar_items) % bar_items);
+    }
+}
+
 void paint_popup(WindowId window)
 {
     WindowManager* wm = manager();
@@ -463,7 +513,7 @@ intptr_t popup_proc(WindowId window, Message& message)
         return 0;
     }
     case MessageKind::KeyDown:
-        if (message.key == KeyEscape) end_session();
+        if (!g_session.chain.empty()) menu_key(static_cast<Key>(message.key));
         return 0;
     case MessageKind::CaptureLost:
         return 0;

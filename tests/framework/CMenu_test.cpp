@@ -281,6 +281,46 @@ TEST_F(MenuOnScreen, TheBarSitsUnderTheTitleAndOpensItsMenus)
     EXPECT_EQ(commands(), (std::vector<int32_t>{3040, 1030}));
 }
 
+TEST_F(MenuOnScreen, KeyboardMovesThroughTheMenus)
+{
+    const auto key = [&](Key k) {
+        wm->inject_key(k, true);
+        wm->inject_key(k, false);
+        pump();
+    };
+    menu.set_enable_state(302, 0);
+    click(centre(menu.hmenu, 2));  // Options
+    key(KeyDown);
+    key(KeyDown);  // past the grayed item
+    key(KeyDown);
+    key(KeyReturn);
+    EXPECT_FALSE(menus_open());
+    EXPECT_EQ(commands(), (std::vector<int32_t>{3040}));
+
+    click(centre(menu.hmenu, 2));
+    key(KeyLeft);  // to "Fenêtres"
+    EXPECT_EQ(open_menu(0), menu_sub_menu(menu.hmenu, 1));
+    key(KeyLeft);
+    key(KeyUp);    // wraps to "Quitter"
+    key(KeyUp);
+    key(KeyUp);    // "Imprimer...", past a separator
+    EXPECT_EQ(open_menu(1), 0u);
+    key(KeyDown);
+    key(KeyDown);
+    key(KeyDown);  // wraps to "Bibliothèque d'origine..."
+    key(KeyRight);
+    ASSERT_EQ(open_menu(1), menu_sub_menu(menu_sub_menu(menu.hmenu, 0), 0));
+    key(KeyEscape);
+    EXPECT_EQ(open_menu(1), 0u);
+    EXPECT_TRUE(menus_open());
+    key(KeyReturn);  // opens it again, its first item lit
+    key(KeyReturn);
+    EXPECT_EQ(commands(), (std::vector<int32_t>{3040, 1020}));
+    click(centre(menu.hmenu, 3));
+    key(KeyEscape);
+    EXPECT_FALSE(menus_open());
+}
+
 TEST_F(MenuOnScreen, AcceleratorsSendTheirCommandsUnlessGrayed)
 {
     const AcceleratorTable table = load_accelerators(1);
