@@ -302,8 +302,8 @@ TEST_F(MenuOnScreen, KeyboardMovesThroughTheMenus)
     EXPECT_EQ(open_menu(0), menu_sub_menu(menu.hmenu, 1));
     key(KeyLeft);
     key(KeyUp);    // wraps to "Quitter"
-    key(KeyUp);
     key(KeyUp);    // "Imprimer...", past a separator
+    key(KeyUp);    // "Mise en page..."
     EXPECT_EQ(open_menu(1), 0u);
     key(KeyDown);
     key(KeyDown);
