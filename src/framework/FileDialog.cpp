@@ -1,7 +1,9 @@
 #include "framework/FileDialog.h"
 
 #include "framework/ModalWindow.h"
+#include "framework/PendingPanels.h"
 #include "framework/ProgramFiles.h"
+#include "framework/WindowLookup.h"
 
 #include "platform/FileSystem.h"
 #include "platform/Surface.h"
@@ -251,7 +253,8 @@ bool run_file_list_dialog(FileDialogRequest& request)
     dialog.read_folder();
 
     g_dialog = &dialog;
-    dialog.window = create_modal_window(kDialogClass, request.title, kClientWidth, kClientHeight);
+    const CWindow* front = get_front_window();
+    dialog.window = create_modal_window(kDialogClass, request.title, kClientWidth, kClientHeight, front ? front->hwnd : 0);
     if (dialog.window) run_modal_window(dialog.window, &dialog.done);
     g_dialog = nullptr;
     return dialog.confirmed;

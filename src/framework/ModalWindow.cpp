@@ -22,7 +22,7 @@ platform::WindowId g_focus_before = 0;
 }  // namespace
 
 platform::WindowId create_modal_window(const char* class_name, const std::string& title, int32_t width,
-                                       int32_t height)
+                                       int32_t height, platform::WindowId owner)
 {
     platform::WindowManager* wm = platform::WindowManager::current();
     if (!wm) return 0;
@@ -34,7 +34,7 @@ platform::WindowId create_modal_window(const char* class_name, const std::string
     const int32_t w = width + kFrameWidth, h = height + kFrameHeight;
     const int32_t x = std::max(0, (screen.x - w) / 2), y = std::max(0, (screen.y - h) / 2);
     options.rect = {x, y, x + w, y + h};
-    options.owner = wm->active_window();
+    options.owner = owner && wm->exists(owner) ? owner : wm->active_window();
     g_focus_before = wm->focus();
     const platform::WindowId window = wm->create_window(options);
     if (!window) return 0;
