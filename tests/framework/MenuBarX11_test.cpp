@@ -3,8 +3,11 @@
 #include "framework/CMenu.h"
 
 #include "framework/CResFile.h"
+#include "framework/FileDialog.h"
+#include "framework/ProgramFiles.h"
 
 #include "platform/FileSystem.h"
+#include "platform/TempFolder.h"
 #include "platform/WindowManager.h"
 #include "platform/X11Backend.h"
 #include "platform/XvfbServer.h"
@@ -14,7 +17,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <vector>
 
 using namespace platform;
@@ -96,9 +102,9 @@ TEST(MenuBarX11, FrameShowsTheProgramMenuAndTakesItsAccelerators)
     ASSERT_TRUE(run_until(wm, frame, table, [&] { return x11->mapped() && wm.update_area(frame).empty(); }));
 
     // Ctrl+Q and Ctrl+E typed on the X keyboard.
-    ASSERT_TRUE(send_x_control_key(server.display(), x11->x_window(), 'q'));
+    ASSERT_TRUE(send_x_key(server.display(), x11->x_window(), "q", true));
     ASSERT_TRUE(run_until(wm, frame, table, [&] { return !g_handled.empty(); }));
-    ASSERT_TRUE(send_x_control_key(server.display(), x11->x_window(), 'e'));
+    ASSERT_TRUE(send_x_key(server.display(), x11->x_window(), "e", true));
     ASSERT_TRUE(run_until(wm, frame, table, [&] { return g_handled.size() >= 2; }));
     EXPECT_EQ(g_handled, (std::vector<int32_t>{110, 202}));
 
@@ -121,6 +127,75 @@ TEST(MenuBarX11, FrameShowsTheProgramMenuAndTakesItsAccelerators)
     destroy_accelerator_table(table);
     free_res_files();
     set_current_directory(before);
+}
+
+std::function<void()> g_on_timer;
+
+intptr_t probe_proc(WindowId window, Message& message)
+{
+    if (message.kind == MessageKind::Timer && g_on_timer) {
+        WindowManager::current()->kill_timer(window, message.id);
+        std::function<void()> step = g_on_timer;
+        step();
+    }
+    return default_window_proc(window, message);
+}
+
+void screenshot(const XvfbServer& server, const char* name)
+{
+    const std::string import = XvfbServer::find_program("import");
+    if (import.empty()) return;
+    std::filesystem::create_directories(BRINDLECOT_TEST_OUTPUT);
+    const std::string out = std::string(BRINDLECOT_TEST_OUTPUT) + "/" + name;
+    EXPECT_EQ(std::system(("DISPLAY=" + server.display() + " " + import + " -window root " + out).c_str()), 0);
+}
+
+TEST(FileDialogX11, OpenDialogListsTheDataFolderAndTakesTheXKeyboard)
+{
+    XvfbServer server;
+    if (server.display().empty()) GTEST_SKIP() << "Xvfb is not available";
+    std::unique_ptr<X11Backend> opened = X11Backend::open(server.display().c_str());
+    ASSERT_NE(opened, nullptr);
+    X11Backend* x11 = opened.get();
+    WindowManager wm(std::move(opened));
+    TempFolder folder;
+    for (const char* name : {"Valse.bcc", "Blues.bcc", "Menuet.mid", "notes.txt"}) std::ofstream(folder / name) << "x";
+    data_dir = static_cast<char*>(std::calloc(dir_buffer_size, 1));
+    std::strcpy(data_dir, folder.path().c_str());
+
+    ASSERT_TRUE(wm.register_class({"Frame", frame_proc, 0, 0x808890, Cursor::Arrow}));
+    WindowOptions options;
+    options.class_name = "Frame";
+    options.title = "BRINDLE-COT";
+    options.style = StyleCaption | StyleMaximized | StyleVisible;
+    const WindowId frame = wm.create_window(options);
+    wm.activate_window(frame);
+    options.class_name = "Probe";
+    options.style = 0;
+    ASSERT_TRUE(wm.register_class({"Probe", probe_proc, 0, 0, Cursor::Arrow}));
+    const WindowId probe = wm.create_window(options);
+
+    // Once the dialog shows: two lines down (to the first file, past ".."), a picture, then Return.
+    g_on_timer = [&] {
+        if (!x11->mapped()) return wm.set_timer(probe, 1, 100);
+        send_x_key(server.display(), x11->x_window(), "Down");
+        send_x_key(server.display(), x11->x_window(), "Down");
+        g_on_timer = [&] {
+            screenshot(server, "file_dialog_x11.png");
+            send_x_key(server.display(), x11->x_window(), "Return");
+        };
+        wm.set_timer(probe, 1, 300);
+    };
+    wm.set_timer(probe, 1, 300);
+    File_dialog_struct fd;
+    fd.prompt.set("Ouvrir une partition");
+    fd.ext[1].set(".bcc");
+    fd.ext[2].set(".mid");
+    EXPECT_EQ(open_file_dialog(&fd), 1);
+    g_on_timer = nullptr;
+    EXPECT_STREQ(fd.name.get(), "Blues.bcc");
+    EXPECT_EQ(std::string(fd.path.get()), folder.path() + "\\Blues.bcc");
+    quit_main_dir();
 }
 
 }  // namespace

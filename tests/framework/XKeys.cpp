@@ -3,11 +3,10 @@
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 
-bool send_x_control_key(const std::string& display, unsigned long window, char letter)
+bool send_x_key(const std::string& display, unsigned long window, const char* name, bool control)
 {
     Display* x = XOpenDisplay(display.c_str());
     if (!x) return false;
-    const char name[2] = {letter, 0};
     const auto send = [&](KeySym sym, int type, unsigned state) {
         XEvent e{};
         e.xkey.type = type;
@@ -19,8 +18,11 @@ bool send_x_control_key(const std::string& display, unsigned long window, char l
         return XSendEvent(x, window, False, type == KeyPress ? KeyPressMask : KeyReleaseMask, &e) != 0;
     };
     const KeySym key = XStringToKeysym(name);
-    const bool sent = send(XK_Control_L, KeyPress, 0) && send(key, KeyPress, ControlMask) &&
-                      send(key, KeyRelease, ControlMask) && send(XK_Control_L, KeyRelease, ControlMask);
+    const unsigned state = control ? ControlMask : 0;
+    bool sent = true;
+    if (control) sent = sent && send(XK_Control_L, KeyPress, 0);
+    sent = sent && send(key, KeyPress, state) && send(key, KeyRelease, state);
+    if (control) sent = sent && send(XK_Control_L, KeyRelease, state);
     XFlush(x);
     XCloseDisplay(x);
     return sent;

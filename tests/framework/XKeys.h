@@ -3,5 +3,6 @@
 
 #include <string>
 
-// Ctrl + the ASCII `letter` pressed and released in `window`.
-bool send_x_control_key(const std::string& display, unsigned long window, char letter);
+// The key of the X key symbol `name` ("q", "Return", "Down") pressed and released in
+// `window`, with Ctrl held when `control` is set.
+bool send_x_key(const std::string& display, unsigned long window, const char* name, bool control = false);
