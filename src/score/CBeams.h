@@ -8,6 +8,8 @@ public:
     static constexpr short KIND = KIND_BEAMS;
     CBeams() { uid = KIND; }
     CDataObject* duplicate() override;
+    short read(FILE* f) override;
+    short write(FILE* f) override;
 
     short mode = 0;
     short gid = 0;  // the group id that notes carry in `gid`

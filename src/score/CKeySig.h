@@ -9,6 +9,8 @@ public:
     static constexpr short KIND = KIND_KEYSIG;
     CKeySig() { uid = KIND; }
     CDataObject* duplicate() override;
+    short read(FILE* f) override;
+    short write(FILE* f) override;
 
     // Appends one accidental.
     void add_accidental(short ax, short ay, short aalt);

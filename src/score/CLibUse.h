@@ -8,6 +8,8 @@ public:
     static constexpr short KIND = KIND_LIBUSE;
     CLibUse() { uid = KIND; }
     CDataObject* duplicate() override;
+    short read(FILE* f) override;
+    short write(FILE* f) override;
     short total() { return libid.total(); }
 
     short res[4] = {};

@@ -27,6 +27,8 @@ public:
     static constexpr short KIND = KIND_LIB_RYTHM;
     CLibRythm() { uid = KIND; }
     CDataObject* duplicate() override;
+    short read(FILE* f) override;
+    short write(FILE* f) override;
 
     short limit = 0, rythm = 3, multiply = 1, divide = 1, repeat = 0;
 };
@@ -36,6 +38,8 @@ public:
     static constexpr short KIND = KIND_LIB_MELODY;
     CLibMelody() { uid = KIND; }
     CDataObject* duplicate() override;
+    short read(FILE* f) override;
+    short write(FILE* f) override;
 
     short limit = 0, repeat_note = 0, repeat = 0;
     short range = 0x7F00, split = 0x7F00, arrange_level = 0x6400, overflow = 0;
@@ -46,6 +50,8 @@ public:
     static constexpr short KIND = KIND_LIB_CHORD;
     CLibChord() { uid = KIND; }
     CDataObject* duplicate() override;
+    short read(FILE* f) override;
+    short write(FILE* f) override;
 
     short rythm = 1, time_limit = 0, repeat = 0;
 };
@@ -55,6 +61,8 @@ public:
     static constexpr short KIND = KIND_LIB_THEME;
     CLibTheme() { uid = KIND; }
     CDataObject* duplicate() override;
+    short read(FILE* f) override;
+    short write(FILE* f) override;
 
     short limit = 3, repeat_note = 0, multiply = 1, divide = 1, repeat = 0;
     short range = 0x7F00, split = 0x7F00, arrange_level = 0x6400, overflow = 0;

@@ -10,6 +10,8 @@ public:
     static constexpr short VERSES = 8;
     CLyrics();
     CDataObject* duplicate() override;
+    short read(FILE* f) override;
+    short write(FILE* f) override;
 
     short lid = 0;  // the id that notes carry in `lid`
     short x = 0;    // the syllables are centred on it

@@ -25,6 +25,8 @@ public:
 
     // A measure with the same layout and timing values and no items.
     CDataObject* duplicate() override;
+    short read(FILE* f) override;
+    short write(FILE* f) override;
 
     // The item list (1-based).
     short total() { return tab.total(); }

@@ -11,6 +11,8 @@ public:
     CNote() { uid = KIND; }
 
     CDataObject* duplicate() override;
+    short read(FILE* f) override;
+    short write(FILE* f) override;
 
     // Snaps the head to the staff grid and sets the ledger lines and the dot.
     void adjust();

@@ -11,6 +11,8 @@ public:
     static constexpr short KIND = KIND_SYMBOL;
     CSymbol() { uid = KIND; }
     CDataObject* duplicate() override;
+    short read(FILE* f) override;
+    short write(FILE* f) override;
 
     // The symbol's own value of parameter n, else the definition's default.
     short get_local_param(Definition* def, short n);

@@ -12,6 +12,8 @@ public:
     static constexpr short KIND = KIND_TEXTBLOC;
     CTextBloc() { uid = KIND; }
     CDataObject* duplicate() override;
+    short read(FILE* f) override;
+    short write(FILE* f) override;
 
     // Fits the frame to the text (unless `align` is 4).
     void ajuster_cadre_texte();

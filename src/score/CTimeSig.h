@@ -8,6 +8,8 @@ public:
     static constexpr short KIND = KIND_TIMESIG;
     CTimeSig() { uid = KIND; }
     CDataObject* duplicate() override { return new CTimeSig(*this); }
+    short read(FILE* f) override;
+    short write(FILE* f) override;
 
     short x = 20;
     short upper[6] = {0, 4, 0, 0, 0, 0};  // entries 1 to 5: numerators

@@ -80,22 +80,6 @@ int beep_count = 0;
 
 void beep() { beep_count++; }
 
-CApplication application;
-
-void CApplication::warning(const char* s1, const char* s2, const char* s3, const char* s4) {
-    last_warning.set("");
-    for (const char* s : {s1, s2, s3, s4}) {
-        if (!s || !*s) continue;
-        if (last_warning.length()) last_warning.add("\r");
-        last_warning.add(s);
-    }
-    warnings++;
-    std::fprintf(stderr, "Brindlecot : %s\n", platform::cp1252_to_utf8(last_warning.get()).c_str());
-}
-
-short call_sup(short) { return 0; }
-
-short working_mode = 2;
 
 std::string main_dir;
 

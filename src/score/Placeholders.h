@@ -7,6 +7,7 @@
 // replaces it here.
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "framework/Arrays.h"
@@ -80,32 +81,6 @@ public:
 void beep();
 extern int beep_count;
 
-class CMidi;
-class CTimer;
-
-// The application object, reduced to its message box and to the MIDI layer and periodic timer
-// that the program sets up and reaches through it (null until then).
-class CApplication {
-public:
-    // A message box: the non-empty texts joined by line ends. The stand-in writes them to the
-    // standard error stream and counts and keeps them, so that a headless run can tell.
-    void warning(const char* s1, const char* s2 = nullptr, const char* s3 = nullptr,
-                 const char* s4 = nullptr);
-
-    CMidi* midi = nullptr;
-    CTimer* timer = nullptr;
-    short warnings = 0;    // number of message boxes shown
-    CString last_warning;  // the text of the last one
-};
-extern CApplication application;
-
-// Requests supervisor interaction `id`; the supervisor runs without a screen file, so nothing
-// is shown and the answer is 0.
-short call_sup(short id);
-
-// The operating mode of the shared music code: 2 in normal use (editing allowed), 8 while a
-// MIDI file is being loaded, 4 during the MIDI set-up.
-extern short working_mode;
 
 // The program directory (where "MISC" lies), a UTF-8 path: the platform's program folder.
 extern std::string main_dir;
@@ -178,16 +153,42 @@ public:
     CArrayString names;
 };
 
-// The chord progression of an extract; empty until the chord subsystem fills it.
+// A chord of a progression, reduced to what the document file keeps of it: its name, its
+// analysis id and the values of its analysis record as they were read.
+class CChord : public CObject {
+public:
+    CChord() { uid = 0x25A; }
+    void get_chord_name(CString* out) { out->set(name.get()); }
+    CChord* duplicate();
+
+    CString name;
+    short ana_id = 0;
+    CString analysis;  // the values of its "chan(" record, without the parentheses
+};
+
+// The chord progression of an extract: chords at (measure, offset), in order.
 class CChordProgression : public CObject {
 public:
     CChordProgression() { uid = 0x25B; }
+    ~CChordProgression() override;
     void attach(void* d, void* sub) { owner_doc = d; owner_sub_doc = sub; }
-    short total() { return 0; }
+    short total() { return chords.total(); }
+    short get_chord_measure(short i) { return meas.get(i); }
+    short get_chord_offset(short i) { return offset.get(i); }
+    CChord* get_chord(short i) { return (CChord*)chords.get(i); }
+    // Stores a copy of ch at (m, off), keeping the entries in order; returns its index.
+    short set_chord(short m, short off, CChord* ch);
+    // Reads the rest of a "chprog(" record and its "ch(" and "chan(" records; 0 on failure.
+    short read(FILE* f);
+    // Writes "chprog(", then "ch(" and, for an analysed chord, "chan(" per chord; returns 1.
+    short write(FILE* f);
+    void clear();
 
     void* owner_doc = nullptr;
     void* owner_sub_doc = nullptr;
     short end_mes = 1, end_off = 0;
+    CArrayPtr chords;  // CChord*, owned
+    CArrayInt meas, offset;
 };
 
 // out = the path of `file` (null: of the folder itself) in `folder` of the program directory:
@@ -211,3 +212,6 @@ public:
     int32_t pump_turns = 0;
 };
 extern CPlayRecordManager* mpr;
+
+// The application object, panels, views and the playback set-up used by the score files.
+#include "score/DocumentServices.h"

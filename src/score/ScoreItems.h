@@ -9,6 +9,8 @@ public:
     static constexpr short KIND = KIND_REST;
     CRest() { uid = KIND; }
     CDataObject* duplicate() override { return new CRest(*this); }
+    short read(FILE* f) override;
+    short write(FILE* f) override;
     // Sets the height of the rest from its value.
     void adjust();
 
@@ -29,6 +31,8 @@ public:
     static constexpr short KIND = KIND_CLEF;
     CClef() { uid = KIND; }
     CDataObject* duplicate() override { return new CClef(*this); }
+    short read(FILE* f) override;
+    short write(FILE* f) override;
 
     short x = 0;
     short id = 1;    // which clef, 1 to 9
@@ -41,6 +45,8 @@ public:
     static constexpr short KIND = KIND_NOLET;
     CNolet() { uid = KIND; }
     CDataObject* duplicate() override { return new CNolet(*this); }
+    short read(FILE* f) override;
+    short write(FILE* f) override;
 
     short n1 = 3, n2 = 2;     // n1 notes in the time of n2
     short x = 0, y = 0;       // start of the bracket
@@ -56,6 +62,8 @@ public:
     static constexpr short KIND = KIND_CHORDUSE;
     CChordUse() { uid = KIND; }
     CDataObject* duplicate() override { return new CChordUse(*this); }
+    short read(FILE* f) override;
+    short write(FILE* f) override;
 
     short x = 0, y = 0, offset = 0;
 };
@@ -65,6 +73,8 @@ public:
     static constexpr short KIND = KIND_REPEAT;
     CRepeat() { uid = KIND; }
     CDataObject* duplicate() override { return new CRepeat(*this); }
+    short read(FILE* f) override;
+    short write(FILE* f) override;
 
     short next[11] = {};  // entries 1 to 10: one value per pass
     short cur = 0;

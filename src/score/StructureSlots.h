@@ -14,3 +14,6 @@ short nouvelle_mesure(Document* d);
 void make_measure_space(Document* d);
 // Tells the undo manager of every extract that a recorded object location moved.
 void replace_object_location(Document* d, void** old_slot, void** new_slot);
+// Appends one instrument with its empty track and its staff of `tm` new measures to the
+// current extract; adds 1 to the count that `tp` points to.
+void ajouter_piste_portee_midi(short* tp, short tm);

@@ -1,0 +1,1016 @@
+#include "score/Piste.h"
+#include "score/Synthe.h"
+#include "score/DocumentReader.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "framework/CResFile.h"
+#include "score/CLibrary.h"
+#include "score/CMeasure.h"
+#include "score/Document.h"
+#include "score/DocumentServices.h"
+#include "score/DocumentWriter.h"
+#include "score/Extracts.h"
+#include "score/MusicGlobals.h"
+#include "score/OldFormats.h"
+#include "score/Placeholders.h"
+#include "score/Records.h"
+#include "score/StructureChecks.h"
+
+namespace {
+
+// Where a number read from the file goes: a 16-bit or a 32-bit field.
+struct Target {
+    Target(short* p) : s(p) {}
+    Target(int32_t* p) : l(p) {}
+    short* s = nullptr;
+    int32_t* l = nullptr;
+};
+
+// The largest count of a list the reader accepts: its capacity (count + 5) must be a 16-bit number.
+constexpr short list_max = 32767 - 5;
+
+// One entry of the font table of a version-3 file.
+struct OldFont {
+    short number;
+    std::string name;
+};
+
+class Reader {
+public:
+    Reader(Document* doc_, FILE* file, int32_t length_, short version_, bool mac_)
+        : d(doc_), f(file), length(length_), version(version_), mac(mac_) {}
+    ~Reader() { delete kept; }
+
+    // Reads everything after the header; false for a file that fails a test.
+    bool read_all();
+    // The first measure record that the file lacked, 0 when none was missing.
+    short first_missing = 0;
+    std::vector<OldFont> fonts;
+
+private:
+    bool structure();
+    bool settings();
+    bool setting(short code);
+    bool staves_and_systems();
+    bool extract(short i);
+    bool extract_page_setup(Sub_document& s);
+    bool instrument(Ins& ins, short k);
+    bool messages(Ins& ins);
+    bool percussion_map(Ins& ins);
+    bool track(short t);
+    bool rectangles(Sub_document& s);
+    void text_blocks();
+    bool optional_records(Sub_document& s);
+    bool comment(Sub_document& s);
+    bool analysis(Sub_document& s);
+    bool libraries();
+    bool measures();
+    bool items(CMeasure* m);
+    void font_table();
+
+    // The record kept from the step before, or the next one; null at the end of the data.
+    CObject* next();
+    // The next record when it is the setting `code`, consumed; else it stays kept.
+    bool take(short code);
+    // Reads the values of a setting record: numbers separated by "," and ended by `end` (0: the
+    // byte after the last number is left in the file).
+    bool values(std::initializer_list<Target> targets, char end = ')');
+    // Reads "n,e1,...,en)" into a new list record of capacity n + 5.
+    template <class R>
+    R* list(R* (*make)(short));
+    void progress();
+    void convert(char* s) {
+        if (mac) convert_string_mac_win(s);
+    }
+
+    Document* d;
+    FILE* f;
+    int32_t length;
+    short version;
+    bool mac;
+    CObject* kept = nullptr;
+    int32_t progress_calls = 0;
+};
+
+CObject* Reader::next() {
+    if (!kept) kept = read_text_object(f);
+    return kept;
+}
+
+bool Reader::take(short code) {
+    CObject* o = next();
+    if (!o || o->uid != -code) return false;
+    delete o;
+    kept = nullptr;
+    return true;
+}
+
+bool Reader::values(std::initializer_list<Target> targets, char end) {
+    size_t k = 0;
+    for (const Target& t : targets) {
+        int32_t v;
+        if (!rec::number(f, &v)) return false;
+        if (t.s)
+            *t.s = (short)v;
+        else
+            *t.l = v;
+        char separator = ++k < targets.size() ? ',' : end;
+        if (separator && !rec::expect(f, separator)) return false;
+    }
+    return true;
+}
+
+template <class R>
+R* Reader::list(R* (*make)(short)) {
+    short n;
+    if (!rec::number16(f, &n) || n < 0 || n > list_max) return nullptr;
+    R* r = make((short)(n + 5));
+    short* entries = (short*)r + 2;
+    for (short k = 1; k <= n; k++) {
+        if (!rec::expect(f, ',') || !rec::number16(f, &entries[k])) {
+            std::free(r);
+            return nullptr;
+        }
+    }
+    if (!rec::expect(f, ')')) {
+        std::free(r);
+        return nullptr;
+    }
+    *(short*)r = n;
+    return r;
+}
+
+void Reader::progress() {
+    // The box redraws at most every 100 ms: asking the position of every record is not worth it.
+    if (length > 2000 && (++progress_calls & 31) == 1)
+        application.do_patience((short)((int64_t)std::ftell(f) * 100 / length));
+}
+
+// ---- Structure and settings ----------------------------------------------------------------
+
+bool Reader::structure() {
+    short mes, por, sys, sub, lib;
+    rec::skip_space(f);
+    char word[11];
+    if (std::fread(word, 1, 10, f) != 10 || std::memcmp(word, "structure(", 10) != 0) return false;
+    if (!values({&mes, &por, &sys, &sub, &lib})) return false;
+    if (mes < 0 || mes > 32767 - 256 || por < 0 || por > 32767 - 50 || sys < 1 ||
+        sys > 32767 - 50 || sub < 1 || sub > 32766 || lib < 0 || lib > 32767 - 32)
+        return false;
+    allouer_document(d, mes, por, sys, sub, lib);
+    return true;
+}
+
+bool Reader::settings() {
+    for (;;) {
+        CObject* o = next();
+        if (!o) return false;
+        if (o->uid == -SET_P) return true;
+        short code = (short)-o->uid;
+        if (!setting(code)) return false;
+        delete o;
+        kept = nullptr;
+    }
+}
+
+// Millimetres to points at the page reduction.
+short to_points(short mm, short reduction) {
+    return (short)((int32_t)mm * 36000 / (reduction * 127));
+}
+
+// Keeps a reduction within what the page setup allows, so that no conversion divides by 0.
+short checked_reduction(short r) { return r < 5 ? 5 : r > 2500 ? 2500 : r; }
+
+void dimensions_to_points(Sub_document& s) {
+    s.reduction = checked_reduction(s.reduction);
+    s.mx = to_points(s.mmx, s.reduction);
+    s.my = to_points(s.mmy, s.reduction);
+}
+
+void margins_to_points(Sub_document& s, bool external) {
+    short* pairs[4][2] = {{external ? &s.mme_g : &s.mmi_g, external ? &s.me_g : &s.mi_g},
+                          {external ? &s.mme_d : &s.mmi_d, external ? &s.me_d : &s.mi_d},
+                          {external ? &s.mme_s : &s.mmi_s, external ? &s.me_s : &s.mi_s},
+                          {external ? &s.mme_i : &s.mmi_i, external ? &s.me_i : &s.mi_i}};
+    for (auto& p : pairs) *p[1] = to_points(*p[0], s.reduction);
+}
+
+// Reads "n,b1,...,bn)" as the printer set-up bytes of s; a Macintosh file's are dropped.
+bool read_printer_setup(FILE* f, Sub_document& s, bool mac) {
+    short n;
+    if (!rec::number16(f, &n) || n < 0) return false;
+    std::vector<char> bytes((size_t)n);
+    for (short b = 0; b < n; b++) {
+        short v;
+        if (!rec::expect(f, ',') || !rec::number16(f, &v)) return false;
+        bytes[(size_t)b] = (char)v;
+    }
+    if (!rec::expect(f, ')')) return false;
+    std::free(s.printer_setup);
+    s.printer_setup = nullptr;
+    s.size_printer_setup = 0;
+    if (mac || n == 0) return true;
+    s.printer_setup = (char*)std::malloc((size_t)n);
+    std::memcpy(s.printer_setup, bytes.data(), (size_t)n);
+    s.size_printer_setup = n;
+    return true;
+}
+
+// Reads the eleven fonts of "divers_3": a face name up to ",", then its size and style.
+bool read_fonts(FILE* f, Document* d, bool mac) {
+    CFont* fonts[11] = {d->nom_font, d->num_font, d->nol_font};
+    for (short k = 0; k < 8; k++) fonts[3 + k] = d->cha_font[k];
+    for (short k = 0; k < 11; k++) {
+        char name[49];
+        short size, style;
+        if (rec::text_until(f, ",", name, sizeof name) != ',') return false;
+        if (!rec::number16(f, &size) || !rec::expect(f, ',') || !rec::number16(f, &style))
+            return false;
+        if (!rec::expect(f, k < 10 ? ',' : ')')) return false;
+        if (mac) convert_string_mac_win(name);
+        fonts[k]->set_name(name);
+        fonts[k]->set_size(size);
+        fonts[k]->set_style(style);
+    }
+    return true;
+}
+
+bool Reader::setting(short code) {
+    Document& x = *d;
+    Sub_document& first = d->sub_doc[1];
+    bool v3 = version == 3;
+    switch (code) {
+        case SET_ESPACEMENT:
+            return values({&x.entete_mesure_automatique, &x.dist_entete_1, &x.dist_entete_2,
+                           &x.dist_entete_3, &x.dist_entete_4});
+        case SET_TRANSPOSITION:
+            return values({&x.valeur_intervalle, &x.type_intervalle, &x.sens_intervalle,
+                           &x.octave_intervalle});
+        case SET_TRANSCRIPTION:
+            return values({&x.auto_erase, &x.auto_justi, &x.tot_ligature, &x.auto_transcrire,
+                           &x.detect_triolet, &x.auto_quantification, &x.min_quantification,
+                           &x.split_sup, &x.split_inf, &x.split_freq_sup, &x.split_freq_inf});
+        case SET_QUANTIFICATION:
+            return values({&x.quantifier_start, &x.quantifier_duree, &x.quantifier_del,
+                           &x.quant_val_start, &x.quant_val_duree, &x.quant_val_del,
+                           &x.quant_point_start, &x.quant_point_duree, &x.quant_point_del,
+                           &x.quant_triolet_start, &x.quant_triolet_duree, &x.quant_triolet_del});
+        case SET_JUSTIFICATION: {
+            short unused;
+            return values({&x.fact_just, &unused, &x.larg_just_fct, &x.larg_just_auto,
+                           &x.local_just, &x.analyse_voix_incompletes});
+        }
+        case SET_DIVERS_1:
+            return values({&x.offset_mesure, &x.position_nom, &x.voir_symboles_invisibles});
+        case SET_EPAISSEURS:
+            return values({&x.epaisseur_hampes, &x.epaisseur_portees, &x.epaisseur_barres,
+                           &x.epaisseur_autres, &x.epaisseur_ligatures, &x.epaisseur_intervalles,
+                           &x.epaisseur_extensions});
+        case SET_OLIB:
+            return values({&x.lib_options});
+        case SET_OSEQ:
+            return values({&x.mode_vue, &x.contenu_vue_mesures, &x.contenu_vue_pistes,
+                           &x.contenu_vue_control, &x.zoom_m, &x.zoom_p});
+        case SET_OPIA:
+            return values({&x.clavier_horizontal, &x.show_beat, &x.zoom_mr, &x.zoom_nr});
+        case SET_DIVERS_2: {
+            int32_t* c = x.col;
+            bool ok = v3 ? values({&x.voix_visibles, &x.utiliser_couleurs, &c[1], &c[2], &c[3],
+                                   &c[4], &c[5], &c[6], &c[7], &c[8], &c[9], &c[10]})
+                         : values({&x.voix_visibles, &x.utiliser_couleurs, &c[1], &c[2], &c[3],
+                                   &c[4], &c[5], &c[6], &c[7], &c[8], &c[9], &c[10], &c[11], &c[12],
+                                   &c[13], &c[14], &c[15], &c[16], &c[17]});
+            if (ok && v3) {
+                for (short k = 1; k <= 10; k++) c[k] = translate_color((short)c[k]);
+                for (short k = 11; k <= 17; k++) c[k] = c[8];
+            }
+            return ok;
+        }
+        case SET_DIVERS_3:
+            if (v3)
+                return values({&x.angle_ligatures, &x.nom_police_old, &x.nom_taille_old,
+                               &x.nom_style_old, &x.num_police_old, &x.num_taille_old,
+                               &x.num_style_old, &x.nol_police_old, &x.nol_taille_old,
+                               &x.nol_style_old, &x.cha_police_old, &x.cha_taille_old,
+                               &x.cha_style_old});
+            return rec::number16(f, &x.angle_ligatures) && rec::expect(f, ',') &&
+                   read_fonts(f, d, mac);
+        case SET_DIVERS_4: {
+            bool ok =
+                values({&x.print_color, &x.contexte_alt_acc, &x.auto_pos_alterations,
+                        &x.justi_alt_acc, &x.justi_clef, &x.justi_rapport, &x.ligatures,
+                        &x.justi_liga, &x.justi_hampes, &x.justi_dec_voix, &x.justi_symboles});
+            // A ratio of 0 would make every justification divide by it.
+            if (x.justi_rapport <= 0) x.justi_rapport = 120;
+            return ok;
+        }
+        case SET_DIVERS_5:
+            return values(
+                {&x.tsig_end, &x.ksig_end, &x.ajuster_nolet_vertical, &x.ligature_silence});
+        case SET_DIVERS_8:
+            return values({&x.permettre_justi_manuelle, &x.marge_defil_is, &x.auto_clef});
+        default:
+            break;
+    }
+    if (!v3) return false;
+    // Version 3 keeps the page set-up of every extract in the settings.
+    bool ok;
+    switch (code) {
+        case SET_DIMENSIONS:
+            ok = values({&first.mmx, &first.mmy, &first.reduction});
+            dimensions_to_points(first);
+            break;
+        case SET_MARGES_EXTERNES:
+            ok = values({&first.mme_g, &first.mme_d, &first.mme_s, &first.mme_i});
+            margins_to_points(first, true);
+            break;
+        case SET_MARGES_INTERNES:
+            ok = values({&first.mmi_g, &first.mmi_d, &first.mmi_s, &first.mmi_i});
+            margins_to_points(first, false);
+            break;
+        case SET_IMPRESSION:
+            ok = read_printer_setup(f, first, mac);
+            break;
+        default:
+            return false;
+    }
+    for (short i = 2; i <= d->tot_sub_doc; i++) {
+        Sub_document& s = d->sub_doc[i];
+        s.reduction = first.reduction;
+        s.mmx = first.mmx;
+        s.mmy = first.mmy;
+        s.mx = first.mx;
+        s.my = first.my;
+        s.mme_g = first.mme_g, s.mme_d = first.mme_d, s.mme_s = first.mme_s, s.mme_i = first.mme_i;
+        s.me_g = first.me_g, s.me_d = first.me_d, s.me_s = first.me_s, s.me_i = first.me_i;
+        s.mmi_g = first.mmi_g, s.mmi_d = first.mmi_d, s.mmi_s = first.mmi_s, s.mmi_i = first.mmi_i;
+        s.mi_g = first.mi_g, s.mi_d = first.mi_d, s.mi_s = first.mi_s, s.mi_i = first.mi_i;
+        std::free(s.printer_setup);
+        s.printer_setup = nullptr;
+        s.size_printer_setup = first.size_printer_setup;
+        if (first.printer_setup) {
+            s.printer_setup = (char*)std::malloc((size_t)first.size_printer_setup);
+            std::memcpy(s.printer_setup, first.printer_setup, (size_t)first.size_printer_setup);
+        }
+    }
+    return ok;
+}
+
+bool Reader::staves_and_systems() {
+    for (short s = 1; s <= d->tot_por; s++) {
+        if (!take(SET_P) || !(d->por[s] = list(nouveau_portee))) return false;
+    }
+    progress();
+    for (short s = 2; s <= d->tot_sys; s++) {
+        if (!take(SET_SYS) || !(d->sys[s] = list(nouveau_systeme_record))) return false;
+    }
+    return true;
+}
+
+// ---- Extracts -----------------------------------------------------------------------------
+
+bool Reader::extract_page_setup(Sub_document& s) {
+    if (!take(SET_DIMENSIONS) || !values({&s.mmx, &s.mmy, &s.reduction})) return false;
+    dimensions_to_points(s);
+    if (!take(SET_MARGES_EXTERNES) || !values({&s.mme_g, &s.mme_d, &s.mme_s, &s.mme_i}))
+        return false;
+    margins_to_points(s, true);
+    if (!take(SET_MARGES_INTERNES) || !values({&s.mmi_g, &s.mmi_d, &s.mmi_s, &s.mmi_i}))
+        return false;
+    margins_to_points(s, false);
+    if (version == 5 &&
+        (!take(SET_DIVERS_6) || !values({&s.opti_sys, &s.mes_par_por, &s.sys_par_pag,
+                                         &s.reserve_titre, &s.reserve_titre_mm, &s.dist_syst,
+                                         &s.repartir_syst, &s.zoom_defil, &s.actif_just})))
+        return false;
+    return !take(SET_IMPRESSION) || read_printer_setup(f, s, mac);
+}
+
+bool Reader::extract(short i) {
+    progress();
+    Sub_document& s = d->sub_doc[i];
+    // From here on the document's extract fields are those of extract i.
+    d->cur_sub_doc = i;
+    char name[36];
+    short n;
+    if (!take(SET_PARTITION) || rec::text_until(f, ",", name, sizeof name) != ',') return false;
+    convert(name);
+    s.nom->set(name);
+    if (!values({&n, &d->tot_pag, &d->tempo})) return false;
+    if (n < 0 || n > 32767 - 6 || d->tot_pag < 0 || d->tot_pag > list_max) return false;
+    short pages = d->tot_pag;
+    d->tot_pag = 0;
+    if (!take(SET_STATUT) || !values({&d->mise_en_page_ok, &d->tot_ptx, &d->cur_mes, &d->cur_pag,
+                                      &d->rec_piste, &s.x, &s.y}))
+        return false;
+    if (d->tot_ptx < 0 || d->tot_ptx > 32767 - 20) return false;
+    if (version >= 4 && !extract_page_setup(s)) return false;
+    if (!take(SET_SYS) || !(d->sys[1] = list(nouveau_systeme_record))) return false;
+    allouer_pages(d, pages);
+    for (short p = 1; p <= pages; p++)
+        if (!take(SET_PAGE) || !(d->pag[p] = list(nouveau_page))) return false;
+    d->tot_ins = n;
+    d->max_ins = (short)(n + 5);
+    d->ins = new Ins[d->max_ins + 1]();
+    d->tot_piste = n;
+    d->max_piste = (short)(n + 5);
+    d->piste = new Piste*[d->max_piste + 1]();
+    d->max_ptx = (short)(d->tot_ptx + 20);
+    d->tot_ptx = 0;
+    d->ptx = new CTextBloc*[d->max_ptx + 1]();
+    for (short k = 1; k <= n; k++)
+        if (!instrument(d->ins[k], k)) return false;
+    for (short t = 1; t <= n; t++)
+        if (!track(t)) return false;
+    if (!rectangles(s)) return false;
+    text_blocks();
+    if (!optional_records(s)) return false;
+    d->cur_por = d->cur_sys = 1;
+    d->flag_maj = 0;
+    permuter_contexte(d, i);
+    return true;
+}
+
+// Reads a text of an instrument record up to ",", keeping at most `size` - 1 bytes; returns
+// the stop byte, or EOF.
+int instrument_text(FILE* f, char* out, size_t size, bool mac) {
+    int c = rec::text_until(f, ",", out, size);
+    if (mac) convert_string_mac_win(out);
+    return c;
+}
+
+bool Reader::instrument(Ins& ins, short k) {
+    init_var_ins(&ins, k);
+    if (!take(SET_I)) return false;
+    int c = instrument_text(f, ins.nom, sizeof ins.nom, mac);
+    if (c == ',') c = instrument_text(f, ins.abrege, sizeof ins.abrege, mac);
+    if (c == ',') c = instrument_text(f, ins.synthe, sizeof ins.synthe, mac);
+    const struct {
+        const char* key;
+        short* field;
+    } keys[] = {{"groupe", &ins.groupe},
+                {"instr", &ins.patch},
+                {"canal", &ins.canal},
+                {"vel", &ins.velocity},
+                {"mvel", &ins.mode_velo},
+                {"bank", &ins.bank},
+                {"transpo", &ins.transpo},
+                {"port", &ins.port},
+                {"relier", &ins.relier},
+                {"accol_type", &ins.accol_type},
+                {"accol_tot", &ins.accol_tot},
+                {"accol_dx", &ins.accol_dx},
+                {"num_dx", &ins.num_dx},
+                {"num_dy", &ins.num_dy},
+                {"num_type", &ins.num_type},
+                {"x_nom", &ins.x_nom},
+                {"y_nom", &ins.y_nom},
+                {"dx", &ins.dx},
+                {"dy", &ins.dy},
+                {"percu", &ins.percu},
+                {"tot_msg", &ins.tot_msg},
+                {"use_msg", &ins.use_msg},
+                {"duree", &ins.duree},
+                {"depart", &ins.depart},
+                {"atp", &ins.atp},
+                {"atm", &ins.atm},
+                {"pb", &ins.pitch_bend},
+                {"play", &ins.play},
+                {"solo", &ins.solo},
+                {"stsi", &ins.staff_size},
+                {"ir", &ins.in_roll}};
+    while (c == ',') {
+        char k[100];
+        if (rec::key(f, k, sizeof k) != 1) return false;
+        int32_t v;
+        bool hex = !std::strcmp(k, "autom") || !std::strcmp(k, "lignes");
+        if (!(hex ? rec::hex(f, &v) : rec::number(f, &v))) {
+            // A key this reader does not know: its value is skipped.
+            char skipped[2];
+            c = rec::text_until(f, ",)", skipped, sizeof skipped);
+            continue;
+        }
+        if (!std::strcmp(k, "autom"))
+            ins.autom = (short)v;
+        else if (!std::strcmp(k, "lignes"))
+            ins.lignes = (short)v;
+        else if (!std::strcmp(k, "col"))
+            ins.color = version == 3 ? translate_color((short)v) : v;
+        else if (!std::strncmp(k, "effet_", 6)) {
+            char* end;
+            long j = std::strtol(k + 6, &end, 10);
+            if (*end == 0 && end != k + 6 && j >= 0 && j < 128) ins.effet[j] = (unsigned char)v;
+        } else {
+            for (const auto& key : keys)
+                if (!std::strcmp(k, key.key)) *key.field = (short)v;
+        }
+        c = rec::get(f);
+        if (c != ',' && c != ')') return false;
+    }
+    if (c != ')') return false;
+    if (version == 3 && (ins.in_roll & 1)) ins.in_roll = 3;
+    rec::skip_space(f);
+    return messages(ins) && percussion_map(ins);
+}
+
+bool Reader::messages(Ins& ins) {
+    if (ins.tot_msg <= 0) {
+        ins.tot_msg = ins.use_msg = 0;
+        return true;
+    }
+    ins.buf_msg = (Msg_use*)std::calloc((size_t)ins.tot_msg + 1, sizeof(Msg_use));
+    for (short m = 1; m <= ins.tot_msg; m++) {
+        Msg_use& msg = ins.buf_msg[m];
+        if (rec::text_until(f, "(", msg.nom, 31) != '(') return false;
+        convert(msg.nom);
+        if (!values({&msg.param[0], &msg.param[1], &msg.param[2], &msg.param[3]})) return false;
+        rec::skip_space(f);
+    }
+    return true;
+}
+
+bool Reader::percussion_map(Ins& ins) {
+    if (!ins.percu) return true;
+    rec::skip_space(f);
+    char word[12];
+    if (std::fread(word, 1, 11, f) != 11 || std::memcmp(word, "conversion(", 11) != 0) return false;
+    for (short k = 0; k < 128; k++) {
+        short v;
+        if (!rec::number16(f, &v) || !rec::expect(f, k < 127 ? ',' : ')')) return false;
+        ins.map[k] = (unsigned char)v;
+    }
+    rec::skip_space(f);
+    return true;
+}
+
+bool Reader::track(short t) {
+    progress();
+    short count;
+    if (!take(SET_PISTE) || !rec::number16(f, &count) || count < 0 || count > 32767 - 100)
+        return false;
+    Piste* p = d->piste[t] = creer_piste((short)(count + 100));
+    rec::expect(f, ',');
+    bool ended = false;
+    for (short j = 1; j <= count && !ended; j++) {
+        if (j > p->max) return false;  // more events than a track can hold
+        int32_t time;
+        int after = rec::number_and_next(f, &time);
+        if (after != ',') {
+            if (after != rec::no_number) rec::unget(after, f);
+            break;
+        }
+        MidiEvent& ev = p->event[j];
+        ev.time = time;
+        std::memset(ev.buf, 0xFF, sizeof ev.buf);
+        p->tot = j;
+        for (short b = 0; b < 4; b++) {
+            int32_t v;
+            int c = rec::hex_and_next(f, &v);
+            if (c == rec::no_number) return false;
+            ev.buf[b] = (unsigned char)v;
+            if (c == ',') {
+                c = rec::get(f);
+                if (c == '\r' || c == '\n') break;
+            } else if (c != ')') {
+                return false;
+            }
+            if (c == ')') {
+                rec::get(f);  // the line end
+                ended = true;
+                break;
+            }
+            if (b == 3) return false;  // a fifth byte
+            rec::unget(c, f);
+        }
+    }
+    if (!ended) {
+        rec::skip_space(f);
+        if (!rec::expect(f, ')')) return false;
+    }
+    rec::skip_line_ends(f);
+    return true;
+}
+
+bool Reader::rectangles(Sub_document& s) {
+    struct {
+        short code;
+        CRect* r;
+    } required[] = {
+        {SET_RPAR, &s.rpar}, {SET_RSEQ, &s.rseq}, {SET_RINS, &s.rins}, {SET_RPIA, &s.rpia}};
+    for (auto& q : required)
+        if (!take(q.code) || !values({&q.r->x1, &q.r->y1, &q.r->x2, &q.r->y2})) return false;
+    s.rdef.init(0, 20, SCREEN_WIDTH, SCREEN_HEIGHT);
+    if (take(SET_RDEF) && !values({&s.rdef.x1, &s.rdef.y1, &s.rdef.x2, &s.rdef.y2})) return false;
+    s.rmain.init(20, 20, 420, 220);
+    if (take(SET_RMAIN) && !values({&s.rmain.x1, &s.rmain.y1, &s.rmain.x2, &s.rmain.y2}))
+        return false;
+    return true;
+}
+
+// Version 3 ended the lines of a text with a carriage return alone.
+void widen_line_ends(CString* text) {
+    std::string wide;
+    for (const char* c = text->get(); *c; c++) {
+        wide += *c;
+        if (*c == '\r') wide += '\n';
+    }
+    text->set(wide.c_str());
+}
+
+void Reader::text_blocks() {
+    for (short n = 0; n < 32000; n++) {
+        CTextBloc* t = object_as<CTextBloc>(next());
+        if (!t) return;
+        kept = nullptr;
+        // A block attached to a measure does not belong to a page, nor one beyond the room made.
+        if (t->type == 2 || d->tot_ptx >= d->max_ptx) {
+            delete t;
+            continue;
+        }
+        if (version == 3) widen_line_ends(&t->text);
+        convert(t->text.get());
+        d->ptx[++d->tot_ptx] = t;
+    }
+}
+
+bool Reader::comment(Sub_document& s) {
+    short n;
+    if (!rec::number16(f, &n) || n < 0 || !rec::expect(f, ',')) return false;
+    std::vector<char> bytes((size_t)n + 1);
+    if (std::fread(bytes.data(), 1, (size_t)n, f) != (size_t)n || !rec::expect(f, ')'))
+        return false;
+    rec::skip_space(f);
+    bytes[(size_t)n] = 0;
+    CString text;
+    text.set(bytes.data());
+    if (version == 3) widen_line_ends(&text);
+    convert(text.get());
+    std::free(s.s_com);
+    s.s_com = (char*)std::malloc((size_t)text.length() + 1);
+    std::memcpy(s.s_com, text.get(), (size_t)text.length() + 1);
+    return true;
+}
+
+bool Reader::analysis(Sub_document& s) {
+    short count;
+    if (!values({&s.acc_por_symboles, &s.acc_por_notes,
+                 &s.acc_concordance,  &s.acc_choix1,
+                 &s.acc_choix2,       &s.acc_find_bass,
+                 &s.acc_tot_ryt,      &s.acc_dur_ryt,
+                 &s.acc_por_ryt,      &s.acc_min_notes,
+                 &s.acc_max_notes,    &s.acc_mask,
+                 &s.acc_tes_inf,      &s.acc_tes_sup,
+                 &s.acc_choix_ryt,    &s.acc_gen_tot_ryt,
+                 &s.acc_gen_dur_ryt,  &s.acc_cel_ryt,
+                 &s.acc_gen_max,      &s.acc_min_dist,
+                 &s.acc_gen_leg,      &count},
+                0) ||
+        count < 0)
+        return false;
+    s.tab_chord_analyse->clear();
+    for (short k = 1; k <= count; k++) {
+        short v;
+        if (!rec::expect(f, ',') || !rec::number16(f, &v)) return false;
+        s.tab_chord_analyse->add(v);
+    }
+    return rec::expect(f, ')');
+}
+
+bool Reader::optional_records(Sub_document& s) {
+    if (take(SET_COM) && !comment(s)) return false;
+    if (take(SET_CFGI) && !values({&s.config_instru})) return false;
+    if (take(SET_DIVERS_7) &&
+        !values({&s.rmx, &s.rmy, &s.mdecx, &s.mdecy, &s.mmdecx, &s.mmdecy, &s.adjust_horiz}))
+        return false;
+    if (take(SET_ZOOM_SCORE) && !values({&s.zoom_score})) return false;
+    if (take(SET_CHPROG) && !s.chprog->read(f)) return false;
+    if (take(SET_ANALYSE) && !analysis(s)) return false;
+    return true;
+}
+
+// ---- Libraries and measures ---------------------------------------------------------------
+
+bool Reader::libraries() {
+    for (short k = 1; k <= d->tot_lib; k++) {
+        CObject* o = next();
+        if (!o || o->uid < KIND_LIB_RYTHM || o->uid > KIND_LIB_THEME) return false;
+        kept = nullptr;
+        CLibrary* lib = static_cast<CLibrary*>(o);
+        convert(lib->name.get());
+        d->lib[k] = lib;
+        progress();
+    }
+    return true;
+}
+
+bool Reader::measures() {
+    for (short m = 1; m <= d->tot_mes; m++) {
+        CMeasure* measure = object_as<CMeasure>(next());
+        if (!measure) {
+            if (kept) return false;
+            first_missing = m;  // the file ends here
+            return true;
+        }
+        kept = nullptr;
+        measure->px = measure->x;
+        measure->py = measure->y;
+        d->mes[m] = measure;
+        measure->id = d->next_meas_id++;
+        measure->change_mes_flags(0, 2);
+        progress();
+        bool more = items(measure);
+        if (version == 3) {
+            for (short i = 1; i <= measure->total(); i++) {
+                CNolet* t = measure->get_nolet_item(i);
+                if (!t) continue;
+                t->mask = 0;
+                t->mask = measure->next_nolet_mask();
+                measure->analyse_nolet_mask(t, 0);
+            }
+        }
+        if (!more) {
+            if (m < d->tot_mes) first_missing = (short)(m + 1);
+            return true;
+        }
+    }
+    return true;
+}
+
+// Reads the items of a measure; false when no measure can follow (the end of the data, or the
+// font table of a version-3 file).
+bool Reader::items(CMeasure* m) {
+    for (;;) {
+        CObject* o = next();
+        if (!o) return false;
+        if (o->uid == KIND_MEASURE) return true;
+        kept = nullptr;
+        if (o->uid == -SET_POLICE) {
+            delete o;
+            if (version == 3) font_table();
+            return false;
+        }
+        if (o->uid < KIND_MEASURE || o->uid > KIND_CHORDUSE || m->total() >= 32767) {
+            // Only score objects belong among the items; a setting record is skipped whole.
+            if (o->uid < 0) {
+                char skipped[2];
+                rec::text_until(f, ")", skipped, sizeof skipped);
+            }
+            delete o;
+            continue;
+        }
+        if (CTextBloc* t = object_as<CTextBloc>(o)) {
+            if (version == 3) widen_line_ends(&t->text);
+            convert(t->text.get());
+        }
+        if (CLyrics* l = object_as<CLyrics>(o))
+            for (CString& verse : l->text) convert(verse.get());
+        if (m->total() >= m->tab.max_item && m->tab.max_item < 16000)
+            m->tab.resize((short)(2 * m->tab.max_item + 8));
+        m->add(static_cast<CDataObject*>(o));
+    }
+}
+
+void Reader::font_table() {
+    for (short n = 0; n < 20; n++) {
+        if (n > 0) {
+            char word[8];
+            rec::skip_space(f);
+            if (std::fread(word, 1, 7, f) != 7 || std::memcmp(word, "police(", 7) != 0) return;
+        }
+        short number, size;
+        if (!rec::number16(f, &number) || !rec::expect(f, ',') || !rec::number16(f, &size) ||
+            !rec::expect(f, ',') || number == 0 || size <= 0)
+            return;
+        std::string name;
+        for (short k = 0; k < size; k++) {
+            int c = rec::get(f);
+            if (c == EOF) return;
+            if (name.size() < 49) name += (char)c;
+        }
+        if (!rec::expect(f, ')')) return;
+        rec::skip_space(f);
+        fonts.push_back({number, name});
+    }
+}
+
+bool Reader::read_all() {
+    if (!structure() || !settings()) return false;
+    progress();
+    if (!staves_and_systems()) return false;
+    for (short i = 1; i <= d->tot_sub_doc; i++)
+        if (!extract(i)) return false;
+    return libraries() && measures();
+}
+
+// ---- After the last record ----------------------------------------------------------------
+
+// The name of the font number in the table, or null.
+const char* table_font(const std::vector<OldFont>& fonts, short number) {
+    for (const OldFont& font : fonts)
+        if (font.number == number) return font.name.c_str();
+    return nullptr;
+}
+
+void old_font(CFont* font, short number, short size, short style,
+              const std::vector<OldFont>& fonts) {
+    font->set_name("Times");
+    font->set_size(size);
+    font->set_style(style);
+    const char* name = number < 4 ? translate_font(number) : table_font(fonts, number);
+    if (name) font->set_name(name);
+}
+
+void apply_font_table(Document* d, const std::vector<OldFont>& fonts) {
+    auto rename = [&](CTextBloc* t) {
+        short number = (short)std::atoi(t->font.get_name());
+        const char* name = number ? table_font(fonts, number) : nullptr;
+        if (name) t->font.set_name(name);
+    };
+    if (!fonts.empty()) {
+        for (short i = 1; i <= d->tot_sub_doc; i++) {
+            Sub_document& s = d->sub_doc[i];
+            for (short b = 1; s.ptx && b <= s.max_ptx; b++)
+                if (s.ptx[b]) rename(s.ptx[b]);
+        }
+        for (short m = 1; m <= d->max_mes; m++)
+            for (short k = 1; d->mes[m] && k <= d->mes[m]->total(); k++)
+                if (CTextBloc* t = d->mes[m]->get_textbloc_item(k)) rename(t);
+    }
+    old_font(d->nom_font, d->nom_police_old, d->nom_taille_old, d->nom_style_old, fonts);
+    old_font(d->num_font, d->num_police_old, d->num_taille_old, d->num_style_old, fonts);
+    old_font(d->nol_font, d->nol_police_old, d->nol_taille_old, d->nol_style_old, fonts);
+    for (CFont* font : d->cha_font)
+        old_font(font, d->cha_police_old, d->cha_taille_old, d->cha_style_old, fonts);
+}
+
+// Empty measures in the slots that the file did not fill; the user is told where it ends.
+void fill_missing_measures(Document* d, short first_missing) {
+    if (!first_missing) return;
+    for (short m = first_missing; m <= d->tot_mes; m++) {
+        d->mes[m] = new CMeasure;
+        d->mes[m]->id = d->next_meas_id++;
+    }
+    char where[80];
+    std::snprintf(where, sizeof where, "Il s'arr\xEAte avant la mesure %d sur %d.", first_missing,
+                  d->tot_mes);
+    application.warning("Le fichier est endommag\xE9.", where,
+                        "Les mesures manquantes ont \xE9t\xE9 remplac\xE9"
+                        "es par des mesures vides.");
+}
+
+bool is_port_synthesizer(const char* name) {
+    for (short port = 1; port <= 4; port++)
+        if (!std::strcmp(name, synthe_port(port))) return true;
+    return false;
+}
+
+// Group and chord ids numbered from 1 in reading order, distinct across measures.
+void renumber_ids(Document* d) {
+    d->next_pos_gid = d->next_pos_acid = 1;
+    d->next_neg_gid = d->next_neg_acid = -1;
+    for (short m = 1; m <= d->tot_mes; m++) {
+        CMeasure* measure = d->mes[m];
+        if (!measure) continue;
+        std::vector<short> groups, chords;
+        auto index = [](std::vector<short>& list, short id) {
+            for (size_t k = 0; k < list.size(); k++)
+                if (list[k] == id) return (short)k;
+            list.push_back(id);
+            return (short)(list.size() - 1);
+        };
+        for (short i = 1; i <= measure->total(); i++) {
+            CNote* n = measure->get_note_item(i);
+            CBeams* b = measure->get_beams_item(i);
+            short* gid = n ? &n->gid : b ? &b->gid : nullptr;
+            if (gid && *gid) *gid = (short)(d->next_pos_gid + index(groups, *gid));
+            if (n && n->cid) n->cid = (short)(d->next_pos_acid + index(chords, n->cid));
+        }
+        d->next_pos_gid = (short)(d->next_pos_gid + groups.size());
+        d->next_pos_acid = (short)(d->next_pos_acid + chords.size());
+    }
+}
+
+void after_reading(Document* d) {
+    permuter_contexte(d, 1);
+    for (short i = 1; i <= d->tot_sub_doc; i++) {
+        Sub_document& s = d->sub_doc[i];
+        for (short k = 1; k <= s.tot_ins; k++)
+            if (!is_port_synthesizer(s.ins[k].synthe))
+                convertir_instrument(&s.ins[k], synthe_port(1));
+    }
+    doc = d;
+    midi_auto_config();
+    verifier_structure_partition(d);
+    if (verifier_objets_perdus(d)) nettoyer_objets_perdus(d);
+    verifier_librairies(d);
+    for (short i = 1; i <= d->tot_sub_doc; i++) {
+        permuter_contexte(d, i);
+        maj_param_measures();
+        for (short t = 1; t <= d->tot_piste; t++) maj_rel_piste_mesures(t);
+    }
+    permuter_contexte(d, 1);
+    renumber_ids(d);
+    for (short i = 1; i <= d->tot_sub_doc; i++) d->sub_doc[i].chprog->attach(d, &d->sub_doc[i]);
+}
+
+void clamp_current_measures(Document* d) {
+    for (short i = 1; i <= d->tot_sub_doc; i++) {
+        Sub_document& s = d->sub_doc[i];
+        short first = s.sys && s.sys->tot_por >= 1 ? s.sys->por[1] : 0;
+        Portee* p = first >= 1 && first <= d->max_por ? d->por[first] : nullptr;
+        short count = p ? p->tot_mes : 0;
+        if (s.cur_mes > count) s.cur_mes = count;
+    }
+    d->cur_mes = d->sub_doc[1].cur_mes;
+}
+
+void close_progress(int32_t length) {
+    if (length > 2000)
+        application.close_patience();
+    else
+        application.set_cursor_arrow();
+}
+
+short fail(FILE* f, Document* d, int32_t length) {
+    close_progress(length);
+    beep();
+    call_sup(65);
+    std::fclose(f);
+    maj_4 = 0;
+    d->busy = 0;
+    application.do_idle = 1;
+    return 0;
+}
+
+void cut_at(CString* s, const char* mark) {
+    if (char* at = std::strstr(s->get(), mark)) *at = 0;
+}
+
+}  // namespace
+
+short ouvrir_document_texte(Document* d) {
+    FILE* f = std::fopen(d->path->get(), "rb");
+    if (!f) return 0;
+    char header[13] = {};
+    size_t got = std::fread(header, 1, 12, f);
+    d->sans_titre = 0;
+    cut_at(d->nom, ".MRC");
+    cut_at(d->nom, ".mrc");
+    maj_4 = 0;
+    char digits[4] = {};
+    if (got >= 10) std::memcpy(digits, header + 7, 3);
+    short version = 0;
+    std::sscanf(digits, "%hd", &version);
+    if (version > 5) {
+        beep();
+        call_sup(64);
+        std::fclose(f);
+        return 0;
+    }
+    if (version == 3) maj_4 = 1;
+    if (version == 3 || version == 4) header[9] = '5';
+    std::fseek(f, 0, SEEK_END);
+    int32_t length = (int32_t)std::ftell(f);
+    std::fseek(f, (long)got, SEEK_SET);
+    application.do_idle = 0;
+    if (std::strncmp(header, "D927-", 5) != 0) {
+        char check[8];
+        std::snprintf(check, sizeof check, "M%03d", (int)((length ^ check_key) % 1000));
+        if (std::strncmp(header, check, 4) != 0) return fail(f, d, 0);
+        d->bcot_format = 1;
+        std::memcpy(header, "D927", 4);
+    } else {
+        d->bcot_format = 0;
+    }
+    if (std::strcmp(header, "D927-TW005FR") != 0 && std::strcmp(header, "D927-TM005FR") != 0)
+        return fail(f, d, 0);
+    bool mac = header[6] == 'M';
+    CString title, line2;
+    gr_string("MISC", "MUSIC.RES", 66, 4, &title);
+    gr_string("MISC", "MUSIC.RES", 66, 15, &line2);
+    d->busy = 1;
+    if (length > 2000)
+        application.open_patience(0, 0, title.get(), d->nom->get(), line2.get());
+    else
+        application.set_cursor_wait();
+
+    Reader reader(d, f, length, version, mac);
+    if (!reader.read_all()) return fail(f, d, length);
+    if (version == 3) apply_font_table(d, reader.fonts);
+    std::fclose(f);
+    fill_missing_measures(d, reader.first_missing);
+    after_reading(d);
+    if (version == 3) d->modif = 1;
+    maj_4 = 0;
+    d->busy = 0;
+    close_progress(length);
+    clamp_current_measures(d);
+    application.do_idle = 1;
+    return 1;
+}

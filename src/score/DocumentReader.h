@@ -1,0 +1,13 @@
+#pragma once
+// Reading a score document file into a document: its settings, staves and systems, every
+// extract, the libraries and the measures with their items. Files of the two older format
+// versions (3 and 4) and files written on a Macintosh are converted while they are read.
+
+struct Document;
+
+// Reads the file named by d->path into d, which the caller made with creer_document. 1 when
+// the document was read (d is the current document `doc`, its extract 1 current); 0 when the
+// file cannot be opened, is of a newer version, or fails a test, d then holding what was read
+// for the caller to destroy. A file that ends among its measures is read as far as it goes:
+// the missing measures are made empty and the user is told that the file is damaged.
+short ouvrir_document_texte(Document* d);

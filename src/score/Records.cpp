@@ -1,0 +1,362 @@
+#include "score/Records.h"
+
+#include <cstring>
+
+#include "score/CLibrary.h"
+#include "score/CMeasure.h"
+#include "score/DocumentServices.h"
+#include "score/Placeholders.h"
+
+short maj_4 = 0;
+
+// ---- Tags ---------------------------------------------------------------------------------
+
+namespace {
+
+struct ObjectTag {
+    const char* tag;
+    CDataObject* (*make)();
+};
+
+template <class T>
+CDataObject* make() {
+    return new T;
+}
+
+const ObjectTag object_tags[] = {
+    {"m", make<CMeasure>},    {"sy", make<CSymbol>},     {"n", make<CNote>},
+    {"origine", nullptr},     {"t", make<CTimeSig>},     {"g", make<CBeams>},
+    {"s", make<CRest>},       {"c", make<CClef>},        {"a", make<CKeySig>},
+    {"no", make<CNolet>},     {"r", make<CRepeat>},      {"pa", make<CLyrics>},
+    {"tx", make<CTextBloc>},  {"lib", make<CLibUse>},    {"cu", make<CChordUse>},
+    {"ryt", make<CLibRythm>}, {"mel", make<CLibMelody>}, {"acc", make<CLibChord>},
+    {"the", make<CLibTheme>},
+};
+
+// Setting keywords in the order of their codes, from 1; "dimension_page" shares code 6.
+const char* const setting_keywords[] = {
+    "piste",
+    "i",
+    "p",
+    "sys",
+    "page",
+    "partition",
+    "statut",
+    "justification",
+    "quantification",
+    "transcription",
+    "transposition",
+    "espacement",
+    "palette",
+    "enregistreur",
+    "instru",
+    "clavier",
+    "piano",
+    "sequenceur",
+    "editeur",
+    "structure",
+    "librairie",
+    "divers_1",
+    "dimensions",
+    "marges_externes",
+    "marges_internes",
+    "impression",
+    "epaisseurs",
+    "rpar",
+    "rseq",
+    "rins",
+    "rpia",
+    "olib",
+    "oseq",
+    "opia",
+    "divers_2",
+    "divers_3",
+    "police",
+    "com",
+    "cfgi",
+    "divers_4",
+    "rdef",
+    "zoom_score",
+    "chprog",
+    "analyse",
+    "divers_5",
+    "divers_6",
+    "rmain",
+    "divers_7",
+    "divers_8",
+};
+
+constexpr size_t tag_limit = 98;
+
+// The next byte, past at most one line feed, one carriage return and one line feed, in that order.
+int next_tag_byte(FILE* f) {
+    int c = rec::get(f);
+    if (c == '\n') c = rec::get(f);
+    if (c == '\r') c = rec::get(f);
+    if (c == '\n') c = rec::get(f);
+    return c;
+}
+
+CObject* refuse_tag() {
+    beep();
+    call_sup(66);
+    return nullptr;
+}
+
+}  // namespace
+
+CObject* read_text_object(FILE* f) {
+    int c = next_tag_byte(f);
+    if (c < 'a' || c > 'z') {
+        rec::unget(c, f);
+        return nullptr;
+    }
+    char tag[tag_limit + 2];
+    size_t n = 0;
+    tag[n++] = (char)c;
+    for (;;) {
+        c = next_tag_byte(f);
+        if (c == '(' || c == ' ' || c == EOF) break;
+        if (n >= tag_limit) return refuse_tag();
+        tag[n++] = (char)c;
+    }
+    tag[n] = 0;
+    for (const ObjectTag& o : object_tags) {
+        if (o.tag[0] != tag[0] || std::strcmp(tag, o.tag) != 0) continue;
+        if (!o.make) return nullptr;  // "origine"
+        CDataObject* object = o.make();
+        if (object->read(f)) return object;
+        delete object;
+        return nullptr;
+    }
+    short code = 0;
+    for (short k = 0; k < (short)(sizeof setting_keywords / sizeof *setting_keywords); k++)
+        if (std::strcmp(tag, setting_keywords[k]) == 0) code = (short)(k + 1);
+    if (std::strcmp(tag, "dimension_page") == 0) code = SET_PARTITION;
+    if (!code) return refuse_tag();
+    CObject* setting = new CObject;
+    setting->uid = (short)-code;
+    return setting;
+}
+
+void write_text_bloc(CDataObject* object, FILE* f) {
+    if (!object) return;
+    object->write(f);
+    CMeasure* m = object_as<CMeasure>(object);
+    for (short i = 1; m && i <= m->total(); i++)
+        if (CDataObject* item = m->get_item(i)) item->write(f);
+}
+
+// ---- Reading ------------------------------------------------------------------------------
+
+namespace rec {
+
+void skip_space(FILE* f) {
+    int c;
+    do c = get(f);
+    while (c == ' ' || (c >= '\t' && c <= '\r'));
+    unget(c, f);
+}
+
+void skip_line_ends(FILE* f) {
+    int c;
+    do c = get(f);
+    while (c == '\r' || c == '\n');
+    unget(c, f);
+}
+
+bool number(FILE* f, int32_t* v) {
+    int c = number_and_next(f, v);
+    if (c == no_number) return false;
+    unget(c, f);
+    return true;
+}
+
+int number_and_next(FILE* f, int32_t* v) {
+    int c = get(f);
+    while (c == ' ' || (c >= '\t' && c <= '\r')) c = get(f);
+    bool negative = false;
+    if (c == '-' || c == '+') {
+        negative = c == '-';
+        c = get(f);
+    }
+    if (c < '0' || c > '9') {
+        unget(c, f);
+        return no_number;
+    }
+    int64_t n = 0;
+    for (; c >= '0' && c <= '9'; c = get(f))
+        if (n <= INT32_MAX) n = n * 10 + (c - '0');
+    if (negative) n = -n;
+    *v = n > INT32_MAX ? INT32_MAX : n < INT32_MIN ? INT32_MIN : (int32_t)n;
+    return c;
+}
+
+bool number16(FILE* f, short* v) {
+    int32_t n;
+    if (!number(f, &n)) return false;
+    *v = (short)n;
+    return true;
+}
+
+bool hex(FILE* f, int32_t* v) {
+    int c = hex_and_next(f, v);
+    if (c == no_number) return false;
+    unget(c, f);
+    return true;
+}
+
+int hex_and_next(FILE* f, int32_t* v) {
+    int c = get(f);
+    while (c == ' ' || (c >= '\t' && c <= '\r')) c = get(f);
+    bool negative = false;
+    if (c == '-' || c == '+') {
+        negative = c == '-';
+        c = get(f);
+    }
+    uint32_t n = 0;
+    bool any = false;
+    for (;; c = get(f)) {
+        int digit = (c >= '0' && c <= '9')   ? c - '0'
+                    : (c >= 'A' && c <= 'F') ? c - 'A' + 10
+                    : (c >= 'a' && c <= 'f') ? c - 'a' + 10
+                                             : -1;
+        if (digit < 0) break;
+        n = n * 16 + (uint32_t)digit;
+        any = true;
+    }
+    if (!any) {
+        unget(c, f);
+        return no_number;
+    }
+    *v = (int32_t)(negative ? 0u - n : n);
+    return c;
+}
+
+bool expect(FILE* f, char c) {
+    int got = get(f);
+    if (got == (unsigned char)c) return true;
+    unget(got, f);
+    return false;
+}
+
+bool values(FILE* f, short* const* fields, short n) {
+    for (short k = 0; k < n; k++) {
+        if (!number16(f, fields[k])) return false;
+        if (!expect(f, k + 1 < n ? ',' : ')')) return false;
+    }
+    return true;
+}
+
+int text_until(FILE* f, const char* stops, char* out, size_t size) {
+    size_t n = 0;
+    int c;
+    while ((c = get(f)) != EOF && !std::strchr(stops, c)) {
+        if (n + 1 < size) out[n++] = (char)c;
+    }
+    if (size) out[n] = 0;
+    return c;
+}
+
+int key(FILE* f, char* out, size_t size) {
+    size_t n = 0;
+    for (;;) {
+        int c = get(f);
+        if (c == EOF) return -1;
+        if (c == '=') break;
+        if (c == ')') {
+            skip_line_ends(f);
+            return 0;
+        }
+        if (n + 1 >= size) return -1;
+        out[n++] = (char)c;
+    }
+    out[n] = 0;
+    return 1;
+}
+
+int after_value(FILE* f) {
+    int c = get(f);
+    if (c == ',') return 1;
+    if (c != ')') return -1;
+    skip_line_ends(f);
+    return 0;
+}
+
+// ---- Writing ------------------------------------------------------------------------------
+
+void put(FILE* f, const char* s) { fputs_unlocked(s, f); }
+
+void put_clean(FILE* f, const char* s, const char* bad, size_t max) {
+    for (size_t n = 0; s[n] && n < max; n++) put(f, std::strchr(bad, s[n]) ? '.' : s[n]);
+}
+
+void put_int(FILE* f, int32_t v) {
+    char digits[12];
+    int n = 0;
+    uint32_t u = v < 0 ? 0u - (uint32_t)v : (uint32_t)v;
+    do {
+        digits[n++] = (char)('0' + u % 10);
+        u /= 10;
+    } while (u);
+    if (v < 0) put(f, '-');
+    while (n) put(f, digits[--n]);
+}
+
+void put_hex2(FILE* f, unsigned char b) {
+    static const char digits[] = "0123456789ABCDEF";
+    put(f, digits[b >> 4]);
+    put(f, digits[b & 15]);
+}
+
+}  // namespace rec
+
+RecordOut::RecordOut(FILE* file, const char* tag) : f(file) {
+    rec::put(f, tag);
+    rec::put(f, '(');
+}
+
+void RecordOut::separator() {
+    if (!first) rec::put(f, ',');
+    first = false;
+}
+
+void RecordOut::pair(const char* key, int32_t v) {
+    separator();
+    rec::put(f, key);
+    rec::put(f, '=');
+    rec::put_int(f, v);
+}
+
+void RecordOut::end() {
+    rec::put(f, ')');
+    rec::put(f, '\n');
+}
+
+void write_fields(RecordOut& out, const FieldRef* fields, size_t n) {
+    for (size_t k = 0; k < n; k++) {
+        int32_t v = fields[k].s ? *fields[k].s : *fields[k].l;
+        if (fields[k].omitted == FieldRef::always || v != fields[k].omitted)
+            out.pair(fields[k].key, v);
+    }
+}
+
+// Keys are a few bytes long: a plain loop beats the library's comparison.
+static bool same_key(const char* a, const char* b) {
+    while (*a && *a == *b) a++, b++;
+    return *a == *b;
+}
+
+bool store_field(const FieldRef* fields, size_t n, const char* key, int32_t v, size_t& next) {
+    for (size_t step = 0; step < n; step++) {
+        size_t k = (next + step) % n;
+        if (!same_key(fields[k].key, key)) continue;
+        if (fields[k].s)
+            *fields[k].s = (short)v;
+        else
+            *fields[k].l = v;
+        next = k + 1;
+        return true;
+    }
+    return false;
+}
