@@ -1,8 +1,8 @@
 // Scheduling jitter of the MIDI layer on a real periodic timer: a message every 10 ms of music
 // for 10 seconds, the scheduler run every 5 ms by a timer thread; each message's lateness is
 // the time it reached the device minus the time its tick fell due on the tick clock.
+#include "framework/CApplication.h"
 #include "midi/CMidi.h"
-#include "midi/MidiStandIns.h"
 #include "score/Placeholders.h"
 #include "platform/MidiClock.h"
 #include "platform/MidiDevices.h"
@@ -64,15 +64,13 @@ void BM_SchedulingJitter(benchmark::State& state)
     platform::set_midi_devices(std::move(list));
     std::string dir = "/tmp/brindlecot-bench-" + std::to_string(getpid());
     std::system(("mkdir -p " + dir + "/MISC && printf '1\\n1 0000 0 0 0 0 0 \"\"\\n' > " + dir + "/MISC/MIDIWIN.PFR").c_str());
-    main_dir = dir;
+    main_dir = dir.data();
 
+    CApplication app("");
+    application = &app;
     std::vector<double> late_ms;
     for (auto _ : state) {
-        CTimer timer;
-        application.timer = &timer;
-        timer.set_timer_resolution(5);
-        CMidi midi;
-        application.midi = &midi;
+        CMidi midi;  // puts the scheduler on the application's timer, idle until `midi` is set
         midi.tempo = tempo;
         int32_t origin_ms = midi.old_time_pos;
         const int count = seconds * 1000 / every_ms;
@@ -81,18 +79,20 @@ void BM_SchedulingJitter(benchmark::State& state)
             char m[4] = {static_cast<char>(0x90), static_cast<char>((i >> 7) & 0x7F), static_cast<char>(i & 0x7F), 0};
             midi.send(1, tick, 3, m, 0);
         }
-        timer.start();
+        application->timer.set_timer_resolution(5);
+        application->midi = &midi;
         std::this_thread::sleep_for(std::chrono::seconds(seconds) + std::chrono::milliseconds(50));
-        timer.stop();
+        application->midi = nullptr;
+        application->timer.set_timer_resolution(100);  // returns once no tick runs any more
         std::lock_guard<std::mutex> g(dev->lock);
         for (auto& [us, i] : dev->sent) {
             double tick = i * every_ms * tempo * 8 / 1000;
             double due_us = (origin_ms + tick * 1000.0 / (tempo * 8)) * 1000.0;
             late_ms.push_back((us - due_us) / 1000.0);
         }
-        application.midi = nullptr;
-        application.timer = nullptr;
     }
+    application = nullptr;
+    main_dir = nullptr;
     std::sort(late_ms.begin(), late_ms.end());
     if (!late_ms.empty()) {
         state.counters["messages"] = static_cast<double>(late_ms.size());

@@ -1,5 +1,6 @@
 // Cost of queuing: messages sent in rising time order (the usual case, an append after the
 // slot filled last) and in scattered order, each batch then taken out again in time order.
+#include "framework/CApplication.h"
 #include "midi/CMidi.h"
 #include "score/Placeholders.h"
 #include "platform/MidiClock.h"
@@ -23,17 +24,21 @@ struct Layer {
         platform::set_midi_devices(platform::MidiDeviceList());
         dir = "/tmp/brindlecot-bench-queue-" + std::to_string(getpid());
         std::system(("mkdir -p " + dir + "/MISC").c_str());
-        main_dir = dir;
+        main_dir = dir.data();
+        application = &app;
         midi = new CMidi();
     }
     ~Layer()
     {
         delete midi;
+        application = nullptr;
+        main_dir = nullptr;
         platform::set_midi_clock(nullptr);
         std::system(("rm -rf " + dir).c_str());
     }
     platform::MidiVirtualClock clock;
     std::string dir;
+    CApplication app{""};
     CMidi* midi;
 };
 

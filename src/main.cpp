@@ -1,11 +1,8 @@
-// Brindlecot: start-up. The application object and its message loop take over from here
-// as they are built; until then the program only reports its version.
-#include <cstdio>
+// Brindlecot: the program's entry. The application shell fills the application's hooks
+// here before start-up once it exists; until then the framework's defaults run a bare frame.
+#include "framework/Startup.h"
 
 int main(int argc, char** argv)
 {
-    (void)argc;
-    (void)argv;
-    std::printf("Brindlecot 0.1\n");
-    return 0;
+    return WinMain(argc, argv);
 }

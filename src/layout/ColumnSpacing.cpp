@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "layout/ColumnJustifier.h"
+#include "framework/CUserPanel.h"
 #include "layout/LayoutPlaceholders.h"
 #include "score/MusicGlobals.h"
 #include "score/Placeholders.h"

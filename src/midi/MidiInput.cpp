@@ -2,6 +2,7 @@
 // copy and the queuing into the input nodes.
 #include "midi/CMidi.h"
 
+#include "framework/CApplication.h"
 #include "score/Placeholders.h"
 #include "platform/MidiDevices.h"
 
@@ -21,7 +22,7 @@ short message_length(unsigned char s)
 
 void midiInCallback(MidiInHandle, unsigned message, uintptr_t instance, uint32_t data, uint32_t)
 {
-    CMidi* midi = application.midi;
+    CMidi* midi = application->midi;
     short port = static_cast<short>(instance);
     if (message != platform::MIDI_IN_DATA || !midi || port < 1 || port > 4)
         return;

@@ -2,6 +2,7 @@
 // sends the messages that have fallen due.
 #include "midi/CMidi.h"
 
+#include "framework/CApplication.h"
 #include "midi/MidiStandIns.h"
 #include "score/Placeholders.h"
 #include "platform/MidiDevices.h"
@@ -12,8 +13,8 @@
 
 void run_midi()
 {
-    if (application.midi)
-        application.midi->run();
+    if (application->midi)
+        application->midi->run();
 }
 
 void CMidi::midi_dispatch_init()
@@ -59,8 +60,7 @@ void CMidi::midi_dispatch_init()
     tab_tot = 0;
     time_unit_status = 1;
 
-    if (application.timer)
-        application.timer->add_timer_task(run_midi);
+    application->timer.add_timer_task(run_midi);
     for (short p = 1; p <= 4; p++) {
         if (midi_in_handle[p])
             midi_in_handle[p]->start();
@@ -73,8 +73,7 @@ void CMidi::midi_dispatch_quit()
         if (midi_in_handle[p])
             midi_in_handle[p]->stop();
     }
-    if (application.timer)
-        application.timer->remove_timer_task(run_midi);
+    application->timer.remove_timer_task(run_midi);
     for (short i = 1; i <= 8; i++) {
         Midi_node& n = midi_node[i];
         std::lock_guard<std::mutex> lock(n.ready);

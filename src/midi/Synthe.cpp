@@ -1,5 +1,6 @@
 #include "midi/Synthe.h"
 
+#include "framework/CApplication.h"
 #include "midi/CMidi.h"
 #include "score/Placeholders.h"
 
@@ -31,7 +32,7 @@ short envoyer_message_banque(Synthe* syn, short index, short port, short canal, 
         std::memcpy(buffer, out, static_cast<size_t>(n));
         return n;
     }
-    CMidi* midi = application.midi;
+    CMidi* midi = application->midi;
     if (!midi)
         return n;
     char* bytes = reinterpret_cast<char*>(out);

@@ -4,6 +4,9 @@
 #include <cstring>
 #include <string>
 
+#include "framework/CUserPanel.h"
+#include "score/Placeholders.h"
+
 CMusicalSymbolManager* msm = nullptr;
 
 namespace {

@@ -20,9 +20,11 @@
 //   56 to 64 the rests from the breve to the hundred-twenty-eighth (the staff's bottom line
 //   for a rest at its usual height).
 
+#include "framework/CFont.h"
 #include "framework/CObject.h"
 #include "framework/CString.h"
-#include "score/Placeholders.h"
+
+class CUserPanel;
 
 // A symbol's values for the ten size bands, in whole pixels.
 struct SizeException {

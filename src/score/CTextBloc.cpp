@@ -1,5 +1,7 @@
 #include "score/CTextBloc.h"
 
+#include "framework/CUserPanel.h"
+
 CDataObject* CTextBloc::duplicate() {
     CTextBloc* copy = new CTextBloc;
     copy->x = x;

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "framework/CFont.h"
 #include "framework/CString.h"
 #include "score/CDataObject.h"
 #include "score/Placeholders.h"

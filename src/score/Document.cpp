@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "framework/CFont.h"
 #include "score/CLibrary.h"
 #include "score/CMeasure.h"
 #include "score/CTextBloc.h"

@@ -1,5 +1,3 @@
-#include "score/Piste.h"
-#include "score/Synthe.h"
 #include "score/DocumentReader.h"
 
 #include <cstdio>
@@ -9,7 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "framework/CApplication.h"
+#include "framework/CFont.h"
 #include "framework/CResFile.h"
+#include "framework/Startup.h"
 #include "score/CLibrary.h"
 #include "score/CMeasure.h"
 #include "score/Document.h"
@@ -18,9 +19,11 @@
 #include "score/Extracts.h"
 #include "score/MusicGlobals.h"
 #include "score/OldFormats.h"
+#include "score/Piste.h"
 #include "score/Placeholders.h"
 #include "score/Records.h"
 #include "score/StructureChecks.h"
+#include "score/Synthe.h"
 
 namespace {
 
@@ -149,7 +152,7 @@ R* Reader::list(R* (*make)(short)) {
 void Reader::progress() {
     // The box redraws at most every 100 ms: asking the position of every record is not worth it.
     if (length > 2000 && (++progress_calls & 31) == 1)
-        application.do_patience((short)((int64_t)std::ftell(f) * 100 / length));
+        application->do_patience((short)((int64_t)std::ftell(f) * 100 / length));
 }
 
 // ---- Structure and settings ----------------------------------------------------------------
@@ -859,7 +862,7 @@ void fill_missing_measures(Document* d, short first_missing) {
     char where[80];
     std::snprintf(where, sizeof where, "Il s'arr\xEAte avant la mesure %d sur %d.", first_missing,
                   d->tot_mes);
-    application.warning("Le fichier est endommag\xE9.", where,
+    application->warning("Le fichier est endommag\xE9.", where,
                         "Les mesures manquantes ont \xE9t\xE9 remplac\xE9"
                         "es par des mesures vides.");
 }
@@ -932,9 +935,9 @@ void clamp_current_measures(Document* d) {
 
 void close_progress(int32_t length) {
     if (length > 2000)
-        application.close_patience();
+        application->close_patience();
     else
-        application.set_cursor_arrow();
+        application->set_cursor_arrow();
 }
 
 short fail(FILE* f, Document* d, int32_t length) {
@@ -944,7 +947,7 @@ short fail(FILE* f, Document* d, int32_t length) {
     std::fclose(f);
     maj_4 = 0;
     d->busy = 0;
-    application.do_idle = 1;
+    application->do_idle = 1;
     return 0;
 }
 
@@ -978,7 +981,7 @@ short ouvrir_document_texte(Document* d) {
     std::fseek(f, 0, SEEK_END);
     int32_t length = (int32_t)std::ftell(f);
     std::fseek(f, (long)got, SEEK_SET);
-    application.do_idle = 0;
+    application->do_idle = 0;
     if (std::strncmp(header, "D927-", 5) != 0) {
         char check[8];
         std::snprintf(check, sizeof check, "M%03d", (int)((length ^ check_key) % 1000));
@@ -996,9 +999,9 @@ short ouvrir_document_texte(Document* d) {
     gr_string("MISC", "MUSIC.RES", 66, 15, &line2);
     d->busy = 1;
     if (length > 2000)
-        application.open_patience(0, 0, title.get(), d->nom->get(), line2.get());
+        application->open_patience(0, 0, title.get(), d->nom->get(), line2.get());
     else
-        application.set_cursor_wait();
+        application->set_cursor_wait();
 
     Reader reader(d, f, length, version, mac);
     if (!reader.read_all()) return fail(f, d, length);
@@ -1011,6 +1014,6 @@ short ouvrir_document_texte(Document* d) {
     d->busy = 0;
     close_progress(length);
     clamp_current_measures(d);
-    application.do_idle = 1;
+    application->do_idle = 1;
     return 1;
 }

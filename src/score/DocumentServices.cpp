@@ -1,10 +1,7 @@
 #include "score/DocumentServices.h"
 
-#include "platform/Cp1252.h"
-
 #include <cstdio>
 #include <cstring>
-#include <initializer_list>
 
 #include "score/CMeasure.h"
 #include "score/Document.h"
@@ -99,7 +96,7 @@ short CChordProgression::write(FILE* f) {
     return 1;
 }
 
-// ---- Application object, messages and progress ------------------------------------------
+// ---- Supervisor and working mode ---------------------------------------------------------
 
 short last_call_sup = 0;
 
@@ -108,53 +105,9 @@ short call_sup(short id) {
     return 0;
 }
 
-short SCREEN_WIDTH = 1280, SCREEN_HEIGHT = 1024;
 short working_mode = 2;
-CApplication application;
 
-void CApplication::warning(const char* s1, const char* s2, const char* s3, const char* s4) {
-    last_warning.set("");
-    for (const char* s : {s1, s2, s3, s4}) {
-        if (!s || !*s) continue;
-        if (last_warning.length()) last_warning.add("\r");
-        last_warning.add(s);
-    }
-    warnings++;
-    std::fprintf(stderr, "Brindlecot : %s\n", platform::cp1252_to_utf8(last_warning.get()).c_str());
-}
-
-void CApplication::open_patience(short percent, short, const char*, const char*, const char*) {
-    if (patience_open) return;
-    patience_open = 1;
-    patience_opened++;
-    patience_percent = percent;
-}
-
-short CApplication::do_patience(short percent) {
-    if (!patience_open) return 0;
-    patience_percent = percent < 0 ? 0 : percent > 100 ? 100 : percent;
-    return 0;
-}
-
-void CApplication::close_patience() {
-    if (patience_open) patience_percent = 100;
-    patience_open = 0;
-    cursor_wait = 0;
-}
-
-// ---- Panels and views -------------------------------------------------------------------
-
-CPanel::~CPanel() {
-    for (short i = 1; i <= children.total(); i++) delete (CPanel*)children.get(i);
-}
-
-CPanel* CPanel::find_child(short id) {
-    for (short i = 1; i <= children.total(); i++) {
-        CPanel* child = (CPanel*)children.get(i);
-        if (child->item_id == id) return child;
-    }
-    return nullptr;
-}
+// ---- Views -------------------------------------------------------------------------------
 
 short set_cur_doc(short, short sub_id) {
     permuter_contexte(doc, sub_id);

@@ -1,4 +1,3 @@
-#include "score/Piste.h"
 #include "score/DocumentWriter.h"
 
 #include <cctype>
@@ -9,12 +8,14 @@
 #include <unistd.h>
 #include <vector>
 
+#include "framework/CApplication.h"
 #include "framework/CResFile.h"
 #include "score/CLibrary.h"
 #include "score/CMeasure.h"
 #include "score/Document.h"
 #include "score/DocumentServices.h"
 #include "score/Extracts.h"
+#include "score/Piste.h"
 #include "score/Placeholders.h"
 #include "score/Records.h"
 #include "score/StructureSlots.h"
@@ -56,7 +57,7 @@ void replace_commas(char* s) {
         if (*s == ',') *s = '.';
 }
 
-void progress(short percent) { application.do_patience(percent); }
+void progress(short percent) { application->do_patience(percent); }
 
 void pump() {
     if (mpr) mpr->play_temps_reel();
@@ -301,7 +302,7 @@ void text_of(short list, short line, CString* out) {
 // Tells the user that the document could not be saved to `path`.
 void tell_save_failed(const char* path) {
     beep();
-    application.warning("Le document n'a pas pu \xEAtre enregistr\xE9.", path,
+    application->warning("Le document n'a pas pu \xEAtre enregistr\xE9.", path,
                         "Le fichier pr\xE9"
                         "c\xE9"
                         "dent est rest\xE9 tel qu'il \xE9tait.");
@@ -317,14 +318,14 @@ short save_document(Document* d) {
     FILE* f = std::fopen(temporary.get(), "wb+");
     text_of(67, 3, &title);
     text_of(67, 4, &line2);
-    application.open_patience(0, 0, title.get(), d->nom->get(), line2.get());
+    application->open_patience(0, 0, title.get(), d->nom->get(), line2.get());
     permuter_contexte(d, d->cur_sub_doc);
     mise_en_ordre(d);
     progress(10);
     if (!f) {
         call_sup(70);
         tell_save_failed(path.get());
-        application.close_patience();
+        application->close_patience();
         return 0;
     }
     std::vector<char> buffer(1 << 16);  // outlives the stream, closed below
@@ -342,7 +343,7 @@ short save_document(Document* d) {
     }
     for (View* v : d->vue)
         if (v && v->get_type() == 1) static_cast<Editeur*>(v)->calculer_page_0();
-    application.close_patience();
+    application->close_patience();
     return written ? 1 : 0;
 }
 

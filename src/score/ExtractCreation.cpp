@@ -1,14 +1,17 @@
-#include "score/Piste.h"
 #include "score/ExtractCreation.h"
 
 #include <cstdlib>
 
+#include "framework/CApplication.h"
 #include "framework/CResFile.h"
+#include "framework/CWindow.h"
+#include "framework/Startup.h"
 #include "score/CMeasure.h"
 #include "score/Document.h"
 #include "score/DocumentServices.h"
 #include "score/Extracts.h"
 #include "score/MusicGlobals.h"
+#include "score/Piste.h"
 #include "score/Placeholders.h"
 #include "score/StructureSlots.h"
 
@@ -201,7 +204,7 @@ void creer_extrait(short from_id, short from_sub_id, short sel_first_p, short se
                    short sel_first_m, short sel_last_m, short to_id, short x, short y,
                    CWindow* win) {
     if (!(working_mode & 2)) return;
-    application.set_cursor_wait();
+    application->set_cursor_wait();
     CPanel* up = win->find_child(1);
     Librairie_musicale* lib = (Librairie_musicale*)win->data;
     CRect ri;
@@ -225,6 +228,6 @@ void creer_extrait(short from_id, short from_sub_id, short sel_first_p, short se
     copy_chords(c, sel_first_m, sel_last_m);
     win->dirty(1);
     maj_param_measures();
-    application.set_cursor_arrow();
+    application->set_cursor_arrow();
     doc->modif = 1;
 }

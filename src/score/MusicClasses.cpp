@@ -3,6 +3,7 @@
 #include <string>
 
 #include "framework/Arrays.h"
+#include "framework/CApplication.h"
 #include "platform/MusicFont.h"
 #include "score/CMusicalSymbolManager.h"
 #include "score/CTextBloc.h"
@@ -44,7 +45,7 @@ void check_music_font() {
         if (c == '\\') c = '/';
     std::string error;
     if (platform::MusicFont::load(path, &error)) return;
-    application.warning("Impossible d'installer la police musicale.",
+    application->warning("Impossible d'installer la police musicale.",
                         "Contactez le support technique \xE0 l'adresse :", kSupportAddress,
                         error.c_str());
 }
@@ -100,7 +101,7 @@ void init_music_classes() {
     check_music_font();
     msm = new CMusicalSymbolManager;
     if (!msm->load_table("Marcatino"))
-        application.warning("Impossible de lire la table des symboles musicaux",
+        application->warning("Impossible de lire la table des symboles musicaux",
                             "misc\\mst-01.tbl", nullptr, nullptr);
     mpr = new CPlayRecordManager;
     chord_library = new CChordLibrary;

@@ -1,28 +1,11 @@
 #include "score/OldFormats.h"
 
-#include <cstdio>
-
 int32_t translate_color(short index) {
     static const int32_t colours[16] = {0x000000, 0x008080, 0xC0C0C0, 0x808080, 0x800000, 0xFF0000,
                                         0x008000, 0x00FF00, 0x000080, 0x0000FF, 0x808000, 0xFFFF00,
                                         0x800080, 0xFF00FF, 0x00FFFF, 0xFFFFFF};
     if (index == -1) return -1;
     return index >= 0 && index < 16 ? colours[index] : 0;
-}
-
-const char* translate_font(short number) {
-    static char buffer[8];
-    switch (number) {
-        case 1:
-            return "Arial";
-        case 2:
-            return "Marcatino";
-        case 3:
-            return "Times New Roman";
-        default:
-            std::snprintf(buffer, sizeof buffer, "%hd", number);
-            return buffer;
-    }
 }
 
 void convert_string_mac_win(char* s) {

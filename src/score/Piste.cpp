@@ -1,5 +1,6 @@
 #include "score/Piste.h"
 
+#include "framework/CApplication.h"
 #include "score/CMeasure.h"
 #include "score/Document.h"
 #include "score/MusicGlobals.h"
@@ -186,7 +187,7 @@ short send_piste(short track, int32_t time, short length, char* bytes)
             std::snprintf(text, sizeof text,
                           "La piste %d est pleine (%d \xE9v\xE9nements) : la suite n'est pas enregistr\xE9" "e.", track,
                           t->tot);
-            application.warning(text);
+            application->warning(text);
         }
         t->full_told = 1;
         return 0;

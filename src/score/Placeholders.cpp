@@ -4,73 +4,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
-#include <memory>
 #include <string>
 
-#include "platform/Cp1252.h"
 #include "platform/FileSystem.h"
-#include "platform/Font.h"
 #include "platform/Locations.h"
-#include "platform/MusicFont.h"
-#include "platform/Surface.h"
-
-void CFont::set(CFont* other) {
-    name.set(other->name.get());
-    size = other->size;
-    style = other->style;
-    color = other->color;
-}
-
-short CUserPanel::set_font(CFont* f, float factor) {
-    font.set(f);
-    font.size = (short)(f->size * factor);
-    return 1;
-}
-
-void CUserPanel::set_font(const char* name, short size, short style) {
-    font.set_name(name);
-    font.size = size;
-    font.style = style;
-}
-
-// The platform font of a font description; the music font's points become its drawing units.
-static std::shared_ptr<const platform::Font> platform_font(CFont& f) {
-    platform::FontSpec spec;
-    spec.name = f.get_name();
-    bool music = spec.name == platform::kMusicFontName;
-    spec.size = music ? platform::music_font_units(f.size) : f.size;
-    spec.style = f.style;
-    return platform::Font::create(spec);
-}
-
-short CUserPanel::char_width(char c) {
-    return (short)platform_font(font)->char_width((unsigned char)c);
-}
-
-short CUserPanel::string_width(const char* s) {
-    short w = 0;
-    for (; *s; s++) w = (short)(w + char_width(*s));
-    return w;
-}
-
-short CUserPanel::string_width_ascii(const char* s) {
-    std::string text;
-    for (; *s && text.size() < 100; s++)
-        if (*s != '\n' && *s != '\r') text += *s;
-    return string_width(text.c_str());
-}
-
-void CUserPanel::draw_char(char c, short mode) {
-    std::shared_ptr<const platform::Font> f = platform_font(font);
-    if (dc) {
-        dc->set_font(f);
-        dc->set_text_color(mode == 1 ? back_color : color);
-        dc->set_paint(mode == 0 || mode == 1 ? platform::Paint::normal : platform::Paint::invert);
-        dc->draw_text(pen_x, pen_y, std::string(1, c));
-        dc->set_paint(platform::Paint::normal);
-    }
-    pen_x = (short)(pen_x + f->char_width((unsigned char)c));
-}
 
 void CUndoManager::replace_object_location(void**, void**) {}
 
@@ -80,15 +17,8 @@ int beep_count = 0;
 
 void beep() { beep_count++; }
 
-
-std::string main_dir;
-
-void set_main_dir() {
-    if (main_dir.empty()) main_dir = platform::program_directory();
-}
-
 std::string format_file_name(const char* a, const char* b, const char* c) {
-    set_main_dir();
+    const std::string folder = main_dir ? main_dir : platform::program_directory();
     std::string joined;
     for (const char* part : {a, b, c}) {
         if (!part) continue;
@@ -96,7 +26,7 @@ std::string format_file_name(const char* a, const char* b, const char* c) {
         joined += part;
     }
     std::string resolved;
-    return platform::resolve_path_in(main_dir, joined, &resolved) ? resolved : std::string();
+    return platform::resolve_path_in(folder, joined, &resolved) ? resolved : std::string();
 }
 
 void convertir_fichier_mac_win(const char* path) {

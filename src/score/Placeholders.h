@@ -1,10 +1,8 @@
 #pragma once
 // Stand-ins for the services of other subsystems that the score model calls and that are not
-// built yet: fonts and the drawing surface's text measures, the undo manager, tool palettes
-// and symbol definitions, the chord dictionary and progressions, the system beep, the
-// application object's message box, the supervisor, the program directory and the working
-// mode. Each keeps the call sites as they will be; the subsystem that owns the real one
-// replaces it here.
+// built yet: the undo manager, tool palettes and symbol definitions, the chord dictionary
+// and progressions, the system beep, the program directory and the keyboard window. Each
+// keeps the call sites as they will be; the subsystem that owns the real one replaces it here.
 
 #include <cstdint>
 #include <cstdio>
@@ -12,56 +10,9 @@
 
 #include "framework/Arrays.h"
 #include "framework/CString.h"
+#include "framework/Pending.h"  // the program directory `main_dir` and set_main_dir
 
 // ---- Application framework ----------------------------------------------------------------
-
-// A font description: face name, size in points, style bits and colour.
-class CFont : public CObject {
-public:
-    CFont() { uid = 26; name.set("Arial"); }
-    char* get_name() { return name.get(); }
-    void set_name(const char* s) { name.set(s); }
-    short get_size() { return size; }
-    void set_size(short s) { size = s; }
-    short get_style() { return style; }
-    void set_style(short s) { style = s; }
-    // Copies name, size, style and colour.
-    void set(CFont* other);
-
-    CString name;
-    short size = 12;
-    short style = 0;
-    int32_t color = 0;
-};
-
-class CPanel;
-namespace platform {
-class Surface;
-}
-
-// The drawing surface, reduced to texts in a font and glyphs drawn at the pen. Widths come from
-// the platform's fonts; a panel without a surface `dc` measures and draws nothing.
-class CUserPanel : public CObject {
-public:
-    explicit CUserPanel(CPanel*) { uid = 7; }
-    short set_font(CFont* f, float factor);
-    void set_font(const char* name, short size, short style);
-    short char_width(char c);
-    short string_width(const char* s);
-    // The width of the text without its line ends, cut to its first 100 characters.
-    short string_width_ascii(const char* s);
-    void go_to(short x, short y) { pen_x = x; pen_y = y; }
-    void get_pc(short* x, short* y) { *x = pen_x; *y = pen_y; }
-    void set_color(int32_t rgb) { color = rgb; }
-    // Draws c with its baseline at the pen, which advances by its width; mode 0 in the current
-    // colour, 1 in the background colour, other values inverting.
-    void draw_char(char c, short mode);
-
-    CFont font;
-    platform::Surface* dc = nullptr;  // where drawing goes; not owned
-    short pen_x = 0, pen_y = 0;
-    int32_t color = 0, back_color = 0xFFFFFF;
-};
 
 // The undo manager of an extract; records nothing yet.
 class CUndoManager : public CObject {
@@ -82,11 +33,9 @@ void beep();
 extern int beep_count;
 
 
-// The program directory (where "MISC" lies), a UTF-8 path: the platform's program folder.
-extern std::string main_dir;
-void set_main_dir();
-// The UTF-8 path of the parts inside the program directory, each matched without regard to
-// case; empty when the parts would lead out of it.
+// The UTF-8 path of the parts inside the program directory (`main_dir`, or the platform's
+// program folder before start-up has read it), each matched without regard to case; empty when
+// the parts would lead out of it.
 std::string format_file_name(const char* a, const char* b = nullptr, const char* c = nullptr);
 // Converts a file in place from the Macintosh character set to the Windows one.
 void convertir_fichier_mac_win(const char* path);
@@ -126,6 +75,7 @@ public:
 extern CToolsManager* pal;
 
 class CMeasure;
+class CUserPanel;
 class Editeur;
 
 // Moves the symbols attached to the note or rest at `item` after it moved.
@@ -213,5 +163,5 @@ public:
 };
 extern CPlayRecordManager* mpr;
 
-// The application object, panels, views and the playback set-up used by the score files.
+// The supervisor, views and the playback set-up used by the score files.
 #include "score/DocumentServices.h"

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "framework/CUserPanel.h"
 #include "score/CKeySig.h"
 #include "score/CTimeSig.h"
 #include "score/MusicGlobals.h"

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "framework/CApplication.h"
 #include "framework/CResFile.h"
 #include "score/CLibrary.h"
 #include "score/CMeasure.h"
@@ -165,7 +166,7 @@ short verifier_structure_partition(Document* d) {
         CString lines[4];
         for (short k = 0; k < 4; k++)
             gr_string("MISC", "MUSIC.RES", 78, (short)(161 + k), &lines[k]);
-        application.warning(lines[0].get(), lines[1].get(), lines[2].get(), lines[3].get());
+        application->warning(lines[0].get(), lines[1].get(), lines[2].get(), lines[3].get());
     }
     return faults;
 }

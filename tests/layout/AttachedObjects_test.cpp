@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "layout/Justification.h"
+#include "framework/CUserPanel.h"
 #include "score/ScoreFixture.h"
 
 namespace {

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "layout/Justification.h"
+#include "framework/CUserPanel.h"
 #include "platform/DrawingTestSupport.h"
 #include "platform/MusicFont.h"
 #include "platform/Surface.h"

@@ -3,6 +3,7 @@
 // program directory of its own.
 
 #include "midi/CMidi.h"
+#include "framework/CApplication.h"
 #include "score/MusicGlobals.h"
 #include "score/Placeholders.h"
 #include "platform/MidiClock.h"
@@ -38,13 +39,13 @@ protected:
         dir = std::string(BRINDLECOT_TEST_OUTPUT) + "/midi-" + info->test_suite_name() + "-" + info->name();
         std::system(("rm -rf '" + dir + "' && mkdir -p '" + dir + "/MISC'").c_str());
         saved_dir = main_dir;
-        main_dir = dir;
+        main_dir = dir.data();
     }
 
     void TearDown() override
     {
         midi.reset();
-        application.midi = nullptr;
+        application->midi = nullptr;
         main_dir = saved_dir;
         doc = nullptr;
         platform::set_midi_clock(nullptr);
@@ -67,7 +68,9 @@ protected:
     void make_midi()
     {
         midi = std::make_unique<CMidi>();
-        application.midi = midi.get();
+        // The tests run the scheduler pass by pass: the application's timer leaves it alone.
+        application->timer.remove_timer_task(run_midi);
+        application->midi = midi.get();
     }
 
     // Runs the scheduler every period milliseconds up to the given time.
@@ -105,5 +108,5 @@ protected:
     std::vector<platform::MidiInjectedDevice*> in;
     std::unique_ptr<CMidi> midi;
     std::string dir;
-    std::string saved_dir;
+    char* saved_dir = nullptr;
 };

@@ -1,6 +1,7 @@
 // The port settings file, opening the ports and the automatic configuration.
 #include "MidiFixture.h"
 
+#include "framework/CApplication.h"
 #include "score/Document.h"
 #include "score/Synthe.h"
 
@@ -79,7 +80,7 @@ TEST_F(Prefs, DamagedFilesFallBackToDefaults)
         for (short p = 1; p <= 4; p++)
             EXPECT_EQ(midi->midi_out(3, note, p), 1) << "a port without a device accepts and drops";
         midi.reset();
-        application.midi = nullptr;
+        application->midi = nullptr;
     }
 }
 
@@ -132,7 +133,7 @@ TEST_F(Prefs, AutoConfigRanksDevices)
                 << "the new settings are written at once";
         }
         midi.reset();
-        application.midi = nullptr;
+        application->midi = nullptr;
     }
 }
 
@@ -160,7 +161,7 @@ TEST_F(Prefs, ScoreModelAsksThePortsForTheirSynthesizers)
     EXPECT_STREQ(synthe_port(4), "X");
     EXPECT_STREQ(synthe_port(0), "MODELE-1") << "any other port has port 1's";
 
-    main_dir = BRINDLECOT_BUILD_DATA;
+    main_dir = const_cast<char*>(BRINDLECOT_BUILD_DATA);  // only read
     liberer_synthes();
     Ins ins;
     init_var_ins(&ins, 1);

@@ -7,6 +7,7 @@
 #include <string>
 #include <sys/stat.h>
 
+#include "framework/CUserPanel.h"
 #include "platform/DrawingTestSupport.h"
 #include "platform/MusicFont.h"
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "score/DocumentFileSupport.h"
+#include "framework/CApplication.h"
 #include "score/DocumentServices.h"
 #include "score/Extracts.h"
 #include "score/MusicGlobals.h"
@@ -65,12 +66,12 @@ TEST(DocumentFaults, TruncatedAmongTheMeasures) {
     at = bytes.find("\nm(", at + 1);  // the file ends before its third measure
     std::string path = scratch_path("truncated.mrc");
     write_bytes(path, bytes.substr(0, at + 1));
-    short warnings = application.warnings;
+    short warnings = application->shown.warnings;
     Document* d = load_from(path);
     ASSERT_NE(d, nullptr);
-    EXPECT_EQ(application.warnings, warnings + 1);
-    EXPECT_NE(std::strstr(application.last_warning.get(), "endommag"), nullptr);
-    EXPECT_NE(std::strstr(application.last_warning.get(), "mesure 3 sur 11"), nullptr);
+    EXPECT_EQ(application->shown.warnings, warnings + 1);
+    EXPECT_NE(std::strstr(application->shown.last_warning.get(), "endommag"), nullptr);
+    EXPECT_NE(std::strstr(application->shown.last_warning.get(), "mesure 3 sur 11"), nullptr);
     EXPECT_TRUE(consistent(d));
     for (short m = 3; m <= d->tot_mes; m++) {
         ASSERT_NE(d->mes[m], nullptr);
@@ -165,7 +166,7 @@ TEST(DocumentFaults, FailedSaveKeepsThePreviousFile) {
     small.rlim_cur = 4096;
     auto previous_handler = std::signal(SIGXFSZ, SIG_IGN);
     setrlimit(RLIMIT_FSIZE, &small);
-    short warnings = application.warnings;
+    short warnings = application->shown.warnings;
     last_call_sup = 0;
     short saved = save_to(score.d, path);
     setrlimit(RLIMIT_FSIZE, &old);
@@ -173,7 +174,7 @@ TEST(DocumentFaults, FailedSaveKeepsThePreviousFile) {
     EXPECT_EQ(saved, 0);
     EXPECT_EQ(last_call_sup, 48);
     EXPECT_EQ(score.d->modif, 1);
-    EXPECT_EQ(application.warnings, warnings + 1);
+    EXPECT_EQ(application->shown.warnings, warnings + 1);
     EXPECT_EQ(file_bytes(path), "the previous file");
     EXPECT_EQ(file_bytes(path + ".tmp"), "");  // no half-written file is left
     // Saved where it can be, the file takes the old one's place.
@@ -184,11 +185,11 @@ TEST(DocumentFaults, FailedSaveKeepsThePreviousFile) {
 
 TEST(DocumentFaults, SaveToAFolderThatDoesNotExist) {
     ScoreFixture score(1, 1);
-    short warnings = application.warnings;
+    short warnings = application->shown.warnings;
     EXPECT_EQ(save_to(score.d, scratch_path("no/such/folder.mrc")), 0);
     EXPECT_EQ(last_call_sup, 70);
-    EXPECT_EQ(application.warnings, warnings + 1);
-    EXPECT_EQ(application.patience_open, 0);
+    EXPECT_EQ(application->shown.warnings, warnings + 1);
+    EXPECT_EQ(application->shown.patience_open, 0);
 }
 
 TEST(DocumentFaults, NamesAreCutToWhatTheReaderTakes) {

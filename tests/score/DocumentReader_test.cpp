@@ -1,4 +1,6 @@
 #include "score/Synthe.h"
+#include "framework/CApplication.h"
+#include "framework/Startup.h"
 #include "score/DocumentReader.h"
 
 #include <gtest/gtest.h>
@@ -120,12 +122,12 @@ TEST(DocumentReader, Versions) {
         std::string path = scratch_path(std::string("version") + c.digits + ".mrc");
         write_bytes(path, text);
         last_call_sup = 0;
-        short opened = application.patience_opened;
+        short opened = application->shown.patience_opened;
         Document* d = load_from(path);
         EXPECT_EQ(d != nullptr, c.loads) << c.digits;
         EXPECT_EQ(last_call_sup, c.sup) << c.digits;
-        EXPECT_EQ(application.patience_opened, opened);
-        EXPECT_EQ(application.do_idle, 1);
+        EXPECT_EQ(application->shown.patience_opened, opened);
+        EXPECT_EQ(application->do_idle, 1);
         if (d) {
             EXPECT_EQ(d->sub_doc[1].opti_sys, 0);
             free_loaded(d);
@@ -169,13 +171,13 @@ TEST(DocumentReader, ProgressBoxForFilesOver2000Bytes) {
         ASSERT_EQ(text.size(), (size_t)size);
         std::string path = scratch_path("sized.mrc");
         write_bytes(path, text);
-        short opened = application.patience_opened;
+        short opened = application->shown.patience_opened;
         Document* d = load_from(path);
         ASSERT_NE(d, nullptr);
         EXPECT_EQ(std::strlen(d->sub_doc[1].s_com), room);
-        EXPECT_EQ(application.patience_opened - opened, size > 2000 ? 1 : 0);
-        EXPECT_EQ(application.patience_open, 0);
-        EXPECT_EQ(application.cursor_wait, 0);
+        EXPECT_EQ(application->shown.patience_opened - opened, size > 2000 ? 1 : 0);
+        EXPECT_EQ(application->shown.patience_open, 0);
+        EXPECT_EQ(application->cursor, 0);
         free_loaded(d);
     }
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "framework/CApplication.h"
+#include "framework/CWindow.h"
 #include "score/DocumentServices.h"
 #include "score/Extracts.h"
 #include "score/Placeholders.h"
@@ -12,16 +14,14 @@ namespace {
 // The music library window that a selection is dropped on.
 struct LibraryWindow {
     LibraryWindow() {
-        CPanel* up = new CPanel;
+        CPanel* up = new CPanel(&win);  // owned by the window
         up->item_id = 1;
-        up->width = 400;
-        up->height = 300;
-        win.children.add((intptr_t)up);
+        up->set_rect(0, 0, 400, 300);
         lib.ox = 5;
         lib.oy = 7;
         win.data = &lib;
     }
-    CWindow win;
+    CWindow win{0};  // no native window
     Librairie_musicale lib;
 };
 
@@ -35,11 +35,11 @@ TEST(ExtractCreation, NothingWithoutTheWorkingMode) {
     LibraryWindow w;
     short mode = working_mode;
     working_mode = 0;
-    application.set_cursor_arrow();
+    application->set_cursor_arrow();
     creer_extrait(0, 1, 1, 2, 1, 3, 0, 10, 10, &w.win);
     EXPECT_EQ(score.d->tot_sub_doc, 1);
     EXPECT_EQ(score.d->tot_mes, 6);
-    EXPECT_EQ(application.cursor_wait, 0);
+    EXPECT_EQ(application->cursor, 0);
     working_mode = mode;
 }
 

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 
 #include "framework/Arrays.h"
+#include "framework/CApplication.h"
 #include "framework/CResFile.h"
 #include "platform/DrawingTestSupport.h"
 #include "platform/MusicFont.h"
@@ -40,9 +41,9 @@ CArrayString* lines(std::initializer_list<const char*> texts) {
 
 TEST_F(MusicClasses, StartUpCreatesEveryGlobalAndExitDeletesThem) {
     EXPECT_STREQ(gs(1), "?");
-    int warnings = application.warnings;
+    int warnings = application->shown.warnings;
     init_music_classes();
-    EXPECT_EQ(application.warnings, warnings);  // the music font and its table are there
+    EXPECT_EQ(application->shown.warnings, warnings);  // the music font and its table are there
     ASSERT_NE(strings, nullptr);
     EXPECT_EQ(strings->total(), 193);
     EXPECT_STREQ(gs(19), "Enregistrer un script");
@@ -91,11 +92,11 @@ TEST_F(MusicClasses, MissingDataLeavesEmptyTablesAndWarnsOfTheSymbolTable) {
     std::string empty = drawing_test::output_file("empty_program");
     mkdir(empty.c_str(), 0755);
     setenv("BRINDLECOT_DATA", empty.c_str(), 1);
-    int warnings = application.warnings;
+    int warnings = application->shown.warnings;
     init_music_classes();
     setenv("BRINDLECOT_DATA", previous.c_str(), 1);
-    EXPECT_EQ(application.warnings, warnings + 1);
-    EXPECT_NE(std::string(application.last_warning.get()).find("mst-01.tbl"), std::string::npos);
+    EXPECT_EQ(application->shown.warnings, warnings + 1);
+    EXPECT_NE(std::string(application->shown.last_warning.get()).find("mst-01.tbl"), std::string::npos);
     EXPECT_EQ(strings->total(), 0);
     EXPECT_STREQ(gs(1), "?");
     EXPECT_EQ(msm->total, 0);

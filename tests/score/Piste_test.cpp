@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "framework/CApplication.h"
 #include "score/ScoreFixture.h"
 
 namespace {
@@ -102,15 +103,15 @@ TEST(Piste, GrowthAndCapacity)
 
 TEST(Piste, FullTrackRefusesAndTellsTheUserOnce)
 {
-    short warnings = application.warnings;
+    short warnings = application->shown.warnings;
     OneStaff s({1920}, PISTE_MAX_EVENTS);
     for (short i = 0; i < 7995; i++)
         s.add(i, 0x90, 60, 1);
     char m[4] = {static_cast<char>(0x80), 60, 0, 0};
     EXPECT_EQ(send_piste(1, 8000, 3, m), 0);
     EXPECT_EQ(send_piste(1, 8001, 3, m), 0);
-    EXPECT_EQ(application.warnings, warnings + 1);
-    EXPECT_NE(std::strstr(application.last_warning.get(), "pleine"), nullptr);
+    EXPECT_EQ(application->shown.warnings, warnings + 1);
+    EXPECT_NE(std::strstr(application->shown.last_warning.get(), "pleine"), nullptr);
     doc->piste[1] = inserer_dans_piste(8000, 3, m, doc->piste[1]);
     doc->piste[1] = inserer_dans_piste(8000, 3, m, doc->piste[1]);
     doc->piste[1] = inserer_dans_piste(8000, 3, m, doc->piste[1]);

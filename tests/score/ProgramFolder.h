@@ -18,7 +18,7 @@ public:
         const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
         dir = std::string(BRINDLECOT_TEST_OUTPUT) + "/program-" + info->test_suite_name() + "-" + info->name();
         std::system(("rm -rf '" + dir + "' && mkdir -p '" + dir + "/MISC/SYN'").c_str());
-        main_dir = dir;
+        main_dir = dir.data();
         working_mode = 2;
         liberer_synthes();
     }
@@ -39,13 +39,13 @@ public:
     }
     // Reads from the program directory of the build tree, with its shipped definitions.
     void use_shipped() {
-        main_dir = BRINDLECOT_BUILD_DATA;
+        main_dir = const_cast<char*>(BRINDLECOT_BUILD_DATA);  // only read
         liberer_synthes();
     }
 
     std::string dir;
 
 private:
-    std::string saved_dir;
+    char* saved_dir;
     short saved_mode;
 };

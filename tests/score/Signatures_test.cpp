@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "framework/CUserPanel.h"
 #include "score/CKeySig.h"
 #include "score/CTimeSig.h"
 #include "score/MusicGlobals.h"

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "framework/CApplication.h"
 #include "score/CLibrary.h"
 #include "score/DocumentServices.h"
 #include "score/Extracts.h"
@@ -34,11 +35,11 @@ TEST(StructureChecks, SoundDocumentIsLeftAlone) {
     page_system(d, 1, 2);
     d->lib[2] = new CLibTheme;
     d->tot_lib = 7;
-    short warnings = application.warnings;
+    short warnings = application->shown.warnings;
     EXPECT_EQ(verifier_structure_partition(d), 0);
     EXPECT_EQ(verifier_objets_perdus(d), 0);
     EXPECT_EQ(verifier_librairies(d), 0);
-    EXPECT_EQ(application.warnings, warnings);
+    EXPECT_EQ(application->shown.warnings, warnings);
     EXPECT_EQ(d->tot_lib, 1);
     EXPECT_EQ(d->tot_mes, 8);
 }
@@ -65,9 +66,9 @@ TEST(StructureChecks, BadReferencesAreRepaired) {
     d->por[second]->mes[2] = -4;  // would index before the measure array
     d->por[second]->mes[3] = 500;
     short measures = d->tot_mes;
-    short warnings = application.warnings;
+    short warnings = application->shown.warnings;
     EXPECT_EQ(verifier_structure_partition(d), 7);
-    EXPECT_EQ(application.warnings, warnings + 1);  // told once
+    EXPECT_EQ(application->shown.warnings, warnings + 1);  // told once
     EXPECT_EQ(d->mise_en_page_ok, 0);
     EXPECT_EQ(d->pag[1]->tot_sys, 0);
     EXPECT_EQ(d->por[d->sys[s]->por[1]]->tot_mes, 0);

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "platform/DrawingTestSupport.h"
+#include "framework/CUserPanel.h"
 #include "platform/MusicFont.h"
 #include "platform/Surface.h"
 #include "score/CMusicalSymbolManager.h"

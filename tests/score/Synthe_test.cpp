@@ -67,12 +67,12 @@ TEST_F(SyntheFiles, CacheWorkingModeAndFullCache)
         write_syn(n, "polyphonie(8)\n");
     EXPECT_EQ(load("NONE"), nullptr);
     working_mode = 8;
-    main_dir = BRINDLECOT_BUILD_DATA;
+    main_dir = const_cast<char*>(BRINDLECOT_BUILD_DATA);  // only read
     Synthe* gm = load("S1");
     ASSERT_NE(gm, nullptr);
     EXPECT_STREQ(gm->nom_court, "GM-1") << "outside score work only the two models are served";
     working_mode = 2;
-    main_dir = dir;
+    main_dir = dir.data();
     EXPECT_NE(load("S1"), nullptr);
     EXPECT_NE(load("S2"), nullptr);
     EXPECT_NE(load("S3"), nullptr);

@@ -1,0 +1,56 @@
+#include "framework/CTimer.h"
+
+CTimer::CTimer()
+{
+    uid = 28;
+    for (auto& slot : timer_task) slot.store(nullptr);
+    start();
+}
+
+CTimer::~CTimer()
+{
+    timer_id.store(0);
+    ticker_.stop();
+}
+
+void CTimer::start()
+{
+    const uint32_t id = ++last_id_;
+    timer_id.store(id);
+    ticker_.start(timer_resolution, [id, this] { timer_proc(id, this); });
+}
+
+void CTimer::set_timer_resolution(short ms)
+{
+    timer_id.store(0);
+    ticker_.stop();
+    timer_resolution = ms > 0 ? ms : 1;
+    start();
+}
+
+void CTimer::add_timer_task(TimerTask task)
+{
+    const short total = total_timer.load();
+    if (total >= kMaxTasks) return;
+    timer_task[total + 1].store(task);
+    total_timer.store((short)(total + 1));
+}
+
+void CTimer::remove_timer_task(TimerTask task)
+{
+    const short total = total_timer.load();
+    for (short i = 1; i <= total; i++) {
+        if (timer_task[i].load() != task) continue;
+        for (short j = i; j < total; j++) timer_task[j].store(timer_task[j + 1].load());
+        timer_task[total].store(nullptr);
+        total_timer.store((short)(total - 1));
+        return;
+    }
+}
+
+void CTimer::timer_proc(uint32_t id, CTimer* timer)
+{
+    if (id != timer->timer_id.load()) return;
+    for (short i = 1; i <= timer->total_timer.load() && i <= kMaxTasks; i++)
+        if (TimerTask task = timer->timer_task[i].load()) task();
+}

@@ -1,0 +1,49 @@
+#pragma once
+// CTimer: a periodic timer running up to five task functions on a thread of its own,
+// independently of the message loop (the MIDI scheduler and the play-along task run on it).
+//
+// Tasks are added and removed on the GUI thread while ticks may be running: the task list is a
+// fixed array of atomic slots, never reallocated, so a tick sees either the old or the new
+// entry. Keeping the tasks' own data consistent is their owners' business.
+
+#include "framework/CObject.h"
+#include "platform/PeriodicTimer.h"
+
+#include <atomic>
+#include <cstdint>
+
+using TimerTask = void (*)();
+
+class CTimer : public CObject {
+public:
+    static constexpr short kMaxTasks = 5;
+
+    // 100 ms, no task, running from now on.
+    CTimer();
+    ~CTimer() override;
+    CTimer(const CTimer&) = delete;
+    CTimer& operator=(const CTimer&) = delete;
+
+    short get_timer_resolution() const { return timer_resolution; }
+    // Replaces the running timer by one of period `ms` (restarted even for the same period);
+    // a late tick of the replaced timer runs no task.
+    void set_timer_resolution(short ms);
+    // A sixth task is ignored; the same task may stand twice and then runs twice per tick.
+    void add_timer_task(TimerTask task);
+    // Removes the first entry holding the task; an absent task changes nothing.
+    void remove_timer_task(TimerTask task);
+
+    // One tick of the timer `id`: runs the tasks when `id` is the current timer.
+    static void timer_proc(uint32_t id, CTimer* timer);
+
+    short timer_resolution = 100;
+    std::atomic<TimerTask> timer_task[kMaxTasks + 1];  // 1..total_timer; 0 unused
+    std::atomic<short> total_timer{0};
+    std::atomic<uint32_t> timer_id{0};
+
+private:
+    void start();
+
+    platform::PeriodicTimer ticker_;
+    uint32_t last_id_ = 0;
+};

@@ -1,0 +1,68 @@
+#pragma once
+// Stand-ins for the parts of the library that start-up and the message loop call but that are
+// not built yet: the printer, the demonstration-script player, the supervisor screens, the
+// resource dialogs, the scroll bar's position and steps, and what the application object's
+// message box and progress box would have shown. Each keeps the call sites as they
+// will be; the module that brings the real one removes it from here.
+
+#include "framework/CObject.h"
+#include "framework/CString.h"
+
+class CPanel;
+
+// Printer settings and device (none yet).
+class CPrinter : public CObject {
+public:
+    CPrinter() { uid = 27; }
+};
+
+// The demonstration-script recorder and player: never records or plays yet.
+class CScript : public CObject {
+public:
+    CScript() { uid = 56; }
+    void stop() { playing = 0; }
+    void skip() {}  // to the next event
+    // Records one user event (kind, window number, item, value).
+    void record_event(short, short, short, short) {}
+
+    short playing = 0;
+    short recording = 0;
+    short next_window_script_number = 1;
+};
+
+// The number a new window gets in scripts: 0 unless a script records or plays.
+short next_script_window_number();
+
+// The supervisor screens: started with no screen file, so nothing to do.
+void init_sup();
+void run_sup();
+void quit_sup();
+
+// The table of resource dialogs bound to program variables.
+class Dial_res : public CObject {
+public:
+    Dial_res() { uid = 57; }
+    void create() {}
+    void destroy() {}
+};
+extern Dial_res* gdr;
+
+// A scroll bar's position and steps, kept per panel until the scroll bar control exists.
+struct ScrollState {
+    short position = 0;
+    short line_step = 1;
+    short page_step = 10;
+};
+ScrollState* scroll_state(CPanel* scroll_bar);  // never null
+void forget_scroll_state(CPanel* scroll_bar);
+
+// What the application object's message box and progress box would have shown, until they are
+// real dialogs: `warning` counts its boxes, keeps the last text (lines joined by "\r") and
+// writes it on the standard error in UTF-8; the progress box is only a state and a percentage.
+struct ShownMessages {
+    short warnings = 0;        // number of message boxes shown
+    CString last_warning;      // the text of the last one
+    short patience_open = 0;   // 1 while the progress box is open
+    short patience_opened = 0; // number of times it was opened
+    short patience_percent = 0;
+};

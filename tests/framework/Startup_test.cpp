@@ -1,0 +1,170 @@
+// The program itself: no display, an incomplete installation, a second start handing its
+// command line over, and the frame window on a real X server (when Xvfb is installed).
+#include "platform/InstanceLock.h"
+#include "platform/TempFolder.h"
+#include "platform/XvfbServer.h"
+#include "XClose.h"
+
+#include <cairo.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// The program beside the test programs of the build tree.
+std::string program_path()
+{
+    return std::filesystem::path(BRINDLECOT_TEST_OUTPUT).parent_path().string() + "/src/brindlecot";
+}
+
+std::string read_file(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// The program started with its own settings, folders and display; stderr goes to a file.
+class Program {
+public:
+    Program(const TempFolder& home, const std::string& program_dir, const std::string& display,
+            std::vector<std::string> args)
+        : stderr_file_(home / "stderr.txt")
+    {
+        pid_ = ::fork();
+        if (pid_ != 0) return;
+        ::unsetenv("BRINDLECOT_HEADLESS");
+        ::unsetenv("DISPLAY");
+        if (!display.empty()) ::setenv("DISPLAY", display.c_str(), 1);
+        ::setenv("BRINDLECOT_DATA", program_dir.c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
+        ::setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
+        ::setenv("XDG_RUNTIME_DIR", home.path().c_str(), 1);
+        if (!std::freopen(stderr_file_.c_str(), "w", stderr)) ::_exit(126);
+        std::vector<char*> argv{const_cast<char*>("brindlecot")};
+        for (std::string& a : args) argv.push_back(&a[0]);
+        argv.push_back(nullptr);
+        const std::string path = program_path();
+        ::execv(path.c_str(), argv.data());
+        ::_exit(127);
+    }
+    ~Program()
+    {
+        if (pid_ > 0 && !finished_) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+    }
+    bool running() { return !finished_ && ::waitpid(pid_, &status_, WNOHANG) == 0; }
+    // The exit code, or -1 when it did not end in time or ended by a signal.
+    int wait(int seconds = 10)
+    {
+        for (int i = 0; i < seconds * 50; i++) {
+            if (::waitpid(pid_, &status_, WNOHANG) == pid_) {
+                finished_ = true;
+                return WIFEXITED(status_) ? WEXITSTATUS(status_) : -1;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return -1;
+    }
+    void close() { ::kill(pid_, SIGTERM); }
+    std::string errors() const { return read_file(stderr_file_); }
+
+private:
+    std::string stderr_file_;
+    pid_t pid_ = -1;
+    int status_ = 0;
+    bool finished_ = false;
+};
+
+bool wait_for_file(const std::string& path)
+{
+    for (int i = 0; i < 250 && !std::filesystem::exists(path); i++)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    return std::filesystem::exists(path);
+}
+
+TEST(Startup, WithoutDisplayItSaysSoInOneLine)
+{
+    TempFolder home;
+    Program p(home, BRINDLECOT_BUILD_DATA, "", {});
+    EXPECT_EQ(p.wait(), 1);
+    const std::string errors = p.errors();
+    EXPECT_NE(errors.find("no display"), std::string::npos) << errors;
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1);
+}
+
+TEST(Startup, AnIncompleteInstallationIsReported)
+{
+    TempFolder home;
+    std::filesystem::create_directory(home / "config");
+    std::filesystem::create_directory(home / "config/brindlecot");
+    std::ofstream(home / "config/brindlecot/settings.txt")
+        << "[HKEY_CURRENT_USER\\Software\\Brindle-Cot]\nProgramDir=" << (home / "missing") << "\n";
+    Program p(home, BRINDLECOT_BUILD_DATA, "", {"--headless"});
+    EXPECT_EQ(p.wait(), 1);
+    EXPECT_NE(p.errors().find("L'installation de Brindle-Cot est incorrecte."), std::string::npos)
+        << p.errors();
+}
+
+TEST(Startup, ASecondStartHandsItsCommandLineOver)
+{
+    TempFolder home;
+    const std::string program_dir = home / "program";
+    std::filesystem::create_directory(program_dir);
+    Program first(home, program_dir, "", {"--headless"});
+    ::setenv("XDG_RUNTIME_DIR", home.path().c_str(), 1);
+    const std::string lock = platform::InstanceLock::path("BrindlecotMutex");
+    ::unsetenv("XDG_RUNTIME_DIR");
+    ASSERT_TRUE(wait_for_file(lock)) << lock;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    Program second(home, program_dir, "", {"--headless", "Ma chanson.mid"});
+    EXPECT_EQ(second.wait(), 0) << second.errors();
+    EXPECT_EQ(read_file(program_dir + "/MidiFileToOpen.txt"), "Ma chanson.mid");
+    EXPECT_TRUE(first.running());
+    first.close();
+    EXPECT_EQ(first.wait(), 0) << first.errors();
+}
+
+TEST(Startup, TheFrameWindowOpensOnAnXServerAndClosesCleanly)
+{
+    XvfbServer server("800x600x24");
+    if (server.display().empty()) GTEST_SKIP() << "Xvfb is not available";
+    TempFolder home;
+    Program p(home, BRINDLECOT_BUILD_DATA, server.display(), {});
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    ASSERT_TRUE(p.running()) << p.errors();
+    const std::string shot = std::string(BRINDLECOT_TEST_OUTPUT) + "/framework_brindlecot_xvfb.png";
+    const std::string import = XvfbServer::find_program("import");
+    if (!import.empty()) {
+        std::filesystem::remove(shot);
+        const std::string command = "DISPLAY=" + server.display() + " " + import + " -window root " + shot;
+        ASSERT_EQ(std::system(command.c_str()), 0);
+        cairo_surface_t* image = cairo_image_surface_create_from_png(shot.c_str());
+        ASSERT_EQ(cairo_surface_status(image), CAIRO_STATUS_SUCCESS);
+        EXPECT_EQ(cairo_image_surface_get_width(image), 800);
+        // The maximised frame shows its grey document area in the middle of the screen.
+        cairo_surface_flush(image);
+        const unsigned char* data = cairo_image_surface_get_data(image);
+        const int stride = cairo_image_surface_get_stride(image);
+        const uint32_t middle = *reinterpret_cast<const uint32_t*>(data + 300 * stride + 400 * 4);
+        EXPECT_EQ(middle & 0xFFFFFF, 0xABABABu);
+        cairo_surface_destroy(image);
+    }
+    ASSERT_TRUE(close_x_windows(server.display()));
+    EXPECT_EQ(p.wait(), 0) << p.errors();
+}
+
+}  // namespace
