@@ -1,7 +1,9 @@
 #include "framework/CMenu.h"
 
 #include "framework/CResFile.h"
-#include "framework/PendingPanels.h"
+#include "framework/CApplication.h"
+#include "framework/CWindow.h"
+#include "framework/EventDispatch.h"
 #include "framework/Resedit.h"
 #include "framework/UserInput.h"
 

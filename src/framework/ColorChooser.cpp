@@ -1,7 +1,7 @@
 #include "framework/ColorChooser.h"
 
 #include "framework/ModalWindow.h"
-#include "framework/PendingPanels.h"
+#include "framework/Startup.h"
 
 #include "platform/Surface.h"
 #include "platform/WindowManager.h"

@@ -3,7 +3,7 @@
 #include "framework/CApplication.h"
 #include "framework/CPanel.h"
 #include "framework/CUserPanel.h"
-#include "framework/Pending.h"
+#include "framework/WindowLookup.h"
 #include "platform/WindowManager.h"
 
 #include <cstdlib>
@@ -287,6 +287,9 @@ short dispatch_events(WindowId window, Message& m)
     case MessageKind::KeyUp: return key_up(wm, window, panel, m);
     case MessageKind::Character: return character(wm, window, panel, m);
     case MessageKind::Command: return command(panel, m);
+    case MessageKind::MenuLoop:
+        inmenuloop = m.flag;
+        return 0;
     case MessageKind::User:
         return m.id == ScrollHorizontal || m.id == ScrollVertical ? scroll(panel, m) : 0;
     case MessageKind::MouseMove: return mouse_move(wm, panel, m);

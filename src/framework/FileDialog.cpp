@@ -1,7 +1,7 @@
 #include "framework/FileDialog.h"
 
 #include "framework/ModalWindow.h"
-#include "framework/PendingPanels.h"
+#include "framework/CWindow.h"
 #include "framework/ProgramFiles.h"
 #include "framework/WindowLookup.h"
 

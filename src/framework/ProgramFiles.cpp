@@ -103,7 +103,8 @@ short init_main_dir(const char* /*exe*/)
     main_dir = new_dir_buffer(here);
     data_dir = new_dir_buffer(here);
     const platform::Registry settings = platform::open_settings();
-    const bool program = read_dir_value(settings, platform::kProgramDirValue, main_dir);
+    // A program directory that is not there is no installation either.
+    const bool program = read_dir_value(settings, platform::kProgramDirValue, main_dir) && platform::is_directory(main_dir);
     const bool data = read_dir_value(settings, platform::kDataDirValue, data_dir);
     if (program && data) return 1;
     tell_installation_error();

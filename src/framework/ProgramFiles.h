@@ -20,8 +20,9 @@ extern const char installation_error_text[];
 
 // Reads both directories from the values "ProgramDir" and "DataDir" of the key
 // "Software\Brindle-Cot" of the user's settings (both start as the current directory, and a
-// value that is found is kept even when the other is missing). 1 when both were found, else
-// 0 after telling the user that the installation is incorrect. `exe` is not used.
+// value that is found is kept even when the other is missing). 1 when both were found and the
+// program directory exists, else 0 after telling the user that the installation is incorrect.
+// `exe` is not used.
 short init_main_dir(const char* exe);
 // Makes main_dir the current directory (nothing while it is null).
 void set_main_dir();

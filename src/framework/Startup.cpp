@@ -4,7 +4,8 @@
 #include "framework/CResFile.h"
 #include "framework/CWindow.h"
 #include "framework/EventDispatch.h"
-#include "framework/Pending.h"
+#include "framework/CMenu.h"
+#include "framework/ProgramFiles.h"
 #include "platform/DisplayChoice.h"
 #include "platform/FileSystem.h"
 #include "platform/HeadlessBackend.h"
@@ -226,6 +227,12 @@ intptr_t frame_window_proc(WindowId window, Message& m)
         break;
     case MessageKind::Timer:
         application->periodic_task();
+        break;
+    case MessageKind::MenuInit:
+        application->menu_enabler();
+        break;
+    case MessageKind::MenuLoop:
+        inmenuloop = m.flag;
         break;
     case MessageKind::FilesDropped:
         if (m.paths)

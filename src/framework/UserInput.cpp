@@ -1,6 +1,8 @@
 #include "framework/UserInput.h"
 
-#include "framework/PendingPanels.h"
+#include "framework/CApplication.h"
+#include "framework/CWindow.h"
+#include "framework/EventDispatch.h"
 
 #include "platform/Clock.h"
 #include "platform/WindowManager.h"
@@ -93,7 +95,9 @@ void play_sound_key() {}
 
 void play_sound_comment() {}
 
-void beep() {}
+int beep_count = 0;
+
+void beep() { ++beep_count; }
 
 void wait_ms(int32_t ms)
 {

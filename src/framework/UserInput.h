@@ -29,7 +29,10 @@ int32_t slide_duration(int32_t dx, int32_t dy, int32_t ms);
 void play_sound_clic();
 void play_sound_key();
 void play_sound_comment();
+// The system's warning beep; silent for now too. Beeps are counted, so that a run without a
+// display or a test can tell.
 void beep();
+extern int beep_count;
 
 // Waits at least `ms` milliseconds; the user's input meanwhile is discarded (windows are still
 // painted). The quit message ends the wait and stays queued for the message loop.

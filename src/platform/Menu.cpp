@@ -313,7 +313,7 @@ bool open_bar_item(WindowId window, MenuHandle bar, int32_t position)
         command.window = window;
         command.kind = MessageKind::Command;
         command.id = item->command;
-        command.param1 = kFromMenu;
+        command.param2 = kFromMenu;
         wm->post_message(command);
         return true;
     }
@@ -360,7 +360,7 @@ void choose(size_t level, int32_t position)
         m.window = owner;
         m.kind = MessageKind::Command;
         m.id = command;
-        m.param1 = kFromMenu;
+        m.param2 = kFromMenu;
         wm->post_message(m);
     }
 }
@@ -853,7 +853,7 @@ bool translate_accelerator(WindowId window, AcceleratorTable table, const Messag
         command.window = window;
         command.kind = MessageKind::Command;
         command.id = a.command;
-        command.param1 = kFromAccelerator;
+        command.param2 = kFromAccelerator;
         wm->send_message(window, command);
         return true;
     }

@@ -7,7 +7,8 @@
 // the item's name from the shortcut shown at its right ("Quitter\tAlt+F4").
 //
 // A chosen item reaches the window that owns the menu as a Command message: `id` = the item's
-// command, `param1` = kFromMenu, or kFromAccelerator when an accelerator key chose it. Before
+// command, `param1` = 0 (no control sent it), `param2` = kFromMenu, or kFromAccelerator when
+// an accelerator key chose it. Before
 // each pop-up opens, its owner is sent MenuInit (param1 = the pop-up) so that it can enable
 // and check the items; MenuLoop (flag 1 / 0) marks the first pop-up opening and the last one
 // closing; MenuIdle is posted to the owner each time a pop-up has opened and waits.
@@ -36,7 +37,7 @@ enum MenuItemFlag : uint32_t {
 // What menu_item_command reads for a sub-menu item, and for a position that has no item.
 constexpr int32_t kSubMenuCommand = -1;
 
-// Command messages: param1.
+// Command messages: param2.
 constexpr intptr_t kFromMenu = 0;
 constexpr intptr_t kFromAccelerator = 1;
 

@@ -755,10 +755,27 @@ void WindowManager::set_frame_strip(WindowId window, FrameStrip* strip)
 {
     Window* w = find(window);
     if (!w || w->strip == strip) return;
+    const Rect old_client = client_rect_in_parent(*w);
+    damage_window(*w);
     w->strip = strip;
-    const bool maximized = w->maximized;
-    set_window_rect(window, w->rect);  // the client area follows
-    if (Window* again = find(window)) again->maximized = maximized;
+    resize_store(*w);
+    damage_window(*w);
+    // The client area moves and changes size under the strip; the window is told as for a resize.
+    const Rect client = client_rect_in_parent(*w);
+    if (client.top != old_client.top) {
+        Message move = make(window, MessageKind::Move);
+        move.x = client.left;
+        move.y = client.top;
+        send_message(window, move);
+    }
+    if (exists(window) && client.height() != old_client.height()) {
+        invalidate(window, nullptr, true);
+        Message size = make(window, MessageKind::Size);
+        size.x = client.width();
+        size.y = client.height();
+        send_message(window, size);
+        refit_maximized(window);
+    }
 }
 
 FrameStrip* WindowManager::frame_strip(WindowId window) const

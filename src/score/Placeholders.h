@@ -1,7 +1,7 @@
 #pragma once
 // Stand-ins for the services of other subsystems that the score model calls and that are not
 // built yet: the undo manager, tool palettes and symbol definitions, the chord dictionary
-// and progressions, the system beep, the program directory and the keyboard window. Each
+// and progressions, the program directory and the keyboard window. Each
 // keeps the call sites as they will be; the subsystem that owns the real one replaces it here.
 
 #include <cstdint>
@@ -10,7 +10,8 @@
 
 #include "framework/Arrays.h"
 #include "framework/CString.h"
-#include "framework/Pending.h"  // the program directory `main_dir` and set_main_dir
+#include "framework/ProgramFiles.h"  // the program directory `main_dir` and set_main_dir
+#include "framework/UserInput.h"     // beep
 
 // ---- Application framework ----------------------------------------------------------------
 
@@ -28,9 +29,6 @@ public:
     CArrayPtr recorded;
 };
 
-// Sounds the system beep; counts the beeps so that a headless run can tell.
-void beep();
-extern int beep_count;
 
 
 // The UTF-8 path of the parts inside the program directory (`main_dir`, or the platform's

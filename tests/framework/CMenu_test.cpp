@@ -1,7 +1,7 @@
 #include "framework/CMenu.h"
 
 #include "framework/CResFile.h"
-#include "framework/PendingPanels.h"
+#include "framework/CPanel.h"
 
 #include "platform/FileSystem.h"
 #include "platform/HeadlessBackend.h"
@@ -240,7 +240,7 @@ protected:
     {
         std::vector<int32_t> ids;
         for (const Message& m : g_commands)
-            if (m.kind == MessageKind::Command) ids.push_back(m.id * 10 + static_cast<int32_t>(m.param1));
+            if (m.kind == MessageKind::Command) ids.push_back(m.id * 10 + static_cast<int32_t>(m.param2));
         return ids;
     }
     std::unique_ptr<WindowManager> wm;
@@ -347,8 +347,6 @@ TEST_F(MenuOnScreen, AcceleratorsSendTheirCommandsUnlessGrayed)
 
 TEST_F(MenuOnScreen, PlayMenuClicksTheTitleAndQueuesTheRest)
 {
-    CApplication app;
-    application = &app;
     wm->set_timer(frame, 1, 20);
     EXPECT_EQ(menu.play_menu(112, 0), 1);  // Fichier > Mes compositions... > Partition 1
     pump();
@@ -387,7 +385,6 @@ TEST_F(MenuOnScreen, PlayMenuClicksTheTitleAndQueuesTheRest)
     pump();
     click(centre(open_menu(1), 0));
     EXPECT_EQ(commands(), (std::vector<int32_t>{610}));
-    application = nullptr;
 }
 
 TEST_F(MenuOnScreen, MenusCloseWithTheirOwner)

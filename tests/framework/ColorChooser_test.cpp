@@ -1,6 +1,6 @@
 #include "framework/ColorChooser.h"
 
-#include "framework/PendingPanels.h"
+#include "framework/Startup.h"
 
 #include "platform/HeadlessBackend.h"
 #include "platform/Surface.h"

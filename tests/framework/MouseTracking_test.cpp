@@ -1,6 +1,8 @@
 #include "framework/MouseTracking.h"
 
-#include "framework/PendingPanels.h"
+#include "framework/CApplication.h"
+#include "framework/CWindow.h"
+#include "framework/EventDispatch.h"
 #include "framework/WindowLookup.h"
 
 #include "platform/HeadlessBackend.h"

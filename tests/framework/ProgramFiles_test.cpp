@@ -163,12 +163,17 @@ protected:
 
 TEST_F(Settings, DirectoriesComeFromTheSettings)
 {
-    write("ProgramDir=/opt/brindlecot\nDataDir=/home/u/Brindlecot\n");
+    const std::string program = config_ / "program";
+    platform::make_directory(program);
+    write("ProgramDir=" + program + "\nDataDir=/home/u/Brindlecot\n");
     EXPECT_EQ(init_main_dir(nullptr), 1);
-    EXPECT_STREQ(main_dir, "/opt/brindlecot");
+    EXPECT_EQ(std::string(main_dir), program);
     EXPECT_STREQ(data_dir, "/home/u/Brindlecot");
     quit_main_dir();
     EXPECT_EQ(main_dir, nullptr);
+    // A program directory that is not there is an incomplete installation.
+    write("ProgramDir=" + program + "/gone\nDataDir=/home/u/Brindlecot\n");
+    EXPECT_EQ(init_main_dir(nullptr), 0);
 }
 
 TEST_F(Settings, AMissingDirectoryIsAnInstallationError)

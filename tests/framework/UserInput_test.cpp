@@ -1,7 +1,9 @@
 #include "framework/UserInput.h"
 
 #include "framework/LocalTime.h"
-#include "framework/PendingPanels.h"
+#include "framework/CApplication.h"
+#include "framework/CWindow.h"
+#include "framework/EventDispatch.h"
 
 #include "platform/HeadlessBackend.h"
 #include "platform/WindowManager.h"

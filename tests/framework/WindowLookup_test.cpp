@@ -1,7 +1,9 @@
 #include "framework/WindowLookup.h"
 
 #include "framework/MouseTracking.h"
-#include "framework/PendingPanels.h"
+#include "framework/CApplication.h"
+#include "framework/CWindow.h"
+#include "framework/EventDispatch.h"
 
 #include "platform/HeadlessBackend.h"
 #include "platform/WindowManager.h"
