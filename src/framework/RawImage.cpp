@@ -1,6 +1,7 @@
 #include "framework/RawImage.h"
 
 #include "framework/Colors.h"
+#include "framework/CUserPanel.h"
 
 namespace {
 
@@ -51,4 +52,9 @@ void draw_raw_image(platform::Surface* surface, short x1, short x2, short y1, sh
     const std::vector<int32_t> rgb =
         raw_image_pixels(reinterpret_cast<const unsigned char*>(bits), width, height, colours);
     if (surface && !rgb.empty()) surface->draw_pixels(x1, y1, rgb.data(), width, height);
+}
+
+void draw_image_rect(CUserPanel* p, short x1, short x2, short y1, short y2, short, const char* bits, short colours)
+{
+    if (p) draw_raw_image(p->get_dc(), x1, x2, y1, y2, bits, colours);
 }

@@ -19,3 +19,8 @@ std::vector<int32_t> raw_image_pixels(const unsigned char* bits, int32_t width, 
 // Draws the image with its top-left corner at (x1, y1); it is x2 - x1 wide and y2 - y1 high.
 void draw_raw_image(platform::Surface* surface, short x1, short x2, short y1, short y2, const char* bits,
                     short colours);
+
+class CUserPanel;
+// The same on the panel's drawing surface; the fifth number is not used.
+void draw_image_rect(CUserPanel* p, short x1, short x2, short y1, short y2, short spare, const char* bits,
+                     short colours);

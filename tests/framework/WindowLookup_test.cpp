@@ -1,16 +1,14 @@
 #include "framework/WindowLookup.h"
 
-#include "framework/MouseTracking.h"
-#include "framework/CApplication.h"
-#include "framework/CWindow.h"
-#include "framework/EventDispatch.h"
+#include "AppFixture.h"
 
-#include "platform/HeadlessBackend.h"
-#include "platform/WindowManager.h"
+#include "framework/CUserPanel.h"
+#include "framework/MouseTracking.h"
+#include "framework/Colors.h"
+#include "framework/RawImage.h"
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <vector>
 
 using namespace platform;
@@ -19,89 +17,88 @@ namespace {
 
 std::vector<Event> g_events;
 
+// Takes objects of kind 7 (answer 5); the drag events are kept.
 short accept_drops(CPanel*, Event* e)
 {
+    if (e->type != EvDropQuery && e->type != EvDrop) return 0;
     g_events.push_back(*e);
     return e->drag_type == 7 ? 5 : 0;
 }
 
-class Lookup : public ::testing::Test {
+// The program's frame with a palette window holding a drawing panel, and a document.
+class Lookup : public AppFixture {
 protected:
     void SetUp() override
     {
-        wm = std::make_unique<WindowManager>(std::make_unique<HeadlessBackend>(Point{800, 600}));
-        wm->register_class({"Plain", default_window_proc, 0, 0xFFFFFF, Cursor::Arrow});
-        app.hwnd = make({0, 0, 800, 600}, StyleVisible, 0);
-        app.hmdi = make({0, 0, 800, 600}, StyleChild | StyleVisible, app.hwnd);
-        application = &app;
+        AppFixture::SetUp();
         g_events.clear();
+        palette = new CWindow(WinNormal | WinSysMenu);
+        palette->set_rect(500, 100, 700, 300);
+        palette->show();
+        tool = new CUserPanel(palette);
+        tool->set_rect(0, 0, 50, 50);
+        tool->show();
+        document = new CWindow(WinChild);
+        document->set_rect(10, 10, 300, 200);
+        document->show();
     }
     void TearDown() override
     {
-        application = nullptr;
-        delete win_array;
-        win_array = nullptr;
+        delete document;
+        delete palette;
+        AppFixture::TearDown();
     }
-    WindowId make(Rect r, uint32_t style, WindowId parent)
+    Point screen(CPanel* p, short x, short y)
     {
-        WindowOptions o;
-        o.class_name = "Plain";
-        o.style = style;
-        o.rect = r;
-        o.parent = parent;
-        o.owner = (style & StyleChild) ? 0 : app.hwnd;
-        return wm->create_window(o);
+        p->local_to_global(&x, &y);
+        return {x, y};
     }
-    std::unique_ptr<WindowManager> wm;
-    CApplication app;
+    CWindow* palette = nullptr;
+    CUserPanel* tool = nullptr;
+    CWindow* document = nullptr;
 };
 
 TEST_F(Lookup, PanelsOfWindowHandles)
 {
-    CWindow palette(2), document(1);
-    palette.hwnd = make({500, 100, 700, 300}, StyleCaption | StyleVisible, 0);
-    document.hwnd = make({10, 10, 300, 200}, StyleChild | StyleDocument | StyleVisible, app.hmdi);
-    CPanel tool(&palette);
-    tool.hwnd = make({0, 0, 50, 50}, StyleChild | StyleVisible, palette.hwnd);
-    CPanel drawn(&palette);  // without a window of its own
-    EXPECT_EQ(get_cpan_from_handle(palette.hwnd), &palette);
-    EXPECT_EQ(get_cpan_from_handle(tool.hwnd), &tool);
-    EXPECT_EQ(get_cpan_from_handle(app.hwnd), nullptr);
-    EXPECT_EQ(get_cpan_from_handle(999), nullptr);
+    ASSERT_NE(tool->hwnd, 0u);
+    EXPECT_EQ(get_cpan_from_handle(palette->hwnd), palette);
+    EXPECT_EQ(get_cpan_from_handle(tool->hwnd), tool);
+    EXPECT_EQ(get_cpan_from_handle(document->hwnd), document);
+    EXPECT_EQ(get_cpan_from_handle(application->hwnd), nullptr);
+    EXPECT_EQ(get_cpan_from_handle(9999), nullptr);
     {
-        CWindow being_made(2);  // its handle is not known yet: it takes the messages
-        EXPECT_EQ(get_cpan_from_handle(999), &being_made);
+        CWindow being_made(0);  // no window yet: it takes the messages of unknown windows
+        EXPECT_EQ(get_cpan_from_handle(9999), &being_made);
     }
-    const Point in_tool = wm->client_to_screen(tool.hwnd, {5, 5});
-    EXPECT_EQ(get_panel_under(static_cast<short>(in_tool.x), static_cast<short>(in_tool.y)), &tool);
-    EXPECT_EQ(get_window_under(static_cast<short>(in_tool.x), static_cast<short>(in_tool.y)), &palette);
-    const Point in_palette = wm->client_to_screen(palette.hwnd, {150, 150});
-    EXPECT_EQ(get_panel_under(static_cast<short>(in_palette.x), static_cast<short>(in_palette.y)), &palette);
-    EXPECT_EQ(get_window_under(static_cast<short>(in_palette.x), static_cast<short>(in_palette.y)), nullptr);
-    EXPECT_EQ(get_panel_under(790, 590), nullptr);  // the frame has no panel
+    const Point in_tool = screen(tool, 5, 5);
+    EXPECT_EQ(get_panel_under(short(in_tool.x), short(in_tool.y)), tool);
+    EXPECT_EQ(get_window_under(short(in_tool.x), short(in_tool.y)), palette);
+    const Point in_palette = screen(palette, 150, 150);
+    EXPECT_EQ(get_panel_under(short(in_palette.x), short(in_palette.y)), palette);
+    EXPECT_EQ(get_window_under(short(in_palette.x), short(in_palette.y)), nullptr);  // a window itself
+    EXPECT_EQ(get_panel_under(790, 590), nullptr);  // the document area has no panel
 
     EXPECT_EQ(get_cur_te(), nullptr);
-    wm->set_focus(tool.hwnd);
-    EXPECT_EQ(get_cur_te(), nullptr);
-    tool.uid = 14;
-    EXPECT_EQ(get_cur_te(), &tool);
-    tool.uid = 6;
+    tool->set_focus(0);
+    EXPECT_EQ(get_cur_te(), nullptr);  // a drawing panel is no text field
 }
 
 TEST_F(Lookup, FrontWindowAndTheNextOne)
 {
+    EXPECT_EQ(get_front_window(), palette);
+    EXPECT_EQ(get_next_window(palette), document);  // below it: the frame, so its front document
+    palette->hide();
+    EXPECT_EQ(get_front_window(), document);
+    document->hide();
     EXPECT_EQ(get_front_window(), nullptr);
-    CWindow document(1), palette(2), hidden(2);
-    document.hwnd = make({10, 10, 300, 200}, StyleChild | StyleDocument | StyleVisible, app.hmdi);
-    EXPECT_EQ(get_front_window(), &document);  // the main window's place: its front document
-    palette.hwnd = make({500, 100, 700, 300}, StyleCaption | StyleVisible, 0);
-    hidden.hwnd = make({500, 100, 700, 300}, StyleCaption, 0);
-    wm->bring_to_top(hidden.hwnd);
-    EXPECT_EQ(get_front_window(), &palette);
-    EXPECT_EQ(get_next_window(&hidden), &palette);
-    wm->bring_to_top(palette.hwnd);
-    EXPECT_EQ(get_next_window(&palette), &hidden);
-    EXPECT_EQ(get_next_window(&hidden), &document);  // below it lies the main window
+}
+
+TEST_F(Lookup, RawImagesDrawOnAPanel)
+{
+    const unsigned char bits[] = {0x99, 0, 0, 0, 0x5F, 0, 0, 0};  // top: blue, white; bottom: red, red
+    draw_image_rect(tool, 4, 6, 3, 5, 0, reinterpret_cast<const char*>(bits), 16);
+    EXPECT_EQ(tool->get_dc()->pixel(4, 3), translate_color(5));
+    EXPECT_EQ(tool->get_dc()->pixel(5, 4), translate_color(9));
 }
 
 class Dragging : public Lookup {
@@ -109,8 +106,9 @@ protected:
     void SetUp() override
     {
         Lookup::SetUp();
-        target.hwnd = make({200, 200, 400, 400}, StyleVisible, 0);
-        target.event_handler = accept_drops;
+        palette->event_handler = accept_drops;
+        tool->event_handler = accept_drops;
+        wm->set_capture(tool->hwnd);  // as the panel that starts the drag does
     }
     void drag_to(std::vector<Point> points)
     {
@@ -121,38 +119,39 @@ protected:
         }
         wm->inject_mouse_button(ButtonLeft, false, points.back());
     }
-    CWindow target{2};
 };
 
 TEST_F(Dragging, TheTargetIsAskedAndTakesTheDrop)
 {
     int payload = 0;
-    drag_to({{100, 100}, {250, 260}});
+    const Point target = screen(palette, 120, 130);
+    drag_to({{100, 100}, target});
     EXPECT_EQ(drag_and_drop(&payload, 7), 5);
     ASSERT_GE(g_events.size(), 2u);
     EXPECT_EQ(g_events.front().type, EvDropQuery);
-    EXPECT_EQ(g_events.front().x, 50);
-    EXPECT_EQ(g_events.front().y, 60);
+    EXPECT_EQ(g_events.front().x, 120);
+    EXPECT_EQ(g_events.front().y, 130);
     EXPECT_EQ(g_events.front().drag_data, &payload);
     EXPECT_EQ(g_events.back().type, EvDrop);
-    EXPECT_EQ(wm->cursor(), Cursor::Arrow);
+    EXPECT_EQ(wm->capture(), 0u);
+    EXPECT_EQ(application->cursor, 0);  // the arrow again
 }
 
 TEST_F(Dragging, NothingTakesADropOnTheDesktopOrARefusingPanel)
 {
-    drag_to({{100, 100}});
+    drag_to({{790, 590}});
     EXPECT_EQ(drag_and_drop(nullptr, 7), 0);
     EXPECT_TRUE(g_events.empty());
-    drag_to({{300, 300}});
-    EXPECT_EQ(drag_and_drop(nullptr, 3), 0);  // asked, but does not take this kind
+    drag_to({screen(palette, 150, 150)});
+    EXPECT_EQ(drag_and_drop(nullptr, 3), 0);  // asked, but it does not take this kind
     EXPECT_EQ(g_events.size(), 2u);
 
     // While a script plays, its released button drops at once.
-    app.script.playing = 1;
-    wm->inject_mouse_move({210, 210});
-    Message m;
-    while (wm->peek_message(m, true)) wm->dispatch_message(m);
+    application->script.playing = 1;
+    wm->inject_mouse_move(screen(palette, 10, 150));
+    pump();
     EXPECT_EQ(drag_and_drop(nullptr, 7), 5);
+    application->script.playing = 0;
 }
 
 }  // namespace
