@@ -137,11 +137,19 @@ TEST_F(Dragging, TheTargetIsAskedAndTakesTheDrop)
     EXPECT_EQ(application->cursor, 0);  // the arrow again
 }
 
+std::vector<CursorHandle> g_cursors;  // the cursor imposed at each turn of the drag
+
+void note_cursor() { g_cursors.push_back(application->cursor); }
+
 TEST_F(Dragging, NothingTakesADropOnTheDesktopOrARefusingPanel)
 {
+    app_hooks.periodic_task = note_cursor;
+    g_cursors.clear();
     drag_to({{790, 590}});
     EXPECT_EQ(drag_and_drop(nullptr, 7), 0);
     EXPECT_TRUE(g_events.empty());
+    ASSERT_GE(g_cursors.size(), 2u);
+    EXPECT_EQ(g_cursors.back(), cursor_handle(Cursor::NotAllowed));  // the refusing cursor
     drag_to({screen(palette, 150, 150)});
     EXPECT_EQ(drag_and_drop(nullptr, 3), 0);  // asked, but it does not take this kind
     EXPECT_EQ(g_events.size(), 2u);
