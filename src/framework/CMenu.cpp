@@ -29,7 +29,8 @@ namespace {
 constexpr short kMenuResourceType = 12;
 constexpr short kLongestPath = 5;
 constexpr size_t kLongestItemText = 199;
-constexpr int32_t kPlayMenuPause = 500;  // ms between reaching a title and clicking it
+constexpr int32_t kPlayMenuPause = 500;     // ms between reaching a title and clicking it
+constexpr int32_t kQueuedItemPause = 1500;  // ms an item queued by a script shows before its click
 
 // The menu reached by the first depth - 1 positions of the path (path[1] to path[depth]),
 // and the last position counted from 0; null when a position is out of range or reaches no
@@ -279,6 +280,41 @@ short CMenu::play_menu(short id, platform::WindowId hwnd)
         script_menu_index[script_menu_total] = path[level];
     }
     return 1;
+}
+
+void select_queued_menu_item(platform::WindowId window, bool skip_pause)
+{
+    static bool selecting = false;  // the slide and the pause run the program: no second selection meanwhile
+    platform::WindowManager* wm = platform::WindowManager::current();
+    if (!wm || selecting || script_menu_total < 1) return;
+    // The bar is the main window's; a pop-up is found wherever it is shown.
+    const std::vector<platform::WindowId> tops = wm->top_level_windows();
+    platform::Rect r;
+    const platform::MenuHandle menu = script_menu_handle[1];
+    const int32_t position = script_menu_index[1] - 1;
+    if (!(!tops.empty() && platform::menu_item_screen_rect(tops.front(), menu, position, &r)) &&
+        !platform::menu_item_screen_rect(wm->main_window(), menu, position, &r))
+        return;
+    selecting = true;
+    --script_menu_total;
+    for (short i = 1; i <= 4; ++i) {
+        script_menu_handle[i] = script_menu_handle[i + 1];
+        script_menu_index[i] = script_menu_index[i + 1];
+    }
+    const short cx = static_cast<short>((r.left + r.right) / 2), cy = static_cast<short>((r.top + r.bottom) / 2);
+    slide_mouse_to(cx, cy, -1);
+    wm->set_screen_outlines({r.moved(-2, -2)});
+    if (!skip_pause) wait_ms(kQueuedItemPause);
+    wm->set_screen_outlines({});
+    mouse_clic_left(cx, cy);
+    selecting = false;
+    // The next menu may have opened while the pointer slid there: try it again.
+    if (script_menu_total > 0 && wm->exists(window)) {
+        platform::Message again;
+        again.window = window;
+        again.kind = platform::MessageKind::MenuIdle;
+        wm->post_message(again);
+    }
 }
 
 MenuHandle find_menu_item(MenuHandle menu, short id, short remove, short* pos)

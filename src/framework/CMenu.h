@@ -84,6 +84,13 @@ extern platform::MenuHandle script_menu_handle[6];
 extern short script_menu_index[6];
 extern short script_menu_total;
 
+// Selects on screen the first item of that queue, once its menu is shown: the pointer slides
+// to the item, which is outlined, and after a pause of 1 500 ms (none with skip_pause) it is
+// clicked; the queue moves up. Nothing when the queue is empty or the menu is not shown. The
+// windows call it while a script plays and one of their menus (`window`'s) waits for the
+// user; `window` hears again that the menus wait while items remain.
+void select_queued_menu_item(platform::WindowId window, bool skip_pause);
+
 // Where the menu resources are: the folder and the file, relative to the program directory.
 extern const char menu_resource_dir[];
 extern const char menu_resource_file[];

@@ -3,6 +3,7 @@
 #include "framework/CApplication.h"
 #include "framework/CPanel.h"
 #include "framework/CUserPanel.h"
+#include "framework/CMenu.h"
 #include "framework/WindowLookup.h"
 #include "platform/WindowManager.h"
 
@@ -289,6 +290,9 @@ short dispatch_events(WindowId window, Message& m)
     case MessageKind::Command: return command(panel, m);
     case MessageKind::MenuLoop:
         inmenuloop = m.flag;
+        return 0;
+    case MessageKind::MenuIdle:
+        if (inmenuloop && application && application->script.playing) select_queued_menu_item(window, TerminerAutoDemo != 0);
         return 0;
     case MessageKind::User:
         return m.id == ScrollHorizontal || m.id == ScrollVertical ? scroll(panel, m) : 0;

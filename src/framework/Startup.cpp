@@ -234,6 +234,9 @@ intptr_t frame_window_proc(WindowId window, Message& m)
     case MessageKind::MenuLoop:
         inmenuloop = m.flag;
         break;
+    case MessageKind::MenuIdle:
+        if (inmenuloop && application->script.playing) select_queued_menu_item(window, false);
+        break;
     case MessageKind::FilesDropped:
         if (m.paths)
             for (const std::string& path : *m.paths) {

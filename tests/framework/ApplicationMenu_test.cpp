@@ -98,6 +98,23 @@ TEST_F(ApplicationMenu, AcceleratorsAndMenuChoicesReachTheMenuHandler)
     EXPECT_EQ(g_handled, (std::vector<int32_t>{110, 301}));
 }
 
+TEST_F(ApplicationMenu, AReplayedMenuChoiceIsMadeOnScreen)
+{
+    // A demonstration replays "Fichier > Mes compositions... > Partition 1" (command 112): the
+    // pointer goes to each in turn and clicks it, as a user would.
+    application->script.playing = 1;
+    wm->set_timer(frame, 1, 20);
+    const int64_t start = wm->now();
+    EXPECT_EQ(application->menu->play_menu(112, 0), 1);
+    const int64_t limit = wm->now() + 20000;
+    while (g_handled.empty() && wm->now() < limit) application->idle();
+    EXPECT_EQ(g_handled, (std::vector<int32_t>{112}));
+    EXPECT_EQ(script_menu_total, 0);
+    EXPECT_FALSE(menus_open());
+    EXPECT_GE(wm->now() - start, 500 + 2 * 1500);  // the pauses on the title and on each item
+    application->script.playing = 0;
+}
+
 TEST_F(ApplicationMenu, ContextMenuChoiceReachesThePanel)
 {
     CWindow palette(WinNormal | WinSysMenu);
