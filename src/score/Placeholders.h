@@ -35,8 +35,6 @@ public:
 // program folder before start-up has read it), each matched without regard to case; empty when
 // the parts would lead out of it.
 std::string format_file_name(const char* a, const char* b = nullptr, const char* c = nullptr);
-// Converts a file in place from the Macintosh character set to the Windows one.
-void convertir_fichier_mac_win(const char* path);
 
 // ---- Score editor view and tool palettes --------------------------------------------------
 
