@@ -1,88 +1,21 @@
-// Drawing of score objects: a two-staff, four-measure score drawn to a picture and checked
-// through the surface's log of what was drawn, inversion, the printer's rules, the mended
-// faults (staff colour of the middle line, MIDI display of an empty measure, page numbers in
-// long texts) and the rules of each kind of object.
+// Drawing of a score: a two-staff, four-measure score drawn to a picture and checked through
+// the surface's log of what was drawn, inversion, the printer's rules, and the mended faults
+// (staff colour of the middle line, MIDI display of an empty measure, page numbers in long
+// texts, text layout).
 #include "layout/ScoreDrawing.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "layout/DrawingRules.h"
 #include "layout/DrawingScore.h"
+#include "layout/DrawingTest.h"
 #include "platform/DrawingTestSupport.h"
-#include "platform/MusicFont.h"
-#include "score/CMusicalSymbolManager.h"
-#include "score/MusicClasses.h"
 
-using platform::DrawnOp;
-using platform::Surface;
-
-namespace {
-
-class ScoreDrawingTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        std::string error;
-        ASSERT_TRUE(platform::MusicFont::load(drawing_test::music_map(), &error)) << error;
-        init_music_classes();
-        install_score_drawing();
-        couleur_notes = 0;
-        voix_visibles = -1;
-        staff_scale = 1.0f;
-    }
-    void TearDown() override {
-        couleur_notes = 0;
-        voix_visibles = -1;
-        cur_mes_draw = nullptr;
-        quit_music_classes();
-    }
-
-    // A white picture the panel draws on, with its log.
-    void start(int32_t w, int32_t h) {
-        surface = Surface::create_image(w, h);
-        surface->set_log(&ops);
-        panel.dc = surface.get();
-        panel.set_back_color(WHITE);
-    }
-
-    std::vector<const DrawnOp*> find(DrawnOp::Kind kind) const {
-        std::vector<const DrawnOp*> found;
-        for (const DrawnOp& op : ops)
-            if (op.kind == kind) found.push_back(&op);
-        return found;
-    }
-    // Music-font glyphs drawn with character c.
-    std::vector<const DrawnOp*> glyphs(char c) const {
-        std::vector<const DrawnOp*> found;
-        for (const DrawnOp* op : find(DrawnOp::Kind::text))
-            if (op->font == "Marcatino" && op->text == std::string(1, c)) found.push_back(op);
-        return found;
-    }
-    std::vector<const DrawnOp*> texts(const std::string& t) const {
-        std::vector<const DrawnOp*> found;
-        for (const DrawnOp* op : find(DrawnOp::Kind::text))
-            if (op->font != "Marcatino" && op->text == t) found.push_back(op);
-        return found;
-    }
-    std::vector<const DrawnOp*> polygons(size_t points) const {
-        std::vector<const DrawnOp*> found;
-        for (const DrawnOp* op : find(DrawnOp::Kind::polygon))
-            if (op->points.size() == points) found.push_back(op);
-        return found;
-    }
-
-    CUserPanel panel{nullptr};
-    std::unique_ptr<Surface> surface;
-    std::vector<DrawnOp> ops;
-};
-
-}  // namespace
-
-TEST_F(ScoreDrawingTest, TwoStavesFourMeasures) {
+TEST_F(DrawingTest, TwoStavesFourMeasures) {
     DrawingScore score(&panel);
     doc->col[2] = rgb(0, 0, 128);
     const float zoom = 2.0f;
@@ -138,7 +71,7 @@ TEST_F(ScoreDrawingTest, TwoStavesFourMeasures) {
     }
 }
 
-TEST_F(ScoreDrawingTest, InvertingTwiceRestoresThePicture) {
+TEST_F(DrawingTest, InvertingTwiceRestoresThePicture) {
     DrawingScore score(&panel);
     start(score.width * 2 + 20, 520);
     score.draw(&panel, 2.0f);
@@ -166,7 +99,7 @@ TEST_F(ScoreDrawingTest, InvertingTwiceRestoresThePicture) {
             }
 }
 
-TEST_F(ScoreDrawingTest, ScreenOnlyRulesStayOffThePrinter) {
+TEST_F(DrawingTest, ScreenOnlyRulesStayOffThePrinter) {
     struct Case {
         short uid, print_color;
         bool colours;    // document colours used
@@ -197,7 +130,7 @@ TEST_F(ScoreDrawingTest, ScreenOnlyRulesStayOffThePrinter) {
     }
 }
 
-TEST_F(ScoreDrawingTest, MidiDisplayOfAMeasureWithoutLengthDrawsItsFrame) {
+TEST_F(DrawingTest, MidiDisplayOfAMeasureWithoutLengthDrawsItsFrame) {
     ScoreFixture score(1, 1);
     score.note(1, 1, 14);
     CMeasure* m = score.measure(1, 1);
@@ -215,7 +148,7 @@ TEST_F(ScoreDrawingTest, MidiDisplayOfAMeasureWithoutLengthDrawsItsFrame) {
     EXPECT_EQ(find(DrawnOp::Kind::line).size(), 3u);  // and the note's line
 }
 
-TEST_F(ScoreDrawingTest, TextLayout) {
+TEST_F(DrawingTest, TextLayout) {
     start(2000, 300);
     panel.set_font("Arial", 12, 0);
     struct Case {
