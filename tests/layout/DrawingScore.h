@@ -13,7 +13,7 @@
 #include "layout/ScoreDrawing.h"
 #include "score/MusicGlobals.h"
 #include "score/MusicSettings.h"
-#include "score/ScoreFixture.h"
+#include "../score/ScoreFixture.h"  // found beside this folder, also from the benchmarks
 
 struct DrawingScore : ScoreFixture {
     static constexpr short LEFT = 10, TOP = 40, STAFF_GAP = 70;
