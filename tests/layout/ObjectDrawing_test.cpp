@@ -205,6 +205,21 @@ TEST_F(DrawingTest, BeamGeometryFollowsTheZoom) {
     panel.uid = 7;
 }
 
+TEST_F(DrawingTest, AGroupThatDissolvesWhileDrawnLeavesTheOtherItemsDrawn) {
+    ScoreFixture score(1, 1);
+    CMeasure* m = score.measure(1, 1);
+    score.note(1, 1, 14, 4)->gid = 9;
+    score.note(1, 1, 20, 3);
+    CBeams* beam = new CBeams;
+    beam->gid = 9;
+    m->insert(beam, 1);
+    start(300, 100);
+    m->draw_object(&panel, 1, nullptr, 0, 1.0f, 1.0f);
+    EXPECT_EQ(m->total(), 2);
+    EXPECT_EQ(glyphs('A').size(), 2u);
+    EXPECT_EQ(glyphs('j').size(), 1u);  // the eighth, alone again, has its flag
+}
+
 TEST_F(DrawingTest, Tuplets) {
     ScoreFixture score(1, 1);
     doc->col[6] = rgb(0, 0, 200);

@@ -148,6 +148,16 @@ TEST_F(DrawingTest, MidiDisplayOfAMeasureWithoutLengthDrawsItsFrame) {
     EXPECT_EQ(find(DrawnOp::Kind::line).size(), 3u);  // and the note's line
 }
 
+namespace {
+
+std::string repeat(const std::string& s, int n) {
+    std::string out;
+    for (int i = 0; i < n; i++) out += s;
+    return out;
+}
+
+}  // namespace
+
 TEST_F(DrawingTest, TextLayout) {
     start(2000, 300);
     panel.set_font("Arial", 12, 0);
@@ -159,6 +169,7 @@ TEST_F(DrawingTest, TextLayout) {
         {"Page $1", 1, 200, 100, 3, {"Page 3"}},
         {"Cost $$1", 1, 200, 100, 3, {"Cost $3"}},
         {std::string(600, '$') + "1", 1, 200, 100, 4, {std::string(599, '$') + "4"}},
+        {repeat("$1", 400), 1, 200, 100, 12345, {repeat("12345", 400)}},
         {"one\ntwo  \nthree", 1, 10, 100, 1, {"one", "two", "three"}},
         {"aaa bbb\nccc ddd eee", 4, 70, 100, 1, {}},
         {"unbreakableword", 4, 10, 100, 1, {"unbreakableword"}},
