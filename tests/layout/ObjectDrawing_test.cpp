@@ -6,6 +6,7 @@
 #include "layout/DrawingTest.h"
 #include "layout/DrawingServices.h"
 #include "layout/Justification.h"
+#include "score/CLibrary.h"
 #include "score/CMeasure.h"
 #include "score/CMusicalSymbolManager.h"
 #include "score/Document.h"
@@ -453,4 +454,70 @@ TEST_F(DrawingTest, TextsOnThePrinter) {
     draw_alone(&use, &panel);
     EXPECT_EQ(find(DrawnOp::Kind::rectangle).size(), 1u);
     pal->reperes_tool = 0;
+}
+
+TEST_F(DrawingTest, LibraryDisplayLabelsTheElementsUsed) {
+    ScoreFixture score(1, 1);
+    CLibRythm* rhythm = new CLibRythm;
+    rhythm->name.set("swing");
+    doc->lib[3] = rhythm;
+    doc->tot_lib = 1;
+    CMeasure* m = score.measure(1, 1);
+    CLibUse* use = new CLibUse;
+    use->libid.add(3);
+    use->libid.add(7);  // no such library: skipped
+    m->add(use);
+    score.note(1, 1, 14);
+    m->flags = 8;
+    m->x = 10, m->y = 20;
+    start(300, 100);
+    m->draw_object(&panel, 1, nullptr, 0, 1.0f, 1.0f);
+    ASSERT_EQ(texts("R:swing").size(), 1u);
+    EXPECT_EQ(texts("R:swing")[0]->color, BLACK);
+    std::vector<const DrawnOp*> boxes = find(DrawnOp::Kind::rectangle);
+    ASSERT_GE(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0]->color, rgb(0, 255, 255));
+    EXPECT_TRUE(glyphs('A').empty());  // the items are not drawn
+}
+
+TEST_F(DrawingTest, CurveAndBitmapSymbols) {
+    ScoreFixture score(1, 1);
+    start(300, 200);
+    Courbe curve;
+    Definition slur;
+    slur.id = 4000;
+    slur.type = 3;
+    slur.gr = &curve;
+    pal->add_definition(&slur);
+    CSymbol s;
+    s.tool_id = 4000;
+    s.set_local_param(1, 20);
+    s.set_local_param(2, 30);
+    const short points[6] = {0, 0, 30, 10, 60, 0};
+    for (short i = 0; i < 6; i++) s.set_local_param((short)(7 + i), points[i]);
+    draw_alone(&s, &panel);
+    std::vector<const DrawnOp*> drawn = polygons(34);
+    ASSERT_EQ(drawn.size(), 1u);
+    EXPECT_EQ(drawn[0]->points.front(), (platform::Vertex{20, 30}));
+    EXPECT_EQ(drawn[0]->points[16], (platform::Vertex{80, 30}));
+    EXPECT_EQ(curve.x[3], 0);  // the definition's points are put back
+    // A bitmap is drawn as an image, or as a filled box when inverted.
+    const short image[3 + 4] = {16, 4, 2, 0, 0, 0, 0};
+    Definition bitmap;
+    bitmap.id = 4001;
+    bitmap.type = 1;
+    bitmap.gr = (void*)image;
+    pal->add_definition(&bitmap);
+    CSymbol b;
+    b.tool_id = 4001;
+    b.set_local_param(1, 5);
+    b.set_local_param(3, 10);
+    b.set_local_param(4, 6);
+    ops.clear();
+    draw_alone(&b, &panel);
+    EXPECT_EQ(surface->pixel(5, 0), BLACK);
+    EXPECT_TRUE(ops.empty());
+    draw_alone(&b, &panel, 2);
+    ASSERT_EQ(find(DrawnOp::Kind::invert).size(), 1u);
+    EXPECT_EQ(find(DrawnOp::Kind::invert)[0]->points[1], (platform::Vertex{15, 6}));
 }
