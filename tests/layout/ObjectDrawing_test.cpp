@@ -521,3 +521,73 @@ TEST_F(DrawingTest, CurveAndBitmapSymbols) {
     ASSERT_EQ(find(DrawnOp::Kind::invert).size(), 1u);
     EXPECT_EQ(find(DrawnOp::Kind::invert)[0]->points[1], (platform::Vertex{15, 6}));
 }
+
+TEST_F(DrawingTest, SymbolMarksAndScoreTexts) {
+    ScoreFixture score(1, 1);
+    CMeasure* m = score.measure(1, 1);
+    CNote* note = score.note(1, 1, 14);
+    note->sid = 5;
+    cur_mes_draw = m;
+    start(300, 200);
+    Vect_dessin drawing;
+    Vect_texte* text = new Vect_texte;
+    text->police.set("Arial");
+    drawing.add(text);
+    drawing.x2 = 20;
+    drawing.y2 = 10;
+    Definition def;
+    def.id = 2611;
+    def.type = 2;
+    def.gr = &drawing;
+    pal->add_definition(&def);
+    CSymbol s;
+    s.tool_id = 2611;
+    s.note_id = 5;
+    s.set_local_param(1, 40);
+    s.set_local_param(2, -10);
+    s.set_local_param(3, 100);
+    s.set_local_param(4, 100);
+    // The multi-measure rest count of the measure being drawn, or nothing.
+    m->meas = (short)(0x2000 | 12);
+    draw_alone(&s, &panel);
+    EXPECT_EQ(texts("12").size(), 1u);
+    m->meas = 0;
+    ops.clear();
+    draw_alone(&s, &panel);
+    EXPECT_TRUE(find(DrawnOp::Kind::text).empty() || find(DrawnOp::Kind::text)[0]->text.empty());
+    // Marks on the screen only: the outline in red and the link to the note in dark green.
+    pal->reperes_tool = 1;
+    for (short uid : {27, 7}) {
+        ops.clear();
+        panel.uid = uid;
+        draw_alone(&s, &panel);
+        std::vector<const DrawnOp*> lines = find(DrawnOp::Kind::line);
+        ASSERT_EQ(lines.size(), uid == 7 ? 5u : 0u);
+        if (uid != 7) continue;
+        for (int i = 0; i < 4; i++) EXPECT_EQ(lines[i]->color, RED);
+        EXPECT_EQ(lines[4]->color, rgb(0, 128, 0));
+        EXPECT_EQ(lines[4]->points[0], (platform::Vertex{note->x, note->y}));
+    }
+    panel.uid = 7;
+    pal->reperes_tool = 0;
+}
+
+TEST_F(DrawingTest, AssistantFramesItsCurrentMeasure) {
+    ScoreFixture score(1, 2);
+    CComposer assistant;
+    assistant.cur_meas = score.measure(1, 1);
+    composer = &assistant;
+    start(400, 200);
+    for (short c = 1; c <= 2; c++) {
+        CMeasure* m = score.measure(c, 1);
+        m->x = (short)(10 + 150 * (c - 1));
+        m->y = 60;
+        m->draw(&panel, 0, 1.0f, 1.0f);
+    }
+    composer = nullptr;
+    std::vector<const DrawnOp*> frames;
+    for (const DrawnOp* op : find(DrawnOp::Kind::rectangle))
+        if (op->color == BLUE) frames.push_back(op);
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(frames[0]->points[0], (platform::Vertex{11, 10}));
+}
