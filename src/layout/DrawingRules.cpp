@@ -20,9 +20,9 @@ int32_t document_color(CUserPanel* panel, short entry) {
 
 bool print_in_black(CUserPanel* panel) { return doc && !on_screen(panel) && doc->print_color == 0; }
 
-short thickness(short setting, float scale) {
+short thickness(short Document::*setting, float scale) {
     if (!doc) return 1;
-    return T(std::max(1.0, setting * 2.8346f * scale / 10.0));
+    return T(std::max(1.0, doc->*setting * 2.8346f * scale / 10.0));
 }
 
 int32_t voice_color(short voice) {

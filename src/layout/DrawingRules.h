@@ -6,6 +6,7 @@
 #include <cstdint>
 
 class CUserPanel;
+struct Document;
 
 constexpr int32_t rgb(int r, int g, int b) { return r | (g << 8) | (b << 16); }
 constexpr int32_t BLACK = 0;
@@ -25,9 +26,9 @@ bool document_colors_apply(CUserPanel* panel);
 int32_t document_color(CUserPanel* panel, short entry);
 // Texts: black on a surface off the screen when the document prints without colours.
 bool print_in_black(CUserPanel* panel);
-// Pixels of a thickness setting (tenths of a millimetre) at a zoom: at least 1, and 1 with no
-// document open.
-short thickness(short setting, float scale);
+// Pixels of one of the document's thickness settings (tenths of a millimetre) at a zoom: at
+// least 1, and 1 with no document open.
+short thickness(short Document::*setting, float scale);
 // The colour of a voice (0 to 8; black for any other).
 int32_t voice_color(short voice);
 // The colour of a note, rest or symbol of a voice under the note-colour setting.

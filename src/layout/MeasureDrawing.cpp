@@ -75,6 +75,11 @@ void draw_staff(CMeasure* m, CUserPanel* p, short mode, const MeasureFrame& f, s
     }
 }
 
+// The track of the measure's staff, or null.
+Piste* track_of(CMeasure* m) {
+    return doc && m->pa >= 1 && m->pa <= doc->tot_piste ? doc->piste[m->pa] : nullptr;
+}
+
 int32_t midi_voice_color(short voice) {
     switch (voice) {
     case 0: return BLACK;
@@ -102,7 +107,7 @@ void draw_midi_display(CMeasure* m, CUserPanel* p, const MeasureFrame& f) {
             p->draw_line((short)(f.X + n->start * f.W / len), y,
                          (short)(f.X + (n->start + n->length) * f.W / len), y, 0);
         }
-        Piste* track = doc && m->pa >= 1 && m->pa <= doc->tot_piste ? doc->piste[m->pa] : nullptr;
+        Piste* track = track_of(m);
         p->set_color(RED);
         short last = track ? (short)std::min<int>(m->first_event + m->tot_event - 1, track->tot) : 0;
         for (short i = std::max<short>(m->first_event, 1); track && i <= last; i++) {
@@ -173,7 +178,7 @@ bool volume_event(const MidiEvent& e) { return (e.buf[0] & 0xF0) == 0xB0 && e.bu
 // The volume of the measure's track as a line: 127 on the top line, 0 about two staff
 // heights lower (unscaled, as the assistant shows it at zoom 1).
 void draw_volume_line(CMeasure* m, CUserPanel* p, const MeasureFrame& f) {
-    Piste* track = doc && m->pa >= 1 && m->pa <= doc->tot_piste ? doc->piste[m->pa] : nullptr;
+    Piste* track = track_of(m);
     if (!track) return;
     auto y_of = [&](int c) { return T(f.Y - 0.375 * c + 47.625); };
     int c = -1;
@@ -218,8 +223,8 @@ void draw_measure(CMeasure* m, CUserPanel* p, short mode, float sx, float sy) {
     f.W = T(m->width * sx);
     f.WE = T((m->extended + m->width) * sx);
     f.Y = T(m->y * sy);
-    f.h = thickness(doc ? doc->epaisseur_portees : 0, f.s);
-    f.v = thickness(doc ? doc->epaisseur_barres : 0, sx);
+    f.h = thickness(&Document::epaisseur_portees, f.s);
+    f.v = thickness(&Document::epaisseur_barres, sx);
     short top = 0, bottom = 4;
     if ((m->flags & 4) && mode == 0) {
         draw_midi_display(m, p, f);

@@ -1,6 +1,4 @@
 // Drawing of notes: accidental, dots, head, stem and flags, ties and ledger lines.
-#include <algorithm>
-
 #include "framework/CUserPanel.h"
 #include "layout/DrawingRules.h"
 #include "layout/DrawingServices.h"
@@ -101,9 +99,7 @@ void draw_incoming_tie(CNote* n, const NoteFrame& f, CUserPanel* p, short mode) 
 }
 
 void draw_stem_and_flags(CNote* n, const NoteFrame& f, CUserPanel* p, short mode) {
-    short t = doc ? T(std::max(1.0, doc->epaisseur_hampes * p->get_resolution_x() * f.sx *
-                                        ((n->head & 0x8000) ? 0.5 : 1.0) / 10))
-                  : 1;
+    short t = thickness(&Document::epaisseur_hampes, f.sx * ((n->head & 0x8000) ? 0.5f : 1.0f));
     short X = f.X(n);
     short head_y = T(f.py + (n->y - 2) * f.s);
     if (f.up)
@@ -123,7 +119,7 @@ void draw_stem_and_flags(CNote* n, const NoteFrame& f, CUserPanel* p, short mode
 
 void draw_ledger_lines(CNote* n, const NoteFrame& f, CUserPanel* p, short mode) {
     if (n->bar_type < 1 || n->bar_type > 4) return;
-    short h = thickness(doc ? doc->epaisseur_portees : 0, f.s);
+    short h = thickness(&Document::epaisseur_portees, f.s);
     short X = f.X(n);
     short x1 = n->dir == 1 ? T(X - 2 * f.g) : T(X + f.wf - f.wh - 2 * f.g);
     short x2 = n->dir == 1 ? T(X + f.wh + 3 * f.g) : T(X + f.wf + 3 * f.g);

@@ -22,7 +22,7 @@ void draw_rest(CRest* r, CUserPanel* p, short mode, float sx, float sy) {
     int32_t saved = p->get_color();
     if (mode == 0) p->set_color(note_color(r->voice));
     p->set_back_color(WHITE);
-    short h = thickness(doc ? doc->epaisseur_portees : 0, s);
+    short h = thickness(&Document::epaisseur_portees, s);
     short glyph = (short)(r->rythm + 56);
     short w = msm->width(glyph, s, p);
     short lift = r->rythm <= 1 ? 11 : r->rythm == 2 ? 9 : 0;
@@ -128,11 +128,11 @@ void draw_arc(CNolet* t, CUserPanel* p, short mode, short px, short py, float sx
 
 void draw_nolet(CNolet* t, CUserPanel* p, short mode, float sx, float sy) {
     float s = sy * staff_scale;
-    short th = thickness(doc ? doc->epaisseur_autres : 0, s);
+    short th = thickness(&Document::epaisseur_autres, s);
     short px, py;
     p->get_pc(&px, &py);
     bool marks = marks_shown(p);
-    int32_t colour = doc && (on_screen(p) || doc->print_color) ? doc->col[6] : BLACK;
+    int32_t colour = document_color(p, 6);
     p->set_color(t->style >= 6 && marks ? RED : colour);
     if (t->style <= 5 || marks) {
         if (t->dir & 0x10) draw_arc(t, p, mode, px, py, sx, s);

@@ -156,7 +156,7 @@ void draw_textbloc(CTextBloc* t, CUserPanel* p, short mode, float sx, float sy) 
 
 void draw_lyrics(CLyrics* l, CUserPanel* p, short mode, float sx, float sy) {
     float s = sy * staff_scale;
-    short t = thickness(doc ? doc->epaisseur_autres : 0, s);
+    short t = thickness(&Document::epaisseur_autres, s);
     short px, py;
     p->get_pc(&px, &py);
     CFont fallback;

@@ -92,6 +92,17 @@ TEST_F(DrawingTest, NoteColoursByVoice) {
         EXPECT_EQ(glyphs('#')[0]->color, c.accidental) << c.setting << "/" << c.voice;
         EXPECT_EQ(n.color, c.head);
     }
+    // The note being played has its head in the highlight colour, on the screen only.
+    couleur_notes = 0;
+    for (short uid : {7, 27}) {
+        ops.clear();
+        panel.uid = uid;
+        CNote n;
+        n.flags = 0x100;
+        draw_alone(&n, &panel);
+        EXPECT_EQ(glyphs('A')[0]->color, uid == 7 ? highlight_note : BLACK);
+    }
+    panel.uid = 7;
     // With a document using colours, accidentals take its colour where colours apply.
     ScoreFixture score(1, 1);
     doc->utiliser_couleurs = 1;
