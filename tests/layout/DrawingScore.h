@@ -70,7 +70,8 @@ struct DrawingScore : ScoreFixture {
         note((short)(c0 + 3), 1, 17, 2)->flags |= 1;
         note((short)(c0 + 4), 1, 17, 1)->flags |= 2;
         // Staff 2: a whole rest; a half rest and two quarters, the last one flat; values down
-        // to the thirty-second; a dotted quarter, an eighth, a sixteenth rest and the rest.
+        // to the thirty-second and a half note on a ledger line; a dotted quarter, an eighth,
+        // two sixteenth rests, a quarter rest and an eighth rest.
         rest((short)(c0 + 1), 2, 1);
         rest((short)(c0 + 2), 2, 2);
         note((short)(c0 + 2), 2, 20, 3);
@@ -80,7 +81,7 @@ struct DrawingScore : ScoreFixture {
         note((short)(c0 + 3), 2, 20, 5);
         note((short)(c0 + 3), 2, 23, 6);
         note((short)(c0 + 3), 2, 26, 6);
-        note((short)(c0 + 3), 2, 29, 2);
+        note((short)(c0 + 3), 2, 32, 2);  // on a ledger line below the staff
         CNote* dotted = note((short)(c0 + 4), 2, 14, 3);
         dotted->point = 1;
         dotted->adjust();

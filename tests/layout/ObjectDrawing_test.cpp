@@ -55,6 +55,30 @@ TEST_F(DrawingTest, NoteHeadStemAndFlags) {
     }
 }
 
+TEST_F(DrawingTest, LedgerLinesOnTheStaffsLines) {
+    start(200, 200);
+    struct Case {
+        short y;
+        std::vector<int32_t> tops;  // of the ledger lines, the pen 50 above the top line
+    } cases[] = {{-4, {44}}, {-7, {44}}, {-10, {38, 44}}, {32, {80}}, {35, {80}}, {41, {86, 80}}};
+    for (const Case& c : cases) {
+        ops.clear();
+        CNote n;
+        n.x = 20, n.y = c.y, n.rythm = 1;
+        n.adjust();
+        panel.go_to(0, 50);
+        n.draw(&panel, 0, 1.0f, 1.0f);
+        std::vector<int32_t> tops;
+        for (const DrawnOp* op : find(DrawnOp::Kind::rectangle)) tops.push_back(op->points[0].y);
+        EXPECT_EQ(tops, c.tops) << c.y;
+    }
+    CNote odd;
+    odd.rythm = 1, odd.bar_type = 5, odd.bar_sup = 3;
+    ops.clear();
+    draw_alone(&odd, &panel);
+    EXPECT_TRUE(find(DrawnOp::Kind::rectangle).empty());
+}
+
 TEST_F(DrawingTest, HalfSizeHeadKeepsItsStem) {
     start(200, 200);
     CNote full, half;

@@ -19,7 +19,7 @@ TEST_F(DrawingTest, TwoStavesFourMeasures) {
     DrawingScore score(&panel);
     doc->col[2] = rgb(0, 0, 128);
     const float zoom = 2.0f;
-    start((int32_t)((score.width + 10) * zoom), 260 * 2);
+    start((int32_t)((score.width + 10) * zoom), (int32_t)(165 * zoom));
     score.draw(&panel, zoom);
     ASSERT_TRUE(surface->write_png(drawing_test::output_file("score_two_staves.png")));
 
