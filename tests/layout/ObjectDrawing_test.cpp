@@ -7,6 +7,7 @@
 #include "layout/DrawingServices.h"
 #include "layout/Justification.h"
 #include "score/CLibrary.h"
+#include "score/CLyrics.h"
 #include "score/CMeasure.h"
 #include "score/CMusicalSymbolManager.h"
 #include "score/Document.h"
@@ -625,4 +626,29 @@ TEST_F(DrawingTest, AssistantFramesItsCurrentMeasure) {
         if (op->color == BLUE) frames.push_back(op);
     ASSERT_EQ(frames.size(), 2u);
     EXPECT_EQ(frames[0]->points[0], (platform::Vertex{11, 10}));
+}
+
+TEST_F(DrawingTest, LyricsWithHyphenAndExtension) {
+    start(300, 200);
+    CLyrics l;
+    l.x = 50;
+    l.text[0].set("Sing");
+    l.d[0] = 20;
+    l.text[1].set("la");
+    l.l[1] = 30;
+    draw_alone(&l, &panel);
+    ASSERT_EQ(texts("Sing").size(), 1u);
+    short width = panel.string_width("Sing");  // every verse has the same font here
+    const DrawnOp* sing = texts("Sing")[0];
+    EXPECT_EQ(sing->points[0], (platform::Vertex{50 - width / 2, l.y[0] + 24}));
+    std::vector<const DrawnOp*> lines = find(DrawnOp::Kind::rectangle);
+    ASSERT_EQ(lines.size(), 2u);
+    // The hyphen: 5 units long, 4 above the base line of its verse, 20 right of the centre.
+    EXPECT_EQ(lines[0]->points[0], (platform::Vertex{70, l.y[0] + 20}));
+    EXPECT_EQ(lines[0]->points[1].x, 75);
+    // The extension: from 3 after the syllable, 30 long.
+    const DrawnOp* la = texts("la")[0];
+    short la_end = (short)(la->points[0].x + panel.string_width("la"));
+    EXPECT_EQ(lines[1]->points[0].x, la_end + 3);
+    EXPECT_EQ(lines[1]->points[1].x, la_end + 33);
 }
