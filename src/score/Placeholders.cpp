@@ -52,6 +52,38 @@ void CChordLibrary::add_chord(short id, const char* name) {
     names.get(names.total())->set(name);
 }
 
+short CChordProgression::get_chord_index(short measure, short off, short exact) {
+    short found = 0;
+    for (short i = 1; i <= total(); i++) {
+        short m = meas.get(i), o = offset.get(i);
+        if (m > measure || (m == measure && o > off)) break;
+        found = i;
+    }
+    if (exact && found && (meas.get(found) != measure || offset.get(found) != off)) return 0;
+    return found;
+}
+
+Vect_dessin::~Vect_dessin() {
+    for (short i = 1; i <= total(); i++) delete get(i);
+}
+
+Vect_dessin* CChordLibrary::create_chord_symbol(CChord* chord) {
+    Vect_dessin* d = new Vect_dessin;
+    Vect_texte* t = new Vect_texte;
+    t->justi = 2;
+    t->police.set("Arial");
+    t->taille = 14;
+    t->style = 1;
+    if (chord) chord->get_chord_name(&t->s);
+    t->n = (short)t->s.length();
+    d->add(t);
+    d->x1 = -20;
+    d->y1 = -14;
+    d->x2 = 20;
+    d->y2 = 4;
+    return d;
+}
+
 void program_path(CString* out, const char* folder, const char* file) {
     const char* dir = std::getenv("BRINDLECOT_DATA");
     out->set(dir && *dir ? dir : ".");
