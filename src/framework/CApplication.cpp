@@ -3,7 +3,9 @@
 #include "framework/CPanel.h"
 #include "framework/CUserPanel.h"
 #include "framework/CWindow.h"
-#include "framework/Pending.h"
+#include "framework/CMenu.h"
+#include "framework/UserInput.h"
+#include "framework/WindowLookup.h"
 #include "platform/FileSystem.h"
 #include "platform/WindowManager.h"
 
@@ -78,6 +80,7 @@ void CApplication::load_cursors()
 
 CApplication::~CApplication()
 {
+    if (haccel) destroy_accelerator_table(haccel);
     delete menu;
     menu = nullptr;
 }
@@ -89,6 +92,10 @@ void CApplication::remove_from_idle(CPanel* panel) { idle_panel.remove_item((int
 void CApplication::load_menu(short id)
 {
     menu->load(id);
+    if (hwnd) set_window_menu(hwnd, menu->hmenu);
+    if (haccel) destroy_accelerator_table(haccel);
+    haccel = load_accelerators(id);
+    if (hwnd) draw_menu_bar(hwnd);
 }
 
 void CApplication::bring_to_top()
@@ -147,8 +154,8 @@ bool CApplication::translate_keys(Message& m)
 {
     WindowManager* wm = WindowManager::current();
     if (hmdi && wm->translate_document_keys(hmdi, m)) return true;
-    // No accelerator table exists before a menu is loaded (haccel stays null until then).
-    return false;
+    // No accelerator table exists before a menu is loaded (haccel stays 0 until then).
+    return haccel && translate_accelerator(hwnd, haccel, m);
 }
 
 bool CApplication::character_to_text_field(Message& m, bool copy_back)

@@ -17,6 +17,7 @@
 #include "framework/MessageBoxes.h"
 #include "framework/Placeholders.h"
 #include "platform/Backend.h"
+#include "platform/Menu.h"
 #include "platform/Message.h"
 
 #include <cstdint>
@@ -128,7 +129,7 @@ public:
     platform::WindowId hwnd = 0;  // the main frame window
     platform::WindowId hmdi = 0;  // its document area
     CMenu* menu = nullptr;
-    void* haccel = nullptr;       // the accelerator table, none until load_menu
+    platform::AcceleratorTable haccel = 0;  // the accelerator table, none until load_menu
     short cancel_patience = 0;
     CursorHandle cursor = 0;      // imposed on every window; 0: each panel's own
     CursorHandle cursor1 = 0, cursor2 = 0, cursor3 = 0;

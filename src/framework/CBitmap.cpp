@@ -1,7 +1,9 @@
 #include "framework/CBitmap.h"
 
 #include "framework/CResFile.h"
-#include "framework/Pending.h"
+#include "framework/ColorChooser.h"
+#include "framework/Colors.h"
+#include "framework/ProgramFiles.h"
 #include "platform/FileSystem.h"
 
 #include <cstdlib>
@@ -47,15 +49,6 @@ bool read_bitmap_file(FILE* f, int32_t* width, int32_t* height, std::vector<int3
     return true;
 }
 
-// The library's sixteen colours, as pictures number them.
-int32_t picture_colour(int n)
-{
-    constexpr int32_t colours[16] = {0x000000, 0x008080, 0xC0C0C0, 0x808080, 0x800000, 0xFF0000,
-                                     0x008000, 0x00FF00, 0x000080, 0x0000FF, 0x808000, 0xFFFF00,
-                                     0x800080, 0xFF00FF, 0x00FFFF, 0xFFFFFF};
-    return colours[n & 15];
-}
-
 std::unique_ptr<Surface> picture_surface(int32_t w, int32_t h, const std::vector<int32_t>& rgb)
 {
     std::unique_ptr<Surface> s = Surface::create_image(w, h);
@@ -81,7 +74,7 @@ bool picture_pixels(const unsigned char* block, int32_t size, int32_t* width, in
         for (int32_t x = 0; x < w; x++) {
             int32_t c;
             if (colours == 16) {
-                c = picture_colour((row[x / 2] >> (x % 2 ? 0 : 4)) & 0xF);
+                c = translate_color((short)((row[x / 2] >> (x % 2 ? 0 : 4)) & 0xF));
             } else {
                 const unsigned char* e = block + 22 + 4 * row[x];  // blue, green, red
                 c = e[2] | (e[1] << 8) | (e[0] << 16);
@@ -155,8 +148,9 @@ void CBitmap::free_picture()
 void CBitmap::set_bitmap(const char* name)
 {
     free_picture();
-    const std::string path = std::string(main_dir ? main_dir : ".") + "\\MISC\\BITMAPS\\" + (name ? name : "");
-    FILE* f = open_file(path, "rb");
+    CString path;
+    format_file_name(&path, main_dir, "MISC", "BITMAPS", name ? name : "");
+    FILE* f = open_file(path.get(), "rb");
     if (!f) return;
     int32_t w = 0, h = 0;
     std::vector<int32_t> rgb;

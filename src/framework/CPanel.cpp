@@ -1,7 +1,7 @@
 #include "framework/CPanel.h"
 
 #include "framework/CApplication.h"
-#include "framework/Pending.h"
+#include "framework/DefaultHandlers.h"
 #include "platform/WindowManager.h"
 
 using platform::WindowManager;

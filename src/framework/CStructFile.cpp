@@ -16,7 +16,7 @@ int32_t long_at(const unsigned char* p) {
                                 (static_cast<uint32_t>(word_at(p + 2)) << 16));
 }
 
-// Names are written as the program writes them (backslashes, any case).
+// Paths are written with backslashes and in any letter case ("MISC\\CLASSES.RES").
 FILE* open_for_reading(const char* name) { return platform::open_file(name, "rb"); }
 
 bool read_at(FILE* f, long pos, void* dest, size_t length) {

@@ -10,7 +10,7 @@
 #include "framework/CSlider.h"
 #include "framework/CTextedit.h"
 #include "framework/ControlHandlers.h"
-#include "framework/Pending.h"
+#include "framework/DefaultHandlers.h"
 #include "framework/Startup.h"
 #include "platform/WindowManager.h"
 

@@ -3,7 +3,7 @@
 #include "framework/CButton.h"
 #include "framework/CDialog.h"
 #include "framework/CTextedit.h"
-#include "framework/Pending.h"
+#include "framework/WindowLookup.h"
 #include "platform/WindowManager.h"
 
 #include <set>

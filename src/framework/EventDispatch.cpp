@@ -4,7 +4,8 @@
 #include "framework/CPanel.h"
 #include "framework/CScroll.h"
 #include "framework/CUserPanel.h"
-#include "framework/Pending.h"
+#include "framework/CMenu.h"
+#include "framework/WindowLookup.h"
 #include "platform/WindowManager.h"
 
 #include <algorithm>
@@ -289,6 +290,12 @@ short dispatch_events(WindowId window, Message& m)
     case MessageKind::KeyUp: return key_up(wm, window, panel, m);
     case MessageKind::Character: return character(wm, window, panel, m);
     case MessageKind::Command: return command(panel, m);
+    case MessageKind::MenuLoop:
+        inmenuloop = m.flag;
+        return 0;
+    case MessageKind::MenuIdle:
+        if (inmenuloop && application && application->script.playing) select_queued_menu_item(window, TerminerAutoDemo != 0);
+        return 0;
     case MessageKind::User:
         return m.id == ScrollHorizontal || m.id == ScrollVertical ? scroll(panel, m) : 0;
     case MessageKind::MouseMove: return mouse_move(wm, panel, m);

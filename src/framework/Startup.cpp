@@ -5,7 +5,8 @@
 #include "framework/CWindow.h"
 #include "framework/Dial_res.h"
 #include "framework/EventDispatch.h"
-#include "framework/Pending.h"
+#include "framework/CMenu.h"
+#include "framework/ProgramFiles.h"
 #include "platform/DisplayChoice.h"
 #include "platform/FileSystem.h"
 #include "platform/HeadlessBackend.h"
@@ -227,6 +228,15 @@ intptr_t frame_window_proc(WindowId window, Message& m)
         break;
     case MessageKind::Timer:
         application->periodic_task();
+        break;
+    case MessageKind::MenuInit:
+        application->menu_enabler();
+        break;
+    case MessageKind::MenuLoop:
+        inmenuloop = m.flag;
+        break;
+    case MessageKind::MenuIdle:
+        if (inmenuloop && application->script.playing) select_queued_menu_item(window, false);
         break;
     case MessageKind::FilesDropped:
         if (m.paths)

@@ -18,8 +18,10 @@ void ajuster_mesure_libre(short m);
 // Lays out one chord; nothing yet.
 void calcul_accord(CMeasure* measure, short* cid, float scale);
 // Lays out one beam group: a group of fewer than two notes is dissolved (its notes lose the id
-// and its beam item is deleted); otherwise the beam item takes the zoom, the group's voice and
-// empty segment lists.
+// and its beam item is deleted); otherwise the notes take the group's majority stem direction,
+// and with a panel to measure the heads the beam item takes the zoom, the group's voice and
+// the segments of a straight beam that every stem reaches (further beams for the shorter
+// values); without a panel its zoom stays unset, so that drawing lays it out again.
 void calcul_groupe(CMeasure* measure, short* gid, float sx, float sy, CUserPanel* panel);
 // Gives every note of chord `cid` the stem direction `dir` (0 up, 1 down); with `check`, a chord
 // whose middle ((lowest y + highest y) / 2) is above 12 when going down, or below 13 when

@@ -3,13 +3,20 @@
 #include "midi/CMidi.h"
 
 #include "framework/CApplication.h"
-#include "midi/MidiStandIns.h"
+#include "platform/MidiClock.h"
 #include "score/Placeholders.h"
 #include "platform/MidiDevices.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+
+namespace {
+
+// The scheduler's millisecond clock: the system's, or the one a test installs.
+int32_t scheduler_time() { return platform::midi_clock()->now_ms(); }
+
+}  // namespace
 
 void run_midi()
 {
@@ -48,7 +55,7 @@ void CMidi::midi_dispatch_init()
     buf = new char[1000]();
     last_time_unit = 0;
     time_unit = 0;
-    old_time_pos = get_time_pos();
+    old_time_pos = scheduler_time();
     tempo = 100;
     var_tempo = 0;
     tempo_type = 0;
@@ -93,7 +100,7 @@ void CMidi::run()
 {
     if (!buf)
         return;
-    int32_t now = get_time_pos();
+    int32_t now = scheduler_time();
     // The difference of two readings of a wrapping millisecond counter.
     int32_t steps = static_cast<int32_t>(static_cast<uint32_t>(now) - static_cast<uint32_t>(old_time_pos)) / 5;
     if (steps < 0) {

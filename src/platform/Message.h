@@ -35,6 +35,9 @@ enum class MessageKind : int32_t {
     FilesDropped,     // paths (Windows-1252), x, y where they were dropped
     Command,          // id, param1, param2: application commands
     User,             // id, param1, param2: free for the application
+    MenuInit,         // param1 = the menu (Menu.h) about to open: the owner updates its items
+    MenuLoop,         // flag: 1 a menu of the window opens, 0 the last one closed
+    MenuIdle,         // a menu of the window is shown and waits for the user
     Quit,             // id = the exit code; get_message returns false
 };
 

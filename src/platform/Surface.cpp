@@ -333,6 +333,7 @@ void Surface::line_to(int32_t x, int32_t y)
 {
     Vertex from = pos_, to{x, y};
     pos_ = to;
+    log(DrawnOp::Kind::line, {from, to}, pen_.color);
     Box bounds = around(from, to, pen_.width);
     if (pen_.style == Pen::Style::none || !overlap(bounds, clip_) ||
         !overlap(bounds, {0, 0, width_, height_}))
@@ -356,6 +357,7 @@ void Surface::draw_line(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
 void Surface::polyline(const Vertex* points, int32_t count)
 {
     if (count < 2 || pen_.style == Pen::Style::none) return;
+    log(DrawnOp::Kind::curve, {points, points + count}, pen_.color);
     render(around(points, count, pen_.width), [&] {
         set_source(pen_.color);
         set_line_style(pen_.width > 1);
@@ -368,6 +370,7 @@ void Surface::polyline(const Vertex* points, int32_t count)
 void Surface::bezier(const Vertex* points, int32_t count)
 {
     if (count < 4 || pen_.style == Pen::Style::none) return;
+    log(DrawnOp::Kind::curve, {points, points + count}, pen_.color);
     render(around(points, count, pen_.width), [&] {
         set_source(pen_.color);
         set_line_style(pen_.width > 1);
@@ -410,6 +413,9 @@ void Surface::shape(const Box& box,
 {
     Box b = normalized(box);
     if (empty(b)) return;
+    log(path == ellipse_path ? DrawnOp::Kind::ellipse : DrawnOp::Kind::rectangle,
+        {{b.left, b.top}, {b.right, b.bottom}},
+        brush_.kind != Brush::Kind::none ? brush_.color : pen_.color);
     render(b, [&] {
         if (brush_.kind != Brush::Kind::none) {
             set_brush_source();
@@ -439,6 +445,8 @@ void Surface::ellipse(const Box& box) { shape(box, ellipse_path, 0, 0); }
 void Surface::polygon(const Vertex* points, int32_t count)
 {
     if (count < 2) return;
+    log(DrawnOp::Kind::polygon, {points, points + count},
+        brush_.kind != Brush::Kind::none ? brush_.color : pen_.color);
     render(around(points, count, pen_.width), [&] {
         auto path = [&] {
             cairo_move_to(cr_, points[0].x + 0.5, points[0].y + 0.5);
@@ -467,6 +475,7 @@ void Surface::fill(const Box& box, int32_t rgb)
         return;
     }
     Box b = normalized(box);
+    log(DrawnOp::Kind::fill, {{b.left, b.top}, {b.right, b.bottom}}, rgb);
     set_source(rgb);
     rectangle_path(cr_, b);
     cairo_fill(cr_);
@@ -475,6 +484,7 @@ void Surface::fill(const Box& box, int32_t rgb)
 void Surface::invert(const Box& box)
 {
     Box b = normalized(box);
+    log(DrawnOp::Kind::invert, {{b.left, b.top}, {b.right, b.bottom}}, 0xFFFFFF);
     cairo_save(cr_);
     cairo_set_operator(cr_, CAIRO_OPERATOR_DIFFERENCE);
     cairo_set_source_rgb(cr_, 1, 1, 1);
@@ -491,6 +501,12 @@ int32_t Surface::draw_text(int32_t x, int32_t y, const std::string& text, TextAl
     int a = static_cast<int>(align);
     int32_t left = a % 3 == 0 ? x : a % 3 == 1 ? x - width / 2 : x - width;
     int32_t baseline = a / 3 == 0 ? y : a / 3 == 1 ? y + font.ascent() : y - font.descent();
+    if (log_) {
+        log(DrawnOp::Kind::text, {{left, baseline}}, text_color_);
+        log_->back().text = text;
+        log_->back().font = font.spec().name;
+        log_->back().font_size = font.spec().size;
+    }
 
     bool smooth = paint_ == Paint::normal;
     std::vector<cairo_glyph_t> runs[2];
@@ -626,6 +642,17 @@ bool Surface::write_png(const std::string& path) const
     if (kind_ == Kind::page) return false;  // a printed page has no pixels to read back
     std::unique_ptr<Surface> picture = snapshot({0, 0, width_, height_});
     return picture && picture->write_png(path);
+}
+
+void Surface::log(DrawnOp::Kind kind, std::vector<Vertex> points, int32_t color)
+{
+    if (!log_) return;
+    DrawnOp op;
+    op.kind = kind;
+    op.points = std::move(points);
+    op.color = color;
+    op.inverted = paint_ == Paint::invert;
+    log_->push_back(std::move(op));
 }
 
 void Surface::flush() const { cairo_surface_flush(target_); }

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -53,6 +54,21 @@ struct Brush {
 };
 
 enum class Paint { normal, invert };
+
+// One drawing operation as a surface's log keeps it (for tests that check what a picture is
+// made of). `points`: a line's two ends; a box's left-top and right-bottom corners (rectangles,
+// ellipses, fills, inversions); a polygon's or a curve's points; a text's left end of the
+// baseline. `color`: the pen's, brush's or text's colour, or the fill's.
+struct DrawnOp {
+    enum class Kind { line, rectangle, ellipse, polygon, curve, fill, invert, text };
+    Kind kind = Kind::line;
+    std::vector<Vertex> points;
+    int32_t color = 0;
+    bool inverted = false;  // drawn in inverting paint
+    std::string text;       // a text's characters
+    std::string font;       // a text's font name and size
+    int32_t font_size = 0;
+};
 
 // Where the point given with a text lies (the order is used: across, then down).
 enum class TextAlign {
@@ -166,6 +182,9 @@ public:
     // Finishes pending drawing, so that the pixel memory holds everything drawn.
     void flush() const;
 
+    // While a log is set, every drawing operation is also appended to it (null: no log).
+    void set_log(std::vector<DrawnOp>* log) { log_ = log; }
+
 private:
     Surface(Kind kind, cairo_surface_t* target, cairo_t* cr, int32_t width, int32_t height);
     static cairo_surface_t* wrap(uint32_t* pixels, int32_t width, int32_t height, int32_t stride);
@@ -179,6 +198,7 @@ private:
                                             double),
                double rx, double ry);
     uint32_t* pixel_address(int32_t x, int32_t y) const;
+    void log(DrawnOp::Kind kind, std::vector<Vertex> points, int32_t color);
     std::unique_ptr<Surface> snapshot(const Box& area) const;
 
     Kind kind_;
@@ -194,6 +214,7 @@ private:
     Vertex pos_;
     cairo_pattern_t* hatch_ = nullptr;
     int32_t hatch_color_ = -1;
+    std::vector<DrawnOp>* log_ = nullptr;
 };
 
 }  // namespace platform

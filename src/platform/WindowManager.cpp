@@ -49,6 +49,7 @@ struct WindowManager::Window {
     bool accepts_drops = false;
     bool topmost = false;
     bool dying = false;
+    FrameStrip* strip = nullptr;  // not owned
     std::vector<WindowId> children;  // front first
     Rect update;
     bool erase = false;
@@ -173,6 +174,7 @@ void WindowManager::destroy_window(WindowId window)
         if (alive == self.children.end()) break;
         destroy_window(*alive);
     }
+    if (FrameStrip* strip = windows_.at(window)->strip) strip->window_destroyed(window);
     forget(window);
 }
 
@@ -318,8 +320,9 @@ void WindowManager::set_title(WindowId window, const std::string& title)
 
 // ---------------------------------------------------------------- geometry
 
-WindowManager::Insets WindowManager::insets(uint32_t style)
+WindowManager::Insets WindowManager::insets(const Window& w)
 {
+    const uint32_t style = w.style;
     Insets in;
     int32_t border = 0;
     if (style & (StyleCaption | StyleBorder | StyleToolCaption)) border = 1;
@@ -327,12 +330,13 @@ WindowManager::Insets WindowManager::insets(uint32_t style)
     in.left = in.right = in.bottom = in.top = border;
     if (style & StyleToolCaption) in.top += kToolCaptionHeight;
     else if (style & StyleCaption) in.top += kCaptionHeight;
+    if (w.strip) in.top += w.strip->height();
     return in;
 }
 
 Rect WindowManager::client_rect_in_parent(const Window& w) const
 {
-    const Insets in = insets(w.style);
+    const Insets in = insets(w);
     Rect r{w.rect.left + in.left, w.rect.top + in.top, w.rect.right - in.right, w.rect.bottom - in.bottom};
     if (r.right < r.left) r.right = r.left;
     if (r.bottom < r.top) r.bottom = r.top;
@@ -404,7 +408,7 @@ uint32_t WindowManager::frame_part(WindowId window, Point p) const
     const Rect outer = screen_window_rect(window);
     const Rect inner = screen_client_rect(*w);
     if (!outer.contains(p) || inner.contains(p)) return FrameNone;
-    const Insets in = insets(w->style);
+    const Insets in = insets(*w);
     if ((w->style & StyleSizing) && !w->maximized) {
         uint32_t edges = FrameNone;
         const bool near_left = p.x < outer.left + in.left, near_right = p.x >= outer.right - in.right;
@@ -422,7 +426,8 @@ uint32_t WindowManager::frame_part(WindowId window, Point p) const
         if (edges) return edges;
     }
     if (p.y >= inner.top || p.y < outer.top + in.left) return FrameNone;  // a plain border
-    const int32_t box = in.top - in.left - 4;
+    if (w->strip && p.y >= inner.top - w->strip->height()) return FrameStripPart;
+    const int32_t box = in.top - in.left - 4 - (w->strip ? w->strip->height() : 0);
     if ((w->style & StyleCloseBox) && p.x >= outer.right - in.right - box - 2) return FrameCloseBox;
     return FrameCaption;
 }
@@ -442,7 +447,7 @@ void WindowManager::drag_frame(const Input& input)
     if (part == FrameCaption) {
         r = r.moved(dx, dy);
     } else {
-        const Insets in = insets(w->style);
+        const Insets in = insets(*w);
         const int32_t min_w = in.left + in.right + kMinimumClient, min_h = in.top + in.bottom + kMinimumClient;
         if (part & FrameLeft) r.left = std::min(r.left + dx, r.right - min_w);
         if (part & FrameRight) r.right = std::max(r.right + dx, r.left + min_w);
@@ -746,6 +751,44 @@ void WindowManager::accept_file_drops(WindowId window, bool accept)
     if (Window* w = find(window)) w->accepts_drops = accept;
 }
 
+void WindowManager::set_frame_strip(WindowId window, FrameStrip* strip)
+{
+    Window* w = find(window);
+    if (!w || w->strip == strip) return;
+    const Rect old_client = client_rect_in_parent(*w);
+    damage_window(*w);
+    w->strip = strip;
+    resize_store(*w);
+    damage_window(*w);
+    // The client area moves and changes size under the strip; the window is told as for a resize.
+    const Rect client = client_rect_in_parent(*w);
+    if (client.top != old_client.top) {
+        Message move = make(window, MessageKind::Move);
+        move.x = client.left;
+        move.y = client.top;
+        send_message(window, move);
+    }
+    if (exists(window) && client.height() != old_client.height()) {
+        invalidate(window, nullptr, true);
+        Message size = make(window, MessageKind::Size);
+        size.x = client.width();
+        size.y = client.height();
+        send_message(window, size);
+        refit_maximized(window);
+    }
+}
+
+FrameStrip* WindowManager::frame_strip(WindowId window) const
+{
+    const Window* w = find(window);
+    return w ? w->strip : nullptr;
+}
+
+void WindowManager::redraw_frame(WindowId window)
+{
+    if (const Window* w = find(window)) damage_window(*w);
+}
+
 WindowId WindowManager::front_document(WindowId area) const
 {
     for (WindowId c : children(area))
@@ -924,10 +967,11 @@ void WindowManager::compose_window(const Window& w, const PixelBuffer& screen, c
     const Rect inner = client_rect_in_parent(w).moved(origin.x, origin.y);
     if (inner != outer) {
         fill(screen, visible, kBorderColour);
-        const Insets in = insets(w.style);
-        if (in.top > in.left) {
+        const Insets in = insets(w);
+        const int32_t strip_height = w.strip ? w.strip->height() : 0;
+        if (in.top - strip_height > in.left) {
             const bool active = w.parent ? siblings(w).front() == w.id : active_ == w.id;
-            const Rect caption{outer.left + in.left, outer.top + in.left, outer.right - in.right, inner.top - 1};
+            const Rect caption{outer.left + in.left, outer.top + in.left, outer.right - in.right, inner.top - 1 - strip_height};
             fill(screen, caption.intersected(clip), active ? kActiveCaption : kInactiveCaption);
             if (w.style & StyleCloseBox) {
                 // A light square with a dark cross, at the right end of the title bar.
@@ -938,6 +982,11 @@ void WindowManager::compose_window(const Window& w, const PixelBuffer& screen, c
                     for (const Point p : {Point{box.left + i, box.top + i}, Point{box.right - 1 - i, box.top + i}})
                         if (clip.contains(p)) screen.row(p.y)[p.x] = opaque(kBorderColour);
             }
+        }
+        if (w.strip) {
+            const Rect strip{outer.left + in.left, inner.top - w.strip->height(), outer.right - in.right, inner.top};
+            const Rect strip_clip = strip.intersected(clip);
+            if (!strip_clip.empty()) w.strip->draw(w.id, screen, strip, strip_clip);
         }
     }
     const Rect client = inner.intersected(clip);
@@ -1296,7 +1345,11 @@ bool WindowManager::cook_mouse(const Input& input, Message& message)
     }
     if (!client && input.kind == Input::Button && input.down && input.button == ButtonLeft && !capture_) {
         const uint32_t part = frame_part(target, input.pos);
-        if (part == FrameCloseBox) {
+        if (part == FrameStripPart) {
+            const Rect inner = screen_client_rect(*windows_.at(target));
+            FrameStrip* strip = windows_.at(target)->strip;
+            strip->press(target, {input.pos.x - inner.left, input.pos.y - (inner.top - strip->height())});
+        } else if (part == FrameCloseBox) {
             post_message(make(target, MessageKind::Close));
         } else if (part && !(part == FrameCaption && is_maximized(target))) {
             frame_drag_ = {target, part, input.pos, windows_.at(target)->rect};

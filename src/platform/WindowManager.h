@@ -17,6 +17,7 @@
 // thread may call. Window procedures may create, destroy and change windows while they run.
 
 #include "platform/Backend.h"
+#include "platform/FrameStrip.h"
 #include "platform/Geometry.h"
 #include "platform/Keys.h"
 #include "platform/Message.h"
@@ -69,6 +70,7 @@ enum FramePart : uint32_t {
     FrameBottom = 0x8,
     FrameCaption = 0x10,
     FrameCloseBox = 0x20,
+    FrameStripPart = 0x40,  // the strip under the title bar (FrameStrip.h)
 };
 
 struct WindowOptions {
@@ -158,6 +160,11 @@ public:
     void release_capture();
     WindowId capture() const { return capture_; }
     void accept_file_drops(WindowId window, bool accept);
+    // Puts a strip (a menu bar) under the window's title bar, or removes it (null); the client
+    // area shrinks or grows to match. The strip is not owned; redraw it with redraw_frame.
+    void set_frame_strip(WindowId window, FrameStrip* strip);
+    FrameStrip* frame_strip(WindowId window) const;
+    void redraw_frame(WindowId window);
 
     // ---- documents: StyleDocument children of a document area
     // The document in front of `area`, 0 when it has none.
@@ -255,7 +262,7 @@ private:
     const Window* find(WindowId window) const;
     std::vector<WindowId>& siblings(const Window& w);
     const std::vector<WindowId>& siblings(const Window& w) const;
-    static Insets insets(uint32_t style);
+    static Insets insets(const Window& w);
     Rect client_rect_in_parent(const Window& w) const;
     Rect screen_client_rect(const Window& w) const;
     Rect parent_client_size(const Window& w) const;

@@ -7,7 +7,14 @@
 #include "framework/Arrays.h"
 #include "framework/CObject.h"
 
+class CDataObject;
 class CUserPanel;
+
+// The drawing of score objects lives in the layout library, which installs it here; until it
+// does, objects draw nothing.
+using ScoreDrawing = void (*)(CDataObject* object, CUserPanel* panel, short mode, float sx,
+                              float sy);
+extern ScoreDrawing score_drawing;
 
 constexpr short KIND_DATA_OBJECT = 700;
 constexpr short KIND_MEASURE = 701;
@@ -41,8 +48,16 @@ public:
     virtual short write(FILE*) { return 1; }
     // A new object of the same class with the same content, or null for the bases.
     virtual CDataObject* duplicate() { return nullptr; }
-    // Draws the object at the pen of the surface; the base draws nothing.
-    virtual void draw(CUserPanel*, short, float, float) {}
+    // Draws the object relative to the surface's pen (a measure at its own position), in
+    // mode 0 draw, 1 erase or 2 invert, at the zoom (sx, sy).
+    virtual void draw(CUserPanel* panel, short mode, float sx, float sy) {
+        if (score_drawing) score_drawing(this, panel, mode, sx, sy);
+    }
+    // Draws the object and, for a measure, every item of it in list order (unless it shows
+    // its MIDI events or its library markers); with `restore_origin` the surface's origin is
+    // put back afterwards. `context` is the calling view, unused by the drawing.
+    void draw_object(CUserPanel* panel, short restore_origin, void* context, short mode,
+                     float sx, float sy);
 
 protected:
     // Plain fields are copied by the copy constructors; lists and texts are copied by hand.

@@ -1,7 +1,7 @@
 #pragma once
 // Stand-ins for the services of other subsystems that the score model calls and that are not
 // built yet: the undo manager, tool palettes and symbol definitions, the chord dictionary
-// and progressions, the system beep, the program directory and the keyboard window. Each
+// and progressions, the program directory and the keyboard window. Each
 // keeps the call sites as they will be; the subsystem that owns the real one replaces it here.
 
 #include <cstdint>
@@ -10,7 +10,8 @@
 
 #include "framework/Arrays.h"
 #include "framework/CString.h"
-#include "framework/Pending.h"  // the program directory `main_dir` and set_main_dir
+#include "framework/ProgramFiles.h"  // the program directory `main_dir` and set_main_dir
+#include "framework/UserInput.h"     // beep
 
 // ---- Application framework ----------------------------------------------------------------
 
@@ -28,25 +29,49 @@ public:
     CArrayPtr recorded;
 };
 
-// Sounds the system beep; counts the beeps so that a headless run can tell.
-void beep();
-extern int beep_count;
 
 
 // The UTF-8 path of the parts inside the program directory (`main_dir`, or the platform's
 // program folder before start-up has read it), each matched without regard to case; empty when
 // the parts would lead out of it.
 std::string format_file_name(const char* a, const char* b = nullptr, const char* c = nullptr);
-// Converts a file in place from the Macintosh character set to the Windows one.
-void convertir_fichier_mac_win(const char* path);
 
 // ---- Score editor view and tool palettes --------------------------------------------------
 
-// A symbol definition of the tool palettes.
-// A vector drawing, reduced to its bounds and origin.
+// An element of a vector drawing; `kind` 4 is a text (Vect_texte).
+struct Vect_element {
+    virtual ~Vect_element() = default;
+    short kind = 0;
+};
+
+// A text element: its characters at (x, y), aligned by `justi` (0 left, 1 right, otherwise
+// centred on x), in its font, size, style bits and colour.
+struct Vect_texte : Vect_element {
+    Vect_texte() { kind = 4; }
+    short n = 0;  // length of `s`
+    short x = 0, y = 0;
+    short justi = 0;
+    short taille = 12;
+    short style = 0;
+    CString police;
+    int32_t col = 0;
+    CString s;
+};
+
+// A vector drawing, reduced to its bounds, its origin and its text elements (1 to `tot`,
+// owned).
 struct Vect_dessin {
+    Vect_dessin() = default;
+    Vect_dessin(const Vect_dessin&) = delete;
+    Vect_dessin& operator=(const Vect_dessin&) = delete;
+    ~Vect_dessin();
+    short total() { return (short)el.total(); }
+    Vect_element* get(short i) { return (Vect_element*)el.get(i); }
+    void add(Vect_element* e) { el.add((intptr_t)e); }
+
     short x1 = 0, y1 = 0, x2 = 0, y2 = 0;
     short ox = 0, oy = 0;
+    CArrayPtr el;
 };
 
 struct Definition {
@@ -68,8 +93,11 @@ public:
     Definition* get_definition(short id);
     // Registers a definition (the real palettes load theirs from "TOOL.DEF"); not owned.
     void add_definition(Definition* def) { definitions.add((intptr_t)def); }
+    // Non-zero while the editing marks are shown on screen.
+    short get_reperes_tool() { return reperes_tool; }
 
     CArrayPtr definitions;
+    short reperes_tool = 0;
 };
 
 extern CToolsManager* pal;
@@ -97,6 +125,9 @@ public:
 
     // Loads the dictionary; nothing to load yet: 1.
     short load() { return 1; }
+    // A new drawing of the chord's name (the template alone for a null chord): one text
+    // element, centred on the origin, standing on it. The caller frees it.
+    Vect_dessin* create_chord_symbol(class CChord* chord);
 
     short notation = 1;
     CArrayInt ids;
@@ -126,6 +157,9 @@ public:
     short get_chord_measure(short i) { return meas.get(i); }
     short get_chord_offset(short i) { return offset.get(i); }
     CChord* get_chord(short i) { return (CChord*)chords.get(i); }
+    // The index of the last chord at or before (measure, offset), 0 when none; with `exact`
+    // only a chord exactly there.
+    short get_chord_index(short measure, short offset, short exact);
     // Stores a copy of ch at (m, off), keeping the entries in order; returns its index.
     short set_chord(short m, short off, CChord* ch);
     // Reads the rest of a "chprog(" record and its "ch(" and "chan(" records; 0 on failure.

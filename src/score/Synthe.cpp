@@ -1,5 +1,7 @@
 #include "score/Synthe.h"
 
+#include "framework/TextConversion.h"
+
 #include "score/Placeholders.h"
 
 #include <strings.h>

@@ -10,7 +10,8 @@
 #include "framework/CSlider.h"
 #include "framework/CTextedit.h"
 #include "framework/ControlHandlers.h"
-#include "framework/Pending.h"
+#include "framework/DefaultHandlers.h"
+#include "framework/WindowLookup.h"
 #include "platform/Control.h"
 #include "platform/WindowManager.h"
 

@@ -22,15 +22,3 @@ TEST(Placeholders, FileNamesMatchExistingEntriesWithoutRegardToCase) {
     main_dir = saved;
 }
 
-TEST(Placeholders, MacintoshTextBecomesWindowsText) {
-    std::string path = std::string(BRINDLECOT_TEST_OUTPUT) + "/score-mac.txt";
-    {
-        std::ofstream f(path, std::ios::binary);
-        f << std::string(1500, 'a') << "\x8E\x9E\x87\r\n";
-    }
-    convertir_fichier_mac_win(path.c_str());
-    std::ifstream f(path, std::ios::binary);
-    std::string text((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(text, std::string(1500, 'a') + "\xE9\xFB\xE1\r\n")
-        << "the second block converted too, line ends kept";
-}

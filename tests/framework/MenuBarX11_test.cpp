@@ -1,0 +1,176 @@
+// The program's menu bar in a real X window (a private Xvfb): drawn on the frame from the
+// resource file, its accelerator keys typed on the X keyboard reaching the application's menu
+// handler; and the open dialog on the same display.
+#include "framework/CMenu.h"
+
+#include "framework/CApplication.h"
+#include "framework/CWindow.h"
+#include "framework/Startup.h"
+
+#include "framework/CResFile.h"
+#include "framework/FileDialog.h"
+#include "framework/ProgramFiles.h"
+
+#include "platform/FileSystem.h"
+#include "platform/TempFolder.h"
+#include "platform/WindowManager.h"
+#include "platform/X11Backend.h"
+#include "platform/XvfbServer.h"
+
+#include "XKeys.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <vector>
+
+using namespace platform;
+
+namespace {
+
+std::vector<int32_t> g_handled;  // commands that reached the menu handler
+
+// The application's menu_handler(id).
+void menu_handler(int32_t id) { g_handled.push_back(id); }
+
+// A frame for the file dialog to stand on.
+intptr_t frame_proc(WindowId window, Message& message) { return default_window_proc(window, message); }
+
+// Turns the application's pump until `done` holds or five seconds pass.
+template <typename Done>
+bool pump_until(WindowManager& wm, Done done)
+{
+    const int64_t limit = wm.now() + 5000;
+    while (wm.now() < limit) {
+        if (done()) return true;
+        application->idle();
+    }
+    return done();
+}
+
+std::function<void()> g_on_timer;
+
+intptr_t probe_proc(WindowId window, Message& message)
+{
+    if (message.kind == MessageKind::Timer && g_on_timer) {
+        WindowManager::current()->kill_timer(window, message.id);
+        std::function<void()> step = g_on_timer;
+        step();
+    }
+    return default_window_proc(window, message);
+}
+
+void screenshot(const XvfbServer& server, const char* name)
+{
+    const std::string import = XvfbServer::find_program("import");
+    if (import.empty()) return;
+    std::filesystem::create_directories(BRINDLECOT_TEST_OUTPUT);
+    const std::string out = std::string(BRINDLECOT_TEST_OUTPUT) + "/" + name;
+    EXPECT_EQ(std::system(("DISPLAY=" + server.display() + " " + import + " -window root " + out).c_str()), 0);
+}
+
+TEST(MenuBarX11, FrameShowsTheProgramMenuAndTakesItsAccelerators)
+{
+    XvfbServer server;
+    if (server.display().empty()) GTEST_SKIP() << "Xvfb is not available";
+    std::unique_ptr<X11Backend> opened = X11Backend::open(server.display().c_str());
+    ASSERT_NE(opened, nullptr);
+    X11Backend* x11 = opened.get();
+    WindowManager wm(std::move(opened));
+    const std::string before = current_directory();
+    ASSERT_TRUE(set_current_directory(std::getenv("BRINDLECOT_DATA")));
+
+    // The program's frame as start-up makes it, and the menu as the application loads it.
+    app_hooks = default_app_hooks();
+    app_hooks.menu_handler = menu_handler;
+    ASSERT_TRUE(register_window_classes());
+    application = new CApplication("");
+    application->name.set("BRINDLE-COT");
+    win_array = new CArrayPtr;
+    application->menu->assigned = 1;
+    const WindowId frame = create_frame_window();
+    ASSERT_NE(frame, 0u);
+    wm.set_timer(frame, 1, 20);
+    application->load_menu(1);
+    application->menu->set_check_state(304, 1);
+    application->menu->set_enable_state(305, 0);
+
+    g_handled.clear();
+    ASSERT_TRUE(pump_until(wm, [&] { return x11->mapped() && wm.update_area(frame).empty(); }));
+
+    // Ctrl+Q and Ctrl+E typed on the X keyboard.
+    ASSERT_TRUE(send_x_key(server.display(), x11->x_window(), "q", true));
+    ASSERT_TRUE(pump_until(wm, [&] { return !g_handled.empty(); }));
+    ASSERT_TRUE(send_x_key(server.display(), x11->x_window(), "e", true));
+    ASSERT_TRUE(pump_until(wm, [&] { return g_handled.size() >= 2; }));
+    EXPECT_EQ(g_handled, (std::vector<int32_t>{110, 202}));
+
+    // Open "Options" for the picture, as a click on its title would.
+    ASSERT_TRUE(open_menu_bar_item(frame, 2));
+    const int64_t settle = wm.now() + 300;
+    pump_until(wm, [&] { return wm.now() >= settle; });
+    screenshot(server, "menu_bar.png");
+    close_menus();
+
+    delete application;
+    application = nullptr;
+    delete win_array;
+    win_array = nullptr;
+    app_hooks = default_app_hooks();
+    free_res_files();
+    set_current_directory(before);
+}
+
+TEST(FileDialogX11, OpenDialogListsTheDataFolderAndTakesTheXKeyboard)
+{
+    XvfbServer server;
+    if (server.display().empty()) GTEST_SKIP() << "Xvfb is not available";
+    std::unique_ptr<X11Backend> opened = X11Backend::open(server.display().c_str());
+    ASSERT_NE(opened, nullptr);
+    X11Backend* x11 = opened.get();
+    WindowManager wm(std::move(opened));
+    TempFolder folder;
+    for (const char* name : {"Valse.bcc", "Blues.bcc", "Menuet.mid", "notes.txt"}) std::ofstream(folder / name) << "x";
+    data_dir = static_cast<char*>(std::calloc(dir_buffer_size, 1));
+    std::strcpy(data_dir, folder.path().c_str());
+
+    ASSERT_TRUE(wm.register_class({"Frame", frame_proc, 0, 0x808890, Cursor::Arrow}));
+    WindowOptions options;
+    options.class_name = "Frame";
+    options.title = "BRINDLE-COT";
+    options.style = StyleCaption | StyleMaximized | StyleVisible;
+    const WindowId frame = wm.create_window(options);
+    wm.activate_window(frame);
+    options.class_name = "Probe";
+    options.style = 0;
+    ASSERT_TRUE(wm.register_class({"Probe", probe_proc, 0, 0, Cursor::Arrow}));
+    const WindowId probe = wm.create_window(options);
+
+    // Once the dialog shows: two lines down (to the first file, past ".."), a picture, then Return.
+    g_on_timer = [&] {
+        if (!x11->mapped()) return wm.set_timer(probe, 1, 100);
+        send_x_key(server.display(), x11->x_window(), "Down");
+        send_x_key(server.display(), x11->x_window(), "Down");
+        g_on_timer = [&] {
+            screenshot(server, "file_dialog_x11.png");
+            send_x_key(server.display(), x11->x_window(), "Return");
+        };
+        wm.set_timer(probe, 1, 300);
+    };
+    wm.set_timer(probe, 1, 300);
+    File_dialog_struct fd;
+    fd.prompt.set("Ouvrir une partition");
+    fd.ext[1].set(".bcc");
+    fd.ext[2].set(".mid");
+    EXPECT_EQ(open_file_dialog(&fd), 1);
+    g_on_timer = nullptr;
+    EXPECT_STREQ(fd.name.get(), "Blues.bcc");
+    EXPECT_EQ(std::string(fd.path.get()), folder.path() + "\\Blues.bcc");
+    quit_main_dir();
+}
+
+}  // namespace

@@ -1,0 +1,80 @@
+#pragma once
+// The frame of the drawing tests: the music classes and the score drawing installed, a
+// screen panel drawing on a white picture whose surface logs every operation, and look-ups in
+// that log (music-font glyphs by character, texts, polygons by corner count).
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/CUserPanel.h"
+#include "layout/DrawingRules.h"
+#include "layout/ScoreDrawing.h"
+#include "platform/DrawingTestSupport.h"
+#include "platform/MusicFont.h"
+#include "platform/Surface.h"
+#include "score/MusicClasses.h"
+#include "score/MusicSettings.h"
+
+using platform::DrawnOp;
+using platform::Surface;
+
+class DrawingTest : public ::testing::Test {
+public:
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(platform::MusicFont::load(drawing_test::music_map(), &error)) << error;
+        init_music_classes();
+        install_score_drawing();
+        couleur_notes = 0;
+        voix_visibles = -1;
+        staff_scale = 1.0f;
+    }
+    void TearDown() override {
+        couleur_notes = 0;
+        voix_visibles = -1;
+        cur_mes_draw = nullptr;
+        quit_music_classes();
+    }
+
+    // A white picture the panel draws on, with its log.
+    void start(int32_t w, int32_t h) {
+        surface = Surface::create_image(w, h);
+        surface->set_log(&ops);
+        panel.dc = surface.get();
+        panel.set_back_color(WHITE);
+    }
+
+    std::vector<const DrawnOp*> find(DrawnOp::Kind kind) const {
+        std::vector<const DrawnOp*> found;
+        for (const DrawnOp& op : ops)
+            if (op.kind == kind) found.push_back(&op);
+        return found;
+    }
+    // Music-font glyphs drawn with character c.
+    std::vector<const DrawnOp*> glyphs(char c) const {
+        std::vector<const DrawnOp*> found;
+        for (const DrawnOp* op : find(DrawnOp::Kind::text))
+            if (op->font == "Marcatino" && op->text == std::string(1, c)) found.push_back(op);
+        return found;
+    }
+    std::vector<const DrawnOp*> texts(const std::string& t) const {
+        std::vector<const DrawnOp*> found;
+        for (const DrawnOp* op : find(DrawnOp::Kind::text))
+            if (op->font != "Marcatino" && op->text == t) found.push_back(op);
+        return found;
+    }
+    std::vector<const DrawnOp*> polygons(size_t points) const {
+        std::vector<const DrawnOp*> found;
+        for (const DrawnOp* op : find(DrawnOp::Kind::polygon))
+            if (op->points.size() == points) found.push_back(op);
+        return found;
+    }
+
+    CUserPanel panel{nullptr};
+    std::unique_ptr<Surface> surface;
+    std::vector<DrawnOp> ops;
+};
+
