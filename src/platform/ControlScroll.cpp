@@ -116,15 +116,15 @@ intptr_t ScrollControl::handle(Message& m)
             }
         }
         return 0;
-    case MessageKind::ButtonUp:
+    case MessageKind::ButtonUp: {
         if (m.button != ButtonLeft) return 0;
+        const bool dragged = dragging_;
+        dragging_ = false;
         if (wm().capture() == window_) wm().release_capture();
-        if (dragging_) {
-            dragging_ = false;
-            request(4, pos_);
-        }
+        if (dragged) request(4, pos_);
         request(8);
         return 0;
+    }
     case MessageKind::CaptureLost: dragging_ = false; return 0;
     default: return Control::handle(m);
     }
