@@ -1,0 +1,155 @@
+// The control classes' own operations: list entries, radio groups, titles and widths, labels
+// and frames as drawn.
+#include "DialogFixture.h"
+
+#include "framework/CButton.h"
+#include "framework/CLabel.h"
+#include "framework/CList.h"
+#include "framework/CSlider.h"
+#include "framework/ControlHandlers.h"
+#include "platform/WindowManager.h"
+
+using namespace platform;
+
+namespace {
+
+class ControlClasses : public DialogFixture {
+protected:
+    void SetUp() override
+    {
+        DialogFixture::SetUp();
+        d = new CDialog(nullptr, nullptr, 0, default_dialog_handler, 0);
+        d->set_rect(50, 50, 450, 350);
+        d->show();
+    }
+    void TearDown() override
+    {
+        delete d;
+        DialogFixture::TearDown();
+    }
+    CDialog* d = nullptr;
+};
+
+TEST_F(ControlClasses, ListEntriesAreOneBased)
+{
+    CList* list = new CList(d, 1);
+    for (const char* s : {"Do", "Ré", "Mi"}) list->add(s);
+    EXPECT_EQ(list->get_cur(), 0);
+    EXPECT_EQ(list->insert("Si", 1), 1);
+    EXPECT_EQ(list->total(), 4);
+    CString s;
+    list->get_item(1, &s);
+    EXPECT_STREQ(s.get(), "Si");
+    list->set_cur(3);
+    list->set_item("Mi bémol", 3);
+    EXPECT_EQ(list->get_cur(), 3) << "the selected entry stays selected";
+    list->get_item(3, &s);
+    EXPECT_STREQ(s.get(), "Mi bémol");
+    list->set_item("Fa", 1);
+    EXPECT_EQ(list->get_cur(), 3);
+    list->remove(9);
+    EXPECT_EQ(list->total(), 4);
+    CPopup* popup = new CPopup(d, 2);
+    for (const char* t : {"Piano", "Orgue", "Guitare"}) popup->add(t);
+    EXPECT_EQ(popup->get_item(9, &s), 1);
+    EXPECT_STREQ(s.get(), "");
+    short chosen = 2;
+    popup->set_var_ptr(&chosen);
+    EXPECT_EQ(popup->get_cur(), 2);
+    popup->clear();
+    EXPECT_EQ(popup->total(), 0);
+    EXPECT_EQ(popup->get_cur(), 0);
+}
+
+TEST_F(ControlClasses, RadioGroupsEndAtTheNextHead)
+{
+    CRadio* r[4];
+    for (short i = 0; i < 4; i++) r[i] = new CRadio(d, (short)(5 + i), i == 0 || i == 3 ? 1 : 0);
+    r[3]->set_value(1);
+    EXPECT_EQ(r[2]->get_group_value(), 1) << "nothing checked reads as 1";
+    r[0]->set_group_value(2);
+    EXPECT_EQ(r[0]->get_value(), 0);
+    EXPECT_EQ(r[1]->get_value(), 1);
+    EXPECT_EQ(r[2]->get_value(), 0);
+    EXPECT_EQ(r[3]->get_value(), 1) << "item 8 heads a group of its own";
+    EXPECT_EQ(r[2]->get_group_value(), 2);
+    // A click on the second group's head keeps it checked.
+    Event e;
+    e.type = EvControl;
+    e.item = 8;
+    default_dialog_handler(d, &e);
+    EXPECT_EQ(r[3]->get_value(), 1);
+    EXPECT_EQ(r[1]->get_value(), 1);
+    // Outside a dialog a radio button always reads 1.
+    CWindow* w = new CWindow(WinNormal);
+    CRadio* lone = new CRadio(w, 1, 0);
+    lone->set_value(0);
+    EXPECT_EQ(lone->get_group_value(), 1);
+    delete w;
+}
+
+TEST_F(ControlClasses, TitlesSetTheWidthsOfCheckBoxesAndRadioButtons)
+{
+    CCheck* c = new CCheck(d, 1);
+    c->set_title("Avec accords");
+    EXPECT_EQ(c->get_width(), control_text_width("Avec accords") + 15);
+    CRadio* r = new CRadio(d, 2, 1);
+    r->set_title("Majeur");
+    EXPECT_EQ(r->get_width(), control_text_width("Majeur") + 16);
+    short v = 1;
+    c->set_var_ptr(&v);
+    EXPECT_EQ(c->get_value(), 1);
+}
+
+TEST_F(ControlClasses, LabelsResizeToTheirText)
+{
+    CLabel* left = new CLabel(d, 1, 1);
+    left->set_rect(0, 0, 300, 20);
+    left->set_text("Tempo :");
+    left->auto_resize();
+    EXPECT_EQ(left->get_width(), left->string_width("Tempo :"));
+    CLabel* centred = new CLabel(d, 2, 0);
+    centred->set_rect(0, 30, 300, 50);
+    centred->set_text("Tempo :");
+    centred->auto_resize();
+    EXPECT_EQ(centred->get_width(), 300);
+}
+
+TEST_F(ControlClasses, FramesLeaveAGapForTheirTitle)
+{
+    CFrame* f = new CFrame(d, 1, 5);
+    f->set_rect(10, 10, 210, 110);
+    f->set_text("Mode");
+    f->show();
+    CFrame* bare = new CFrame(d, 2, 1);
+    bare->set_rect(10, 120, 210, 170);
+    bare->show();
+    pump_paints();
+    const short t = f->string_width("Mode"), y0 = (short)(f->font.size / 2 + 1);
+    Surface* s = f->get_dc();
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->pixel(2, y0), 0x808080);
+    EXPECT_EQ(s->pixel(2, y0 + 1), 0xFFFFFF);
+    EXPECT_EQ(s->pixel(t + 6, y0), kButtonFaceColor) << "inside the gap";
+    EXPECT_EQ(s->pixel(t + 9, y0), 0x808080);
+    Surface* b = bare->get_dc();
+    EXPECT_EQ(b->pixel(0, 0), 0) << "no title: the top line runs at 0";
+    EXPECT_EQ(b->pixel(100, 0), 0);
+}
+
+TEST_F(ControlClasses, AProgressBarRedrawsOnlyForANewValue)
+{
+    CProgress* p = new CProgress(d, 1);
+    p->set_rect(0, 0, 200, 14);
+    p->show();
+    pump_paints();
+    p->set_value(50);
+    EXPECT_FALSE(wm->update_area(p->hwnd).empty());
+    pump_paints();
+    p->set_value(50);
+    EXPECT_TRUE(wm->update_area(p->hwnd).empty());
+    EXPECT_EQ(p->get_dc()->pixel(99, 7), 0x0000FF);
+    EXPECT_EQ(p->get_dc()->pixel(101, 7), 0xFFFFFF);
+}
+
+}  // namespace
