@@ -7,6 +7,12 @@
 
 void DialogFixture::snapshot(const std::string& name)
 {
+    // Everything is painted now, whatever input waits before the paint requests.
+    for (short i = 1; win_array && i <= win_array->total(); i++) {
+        CPanel* w = (CPanel*)win_array->get(i);
+        w->update();
+        for (short k = 1; k <= w->children.total(); k++) ((CPanel*)w->children.get(k))->update();
+    }
     pump_paints();
     const platform::Point size = wm->screen_size();
     std::vector<uint32_t> pixels((size_t)size.x * size.y, 0xFF000000u);

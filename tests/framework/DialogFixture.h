@@ -82,8 +82,11 @@ protected:
             wm->dispatch_message(m);
         }
     }
+public:
     // Writes the screen as a PNG under the test output folder.
     void snapshot(const std::string& name);
+
+protected:
 
     std::string previous;
     bool closed = false;

@@ -10,7 +10,9 @@
 #include "framework/CSlider.h"
 #include "framework/CTextedit.h"
 #include "framework/ControlHandlers.h"
+#include "framework/ColorChooser.h"
 #include "framework/DefaultHandlers.h"
+#include "framework/MessageBoxes.h"
 #include "framework/WindowLookup.h"
 #include "platform/Control.h"
 #include "platform/WindowManager.h"
@@ -308,6 +310,75 @@ TEST_F(Dialogs, TabWalksTheOrderAndSkipsDisabledControls)
     key(KeyTab);
     steps(d);
     EXPECT_EQ(get_cpan_from_handle(wm->focus())->item_id, 7);
+}
+
+TEST_F(Dialogs, ReturnInAMultiLineFieldGoesToTheDefaultButton)
+{
+    CTextedit* notes = new CTextedit(d, 40, 1, 1, 0);
+    notes->set_rect(300, 20, 440, 60);
+    notes->show();
+    wm->set_focus(notes->hwnd);
+    wm->inject_text("la");
+    key(KeyReturn);
+    steps(d);
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(d->result, 1000);
+    CString text;
+    notes->get_text(&text);
+    EXPECT_STREQ(text.get(), "la") << "the field never sees the Return";
+}
+
+TEST_F(Dialogs, F1OpensTheDialogsHelpPage)
+{
+    std::vector<std::string> opened;
+    set_help_viewer([&](const std::string& address) {
+        opened.push_back(address);
+        return true;
+    });
+    d->help_reference = 70 * 65536 + 1;
+    key(KeyF1);
+    std::vector<Event> events = steps(d);
+    set_help_viewer(nullptr);
+    EXPECT_TRUE(events.empty()) << "the step hands back the empty event";
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_NE(opened[0].find("070.HTM#L001"), std::string::npos) << opened[0];
+}
+
+TEST_F(Dialogs, TheColourSwatchOpensTheChooser)
+{
+    set_color_chooser_responder([](int32_t* colour, int32_t*) {
+        *colour = 0x00FF00;
+        return true;
+    });
+    CColorChoice* swatch = (CColorChoice*)d->find_child(14);
+    click(at(swatch));
+    steps(d);
+    set_color_chooser_responder(nullptr);
+    EXPECT_EQ(swatch->value, 0x00FF00);
+}
+
+TEST_F(Dialogs, RawInputGoesFirstToAFilteringDialog)
+{
+    static std::vector<Event> seen;
+    seen.clear();
+    d->filter = 1;
+    d->event_handler = [](CPanel* p, Event* e) -> short {
+        if (e->type == EvPress || e->type == EvKey) {
+            seen.push_back(*e);
+            return 1;
+        }
+        return default_dialog_handler(p, e);
+    };
+    short with_chords = 0;
+    d->check(4)->set_var_ptr(&with_chords);
+    click(at(d->check(4), 5, 5));
+    wm->inject_text("x");
+    work();
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].type, EvPress);
+    EXPECT_EQ(seen[0].x, d->check(4)->get_x() + 5) << "in the dialog's client area";
+    EXPECT_EQ(seen[1].value, 'x');
+    EXPECT_EQ(with_chords, 0) << "the check box never saw the click";
 }
 
 TEST(DialogOrder, TwoRowsOfTwoButtons)

@@ -62,6 +62,23 @@ TEST_F(MessageBoxes, TheBoxIsAnsweredFromTheKeyboard)
     EXPECT_EQ(win_array->total(), 0) << "each box is gone once answered";
 }
 
+MessageBoxes* g_fixture = nullptr;
+int g_steps = 0;
+
+TEST_F(MessageBoxes, APictureOfAQuestion)
+{
+    g_fixture = this;
+    g_steps = 0;
+    app_hooks.periodic_task = [] {
+        if (++g_steps == 2) g_fixture->snapshot("message-box-question.png");
+    };
+    set_message_box_responder(show_message_box);
+    wm->inject_mouse_move({10, 10});
+    key(KeyReturn);
+    EXPECT_EQ(application->question("Le document a \xE9t\xE9 modifi\xE9.", "Voulez-vous enregistrer les modifications ?"), 1);
+    EXPECT_GE(g_steps, 2);
+}
+
 TEST_F(MessageBoxes, TheProgressBoxShowsClampsAndCancels)
 {
     EXPECT_EQ(application->do_patience(50), 0) << "no box open";
