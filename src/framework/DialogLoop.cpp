@@ -3,6 +3,7 @@
 #include "framework/CButton.h"
 #include "framework/CDialog.h"
 #include "framework/CTextedit.h"
+#include "framework/UserInput.h"
 #include "framework/WindowLookup.h"
 #include "platform/WindowManager.h"
 
@@ -224,7 +225,7 @@ short CDialog::handle_tab(Message* msg, WindowId)
         application->script.record_event(14, script_number, current ? current->item_id : 0,
                                          (short)(unsigned char)msg->character);
     if (msg->character != 9) return 0;
-    const bool back = (msg->modifiers & ModShift) != 0;
+    const bool back = get_shift() != 0;
     // A radio group is one stop: the walk passes over the other buttons of the group it
     // leaves, and lands on the checked button of a group it reaches.
     CRadio* group = current && current->uid == 12 ? group_head_of(this, (CRadio*)current) : nullptr;
