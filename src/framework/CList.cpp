@@ -68,11 +68,10 @@ void CList::set_item(const char* text, short n)
 {
     ListControl* l = list_control(this);
     if (!l || n < 1 || n > l->count()) return;
-    const bool selected = l->selection() == n - 1;
-    const int32_t kept = l->selection();
+    const int32_t kept = l->selection();  // the same index before and after
     l->remove(n - 1);
     l->insert(text ? text : "", n - 1);
-    l->select(selected ? n - 1 : kept);
+    l->select(kept);
 }
 
 void CList::set_first(short n)

@@ -18,6 +18,7 @@
 #include "platform/Message.h"
 #include "platform/Surface.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>

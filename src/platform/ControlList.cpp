@@ -146,14 +146,10 @@ void ComboControl::paint(Surface& s, int32_t w, int32_t h)
 void ComboControl::open_list()
 {
     if (drop_ || !count()) return;
-    static bool registered = false;
-    if (!registered) {
-        WindowClassInfo info;
-        info.name = "ComboDropDown";
-        info.procedure = drop_procedure;
-        wm().register_class(info);
-        registered = true;
-    }
+    WindowClassInfo info;
+    info.name = "ComboDropDown";
+    info.procedure = drop_procedure;
+    wm().register_class(info);  // false once registered: the class is there
     const Rect r = wm().screen_window_rect(window_);
     const int32_t rows = std::max(1, std::min(count(), (drop_height_ - kBoxHeight) / row_height()));
     WindowOptions o;

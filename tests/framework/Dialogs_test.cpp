@@ -381,6 +381,16 @@ TEST_F(Dialogs, RawInputGoesFirstToAFilteringDialog)
     EXPECT_EQ(with_chords, 0) << "the check box never saw the click";
 }
 
+TEST_F(Dialogs, AQuitEndsTheStepAndStaysForTheProgramsLoop)
+{
+    wm->post_quit(3);
+    Event ev;
+    EXPECT_EQ(d->run_modal(&ev), 0);
+    Message m;
+    EXPECT_FALSE(wm->get_message(m)) << "the quit message is still there";
+    EXPECT_EQ(m.id, 3);
+}
+
 TEST(DialogOrder, TwoRowsOfTwoButtons)
 {
     // find_next_control_tab needs no window: panels without one keep their sides.
