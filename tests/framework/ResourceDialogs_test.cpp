@@ -129,6 +129,8 @@ TEST_F(ResourceDialogs, ControlsShowTheirVariables)
     CString text;
     d->te(10)->get_text(&text);
     EXPECT_STREQ(text.get(), "-12");
+    work();
+    snapshot("resource-dialog-every-control.png");
 }
 
 TEST_F(ResourceDialogs, UsingTheControlsWritesTheVariables)
