@@ -130,6 +130,22 @@ void Control::bevel(Surface& s, const Box& b, bool sunken)
     s.fill({b.right - 1, b.top, b.right, b.bottom}, sunken ? light : dark);
 }
 
+void Control::arrow_button(Surface& s, const Box& b, Arrow way)
+{
+    s.fill(b, kButtonFace);
+    bevel(s, b, false);
+    const int32_t cx = (b.left + b.right) / 2, cy = (b.top + b.bottom) / 2;
+    // Four rows (or columns) growing from the tip, which lies towards `way`.
+    for (int32_t i = 0; i < 4; i++) {
+        switch (way) {
+        case Arrow::up: s.fill({cx - i, cy - 2 + i, cx + i + 1, cy - 1 + i}, 0); break;
+        case Arrow::down: s.fill({cx - i, cy + 1 - i, cx + i + 1, cy + 2 - i}, 0); break;
+        case Arrow::left: s.fill({cx - 2 + i, cy - i, cx - 1 + i, cy + i + 1}, 0); break;
+        case Arrow::right: s.fill({cx + 1 - i, cy - i, cx + 2 - i, cy + i + 1}, 0); break;
+        }
+    }
+}
+
 intptr_t Control::handle(Message& m)
 {
     switch (m.kind) {

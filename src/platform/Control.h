@@ -80,6 +80,9 @@ protected:
     int32_t client_height() const;
     // Draws a sunken (or raised) frame along the edges of `box`.
     static void bevel(Surface& s, const Box& box, bool sunken);
+    enum class Arrow { up, down, left, right };
+    // A raised button filling `box` with a small black triangle pointing that way.
+    static void arrow_button(Surface& s, const Box& box, Arrow way);
 
     ControlKind kind_;
     WindowId window_;
@@ -127,6 +130,15 @@ public:
 
 protected:
     void paint_rows(Surface& s, const Box& box, int32_t first);
+    // The entries in `box` from top(), with a scroll bar along its right side when they do not
+    // all fit.
+    void paint_entries(Surface& s, const Box& box);
+    // That scroll bar (an empty box when every entry fits).
+    Box scroller(const Box& box) const;
+    int32_t rows_in(const Box& box) const;
+    // A press at y on the scroll bar: one entry for the arrows, a page for the trough.
+    void scroller_press(const Box& box, int32_t y);
+    static constexpr int32_t kBar = 16;
     std::vector<std::string> items_;
     int32_t selection_ = -1;
     int32_t top_ = 0;

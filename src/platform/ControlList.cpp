@@ -67,12 +67,56 @@ void ListControl::paint_rows(Surface& s, const Box& box, int32_t first)
     }
 }
 
+int32_t ListControl::rows_in(const Box& box) const
+{
+    return std::max(1, (box.bottom - box.top) / row_height());
+}
+
+Box ListControl::scroller(const Box& box) const
+{
+    if (count() <= rows_in(box)) return {};
+    return {box.right - kBar, box.top, box.right, box.bottom};
+}
+
+void ListControl::paint_entries(Surface& s, const Box& box)
+{
+    const Box bar = scroller(box);
+    if (bar.right == bar.left) {
+        paint_rows(s, box, top_);
+        return;
+    }
+    paint_rows(s, {box.left, box.top, bar.left, box.bottom}, top_);
+    s.fill(bar, 0xE0E0E0);
+    arrow_button(s, {bar.left, bar.top, bar.right, bar.top + kBar}, Arrow::up);
+    arrow_button(s, {bar.left, bar.bottom - kBar, bar.right, bar.bottom}, Arrow::down);
+    const int32_t room = (bar.bottom - bar.top) - 3 * kBar, last = count() - rows_in(box);
+    if (room <= 0 || last <= 0) return;
+    const int32_t y = bar.top + kBar + room * std::min(top_, last) / last;
+    const Box thumb{bar.left, y, bar.right, y + kBar};
+    s.fill(thumb, kButtonFace);
+    bevel(s, thumb, false);
+}
+
+void ListControl::scroller_press(const Box& box, int32_t y)
+{
+    const Box bar = scroller(box);
+    const int32_t rows = rows_in(box), last = std::max(0, count() - rows);
+    const int32_t room = (bar.bottom - bar.top) - 3 * kBar;
+    const int32_t thumb = bar.top + kBar + (room > 0 && last > 0 ? room * std::min(top_, last) / last : 0);
+    int32_t to = top_;
+    if (y < bar.top + kBar) to--;
+    else if (y >= bar.bottom - kBar) to++;
+    else to += y < thumb ? -rows : rows;
+    top_ = std::max(0, std::min(to, last));
+    redraw();
+}
+
 // ---- the list box
 
 void ListControl::paint(Surface& s, int32_t w, int32_t h)
 {
     s.fill({0, 0, w, h}, 0xFFFFFF);
-    paint_rows(s, {2, 2, w - 2, h - 2}, top_);
+    paint_entries(s, {2, 2, w - 2, h - 2});
     bevel(s, {0, 0, w, h}, true);
     if (has_focus() && selection_ >= top_) {
         const int32_t y = 2 + (selection_ - top_) * row_height();
@@ -100,6 +144,12 @@ intptr_t ListControl::handle(Message& m)
     case MessageKind::DoubleClick: {
         if (m.button != ButtonLeft) return 0;
         wm().set_focus(window_);
+        const Box inside{2, 2, client_width() - 2, client_height() - 2};
+        const Box bar = scroller(inside);
+        if (bar.right > bar.left && m.x >= bar.left) {
+            scroller_press(inside, m.y);
+            return 0;
+        }
         const int32_t index = top_ + (m.y - 2) / row_height();
         if (m.y < 2 || index >= count()) return 0;
         user_select(index);
@@ -135,11 +185,7 @@ void ComboControl::paint(Surface& s, int32_t w, int32_t h)
     }
     s.draw_text_in({2, 2, w - arrow - 1, h - 2}, 4, h / 2 + font_->ascent() / 2 - 1,
                    item(selection_), TextAlign::left_baseline);
-    const Box a{w - arrow - 1, 1, w - 1, h - 1};
-    s.fill(a, kButtonFace);
-    bevel(s, a, false);
-    const int32_t cx = (a.left + a.right) / 2, cy = h / 2 - 1;
-    for (int32_t i = 0; i < 4; i++) s.fill({cx - 3 + i, cy + i, cx + 4 - i, cy + i + 1}, 0);
+    arrow_button(s, {w - arrow - 1, 1, w - 1, h - 1}, Arrow::down);
     bevel(s, {0, 0, w, h}, true);
 }
 
@@ -194,7 +240,7 @@ intptr_t ComboControl::drop_procedure(WindowId window, Message& m)
                                           pc.pixels.stride);
             s->set_font(c->font_);
             s->fill({0, 0, pc.pixels.width, pc.pixels.height}, 0xFFFFFF);
-            c->paint_rows(*s, {1, 1, pc.pixels.width - 1, pc.pixels.height - 1}, c->top_);
+            c->paint_entries(*s, {1, 1, pc.pixels.width - 1, pc.pixels.height - 1});
             s->flush();
         }
         wm.end_paint(window, pc);
@@ -203,6 +249,13 @@ intptr_t ComboControl::drop_procedure(WindowId window, Message& m)
     case MessageKind::ButtonDown: {
         const Rect r = wm.client_rect(window);
         const bool inside = r.contains({m.x, m.y});
+        const Box entries{1, 1, r.right - 1, r.bottom - 1};
+        const Box bar = c->scroller(entries);
+        if (inside && bar.right > bar.left && m.x >= bar.left) {
+            c->scroller_press(entries, m.y);
+            wm.invalidate(window, nullptr, false);
+            return 0;
+        }
         const int32_t index = c->top_ + (m.y - 1) / c->row_height();
         c->close_list();  // the window goes: nothing of it is used below
         if (inside) c->choose(index);

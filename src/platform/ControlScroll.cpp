@@ -56,18 +56,8 @@ void ScrollControl::paint(Surface& s, int32_t w, int32_t h)
     auto box = [&](int32_t from, int32_t to) {
         return horizontal() ? Box{from, 0, to, h} : Box{0, from, w, to};
     };
-    for (int32_t k = 0; k < 2; k++) {
-        const Box b = box(k ? end - a : 0, k ? end : a);
-        s.fill(b, kButtonFace);
-        bevel(s, b, false);
-        // A small triangle pointing outwards: its tip column (or row) is one pixel long.
-        const int32_t cx = (b.left + b.right) / 2, cy = (b.top + b.bottom) / 2;
-        for (int32_t i = 0; i < 4; i++) {
-            const int32_t at = k ? 1 - i : i - 2;  // the tip is nearest the bar's end
-            if (horizontal()) s.fill({cx + at, cy - i, cx + at + 1, cy + i + 1}, 0);
-            else s.fill({cx - i, cy + at, cx + i + 1, cy + at + 1}, 0);
-        }
-    }
+    arrow_button(s, box(0, a), horizontal() ? Arrow::left : Arrow::up);
+    arrow_button(s, box(end - a, end), horizontal() ? Arrow::right : Arrow::down);
     if (thumb_length() > 0 && max_ > min_) {
         const Box t = box(thumb_start(), thumb_start() + thumb_length());
         s.fill(t, kButtonFace);

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 using namespace platform;
@@ -163,6 +164,22 @@ TEST_F(Controls, ListsSelectByClickAndKeys)
     EXPECT_EQ(g_told[1].param2, 2) << "double click";
     EXPECT_FALSE(list->remove(9));
     EXPECT_EQ(list->item(9), "");
+}
+
+TEST_F(Controls, ALongListScrollsWithItsBar)
+{
+    auto* list = make<ListControl>(ControlKind::List, 0, {10, 10, 150, 110});
+    for (int i = 0; i < 30; i++) list->insert("Mesure " + std::to_string(i + 1), -1);
+    const int32_t rows = (100 - 4) / list->row_height();
+    click(list->window(), 140 - 4, 100 - 6);  // the down arrow
+    EXPECT_EQ(list->top(), 1);
+    click(list->window(), 140 - 4, 60);  // the trough below the thumb
+    EXPECT_EQ(list->top(), 1 + rows);
+    click(list->window(), 140 - 4, 6);  // the up arrow
+    EXPECT_EQ(list->top(), rows);
+    EXPECT_TRUE(g_told.empty()) << "scrolling selects nothing";
+    for (int i = 0; i < 10; i++) click(list->window(), 140 - 4, 80);
+    EXPECT_EQ(list->top(), 30 - rows) << "the last page stays full";
 }
 
 TEST_F(Controls, ScrollBarsAskTheirParentAndDragTheThumb)
