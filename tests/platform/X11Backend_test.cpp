@@ -3,7 +3,7 @@
 #include "platform/X11Backend.h"
 
 #include "XClient.h"
-#include "XvfbServer.h"
+#include "XDisplayFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -83,14 +83,11 @@ TEST(DisplayChoice, SwitchesForceTheHeadlessDisplay)
     if (saved) setenv("BRINDLECOT_HEADLESS", saved, 1);
 }
 
-TEST(X11Display, FrameWindowTakesAnXClickAndKey)
+class X11Display : public XDisplayFixture {};
+
+TEST_F(X11Display, FrameWindowTakesAnXClickAndKey)
 {
-    XvfbServer server;
-    if (server.display().empty()) GTEST_SKIP() << "Xvfb is not available";
-    std::unique_ptr<X11Backend> opened = X11Backend::open(server.display().c_str());
-    ASSERT_NE(opened, nullptr);
-    X11Backend* x11 = opened.get();
-    WindowManager wm(std::move(opened));
+    WindowManager& wm = *window_manager;
     EXPECT_EQ(wm.screen_size().x, 640);
     EXPECT_EQ(wm.screen_size().y, 480);
     g_log.clear();
@@ -183,13 +180,7 @@ TEST(X11Display, FrameWindowTakesAnXClickAndKey)
     pump_until(wm, [&] { return wm.update_area(panel).empty() && wm.update_area(frame).empty(); });
     Message m;
     while (wm.peek_message(m, true)) wm.dispatch_message(m);
-    const std::string convert = XvfbServer::find_program("import");
-    if (!convert.empty()) {
-        const std::string out = std::string(BRINDLECOT_TEST_OUTPUT) + "/x11_frame.png";
-        std::filesystem::create_directories(BRINDLECOT_TEST_OUTPUT);
-        const std::string command = "DISPLAY=" + server.display() + " " + convert + " -window root " + out;
-        EXPECT_EQ(std::system(command.c_str()), 0);
-    }
+    screenshot("x11_frame.png");
 }
 
 }  // namespace
