@@ -26,25 +26,20 @@ void paint_bands(WindowId window, uint32_t first, uint32_t second)
     wm->end_paint(window, paint);
 }
 
-intptr_t frame_proc(WindowId window, Message& message)
+// A window that logs its messages and paints itself in squares of two colours.
+template <uint32_t First, uint32_t Second>
+intptr_t banded_proc(WindowId window, Message& message)
 {
     g_log.push_back(message);
     if (message.kind == MessageKind::Paint) {
-        paint_bands(window, 0xE8E0D0, 0xD0C8B8);
+        paint_bands(window, First, Second);
         return 0;
     }
     return default_window_proc(window, message);
 }
 
-intptr_t panel_proc(WindowId window, Message& message)
-{
-    g_log.push_back(message);
-    if (message.kind == MessageKind::Paint) {
-        paint_bands(window, 0x3070C0, 0x5090E0);
-        return 0;
-    }
-    return default_window_proc(window, message);
-}
+const WindowProc frame_proc = banded_proc<0xE8E0D0, 0xD0C8B8>;
+const WindowProc panel_proc = banded_proc<0x3070C0, 0x5090E0>;
 
 // Pumps messages until `done` holds or five seconds pass.
 template <typename Done>
