@@ -638,12 +638,6 @@ bool destroy_menu(MenuHandle menu)
 
 bool is_menu(MenuHandle menu) { return find(menu) != nullptr; }
 
-bool menu_is_popup(MenuHandle menu)
-{
-    const Menu* m = find(menu);
-    return m && m->popup;
-}
-
 int32_t menu_item_count(MenuHandle menu)
 {
     const Menu* m = find(menu);

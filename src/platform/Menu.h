@@ -47,7 +47,6 @@ MenuHandle create_menu(bool popup);  // an empty menu bar, or an empty pop-up
 // is no such menu.
 bool destroy_menu(MenuHandle menu);
 bool is_menu(MenuHandle menu);
-bool menu_is_popup(MenuHandle menu);
 int32_t menu_item_count(MenuHandle menu);  // -1 when there is no such menu
 
 // Inserts an item before `position` (at or beyond the count: at the end). With `sub_menu`

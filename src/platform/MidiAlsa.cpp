@@ -38,6 +38,17 @@ snd_seq_t* open_client(int mode, snd_midi_event_t** parser)
     return seq;
 }
 
+// Frees the parser and closes the client, either of which may be missing.
+void close_client(snd_seq_t** seq, snd_midi_event_t** parser)
+{
+    if (*parser)
+        snd_midi_event_free(*parser);
+    if (*seq)
+        snd_seq_close(*seq);
+    *parser = nullptr;
+    *seq = nullptr;
+}
+
 }  // namespace
 
 void alsa_add_devices(MidiDeviceList& list)
@@ -99,10 +110,7 @@ bool MidiAlsaOutDevice::do_open()
     own_port = snd_seq_create_simple_port(seq, "Brindlecot out", SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ,
                                           SND_SEQ_PORT_TYPE_MIDI_GENERIC | SND_SEQ_PORT_TYPE_APPLICATION);
     if (own_port < 0 || snd_seq_connect_to(seq, own_port, dest_client, dest_port) < 0) {
-        snd_midi_event_free(parser);
-        snd_seq_close(seq);
-        seq = nullptr;
-        parser = nullptr;
+        close_client(&seq, &parser);
         return false;
     }
     return true;
@@ -111,12 +119,7 @@ bool MidiAlsaOutDevice::do_open()
 void MidiAlsaOutDevice::do_close()
 {
     std::lock_guard<std::mutex> g(lock);
-    if (parser)
-        snd_midi_event_free(parser);
-    if (seq)
-        snd_seq_close(seq);
-    parser = nullptr;
-    seq = nullptr;
+    close_client(&seq, &parser);
 }
 
 int MidiAlsaOutDevice::output(const unsigned char* bytes, long len)
@@ -175,10 +178,7 @@ bool MidiAlsaInDevice::do_open()
     int own = snd_seq_create_simple_port(seq, "Brindlecot in", SND_SEQ_PORT_CAP_WRITE | SND_SEQ_PORT_CAP_SUBS_WRITE,
                                          SND_SEQ_PORT_TYPE_MIDI_GENERIC | SND_SEQ_PORT_TYPE_APPLICATION);
     if (own < 0 || snd_seq_connect_from(seq, own, src_client, src_port) < 0) {
-        snd_midi_event_free(parser);
-        snd_seq_close(seq);
-        seq = nullptr;
-        parser = nullptr;
+        close_client(&seq, &parser);
         return false;
     }
     snd_seq_nonblock(seq, 1);
@@ -192,12 +192,7 @@ void MidiAlsaInDevice::do_close()
     running = false;
     if (reader.joinable())
         reader.join();
-    if (parser)
-        snd_midi_event_free(parser);
-    if (seq)
-        snd_seq_close(seq);
-    parser = nullptr;
-    seq = nullptr;
+    close_client(&seq, &parser);
 }
 
 void MidiAlsaInDevice::read_loop()

@@ -109,11 +109,6 @@ MidiOutDevice* midi_out_device(short n)
     return n >= 0 && n < static_cast<short>(outs.size()) ? outs[n].get() : nullptr;
 }
 
-short midi_in_count()
-{
-    return static_cast<short>(midi_devices().inputs.size());
-}
-
 MidiInDevice* midi_in_device(short n)
 {
     auto& ins = midi_devices().inputs;

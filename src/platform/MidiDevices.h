@@ -97,7 +97,6 @@ void set_midi_devices(MidiDeviceList list);
 // Device numbers are 0-based here; null outside the list.
 short midi_out_count();
 MidiOutDevice* midi_out_device(short n);
-short midi_in_count();
 MidiInDevice* midi_in_device(short n);
 
 }  // namespace platform

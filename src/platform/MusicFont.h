@@ -25,8 +25,6 @@ extern const char* const kMusicFontName;  // "Marcatino"
 // Sizes. A music font of point size p is drawn with an em of p drawing units: one point is one
 // unit, the unit of the score's layout at a zoom of 100 %, as for text fonts. The em spans a
 // staff of four spaces, so that the staff space of point size p is p / 4 units (6 at 24 points).
-constexpr int32_t music_font_units(int32_t point_size) { return point_size; }
-constexpr double music_staff_space(int32_t point_size) { return point_size / 4.0; }
 
 struct MusicGlyph {
     bool mapped = false;

@@ -6,7 +6,7 @@
 
 ScoreDrawing score_drawing = nullptr;
 
-void append_entries(CArrayInt* to, CArrayInt* from) {
+void append_entries(CArrayInt* to, const CArrayInt* from) {
     for (short i = 1; i <= from->total(); i++) to->add(from->get(i));
 }
 

@@ -65,7 +65,7 @@ protected:
 };
 
 // Appends every entry of `from` to `to` (deep copy of a list of numbers).
-void append_entries(CArrayInt* to, CArrayInt* from);
+void append_entries(CArrayInt* to, const CArrayInt* from);
 
 // The object when it is of class T (told by its kind), else null.
 template <class T>

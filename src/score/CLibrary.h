@@ -18,15 +18,15 @@ public:
     CArrayInt par;
 
 protected:
-    // Copies the fields of the base into `to` (lists and texts deeply); returns `to`.
-    CLibrary* copy_library_fields(CLibrary* to);
+    // For duplicate(): the fields as they are, the name and the list of numbers deeply.
+    CLibrary(const CLibrary& other);
 };
 
 class CLibRythm : public CLibrary {
 public:
     static constexpr short KIND = KIND_LIB_RYTHM;
     CLibRythm() { uid = KIND; }
-    CDataObject* duplicate() override;
+    CDataObject* duplicate() override { return new CLibRythm(*this); }
     short read(FILE* f) override;
     short write(FILE* f) override;
 
@@ -37,7 +37,7 @@ class CLibMelody : public CLibrary {
 public:
     static constexpr short KIND = KIND_LIB_MELODY;
     CLibMelody() { uid = KIND; }
-    CDataObject* duplicate() override;
+    CDataObject* duplicate() override { return new CLibMelody(*this); }
     short read(FILE* f) override;
     short write(FILE* f) override;
 
@@ -49,7 +49,7 @@ class CLibChord : public CLibrary {
 public:
     static constexpr short KIND = KIND_LIB_CHORD;
     CLibChord() { uid = KIND; }
-    CDataObject* duplicate() override;
+    CDataObject* duplicate() override { return new CLibChord(*this); }
     short read(FILE* f) override;
     short write(FILE* f) override;
 
@@ -60,7 +60,7 @@ class CLibTheme : public CLibrary {
 public:
     static constexpr short KIND = KIND_LIB_THEME;
     CLibTheme() { uid = KIND; }
-    CDataObject* duplicate() override;
+    CDataObject* duplicate() override { return new CLibTheme(*this); }
     short read(FILE* f) override;
     short write(FILE* f) override;
 

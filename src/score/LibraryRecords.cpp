@@ -22,6 +22,15 @@ void frame_fields(CLibrary& l, FieldRef* out) {
     out[5] = field("y2", &l.y2, 0);
 }
 
+// The arranging options of a theme or a melody.
+template <class Lib>
+void option_fields(Lib& l, FieldRef* out) {
+    out[0] = field("op1", &l.range, 32512);
+    out[1] = field("op2", &l.split, 32512);
+    out[2] = field("op3", &l.arrange_level, 25600);
+    out[3] = field("op4", &l.overflow, 0);
+}
+
 // The class's numbers per entry of `par`: 1 to 3 by class and type.
 short numbers_per_entry(CLibrary& l) {
     switch (l.uid) {
@@ -110,10 +119,7 @@ std::array<FieldRef, 17> theme_fields(CLibTheme& l) {
                                   field("fm", &l.multiply, 1),    field("fd", &l.divide, 1),
                                   field("fr", &l.repeat, 0)};
     frame_fields(l, &t[7]);
-    t[13] = field("op1", &l.range, 32512);
-    t[14] = field("op2", &l.split, 32512);
-    t[15] = field("op3", &l.arrange_level, 25600);
-    t[16] = field("op4", &l.overflow, 0);
+    option_fields(l, &t[13]);
     return t;
 }
 
@@ -130,10 +136,7 @@ std::array<FieldRef, 15> melody_fields(CLibMelody& l) {
                                   field("rn", &l.repeat_note, 0), field("f", &l.flags, 0),
                                   field("rm", &l.repeat, 0)};
     frame_fields(l, &t[5]);
-    t[11] = field("op1", &l.range, 32512);
-    t[12] = field("op2", &l.split, 32512);
-    t[13] = field("op3", &l.arrange_level, 25600);
-    t[14] = field("op4", &l.overflow, 0);
+    option_fields(l, &t[11]);
     return t;
 }
 

@@ -213,32 +213,53 @@ short CRepeat::write(FILE* f) {
 
 // ---- Key signature, beams, symbol: lists of entries -------------------------------------------
 
+namespace {
+
+// The columns of a list record read so far: "t" sets the number of entries (at most `Most`)
+// and drops what came before it; each column's values fill its entries in order, those past
+// the number being ignored.
+template <short Columns, short Most>
+struct EntryColumns {
+    explicit EntryColumns(short count) : count(count) {}
+    void start(int32_t total) {
+        count = (short)(total < 0 ? 0 : total > Most ? Most : total);
+        std::memset(values, 0, sizeof values);
+        std::memset(filled, 0, sizeof filled);
+    }
+    void add(short column, int32_t v) {
+        if (filled[column] < count) values[column][filled[column]++] = (short)v;
+    }
+    short count;
+    short values[Columns][Most] = {};
+    short filled[Columns] = {};
+};
+
+}  // namespace
+
 short CKeySig::read(FILE* f) {
-    constexpr short most = 15;
     mode = 1;
     type = 1;
     value = 0;
     clef = 1;
-    short count = 0, pending[3][most] = {}, filled[3] = {};
+    EntryColumns<3, 15> entries(0);
     const FieldRef fields[] = {field("m", &mode, 0), field("ty", &type, 0), field("v", &value, 0),
                                field("c", &clef, 0), field("f", &flags, 0)};
     short ok = read_pairs(f, false, 0, [&](const char* k, int32_t v) {
         if (!std::strcmp(k, "t")) {
-            count = (short)(v < 0 ? 0 : v > most ? most : v);
-            std::memset(pending, 0, sizeof pending);
-            std::memset(filled, 0, sizeof filled);
+            entries.start(v);
             return true;
         }
         const char* columns[3] = {"x", "y", "a"};
         for (short c = 0; c < 3; c++) {
             if (std::strcmp(k, columns[c]) != 0) continue;
-            if (filled[c] < count) pending[c][filled[c]++] = (short)v;
+            entries.add(c, v);
             return true;
         }
         return store_field(fields, 5, k, v);
     });
     if (!ok) return 0;
-    for (short e = 0; e < count; e++) add_accidental(pending[0][e], pending[1][e], pending[2][e]);
+    for (short e = 0; e < entries.count; e++)
+        add_accidental(entries.values[0][e], entries.values[1][e], entries.values[2][e]);
     return 1;
 }
 
@@ -292,25 +313,22 @@ short CBeams::write(FILE* f) {
 }
 
 short CSymbol::read(FILE* f) {
-    constexpr short most = 45;
-    short count = 4, pending[2][most] = {}, filled[2] = {};
+    EntryColumns<2, 45> entries(4);
     const FieldRef fields[] = {field("o", &tool_id, 0), field("i", &note_id, 0)};
     short ok = read_pairs(f, false, 0, [&](const char* k, int32_t v) {
         if (!std::strcmp(k, "t")) {
-            count = (short)(v < 0 ? 0 : v > most ? most : v);
-            std::memset(pending, 0, sizeof pending);
-            std::memset(filled, 0, sizeof filled);
+            entries.start(v);
             return true;
         }
         short c = !std::strcmp(k, "p") ? 0 : !std::strcmp(k, "v") ? 1 : -1;
         if (c < 0) return store_field(fields, 2, k, v);
-        if (filled[c] < count) pending[c][filled[c]++] = (short)v;
+        entries.add(c, v);
         return true;
     });
     if (!ok) return 0;
-    for (short e = 0; e < count; e++) {
-        param.add(pending[0][e]);
-        value.add(pending[1][e]);
+    for (short e = 0; e < entries.count; e++) {
+        param.add(entries.values[0][e]);
+        value.add(entries.values[1][e]);
     }
     return 1;
 }

@@ -151,10 +151,65 @@ void write_text_bloc(CDataObject* object, FILE* f) {
 
 namespace rec {
 
+namespace {
+
+bool is_space(int c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+int digit_value(int c, int base) {
+    int digit = (c >= '0' && c <= '9')   ? c - '0'
+                : (c >= 'A' && c <= 'F') ? c - 'A' + 10
+                : (c >= 'a' && c <= 'f') ? c - 'a' + 10
+                                         : -1;
+    return digit < base ? digit : -1;
+}
+
+// Reads an optionally signed number in `base` (10 or 16) after white space and returns the
+// byte after it. Decimal values beyond 32 bits read as the nearest limit; hexadecimal ones keep
+// their low 32 bits, being bit patterns.
+int signed_and_next(FILE* f, int32_t* v, int base) {
+    int c = get(f);
+    while (is_space(c)) c = get(f);
+    bool negative = false;
+    if (c == '-' || c == '+') {
+        negative = c == '-';
+        c = get(f);
+    }
+    int digit = digit_value(c, base);
+    if (digit < 0) {
+        unget(c, f);
+        return no_number;
+    }
+    uint64_t n = 0;
+    for (; digit >= 0; digit = digit_value(c, base)) {
+        if (base == 16)
+            n = (n * 16 + (uint64_t)digit) & UINT32_MAX;
+        else if (n <= INT32_MAX)
+            n = n * 10 + (uint64_t)digit;
+        c = get(f);
+    }
+    if (base == 16) {
+        *v = (int32_t)(negative ? 0u - (uint32_t)n : (uint32_t)n);
+    } else {
+        int64_t s = negative ? -(int64_t)n : (int64_t)n;
+        *v = s > INT32_MAX ? INT32_MAX : s < INT32_MIN ? INT32_MIN : (int32_t)s;
+    }
+    return c;
+}
+
+// The reader `and_next` with the byte after the number put back.
+bool unget_after(FILE* f, int32_t* v, int (*and_next)(FILE*, int32_t*)) {
+    int c = and_next(f, v);
+    if (c == no_number) return false;
+    unget(c, f);
+    return true;
+}
+
+}  // namespace
+
 void skip_space(FILE* f) {
     int c;
     do c = get(f);
-    while (c == ' ' || (c >= '\t' && c <= '\r'));
+    while (is_space(c));
     unget(c, f);
 }
 
@@ -165,32 +220,9 @@ void skip_line_ends(FILE* f) {
     unget(c, f);
 }
 
-bool number(FILE* f, int32_t* v) {
-    int c = number_and_next(f, v);
-    if (c == no_number) return false;
-    unget(c, f);
-    return true;
-}
+bool number(FILE* f, int32_t* v) { return unget_after(f, v, number_and_next); }
 
-int number_and_next(FILE* f, int32_t* v) {
-    int c = get(f);
-    while (c == ' ' || (c >= '\t' && c <= '\r')) c = get(f);
-    bool negative = false;
-    if (c == '-' || c == '+') {
-        negative = c == '-';
-        c = get(f);
-    }
-    if (c < '0' || c > '9') {
-        unget(c, f);
-        return no_number;
-    }
-    int64_t n = 0;
-    for (; c >= '0' && c <= '9'; c = get(f))
-        if (n <= INT32_MAX) n = n * 10 + (c - '0');
-    if (negative) n = -n;
-    *v = n > INT32_MAX ? INT32_MAX : n < INT32_MIN ? INT32_MIN : (int32_t)n;
-    return c;
-}
+int number_and_next(FILE* f, int32_t* v) { return signed_and_next(f, v, 10); }
 
 bool number16(FILE* f, short* v) {
     int32_t n;
@@ -199,39 +231,9 @@ bool number16(FILE* f, short* v) {
     return true;
 }
 
-bool hex(FILE* f, int32_t* v) {
-    int c = hex_and_next(f, v);
-    if (c == no_number) return false;
-    unget(c, f);
-    return true;
-}
+bool hex(FILE* f, int32_t* v) { return unget_after(f, v, hex_and_next); }
 
-int hex_and_next(FILE* f, int32_t* v) {
-    int c = get(f);
-    while (c == ' ' || (c >= '\t' && c <= '\r')) c = get(f);
-    bool negative = false;
-    if (c == '-' || c == '+') {
-        negative = c == '-';
-        c = get(f);
-    }
-    uint32_t n = 0;
-    bool any = false;
-    for (;; c = get(f)) {
-        int digit = (c >= '0' && c <= '9')   ? c - '0'
-                    : (c >= 'A' && c <= 'F') ? c - 'A' + 10
-                    : (c >= 'a' && c <= 'f') ? c - 'a' + 10
-                                             : -1;
-        if (digit < 0) break;
-        n = n * 16 + (uint32_t)digit;
-        any = true;
-    }
-    if (!any) {
-        unget(c, f);
-        return no_number;
-    }
-    *v = (int32_t)(negative ? 0u - n : n);
-    return c;
-}
+int hex_and_next(FILE* f, int32_t* v) { return signed_and_next(f, v, 16); }
 
 bool expect(FILE* f, char c) {
     int got = get(f);

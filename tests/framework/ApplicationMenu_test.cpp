@@ -2,6 +2,7 @@
 // bar loaded with its accelerators, commands reaching menu_handler, menu_enabler before each
 // menu opens, and a context menu's choice reaching a panel.
 #include "AppFixture.h"
+#include "HeadlessInput.h"
 
 #include "framework/CMenu.h"
 #include "framework/CResFile.h"
@@ -58,17 +59,10 @@ protected:
     }
     void click(Point p)
     {
-        wm->inject_mouse_move(p);
-        wm->inject_mouse_button(ButtonLeft, true, p);
-        wm->inject_mouse_button(ButtonLeft, false, p);
+        inject_click(*wm, p);
         pump();
     }
-    Point centre(MenuHandle m, int32_t position)
-    {
-        Rect r;
-        EXPECT_TRUE(menu_item_screen_rect(frame, m, position, &r));
-        return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-    }
+    Point centre(MenuHandle m, int32_t position) { return menu_item_centre(frame, m, position); }
     std::string before;
 };
 

@@ -3,6 +3,8 @@
 #include "framework/CResFile.h"
 #include "framework/CPanel.h"
 
+#include "HeadlessInput.h"
+
 #include "platform/FileSystem.h"
 #include "platform/HeadlessBackend.h"
 #include "platform/WindowManager.h"
@@ -197,14 +199,7 @@ protected:
     void SetUp() override
     {
         ProgramMenu::SetUp();
-        wm = std::make_unique<WindowManager>(std::make_unique<HeadlessBackend>(Point{800, 600}));
-        wm->register_class({"Frame", frame_proc, 0, 0xFFFFFF, Cursor::Arrow});
-        WindowOptions o;
-        o.class_name = "Frame";
-        o.title = "BRINDLE-COT";
-        o.style = StyleCaption | StyleVisible;
-        o.rect = {0, 0, 800, 600};
-        frame = wm->create_window(o);
+        frame = open_screen_window(wm, "Frame", frame_proc, StyleCaption | StyleVisible, "BRINDLE-COT");
         wm->activate_window(frame);
         menu.assigned = 1;
         ASSERT_TRUE(set_window_menu(frame, menu.hmenu));
@@ -225,17 +220,10 @@ protected:
     }
     void click(Point p)
     {
-        wm->inject_mouse_move(p);
-        wm->inject_mouse_button(ButtonLeft, true, p);
-        wm->inject_mouse_button(ButtonLeft, false, p);
+        inject_click(*wm, p);
         pump();
     }
-    Point centre(MenuHandle m, int32_t position)
-    {
-        Rect r;
-        EXPECT_TRUE(menu_item_screen_rect(frame, m, position, &r));
-        return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-    }
+    Point centre(MenuHandle m, int32_t position) { return menu_item_centre(frame, m, position); }
     std::vector<int32_t> commands()
     {
         std::vector<int32_t> ids;

@@ -14,8 +14,7 @@
 #include "platform/FileSystem.h"
 #include "platform/TempFolder.h"
 #include "platform/WindowManager.h"
-#include "platform/X11Backend.h"
-#include "platform/XvfbServer.h"
+#include "platform/XDisplayFixture.h"
 
 #include "XKeys.h"
 
@@ -64,23 +63,11 @@ intptr_t probe_proc(WindowId window, Message& message)
     return default_window_proc(window, message);
 }
 
-void screenshot(const XvfbServer& server, const char* name)
-{
-    const std::string import = XvfbServer::find_program("import");
-    if (import.empty()) return;
-    std::filesystem::create_directories(BRINDLECOT_TEST_OUTPUT);
-    const std::string out = std::string(BRINDLECOT_TEST_OUTPUT) + "/" + name;
-    EXPECT_EQ(std::system(("DISPLAY=" + server.display() + " " + import + " -window root " + out).c_str()), 0);
-}
+class MenuBarX11 : public XDisplayFixture {};
 
-TEST(MenuBarX11, FrameShowsTheProgramMenuAndTakesItsAccelerators)
+TEST_F(MenuBarX11, FrameShowsTheProgramMenuAndTakesItsAccelerators)
 {
-    XvfbServer server;
-    if (server.display().empty()) GTEST_SKIP() << "Xvfb is not available";
-    std::unique_ptr<X11Backend> opened = X11Backend::open(server.display().c_str());
-    ASSERT_NE(opened, nullptr);
-    X11Backend* x11 = opened.get();
-    WindowManager wm(std::move(opened));
+    WindowManager& wm = *window_manager;
     const std::string before = current_directory();
     ASSERT_TRUE(set_current_directory(std::getenv("BRINDLECOT_DATA")));
 
@@ -113,7 +100,7 @@ TEST(MenuBarX11, FrameShowsTheProgramMenuAndTakesItsAccelerators)
     ASSERT_TRUE(open_menu_bar_item(frame, 2));
     const int64_t settle = wm.now() + 300;
     pump_until(wm, [&] { return wm.now() >= settle; });
-    screenshot(server, "menu_bar.png");
+    screenshot("menu_bar.png");
     close_menus();
 
     delete application;
@@ -125,14 +112,11 @@ TEST(MenuBarX11, FrameShowsTheProgramMenuAndTakesItsAccelerators)
     set_current_directory(before);
 }
 
-TEST(FileDialogX11, OpenDialogListsTheDataFolderAndTakesTheXKeyboard)
+class FileDialogX11 : public XDisplayFixture {};
+
+TEST_F(FileDialogX11, OpenDialogListsTheDataFolderAndTakesTheXKeyboard)
 {
-    XvfbServer server;
-    if (server.display().empty()) GTEST_SKIP() << "Xvfb is not available";
-    std::unique_ptr<X11Backend> opened = X11Backend::open(server.display().c_str());
-    ASSERT_NE(opened, nullptr);
-    X11Backend* x11 = opened.get();
-    WindowManager wm(std::move(opened));
+    WindowManager& wm = *window_manager;
     TempFolder folder;
     for (const char* name : {"Valse.bcc", "Blues.bcc", "Menuet.mid", "notes.txt"}) std::ofstream(folder / name) << "x";
     data_dir = static_cast<char*>(std::calloc(dir_buffer_size, 1));
@@ -156,7 +140,7 @@ TEST(FileDialogX11, OpenDialogListsTheDataFolderAndTakesTheXKeyboard)
         send_x_key(server.display(), x11->x_window(), "Down");
         send_x_key(server.display(), x11->x_window(), "Down");
         g_on_timer = [&] {
-            screenshot(server, "file_dialog_x11.png");
+            screenshot("file_dialog_x11.png");
             send_x_key(server.display(), x11->x_window(), "Return");
         };
         wm.set_timer(probe, 1, 300);

@@ -5,6 +5,8 @@
 #include "framework/EventDispatch.h"
 #include "framework/WindowLookup.h"
 
+#include "HeadlessInput.h"
+
 #include "platform/HeadlessBackend.h"
 #include "platform/WindowManager.h"
 
@@ -76,13 +78,7 @@ class Tracking : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        wm = std::make_unique<WindowManager>(std::make_unique<HeadlessBackend>(Point{800, 600}));
-        wm->register_class({"Frame", default_window_proc, 0, 0xFFFFFF, Cursor::Arrow});
-        WindowOptions o;
-        o.class_name = "Frame";
-        o.style = StyleVisible;
-        o.rect = {0, 0, 800, 600};
-        frame = wm->create_window(o);
+        frame = open_screen_window(wm, "Frame", default_window_proc);
         app.hwnd = app.hmdi = frame;
         application = &app;
         wm->inject_mouse_move({100, 100});
@@ -91,15 +87,7 @@ protected:
         wm->set_capture(frame);
     }
     void TearDown() override { application = nullptr; }
-    void drag_to(std::vector<Point> points)
-    {
-        for (Point p : points) {
-            wm->inject_mouse_move(p);
-            wm->inject_key(KeyShift, true);  // keeps each move apart from the next
-            wm->inject_key(KeyShift, false);
-        }
-        wm->inject_mouse_button(ButtonLeft, false, points.back());
-    }
+    void drag_to(std::vector<Point> points) { inject_drag(*wm, points); }
     std::unique_ptr<WindowManager> wm;
     WindowId frame = 0;
     CApplication app;

@@ -5,6 +5,8 @@
 #include "framework/CWindow.h"
 #include "framework/EventDispatch.h"
 
+#include "HeadlessInput.h"
+
 #include "platform/HeadlessBackend.h"
 #include "platform/WindowManager.h"
 
@@ -31,13 +33,7 @@ class UserInput : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        wm = std::make_unique<WindowManager>(std::make_unique<HeadlessBackend>(Point{800, 600}));
-        wm->register_class({"Panel", panel_proc, 0, 0xFFFFFF, Cursor::Arrow});
-        WindowOptions o;
-        o.class_name = "Panel";
-        o.style = StyleVisible;
-        o.rect = {0, 0, 800, 600};
-        window = wm->create_window(o);
+        window = open_screen_window(wm, "Panel", panel_proc);
         wm->activate_window(window);
         wm->set_focus(window);
         g_seen.clear();

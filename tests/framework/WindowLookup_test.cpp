@@ -1,6 +1,7 @@
 #include "framework/WindowLookup.h"
 
 #include "AppFixture.h"
+#include "HeadlessInput.h"
 
 #include "framework/CUserPanel.h"
 #include "framework/MouseTracking.h"
@@ -110,15 +111,7 @@ protected:
         tool->event_handler = accept_drops;
         wm->set_capture(tool->hwnd);  // as the panel that starts the drag does
     }
-    void drag_to(std::vector<Point> points)
-    {
-        for (Point p : points) {
-            wm->inject_mouse_move(p);
-            wm->inject_key(KeyShift, true);  // keeps each move apart from the next
-            wm->inject_key(KeyShift, false);
-        }
-        wm->inject_mouse_button(ButtonLeft, false, points.back());
-    }
+    void drag_to(std::vector<Point> points) { inject_drag(*wm, points); }
 };
 
 TEST_F(Dragging, TheTargetIsAskedAndTakesTheDrop)

@@ -53,7 +53,7 @@ struct DrawingScore : ScoreFixture {
         measure((short)(c0 + 1), 1)->add(text);
         CChordUse* chord = new CChordUse;
         chord->x = 70;
-        chord->y = -8;
+        chord->y = -12;  // the height the chord-symbol tool gives a new symbol
         measure((short)(c0 + 1), 1)->add(chord);
         CChord name;
         name.name.set("Dm7");

@@ -4,13 +4,6 @@
 
 #include <cstring>
 
-namespace {
-
-std::vector<int> special_kinds;
-void record_special(char* msg, short) { special_kinds.push_back(static_cast<unsigned char>(msg[0])); }
-
-}  // namespace
-
 using Queues = MidiFixture;
 
 TEST_F(Queues, SameTickLeavesInSendingOrderAndEarlierBecomesHead)
@@ -108,7 +101,6 @@ TEST_F(Queues, FlushShowsInternalMessagesOnceAndIgnoresOtherNodes)
 {
     write_prefs();
     make_midi();
-    special_kinds.clear();
     midi->midi_special_treatment = record_special;
     char marker[4] = {2 * 8 + 2, 0, 5, 1};
     char tempo[4] = {1, 0, 120, 0};

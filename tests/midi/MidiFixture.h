@@ -22,6 +22,7 @@ protected:
     // Output devices 1 to 3 (recording) and input devices 1 and 2 (injected).
     void SetUp() override
     {
+        special_kinds.clear();
         platform::set_midi_clock(&clock);
         platform::MidiDeviceList list;
         for (int i = 0; i < 3; i++) {
@@ -62,6 +63,10 @@ protected:
         std::fputs(text.c_str(), f);
         std::fclose(f);
     }
+
+    // A special message handler that keeps the kind (first byte) of each message it gets.
+    static void record_special(char* msg, short) { special_kinds.push_back(static_cast<unsigned char>(msg[0])); }
+    inline static std::vector<int> special_kinds;
 
     std::string prefs_path() const { return dir + "/MISC/MIDIWIN.PFR"; }
 

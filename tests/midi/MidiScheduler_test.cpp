@@ -1,13 +1,6 @@
 // The tick clock, the scheduler pass and the tempo progressions, on the virtual clock.
 #include "MidiFixture.h"
 
-namespace {
-
-std::vector<int> specials;
-void record_special(char* msg, short) { specials.push_back(static_cast<unsigned char>(msg[0])); }
-
-}  // namespace
-
 using Scheduler = MidiFixture;
 
 TEST_F(Scheduler, Tempo120Gives960TicksPerSecondWhateverThePeriod)
@@ -68,7 +61,6 @@ TEST_F(Scheduler, InternalMessagesTempoAndMarkers)
 {
     write_prefs();
     make_midi();
-    specials.clear();
     midi->midi_special_treatment = record_special;
     char tempo[4] = {1, 0, static_cast<char>(200), 0};
     char marker1[4] = {2, 0, 1, 1};
@@ -84,7 +76,7 @@ TEST_F(Scheduler, InternalMessagesTempoAndMarkers)
     midi->send(1, 0, 4, wrapped, 0);
     midi->run();
     EXPECT_EQ(midi->tempo, 200) << "a tempo of 0 or past 16 bits is ignored";
-    EXPECT_EQ(specials, (std::vector<int>{2})) << "a marker on port 3 is dropped";
+    EXPECT_EQ(special_kinds, (std::vector<int>{2})) << "a marker on port 3 is dropped";
     EXPECT_EQ(midi->midi_node[3].tot_msg, 0);
     EXPECT_EQ(out[0]->count() + out[1]->count(), 0u) << "internal messages never reach a port";
 }

@@ -3,7 +3,7 @@
 #include "platform/X11Backend.h"
 
 #include "XClient.h"
-#include "XvfbServer.h"
+#include "XDisplayFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -26,25 +26,20 @@ void paint_bands(WindowId window, uint32_t first, uint32_t second)
     wm->end_paint(window, paint);
 }
 
-intptr_t frame_proc(WindowId window, Message& message)
+// A window that logs its messages and paints itself in squares of two colours.
+template <uint32_t First, uint32_t Second>
+intptr_t banded_proc(WindowId window, Message& message)
 {
     g_log.push_back(message);
     if (message.kind == MessageKind::Paint) {
-        paint_bands(window, 0xE8E0D0, 0xD0C8B8);
+        paint_bands(window, First, Second);
         return 0;
     }
     return default_window_proc(window, message);
 }
 
-intptr_t panel_proc(WindowId window, Message& message)
-{
-    g_log.push_back(message);
-    if (message.kind == MessageKind::Paint) {
-        paint_bands(window, 0x3070C0, 0x5090E0);
-        return 0;
-    }
-    return default_window_proc(window, message);
-}
+const WindowProc frame_proc = banded_proc<0xE8E0D0, 0xD0C8B8>;
+const WindowProc panel_proc = banded_proc<0x3070C0, 0x5090E0>;
 
 // Pumps messages until `done` holds or five seconds pass.
 template <typename Done>
@@ -83,14 +78,11 @@ TEST(DisplayChoice, SwitchesForceTheHeadlessDisplay)
     if (saved) setenv("BRINDLECOT_HEADLESS", saved, 1);
 }
 
-TEST(X11Display, FrameWindowTakesAnXClickAndKey)
+class X11Display : public XDisplayFixture {};
+
+TEST_F(X11Display, FrameWindowTakesAnXClickAndKey)
 {
-    XvfbServer server;
-    if (server.display().empty()) GTEST_SKIP() << "Xvfb is not available";
-    std::unique_ptr<X11Backend> opened = X11Backend::open(server.display().c_str());
-    ASSERT_NE(opened, nullptr);
-    X11Backend* x11 = opened.get();
-    WindowManager wm(std::move(opened));
+    WindowManager& wm = *window_manager;
     EXPECT_EQ(wm.screen_size().x, 640);
     EXPECT_EQ(wm.screen_size().y, 480);
     g_log.clear();
@@ -183,13 +175,7 @@ TEST(X11Display, FrameWindowTakesAnXClickAndKey)
     pump_until(wm, [&] { return wm.update_area(panel).empty() && wm.update_area(frame).empty(); });
     Message m;
     while (wm.peek_message(m, true)) wm.dispatch_message(m);
-    const std::string convert = XvfbServer::find_program("import");
-    if (!convert.empty()) {
-        const std::string out = std::string(BRINDLECOT_TEST_OUTPUT) + "/x11_frame.png";
-        std::filesystem::create_directories(BRINDLECOT_TEST_OUTPUT);
-        const std::string command = "DISPLAY=" + server.display() + " " + convert + " -window root " + out;
-        EXPECT_EQ(std::system(command.c_str()), 0);
-    }
+    screenshot("x11_frame.png");
 }
 
 }  // namespace

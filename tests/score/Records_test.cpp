@@ -225,4 +225,43 @@ TEST(Records, LibraryRecords) {
     EXPECT_EQ(use->tres[3].get(1), 4);
 }
 
+// Decimal values past 32 bits hold at the limit, hexadecimal ones keep their low 32 bits; the
+// byte after the number is returned, and a text without a digit is left where it was.
+TEST(Records, DecimalAndHexadecimalNumbers) {
+    struct Case {
+        const char* text;
+        bool hex;
+        int result;  // the byte after the number, or no_number
+        int32_t value;
+    };
+    const Case cases[] = {
+        {" \t-42,", false, ',', -42},
+        {"+7)", false, ')', 7},
+        {"99999999999 ", false, ' ', INT32_MAX},
+        {"-99999999999", false, EOF, INT32_MIN},
+        {"1F,", true, ',', 31},
+        {"\nff", true, EOF, 255},
+        {"-a)", true, ')', -10},
+        {"1FFFFFFFF,", true, ',', -1},
+        {"FFFFFFFF", true, EOF, -1},
+        {"9g", true, 'g', 9},
+        {"-x", false, rec::no_number, 0},
+        {"g", true, rec::no_number, 0},
+    };
+    for (const Case& c : cases) {
+        MemoryFile file(c.text);
+        int32_t v = 0;
+        int got = c.hex ? rec::hex_and_next(file.f, &v) : rec::number_and_next(file.f, &v);
+        EXPECT_EQ(got, c.result) << c.text;
+        EXPECT_EQ(v, c.value) << c.text;
+    }
+    MemoryFile rest(" 12,x");
+    int32_t v = 0;
+    ASSERT_TRUE(rec::number(rest.f, &v));
+    EXPECT_EQ(v, 12);
+    EXPECT_TRUE(rec::expect(rest.f, ','));
+    EXPECT_FALSE(rec::hex(rest.f, &v));
+    EXPECT_TRUE(rec::expect(rest.f, 'x'));
+}
+
 }  // namespace
