@@ -221,8 +221,14 @@ private:
     void key(int32_t key, int32_t modifiers);
     void move_caret(int32_t to, bool extend);
     int32_t position_at(int32_t x, int32_t y) const;
-    // The start of each line of the text (multi-line fields break at "\r\n").
-    std::vector<int32_t> line_starts() const;
+    // The lines as shown: multi-line fields break at "\r\n" and, unless they scroll sideways,
+    // before a word (or a character) that would pass the right edge.
+    struct Line {
+        int32_t start, length;  // without the line end
+    };
+    std::vector<Line> lines() const;
+    // The line that holds the caret position `at`.
+    static int32_t line_of(const std::vector<Line>& lines, int32_t at);
     int32_t limit_ = 0;
     bool read_only_ = false;
     int32_t anchor_ = 0, caret_ = 0;

@@ -29,32 +29,52 @@ void EditControl::set_selection(int32_t from, int32_t to)
     redraw();
 }
 
-std::vector<int32_t> EditControl::line_starts() const
+std::vector<EditControl::Line> EditControl::lines() const
 {
-    std::vector<int32_t> starts{0};
-    if (!(flags_ & CtlMultiLine)) return starts;
-    for (size_t i = 0; i < text_.size(); i++)
-        if (text_[i] == '\n') starts.push_back((int32_t)i + 1);
-    return starts;
+    std::vector<Line> out;
+    const bool multi = (flags_ & CtlMultiLine) != 0;
+    const bool wrap = multi && !(flags_ & CtlAutoHScroll);
+    const int32_t room = client_width() - 2 * kMargin;
+    int32_t start = 0;
+    for (;;) {
+        size_t end = multi ? text_.find('\n', start) : std::string::npos;
+        const bool last = end == std::string::npos;
+        if (last) end = text_.size();
+        int32_t length = (int32_t)end - start;
+        if (!last && length > 0 && text_[end - 1] == '\r') length--;
+        while (wrap && room > 0 && length > 0 && font_->string_width(text_.substr(start, length)) > room) {
+            int32_t fit = 0, width = 0;
+            while (fit < length && width + font_->char_width((unsigned char)text_[start + fit]) <= room)
+                width += font_->char_width((unsigned char)text_[start + fit++]);
+            int32_t cut = std::max(fit, 1);
+            for (int32_t i = fit; i > 0; i--)
+                if (text_[start + i - 1] == ' ') {
+                    cut = i;  // after the last blank that fits
+                    break;
+                }
+            out.push_back({start, cut});
+            start += cut;
+            length -= cut;
+        }
+        out.push_back({start, length});
+        if (last) return out;
+        start = (int32_t)end + 1;
+    }
 }
 
-namespace {
-// The characters of a line as shown (without its line end).
-std::string shown_line(const std::string& text, int32_t start)
+int32_t EditControl::line_of(const std::vector<Line>& lines, int32_t at)
 {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    if (end > (size_t)start && text[end - 1] == '\r') end--;
-    return text.substr(start, end - start);
+    int32_t k = 0;
+    while (k + 1 < (int32_t)lines.size() && lines[k + 1].start <= at) k++;
+    return k;
 }
-}  // namespace
 
 void EditControl::paint(Surface& s, int32_t w, int32_t h)
 {
-    const bool editable = wm().is_enabled(window_) && !read_only_;
+    const bool enabled = wm().is_enabled(window_), editable = enabled && !read_only_;
     s.fill({0, 0, w, h}, editable ? 0xFFFFFF : kButtonFace);
     const int32_t step = font_->height() + 1;
-    const std::vector<int32_t> starts = line_starts();
+    const std::vector<Line> shown = lines();
     const Box inside{2, 2, w - 2, h - 2};
     // Keep the caret in sight on a one-line field.
     if (!(flags_ & CtlMultiLine)) {
@@ -62,14 +82,16 @@ void EditControl::paint(Surface& s, int32_t w, int32_t h)
         if (cx - scroll_x_ > w - 2 * kMargin) scroll_x_ = cx - (w - 2 * kMargin);
         if (cx < scroll_x_) scroll_x_ = cx;
     }
-    for (size_t k = 0; k < starts.size(); k++) {
+    const int32_t caret_line = line_of(shown, caret_);
+    for (size_t k = 0; k < shown.size(); k++) {
         const int32_t y = kMargin + (int32_t)k * step;
         if (y >= h) break;
-        const std::string line = shown_line(text_, starts[k]);
+        const int32_t start = shown[k].start;
+        const std::string line = text_.substr(start, shown[k].length);
         const int32_t x0 = kMargin - scroll_x_;
         // The selected part of the line, highlighted.
-        const int32_t from = std::max(selection_start(), starts[k]) - starts[k];
-        const int32_t to = std::min(selection_end(), starts[k] + (int32_t)line.size()) - starts[k];
+        const int32_t from = std::max(selection_start(), start) - start;
+        const int32_t to = std::min(selection_end(), start + (int32_t)line.size()) - start;
         if (has_focus() && to > from) {
             const int32_t a = x0 + font_->string_width(line.substr(0, from));
             const int32_t b = x0 + font_->string_width(line.substr(0, to));
@@ -77,15 +99,15 @@ void EditControl::paint(Surface& s, int32_t w, int32_t h)
             s.fill({a, y, b, y + step}, 0x800000);
             s.reset_clip();
         }
-        s.set_text_color(editable || read_only_ ? 0 : 0x808080);
         int32_t x = x0;
         for (int32_t i = 0; i < (int32_t)line.size(); i++) {
             const bool selected = has_focus() && i >= from && i < to;
-            s.set_text_color(selected ? 0xFFFFFF : 0);
+            s.set_text_color(selected ? 0xFFFFFF : enabled ? 0 : 0x808080);
             x += s.draw_text_in(inside, x, y, std::string(1, line[i]), TextAlign::left_top);
         }
-        if (has_focus() && caret_ >= starts[k] && caret_ <= starts[k] + (int32_t)line.size()) {
-            const int32_t cx = x0 + font_->string_width(line.substr(0, caret_ - starts[k]));
+        if (has_focus() && (int32_t)k == caret_line) {
+            const int32_t column = std::min(caret_ - start, (int32_t)line.size());
+            const int32_t cx = x0 + font_->string_width(line.substr(0, column));
             s.set_clip(inside);
             s.fill({cx, y, cx + 1, y + step}, 0);
             s.reset_clip();
@@ -141,10 +163,9 @@ void EditControl::move_caret(int32_t to, bool extend)
 void EditControl::key(int32_t k, int32_t modifiers)
 {
     const bool shift = (modifiers & ModShift) != 0;
-    const std::vector<int32_t> starts = line_starts();
-    int32_t line = 0;
-    while (line + 1 < (int32_t)starts.size() && starts[line + 1] <= caret_) line++;
-    const int32_t line_end = starts[line] + (int32_t)shown_line(text_, starts[line]).size();
+    const std::vector<Line> shown = lines();
+    const int32_t line = line_of(shown, caret_);
+    const int32_t line_end = shown[line].start + shown[line].length;
     switch (k) {
     case KeyLeft: {
         const bool pair = caret_ >= 2 && text_.compare(caret_ - 2, 2, "\r\n") == 0;
@@ -156,15 +177,14 @@ void EditControl::key(int32_t k, int32_t modifiers)
         move_caret(caret_ + (pair ? 2 : 1), shift);
         break;
     }
-    case KeyHome: move_caret(starts[line], shift); break;
+    case KeyHome: move_caret(shown[line].start, shift); break;
     case KeyEnd: move_caret(line_end, shift); break;
     case KeyUp:
     case KeyDown: {
         const int32_t to = line + (k == KeyUp ? -1 : 1);
-        if (to < 0 || to >= (int32_t)starts.size()) break;
-        const int32_t column = caret_ - starts[line];
-        const int32_t length = (int32_t)shown_line(text_, starts[to]).size();
-        move_caret(starts[to] + std::min(column, length), shift);
+        if (to < 0 || to >= (int32_t)shown.size()) break;
+        const int32_t column = caret_ - shown[line].start;
+        move_caret(shown[to].start + std::min(column, shown[to].length), shift);
         break;
     }
     case KeyDelete:
@@ -182,17 +202,16 @@ void EditControl::key(int32_t k, int32_t modifiers)
 
 int32_t EditControl::position_at(int32_t x, int32_t y) const
 {
-    const std::vector<int32_t> starts = line_starts();
+    const std::vector<Line> shown = lines();
     const int32_t step = font_->height() + 1;
-    const int32_t line = std::max(0, std::min((y - kMargin) / step, (int32_t)starts.size() - 1));
-    const std::string text = shown_line(text_, starts[line]);
+    const Line& line = shown[std::max(0, std::min((y - kMargin) / step, (int32_t)shown.size() - 1))];
     int32_t at = kMargin - scroll_x_;
-    for (int32_t i = 0; i < (int32_t)text.size(); i++) {
-        const int32_t wc = font_->char_width((unsigned char)text[i]);
-        if (x < at + wc / 2) return starts[line] + i;
+    for (int32_t i = 0; i < line.length; i++) {
+        const int32_t wc = font_->char_width((unsigned char)text_[line.start + i]);
+        if (x < at + wc / 2) return line.start + i;
         at += wc;
     }
-    return starts[line] + (int32_t)text.size();
+    return line.start + line.length;
 }
 
 intptr_t EditControl::handle(Message& m)

@@ -139,6 +139,29 @@ TEST_F(Controls, EditFieldsTypeWithinTheirLimitAndModes)
     EXPECT_EQ(lines->text(), "do") << "a line break goes as one";
 }
 
+TEST_F(Controls, MultiLineFieldsWrapLongLinesBeforeAWord)
+{
+    auto* wrapped = make<EditControl>(ControlKind::Edit, CtlMultiLine, {10, 10, 110, 110});
+    const int32_t room = 100 - 6;
+    std::string words;
+    while (wrapped->font().string_width(words + "do re ") <= room) words += "do re ";
+    wrapped->set_text(words + "mi fa\r\nsol");
+    // The caret goes up from the last line: to the second line of the first paragraph.
+    wm->set_focus(wrapped->window());
+    wm->inject_key(KeyHome, true);
+    wm->inject_key(KeyUp, true);
+    wm->inject_key(KeyHome, true);
+    run();
+    EXPECT_EQ(wrapped->caret(), (int32_t)words.size()) << "the second line starts at \"mi\"";
+    auto* scrolled = make<EditControl>(ControlKind::Edit, CtlMultiLine | CtlAutoHScroll, {10, 120, 110, 220}, 8);
+    scrolled->set_text(words + "mi fa\r\nsol");
+    wm->set_focus(scrolled->window());
+    wm->inject_key(KeyUp, true);
+    wm->inject_key(KeyHome, true);
+    run();
+    EXPECT_EQ(scrolled->caret(), 0) << "without wrapping the first paragraph is one line";
+}
+
 TEST_F(Controls, ListsSelectByClickAndKeys)
 {
     auto* list = make<ListControl>(ControlKind::List, 0, {10, 10, 150, 100});
