@@ -171,6 +171,18 @@ TEST_F(ResourceDialogs, UsingTheControlsWritesTheVariables)
     EXPECT_EQ(gdr->fermer(900), 0);
 }
 
+TEST_F(ResourceDialogs, AButtonMayCloseItsOwnDialog)
+{
+    ASSERT_TRUE(open());
+    work();
+    click(at(dialog()->button(13)));
+    work();
+    EXPECT_EQ(gdr->tot, 0);
+    EXPECT_EQ(gdr->dial[1], nullptr);
+    EXPECT_EQ(gdr->fermer(900), 0) << "already closed";
+    EXPECT_TRUE(open()) << "and it opens again";
+}
+
 TEST_F(ResourceDialogs, OpeningFailsForAMissingOrAlreadyOpenDialog)
 {
     EXPECT_EQ(gdr->ouvrir("MISC", "MUSIC.RES", 901, table, 0), 0);
