@@ -3,6 +3,7 @@
 // click and type on controls and run a dialog's modal steps while input is waiting.
 
 #include "AppFixture.h"
+#include "HeadlessInput.h"
 
 #include "framework/CDialog.h"
 #include "framework/CResFile.h"
@@ -36,12 +37,7 @@ protected:
         if (y < 0) y = p->get_height() / 2;
         return wm->client_to_screen(p->hwnd, {x, y});
     }
-    void click(platform::Point p, platform::MouseButton b = platform::ButtonLeft)
-    {
-        wm->inject_mouse_move(p);
-        wm->inject_mouse_button(b, true, p);
-        wm->inject_mouse_button(b, false, p);
-    }
+    void click(platform::Point p) { inject_click(*wm, p); }
     void key(platform::Key k, bool shift = false)
     {
         if (shift) wm->inject_key(platform::KeyShift, true);
