@@ -2,11 +2,14 @@
 // and frames as drawn.
 #include "DialogFixture.h"
 
+#include "framework/CBitmap.h"
 #include "framework/CButton.h"
 #include "framework/CLabel.h"
 #include "framework/CList.h"
 #include "framework/CSlider.h"
 #include "framework/ControlHandlers.h"
+#include "framework/ProgramFiles.h"
+#include "platform/FileSystem.h"
 #include "platform/WindowManager.h"
 
 using namespace platform;
@@ -150,6 +153,56 @@ TEST_F(ControlClasses, AProgressBarRedrawsOnlyForANewValue)
     EXPECT_TRUE(wm->update_area(p->hwnd).empty());
     EXPECT_EQ(p->get_dc()->pixel(99, 7), 0x0000FF);
     EXPECT_EQ(p->get_dc()->pixel(101, 7), 0xFFFFFF);
+}
+
+}  // namespace
+
+namespace {
+
+// A bitmap file of 24 bits per pixel, rows from the bottom, each padded to 4 bytes.
+std::string bitmap_file(int32_t w, int32_t h, const std::vector<uint32_t>& rgb_rows_from_top)
+{
+    const int32_t row = (w * 3 + 3) / 4 * 4;
+    std::string f = "BM";
+    auto put = [&](uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; i++) f += (char)((v >> (8 * i)) & 0xFF);
+    };
+    put(54 + row * h, 4), put(0, 4), put(54, 4);
+    put(40, 4), put(w, 4), put(h, 4), put(1, 2), put(24, 2), put(0, 4), put(row * h, 4);
+    put(2834, 4), put(2834, 4), put(0, 4), put(0, 4);
+    for (int32_t y = h - 1; y >= 0; y--) {
+        for (int32_t x = 0; x < w; x++) put(rgb_rows_from_top[(size_t)y * w + x], 3);  // 0xRRGGBB: blue first
+        f.append(row - w * 3, '\0');
+    }
+    return f;
+}
+
+TEST_F(ControlClasses, BitmapsFromFilesTakeTheirSize)
+{
+    const std::string folder = std::string(BRINDLECOT_TEST_OUTPUT) + "/bitmap-program";
+    ASSERT_TRUE(make_directory(folder + "/MISC/BITMAPS"));
+    FILE* f = std::fopen((folder + "/MISC/BITMAPS/deux.bmp").c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    const std::string bytes = bitmap_file(3, 2, {0xFF0000, 0x00FF00, 0x0000FF, 0, 0xFFFFFF, 0x808080});
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+    char* saved = main_dir;
+    std::string dir = folder;
+    main_dir = &dir[0];
+    CBitmap* b = new CBitmap(d, 1, "deux.bmp");
+    CBitmap* missing = new CBitmap(d, 2, "aucun.bmp");
+    main_dir = saved;
+    EXPECT_EQ(b->get_width(), 3);
+    EXPECT_EQ(b->get_height(), 2);
+    ASSERT_TRUE(b->hbm);
+    EXPECT_EQ(b->hbm->pixel(0, 0), 0x0000FF) << "red, as a program colour";
+    EXPECT_EQ(b->hbm->pixel(2, 0), 0xFF0000) << "blue";
+    EXPECT_EQ(b->hbm->pixel(1, 1), 0xFFFFFF);
+    EXPECT_FALSE(missing->hbm);
+    b->set_position(20, 30);
+    b->show();
+    pump_paints();
+    EXPECT_EQ(b->get_dc()->pixel(0, 0), 0x0000FF) << "drawn at its own corner";
 }
 
 }  // namespace
