@@ -2,6 +2,8 @@
 // and frames as drawn.
 #include "DialogFixture.h"
 
+#include <filesystem>
+
 #include "framework/CBitmap.h"
 #include "framework/CButton.h"
 #include "framework/CLabel.h"
@@ -203,6 +205,7 @@ TEST_F(ControlClasses, BitmapsFromFilesTakeTheirSize)
     b->show();
     pump_paints();
     EXPECT_EQ(b->get_dc()->pixel(0, 0), 0x0000FF) << "drawn at its own corner";
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace
