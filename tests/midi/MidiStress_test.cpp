@@ -3,6 +3,7 @@
 #include "MidiFixture.h"
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 using Stress = MidiFixture;
@@ -57,7 +58,7 @@ TEST_F(Stress, InputThreadRecorderAndSchedulerTogether)
     make_midi();
     const int total = 16000, in_flight = 800;  // ids fit two data bytes
     std::atomic<int> sent{0}, recorded{0};
-    std::atomic<bool> done{false};
+    std::atomic<bool> done{false}, give_up{false};
     std::thread scheduler([&] {
         while (!done) {
             midi->run();
@@ -65,8 +66,8 @@ TEST_F(Stress, InputThreadRecorderAndSchedulerTogether)
         }
     });
     std::thread input([&] {
-        for (int id = 0; id < total; id++) {
-            while (sent - recorded > in_flight)
+        for (int id = 0; id < total && !give_up; id++) {
+            while (sent - recorded > in_flight && !give_up)
                 std::this_thread::yield();
             in[0]->inject(0x90 | ((id >> 7) & 0x7F) << 8 | (id & 0x7F) << 16);
             sent++;
@@ -74,7 +75,9 @@ TEST_F(Stress, InputThreadRecorderAndSchedulerTogether)
     });
     // The recorder's side: node 6 read on this thread, nodes 5 and 7 emptied as playback does.
     std::vector<int> seen(total, 0);
-    for (int spins = 0; recorded < total && spins < 50000000; spins++) {
+    // A lost message would stall both sides: the recorder gives up after a generous while.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (recorded < total && std::chrono::steady_clock::now() < deadline) {
         int32_t when = 1 << 30;
         short tot;
         char b[4];
@@ -89,6 +92,7 @@ TEST_F(Stress, InputThreadRecorderAndSchedulerTogether)
             midi->flush_midi_node(7, 0);
         }
     }
+    give_up = true;
     input.join();
     done = true;
     scheduler.join();
