@@ -150,6 +150,17 @@ void CApplication::idle_events()
         ((CPanel*)idle_panel.get(i))->send_message(EvIdle, 0, 0, 0, 0);
 }
 
+void CApplication::call_idle_handlers()
+{
+    for (short i = 1; i <= idle_panel.total(); i++) {
+        CPanel* p = (CPanel*)idle_panel.get(i);
+        if (!p->event_handler) continue;
+        Event idle;
+        idle.type = EvIdle;
+        p->event_handler(p, &idle);
+    }
+}
+
 bool CApplication::translate_keys(Message& m)
 {
     WindowManager* wm = WindowManager::current();

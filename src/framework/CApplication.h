@@ -71,6 +71,9 @@ public:
     // posted again for the loop.
     void idle();
     void add_to_idle(CPanel* panel);
+    // Hands an idle event straight to the handler of each panel that asked for idle time (the
+    // modal steps of windows and dialogs; the message loop sends it as a message instead).
+    void call_idle_handlers();
     void remove_from_idle(CPanel* panel);
     // The three cursors of the files "Misc\\Cursor1.cur" to "Misc\\Cursor3.cur" of the
     // current folder (null when missing); start-up loads them again once the program folder

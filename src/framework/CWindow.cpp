@@ -133,13 +133,7 @@ short CWindow::run_modal()
             wm->post_quit(m.id);  // the program's own loop ends on it
             return 0;
         }
-        for (short i = 1; i <= application->idle_panel.total(); i++) {
-            CPanel* p = (CPanel*)application->idle_panel.get(i);
-            if (!p->event_handler) continue;
-            Event idle;
-            idle.type = EvIdle;
-            p->event_handler(p, &idle);
-        }
+        application->call_idle_handlers();
         if (m.window == hwnd && m.kind == MessageKind::Close) return 0;
         if (m.kind == MessageKind::Paint) {
             wm->translate_message(m);

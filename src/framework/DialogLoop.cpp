@@ -195,13 +195,7 @@ short CDialog::run_modal(Event* ev)
             wm->post_quit(m.id);  // the program's own loop ends on it too
             return 0;
         }
-        for (short i = 1; i <= application->idle_panel.total(); i++) {
-            CPanel* p = (CPanel*)application->idle_panel.get(i);
-            if (!p->event_handler) continue;
-            Event idle;
-            idle.type = EvIdle;
-            p->event_handler(p, &idle);
-        }
+        application->call_idle_handlers();
         application->run_script();
         const bool mine = m.window && wm->exists(m.window) && is_within(wm, m.window, hwnd);
         bool done = filter && event_handler && mine && raw_input(m);
