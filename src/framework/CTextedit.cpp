@@ -3,6 +3,10 @@
 #include "framework/NativeControl.h"
 
 #include <cstdio>
+#include <cstdint>
+#include <climits>
+#include <cstdlib>
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -45,10 +49,8 @@ void CTextedit::set_integer(short v)
 
 short CTextedit::get_integer()
 {
-    CString text;
-    get_text(&text);
-    short v = 0;
-    return std::sscanf(text.get(), "%hd", &v) == 1 ? v : 0;
+    const int32_t v = get_long();
+    return static_cast<short>(std::clamp<int32_t>(v, -32768, 32767));
 }
 
 void CTextedit::set_long(int32_t v)
@@ -60,10 +62,11 @@ void CTextedit::set_long(int32_t v)
 
 int32_t CTextedit::get_long()
 {
+    // The number the text starts with (0 when none), held to 32 bits.
     CString text;
     get_text(&text);
-    int32_t v = 0;
-    return std::sscanf(text.get(), "%d", &v) == 1 ? v : 0;
+    const long long v = std::strtoll(text.get(), nullptr, 10);
+    return static_cast<int32_t>(std::clamp<long long>(v, INT32_MIN, INT32_MAX));
 }
 
 void CTextedit::select_all() { set_selection(0, -1); }

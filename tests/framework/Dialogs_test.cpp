@@ -265,6 +265,10 @@ TEST_F(Dialogs, NumbersInTextFields)
     EXPECT_EQ(t->get_integer(), 0);
     t->set_long(123456);
     EXPECT_EQ(t->get_long(), 123456);
+    t->set_text("70000");
+    EXPECT_EQ(t->get_integer(), 32767) << "held to 16 bits";
+    t->set_text("-99999999999");
+    EXPECT_EQ(t->get_long(), INT32_MIN) << "held to 32 bits";
 }
 
 TEST_F(Dialogs, ReturnAndEscapeEndTheDialogWithTheirButtons)
