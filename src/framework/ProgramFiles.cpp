@@ -1,5 +1,7 @@
 #include "framework/ProgramFiles.h"
 
+#include "framework/CList.h"
+
 #include "platform/Cp1252.h"
 #include "platform/FileSystem.h"
 #include "platform/Locations.h"
@@ -210,4 +212,26 @@ short list_files_with_extension(const char* dir, const char* ext, bool sorted, C
     }
     end_file_enumeration(listing);
     return count;
+}
+
+namespace {
+
+short fill_with_files(CListBase* control, const char* dir, const char* ext, bool sorted)
+{
+    CArrayString names;
+    const short count = list_files_with_extension(dir, ext, sorted, &names);
+    for (short i = 1; i <= names.total(); i++) control->add(names.get(i)->get());
+    return count;
+}
+
+}  // namespace
+
+short fill_popup_with_files(CPopup* popup, const char* dir, const char* ext, bool sorted)
+{
+    return fill_with_files(popup, dir, ext, sorted);
+}
+
+short fill_list_with_files(CList* list, const char* dir, const char* ext)
+{
+    return fill_with_files(list, dir, ext, false);
 }

@@ -57,3 +57,10 @@ void end_file_enumeration(intptr_t handle);  // 0 is allowed
 // greater byte by byte. Returns the number of files found. The pop-up menu and list controls
 // are filled from it.
 short list_files_with_extension(const char* dir, const char* ext, bool sorted, CArrayString* names);
+
+class CList;
+class CPopup;
+// The same names added to a pop-up list control (sorted or in listing order) or to a list
+// control (in listing order); each returns the number of files found.
+short fill_popup_with_files(CPopup* popup, const char* dir, const char* ext, bool sorted);
+short fill_list_with_files(CList* list, const char* dir, const char* ext);

@@ -208,4 +208,33 @@ TEST_F(ControlClasses, BitmapsFromFilesTakeTheirSize)
     std::filesystem::remove_all(folder);
 }
 
+TEST_F(ControlClasses, ListsFilledWithTheFilesOfAFolder)
+{
+    const std::string folder = std::string(BRINDLECOT_TEST_OUTPUT) + "/fill-lists";
+    std::filesystem::remove_all(folder);
+    ASSERT_TRUE(make_directory(folder + "/Sous.dem"));  // a folder is never listed
+    for (const char* name : {"b.DEM", "a.dem", "Z.dem", "notes.txt"})
+        std::fclose(std::fopen((folder + "/" + name).c_str(), "wb"));
+    auto names = [](CListBase* c) {
+        std::string all;
+        CString s;
+        for (short i = 1; i <= c->total(); i++) {
+            c->get_item(i, &s);
+            all += std::string(s.get()) + ";";
+        }
+        return all;
+    };
+    CList* list = new CList(d, 1);
+    EXPECT_EQ(fill_list_with_files(list, folder.c_str(), ".dem"), 3);
+    EXPECT_EQ(names(list), "Z;a;b;") << "byte order, the extension cut in either case";
+    CPopup* popup = new CPopup(d, 2);
+    popup->add("Aucun");
+    EXPECT_EQ(fill_popup_with_files(popup, folder.c_str(), nullptr, true), 4);
+    EXPECT_EQ(names(popup), "Aucun;Z.dem;a.dem;b.DEM;notes.txt;") << "every file, whole names";
+    CList* empty = new CList(d, 3);
+    EXPECT_EQ(fill_list_with_files(empty, (folder + "/Sous.dem").c_str(), ".dem"), 0);
+    EXPECT_EQ(empty->total(), 0);
+    std::filesystem::remove_all(folder);
+}
+
 }  // namespace
