@@ -1,4 +1,5 @@
 #include "framework/ColorChooser.h"
+#include "platform/WindowPaint.h"
 
 #include "framework/ModalWindow.h"
 #include "framework/Startup.h"
@@ -64,27 +65,25 @@ struct Chooser {
 
     void paint()
     {
-        platform::WindowManager* wm = platform::WindowManager::current();
-        const platform::PaintContext paint = wm->begin_paint(window);
-        std::unique_ptr<platform::Surface> s = platform::Surface::over_pixels(
-            paint.pixels.pixels, paint.pixels.width, paint.pixels.height, paint.pixels.stride);
-        if (s) {
-            s->set_font(platform::Font::create(platform::FontSpec{}));
-            s->fill({0, 0, paint.pixels.width, paint.pixels.height}, 0xF0F0F0);
-            for (int32_t i = 0; i < 64; ++i) {
-                const int32_t top = i < 48 ? kMargin + i / kColumns * kCell : kCustomTop + (i - 48) / kColumns * kCell;
-                const int32_t left = kMargin + i % kColumns * kCell;
-                const bool current = colour_of(i) == picked;
-                s->fill({left, top, left + kCell - 4, top + kCell - 4}, current ? 0 : 0x808080);
-                s->fill({left + 1, top + 1, left + kCell - 5, top + kCell - 5}, colour_of(i));
-            }
-            s->set_text_color(0x404040);
-            s->draw_text(kMargin, kCustomTop - 8, "Couleurs personnalis\xE9""es");
-            s->fill({kMargin, kPreviewTop, kClientWidth - kMargin, kPreviewTop + 28}, 0);
-            s->fill({kMargin + 1, kPreviewTop + 1, kClientWidth - kMargin - 1, kPreviewTop + 27}, picked);
-            s->flush();
+        platform::paint_window(*platform::WindowManager::current(), window,
+                               platform::Font::create(platform::FontSpec{}),
+                               [this](platform::Surface& s, int32_t w, int32_t h) { draw(&s, w, h); });
+    }
+
+    void draw(platform::Surface* s, int32_t width, int32_t height) const
+    {
+        s->fill({0, 0, width, height}, 0xF0F0F0);
+        for (int32_t i = 0; i < 64; ++i) {
+            const int32_t top = i < 48 ? kMargin + i / kColumns * kCell : kCustomTop + (i - 48) / kColumns * kCell;
+            const int32_t left = kMargin + i % kColumns * kCell;
+            const bool current = colour_of(i) == picked;
+            s->fill({left, top, left + kCell - 4, top + kCell - 4}, current ? 0 : 0x808080);
+            s->fill({left + 1, top + 1, left + kCell - 5, top + kCell - 5}, colour_of(i));
         }
-        wm->end_paint(window, paint);
+        s->set_text_color(0x404040);
+        s->draw_text(kMargin, kCustomTop - 8, "Couleurs personnalis\xE9""es");
+        s->fill({kMargin, kPreviewTop, kClientWidth - kMargin, kPreviewTop + 28}, 0);
+        s->fill({kMargin + 1, kPreviewTop + 1, kClientWidth - kMargin - 1, kPreviewTop + 27}, picked);
     }
 };
 

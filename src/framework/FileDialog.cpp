@@ -1,4 +1,5 @@
 #include "framework/FileDialog.h"
+#include "platform/WindowPaint.h"
 
 #include "framework/ModalWindow.h"
 #include "framework/CWindow.h"
@@ -120,39 +121,35 @@ struct ListDialog {
 
     void paint()
     {
-        platform::WindowManager* wm = platform::WindowManager::current();
-        const platform::PaintContext paint = wm->begin_paint(window);
-        std::unique_ptr<platform::Surface> s = platform::Surface::over_pixels(
-            paint.pixels.pixels, paint.pixels.width, paint.pixels.height, paint.pixels.stride);
-        if (s) {
-            platform::FontSpec spec;
-            s->set_font(platform::Font::create(spec));
-            const int32_t w = paint.pixels.width, h = paint.pixels.height;
-            s->fill({0, 0, w, h}, 0xF0F0F0);
-            s->set_text_color(0x404040);
-            s->draw_text(kMargin, 16, folder);
-            // The name being typed, in a white field with a caret.
-            s->fill({kMargin, 22, w - kMargin, 40}, 0xFFFFFF);
-            s->set_text_color(0);
-            const int32_t typed = s->draw_text(kMargin + 3, 36, name);
-            s->fill({kMargin + 4 + typed, 24, kMargin + 5 + typed, 38}, 0);
-            s->fill({kMargin, kListTop, w - kMargin, kListTop + rows_shown() * kLineHeight}, 0xFFFFFF);
-            for (int32_t row = 0; row < rows_shown(); ++row) {
-                const int32_t i = first_shown + row;
-                if (i >= static_cast<int32_t>(entries.size())) break;
-                const Entry& e = entries[static_cast<size_t>(i)];
-                const int32_t top = kListTop + row * kLineHeight;
-                if (i == selected) s->fill({kMargin, top, w - kMargin, top + kLineHeight}, 0xC07830);
-                s->set_text_color(i == selected ? 0xFFFFFF : 0);
-                s->draw_text(kMargin + 4, top + 14, e.folder ? "[" + e.name + "]" : e.name);
-            }
-            s->set_text_color(0x606060);
-            s->draw_text(kMargin, h - 10,
-                         request->save ? "Entr\xE9""e : enregistrer    Echap : annuler"
-                                       : "Entr\xE9""e : ouvrir    Echap : annuler");
-            s->flush();
+        platform::paint_window(*platform::WindowManager::current(), window,
+                               platform::Font::create(platform::FontSpec{}),
+                               [this](platform::Surface& s, int32_t w, int32_t h) { draw(&s, w, h); });
+    }
+
+    void draw(platform::Surface* s, int32_t w, int32_t h) const
+    {
+        s->fill({0, 0, w, h}, 0xF0F0F0);
+        s->set_text_color(0x404040);
+        s->draw_text(kMargin, 16, folder);
+        // The name being typed, in a white field with a caret.
+        s->fill({kMargin, 22, w - kMargin, 40}, 0xFFFFFF);
+        s->set_text_color(0);
+        const int32_t typed = s->draw_text(kMargin + 3, 36, name);
+        s->fill({kMargin + 4 + typed, 24, kMargin + 5 + typed, 38}, 0);
+        s->fill({kMargin, kListTop, w - kMargin, kListTop + rows_shown() * kLineHeight}, 0xFFFFFF);
+        for (int32_t row = 0; row < rows_shown(); ++row) {
+            const int32_t i = first_shown + row;
+            if (i >= static_cast<int32_t>(entries.size())) break;
+            const Entry& e = entries[static_cast<size_t>(i)];
+            const int32_t top = kListTop + row * kLineHeight;
+            if (i == selected) s->fill({kMargin, top, w - kMargin, top + kLineHeight}, 0xC07830);
+            s->set_text_color(i == selected ? 0xFFFFFF : 0);
+            s->draw_text(kMargin + 4, top + 14, e.folder ? "[" + e.name + "]" : e.name);
         }
-        wm->end_paint(window, paint);
+        s->set_text_color(0x606060);
+        s->draw_text(kMargin, h - 10,
+                     request->save ? "Entr\xE9""e : enregistrer    Echap : annuler"
+                                   : "Entr\xE9""e : ouvrir    Echap : annuler");
     }
 };
 

@@ -1,4 +1,5 @@
 #include "platform/Control.h"
+#include "platform/WindowPaint.h"
 
 #include "platform/WindowManager.h"
 
@@ -169,15 +170,7 @@ intptr_t Control::procedure(WindowId window, Message& m)
         return 0;
     }
     if (m.kind == MessageKind::Paint) {
-        const PaintContext pc = wm.begin_paint(window);
-        if (pc.pixels.pixels) {
-            std::unique_ptr<Surface> s = Surface::over_pixels(pc.pixels.pixels, pc.pixels.width,
-                                                              pc.pixels.height, pc.pixels.stride);
-            s->set_font(c->font_);
-            c->paint(*s, pc.pixels.width, pc.pixels.height);
-            s->flush();
-        }
-        wm.end_paint(window, pc);
+        paint_window(wm, window, c->font_, [c](Surface& s, int32_t w, int32_t h) { c->paint(s, w, h); });
         return 0;
     }
     if ((m.kind == MessageKind::ButtonDown || m.kind == MessageKind::DoubleClick) &&

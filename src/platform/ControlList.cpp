@@ -1,4 +1,5 @@
 #include "platform/Control.h"
+#include "platform/WindowPaint.h"
 
 #include "platform/WindowManager.h"
 
@@ -233,19 +234,12 @@ intptr_t ComboControl::drop_procedure(WindowId window, Message& m)
     ComboControl* c = (ComboControl*)wm.user_data(window);
     if (!c || c->drop_ != window) return default_window_proc(window, m);
     switch (m.kind) {
-    case MessageKind::Paint: {
-        const PaintContext pc = wm.begin_paint(window);
-        if (pc.pixels.pixels) {
-            auto s = Surface::over_pixels(pc.pixels.pixels, pc.pixels.width, pc.pixels.height,
-                                          pc.pixels.stride);
-            s->set_font(c->font_);
-            s->fill({0, 0, pc.pixels.width, pc.pixels.height}, 0xFFFFFF);
-            c->paint_entries(*s, {1, 1, pc.pixels.width - 1, pc.pixels.height - 1});
-            s->flush();
-        }
-        wm.end_paint(window, pc);
+    case MessageKind::Paint:
+        paint_window(wm, window, c->font_, [c](Surface& s, int32_t w, int32_t h) {
+            s.fill({0, 0, w, h}, 0xFFFFFF);
+            c->paint_entries(s, {1, 1, w - 1, h - 1});
+        });
         return 0;
-    }
     case MessageKind::ButtonDown: {
         const Rect r = wm.client_rect(window);
         const bool inside = r.contains({m.x, m.y});
