@@ -21,7 +21,9 @@ public:
         std::string error;
         EXPECT_TRUE(platform::MusicFont::load(drawing_test::music_map(), &error)) << error;
         previous_ = std::getenv("BRINDLECOT_DATA");
-        dir_ = drawing_test::output_file("msm_program");
+        // One folder per test: CTest runs the tests of this file side by side.
+        dir_ = drawing_test::output_file(
+            std::string("msm_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         mkdir(dir_.c_str(), 0755);
         mkdir((dir_ + "/misc").c_str(), 0755);
         setenv("BRINDLECOT_DATA", dir_.c_str(), 1);
