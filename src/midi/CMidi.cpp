@@ -177,7 +177,8 @@ void CMidi::send(short node, int32_t when, short tot, char* bytes, short echo_fl
     if (!lock.owns_lock() || n.tot_send_backlog > 0) {
         // The end of a note is never lost to a full backlog: it waits the few instructions the
         // queue is held for and goes into the queue directly.
-        bool end_lost = !push_backlog(n, m) && ends_note(m.tot, m.buf);
+        const bool pushed = push_backlog(n, m);
+        const bool end_lost = !pushed && ends_note(m.tot, m.buf);
         if (!lock.owns_lock()) {
             if (echo_flag)
                 send_echoes(n, when, tot, bytes);
@@ -186,7 +187,14 @@ void CMidi::send(short node, int32_t when, short tot, char* bytes, short echo_fl
             echo_flag = 0;
             lock.lock();
         } else if (!end_lost) {
-            pop_backlog(n, m);  // the oldest waiting message goes in first
+            // The queue is ours: the oldest waiting message goes in first and this one waits its
+            // turn, taking the room the oldest leaves when the backlog was full.
+            Queued oldest;
+            if (pop_backlog(n, oldest)) {
+                if (!pushed)
+                    push_backlog(n, m);
+                m = oldest;
+            }
         }
     }
     if (n.tot_msg + 10 > MIDI_NODE_SLOTS - 1) {

@@ -97,6 +97,26 @@ TEST_F(Queues, NoteEndIsNeverDroppedByFullBacklogOfBusyQueue)
     EXPECT_EQ(got.back(), (std::vector<int>{20, 0x80, 64, 3}));
 }
 
+TEST_F(Queues, MessageSentToTheFreedQueueIsNotLostToAFullBacklog)
+{
+    write_prefs();
+    make_midi();
+    Midi_node& n = midi->midi_node[2];
+    n.ready.lock();
+    for (int i = 0; i < 990; i++)
+        send3(2, 10, 0xC0, 1, 0);
+    EXPECT_EQ(n.tot_send_backlog, 990);
+    n.ready.unlock();
+    send3(2, 10, 0xC0, 2, 0);  // the queue is free again: the backlog is full, but nothing is lost
+    EXPECT_EQ(n.tot_send_backlog, 990);
+    for (int i = 0; i < 40 && n.tot_send_backlog; i++)
+        midi->run();
+    auto got = drain(2);
+    ASSERT_EQ(got.size(), 991u);
+    EXPECT_EQ(got.back()[1], 0xC0);
+    EXPECT_EQ(got.back()[2], 2) << "it comes after those that waited";
+}
+
 TEST_F(Queues, FlushShowsInternalMessagesOnceAndIgnoresOtherNodes)
 {
     write_prefs();
