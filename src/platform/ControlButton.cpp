@@ -31,14 +31,24 @@ void ButtonControl::paint(Surface& s, int32_t w, int32_t h)
     if (flags_ & (CtlCheckBox | CtlRadio)) {
         const int32_t box = 13, top = (h - box) / 2;
         const Box b{1, top, 1 + box, top + box};
-        s.fill(b, 0xFFFFFF);
-        bevel(s, b, true);
-        if (check_ && (flags_ & CtlCheckBox)) {
-            s.set_pen({0, 2});
-            s.draw_line(b.left + 3, b.top + 6, b.left + 5, b.top + 9);
-            s.draw_line(b.left + 5, b.top + 9, b.left + 10, b.top + 3);
-        } else if (check_) {
-            s.fill({b.left + 4, b.top + 4, b.right - 4, b.bottom - 4}, 0);
+        if (flags_ & CtlCheckBox) {
+            s.fill(b, 0xFFFFFF);
+            bevel(s, b, true);
+            if (check_) {
+                s.set_pen({0, 2});
+                s.draw_line(b.left + 3, b.top + 6, b.left + 5, b.top + 9);
+                s.draw_line(b.left + 5, b.top + 9, b.left + 10, b.top + 3);
+            }
+        } else {
+            // A radio button is round: a white disc in a grey ring, a black dot when chosen.
+            s.set_pen({0x808080, 1});
+            s.set_brush({0xFFFFFF});
+            s.ellipse(b);
+            if (check_) {
+                s.set_pen({0, 1});
+                s.set_brush({0});
+                s.ellipse({b.left + 4, b.top + 4, b.right - 4, b.bottom - 4});
+            }
         }
         s.draw_text_in({0, 0, w, h}, box + 5, h / 2 + font_->ascent() / 2 - 1, text_,
                        TextAlign::left_baseline);

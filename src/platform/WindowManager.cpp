@@ -1,5 +1,8 @@
 #include "platform/WindowManager.h"
 
+#include "platform/Font.h"
+#include "platform/Surface.h"
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -959,6 +962,31 @@ void WindowManager::set_screen_outlines(const std::vector<Rect>& outlines)
     for (const Rect& o : outlines_) damage_screen(o);
 }
 
+namespace {
+
+// The title in white bold letters at the left of the title bar, cut before the close box.
+void draw_caption_text(const PixelBuffer& screen, const Rect& caption, const Rect& clip, const std::string& title,
+                       bool active)
+{
+    static const std::shared_ptr<const Font> font = [] {
+        FontSpec spec;
+        spec.size = 12;
+        spec.style = kFontBold;
+        return Font::create(spec);
+    }();
+    std::unique_ptr<Surface> s = Surface::over_pixels(screen.pixels, screen.width, screen.height, screen.stride);
+    if (!s || !font) return;
+    const Rect area = Rect{caption.left, caption.top, caption.right - caption.height(), caption.bottom}.intersected(clip);
+    if (area.empty()) return;
+    s->set_clip({area.left, area.top, area.right, area.bottom});
+    s->set_font(font);
+    s->set_text_color(active ? 0xFFFFFF : 0xE8E8E8);
+    const int32_t baseline = (caption.top + caption.bottom + font->ascent() - font->descent()) / 2;
+    s->draw_text(caption.left + 4, baseline, title);
+}
+
+}  // namespace
+
 void WindowManager::compose_window(const Window& w, const PixelBuffer& screen, const Rect& clip, Point origin) const
 {
     const Rect outer = w.rect.moved(origin.x, origin.y);
@@ -973,6 +1001,7 @@ void WindowManager::compose_window(const Window& w, const PixelBuffer& screen, c
             const bool active = w.parent ? siblings(w).front() == w.id : active_ == w.id;
             const Rect caption{outer.left + in.left, outer.top + in.left, outer.right - in.right, inner.top - 1 - strip_height};
             fill(screen, caption.intersected(clip), active ? kActiveCaption : kInactiveCaption);
+            if (!w.title.empty()) draw_caption_text(screen, caption, clip, w.title, active);
             if (w.style & StyleCloseBox) {
                 // A light square with a dark cross, at the right end of the title bar.
                 const int32_t size = caption.height() - 4;

@@ -530,6 +530,33 @@ TEST_F(WindowManagerTest, OutlinesInvertTheScreenUnderThem)
     EXPECT_EQ(screen[10 * 200 + 10], white);
 }
 
+TEST_F(WindowManagerTest, TitleBarsShowTheirTitleLeftOfTheCloseBox)
+{
+    WindowOptions options;
+    options.class_name = "Plain";
+    options.style = StyleVisible | StyleCaption | StyleCloseBox;
+    options.rect = {0, 0, 120, 60};
+    options.title = "Partition avec un titre bien trop long";
+    const WindowId w = wm->create_window(options);
+    pump();
+    std::vector<uint32_t> screen(200 * 100);
+    const PixelBuffer buffer{200, 100, 200 * 4, screen.data()};
+    const auto letters = [&](int32_t left, int32_t right) {
+        int n = 0;
+        for (int32_t y = 3; y < 18; ++y)  // inside the title bar
+            for (int32_t x = left; x < right; ++x)
+                n += screen[y * 200 + x] == opaque(0xFFFFFF);
+        return n;
+    };
+    wm->compose(buffer, {0, 0, 200, 100});
+    const Rect frame = wm->screen_window_rect(w);
+    EXPECT_GT(letters(frame.left, frame.right - 24), 20) << "white letters on the title bar";
+    EXPECT_EQ(letters(frame.right - 20, frame.right), 0) << "the text stops before the close box";
+    wm->set_title(w, "");
+    wm->compose(buffer, {0, 0, 200, 100});
+    EXPECT_EQ(letters(frame.left, frame.right - 24), 0);
+}
+
 TEST_F(WindowManagerTest, TheMainWindowTitleGoesToTheDisplay)
 {
     WindowOptions options;
