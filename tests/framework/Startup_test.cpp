@@ -4,6 +4,7 @@
 #include "platform/TempFolder.h"
 #include "platform/XvfbServer.h"
 #include "XClose.h"
+#include "XKeys.h"
 
 #include <cairo.h>
 #include <gtest/gtest.h>
@@ -159,11 +160,35 @@ TEST(Startup, TheFrameWindowOpensOnAnXServerAndClosesCleanly)
         cairo_surface_flush(image);
         const unsigned char* data = cairo_image_surface_get_data(image);
         const int stride = cairo_image_surface_get_stride(image);
-        const uint32_t middle = *reinterpret_cast<const uint32_t*>(data + 300 * stride + 400 * 4);
-        EXPECT_EQ(middle & 0xFFFFFF, 0xABABABu);
+        const auto pixel = [&](int x, int y) { return *reinterpret_cast<const uint32_t*>(data + y * stride + x * 4) & 0xFFFFFF; };
+        EXPECT_EQ(pixel(400, 300), 0xABABABu);
+        // Under the title bar, the menu bar from the program's resources: dark letters on a light strip.
+        int dark = 0, light = 0;
+        for (int y = 24; y < 40; y++)
+            for (int x = 0; x < 300; x++) {
+                const uint32_t c = pixel(x, y);
+                dark += (c & 0xFF) < 0x40 && ((c >> 8) & 0xFF) < 0x40;
+                light += (c & 0xFF) > 0xD0 && ((c >> 16) & 0xFF) > 0xD0;
+            }
+        EXPECT_GT(dark, 50) << "the names of the menus";
+        EXPECT_GT(light, 2000) << "the menu bar";
         cairo_surface_destroy(image);
     }
     ASSERT_TRUE(close_x_windows(server.display()));
+    EXPECT_EQ(p.wait(), 0) << p.errors();
+}
+
+TEST(Startup, QuitterInTheMenuEndsTheProgram)
+{
+    XvfbServer server("800x600x24");
+    if (server.display().empty()) GTEST_SKIP() << "Xvfb is not available";
+    TempFolder home;
+    Program p(home, BRINDLECOT_BUILD_DATA, server.display(), {});
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    ASSERT_TRUE(p.running()) << p.errors();
+    const std::vector<unsigned long> windows = top_level_x_windows(server.display());
+    ASSERT_FALSE(windows.empty());
+    for (unsigned long w : windows) send_x_key(server.display(), w, "q", true);  // Ctrl+Q
     EXPECT_EQ(p.wait(), 0) << p.errors();
 }
 

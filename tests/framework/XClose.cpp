@@ -52,3 +52,17 @@ bool click_x_windows(const std::string& display, int x, int y)
     XCloseDisplay(d);
     return count > 0;
 }
+
+std::vector<unsigned long> top_level_x_windows(const std::string& display)
+{
+    std::vector<unsigned long> windows;
+    Display* d = XOpenDisplay(display.c_str());
+    if (!d) return windows;
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned int count = 0;
+    XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count);
+    windows.assign(children, children + count);
+    if (children) XFree(children);
+    XCloseDisplay(d);
+    return windows;
+}
