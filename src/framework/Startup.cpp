@@ -123,12 +123,16 @@ private:
     WindowId frame_ = 0;
 };
 
+// Leaves the command line for the running program; says so when the file cannot be written
+// (a read-only program folder), since the running program will then never see it.
 void hand_over(const std::string& line)
 {
-    if (FILE* f = open_file("MidiFileToOpen.txt", "wb")) {
-        std::fputs(line.c_str(), f);
-        std::fclose(f);
-    }
+    FILE* f = open_file("MidiFileToOpen.txt", "wb");
+    bool written = f && std::fputs(line.c_str(), f) >= 0;
+    if (f && std::fclose(f) != 0)
+        written = false;
+    if (!written)
+        std::fprintf(stderr, "brindlecot: could not hand \"%s\" over to the running program\n", line.c_str());
 }
 
 void create_document_area(WindowManager* wm, WindowId frame)

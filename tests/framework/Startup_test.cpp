@@ -134,6 +134,12 @@ TEST(Startup, ASecondStartHandsItsCommandLineOver)
     Program second(home, program_dir, "", {"--headless", "Ma chanson.mid"});
     EXPECT_EQ(second.wait(), 0) << second.errors();
     EXPECT_EQ(read_file(program_dir + "/MidiFileToOpen.txt"), "Ma chanson.mid");
+    // Where the file cannot be written, the second start says so instead of losing it quietly.
+    std::filesystem::remove(program_dir + "/MidiFileToOpen.txt");
+    std::filesystem::create_directory(program_dir + "/MidiFileToOpen.txt");
+    Program third(home, program_dir, "", {"--headless", "Autre.mid"});
+    EXPECT_EQ(third.wait(), 0) << third.errors();
+    EXPECT_NE(third.errors().find("could not hand \"Autre.mid\" over"), std::string::npos) << third.errors();
     EXPECT_TRUE(first.running());
     first.close();
     EXPECT_EQ(first.wait(), 0) << first.errors();
