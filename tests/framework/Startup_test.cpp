@@ -15,6 +15,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -145,14 +146,25 @@ TEST(Startup, ASecondStartHandsItsCommandLineOver)
     EXPECT_EQ(first.wait(), 0) << first.errors();
 }
 
-TEST(Startup, TheFrameWindowOpensOnAnXServerAndClosesCleanly)
-{
-    XvfbServer server("800x600x24");
-    if (server.display().empty()) GTEST_SKIP() << "Xvfb is not available";
+// The program started on a private X server, given a moment to open its frame.
+class StartupOnX : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (server.display().empty()) GTEST_SKIP() << "Xvfb is not available";
+        program = std::make_unique<Program>(home, BRINDLECOT_BUILD_DATA, server.display(), std::vector<std::string>{});
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        ASSERT_TRUE(program->running()) << program->errors();
+    }
+
+    XvfbServer server{"800x600x24"};
     TempFolder home;
-    Program p(home, BRINDLECOT_BUILD_DATA, server.display(), {});
-    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-    ASSERT_TRUE(p.running()) << p.errors();
+    std::unique_ptr<Program> program;
+};
+
+TEST_F(StartupOnX, TheFrameWindowOpensAndClosesCleanly)
+{
+    Program& p = *program;
     const std::string shot = std::string(BRINDLECOT_TEST_OUTPUT) + "/framework_brindlecot_xvfb.png";
     const std::string import = XvfbServer::find_program("import");
     if (!import.empty()) {
@@ -184,14 +196,9 @@ TEST(Startup, TheFrameWindowOpensOnAnXServerAndClosesCleanly)
     EXPECT_EQ(p.wait(), 0) << p.errors();
 }
 
-TEST(Startup, QuitterInTheMenuEndsTheProgram)
+TEST_F(StartupOnX, QuitterInTheMenuEndsTheProgram)
 {
-    XvfbServer server("800x600x24");
-    if (server.display().empty()) GTEST_SKIP() << "Xvfb is not available";
-    TempFolder home;
-    Program p(home, BRINDLECOT_BUILD_DATA, server.display(), {});
-    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-    ASSERT_TRUE(p.running()) << p.errors();
+    Program& p = *program;
     const std::vector<unsigned long> windows = top_level_x_windows(server.display());
     ASSERT_FALSE(windows.empty());
     for (unsigned long w : windows) send_x_key(server.display(), w, "q", true);  // Ctrl+Q
