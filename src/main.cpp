@@ -4,7 +4,6 @@
 #include "framework/CApplication.h"
 #include "framework/CMenu.h"
 #include "framework/Startup.h"
-#include "midi/CMidi.h"
 #include "platform/Menu.h"
 
 namespace {
@@ -29,28 +28,11 @@ void menu_handler(int32_t id)
         application->want_to_quit();
 }
 
-// The MIDI port layer of the run. Until the shell's initialisation configures the ports, a
-// program folder without settings plays into the built-in synthesizer, which says once where
-// its sound goes.
-CMidi* create_midi()
-{
-    CMidi* midi = new CMidi();
-    midi->auto_config();
-    return midi;
-}
-
-void delete_midi(CMidi* midi)
-{
-    delete midi;
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
 {
     app_hooks.start = start;
     app_hooks.menu_handler = menu_handler;
-    app_hooks.create_midi = create_midi;
-    app_hooks.delete_midi = delete_midi;
     return WinMain(argc, argv);
 }
