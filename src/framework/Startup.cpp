@@ -2,6 +2,7 @@
 
 #include "framework/CApplication.h"
 #include "framework/CResFile.h"
+#include "framework/CloseRequests.h"
 #include "framework/CWindow.h"
 #include "framework/Dial_res.h"
 #include "framework/EventDispatch.h"
@@ -14,16 +15,11 @@
 #include "platform/WindowManager.h"
 #include "platform/X11Backend.h"
 
-#include <pthread.h>
-#include <signal.h>
 
-#include <atomic>
-#include <mutex>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <thread>
 
 using namespace platform;
 
@@ -73,55 +69,6 @@ bool first_line(const std::string& path, CString* out)
     std::fclose(f);
     return true;
 }
-
-// Close requests from outside (a terminal's Ctrl+C, a session's SIGTERM) become a close of the
-// frame window, so that they end the program as its close box does.
-class CloseRequests {
-public:
-    CloseRequests()
-    {
-        sigemptyset(&set_);
-        sigaddset(&set_, SIGINT);
-        sigaddset(&set_, SIGTERM);
-        pthread_sigmask(SIG_BLOCK, &set_, &previous_);
-        watcher_ = std::thread([this] { watch(); });
-    }
-    ~CloseRequests()
-    {
-        ending_ = true;
-        pthread_kill(watcher_.native_handle(), SIGTERM);
-        watcher_.join();
-        pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
-    }
-    // Where close requests go from now on; null: nowhere (the manager is going away).
-    void set_target(WindowManager* wm, WindowId frame)
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        wm_ = wm;
-        frame_ = frame;
-    }
-
-private:
-    void watch()
-    {
-        int signal = 0;
-        while (sigwait(&set_, &signal) == 0 && !ending_) {
-            std::lock_guard<std::mutex> lock(mutex_);
-            if (!wm_) continue;
-            Message close;
-            close.window = frame_;
-            close.kind = MessageKind::Close;
-            wm_->post_message(close);
-        }
-    }
-
-    sigset_t set_, previous_;
-    std::thread watcher_;
-    std::atomic<bool> ending_{false};
-    std::mutex mutex_;
-    WindowManager* wm_ = nullptr;
-    WindowId frame_ = 0;
-};
 
 // Leaves the command line for the running program; says so when the file cannot be written
 // (a read-only program folder), since the running program will then never see it.

@@ -42,7 +42,7 @@ class Program {
 public:
     Program(const TempFolder& home, const std::string& program_dir, const std::string& display,
             std::vector<std::string> args)
-        : stderr_file_(home / "stderr.txt")
+        : stderr_file_(home / ("stderr-" + std::to_string(++started_) + ".txt"))  // one per start
     {
         pid_ = ::fork();
         if (pid_ != 0) return;
@@ -89,6 +89,7 @@ private:
     pid_t pid_ = -1;
     int status_ = 0;
     bool finished_ = false;
+    static inline int started_ = 0;
 };
 
 bool wait_for_file(const std::string& path)
