@@ -17,6 +17,12 @@ bool ends_note(short tot, const unsigned char* b)
     return tot == 3 && ((b[0] & 0xF0) == 0x80 || ((b[0] & 0xF0) == 0x90 && b[2] == 0));
 }
 
+// A queue of 1,990 messages takes no more; what follows waits in the backlog.
+bool queue_full(const Midi_node& n)
+{
+    return n.tot_msg + 10 > MIDI_NODE_SLOTS - 1;
+}
+
 // How many times an output operation offers a message that a device keeps refusing.
 const int max_offers = 100;
 
@@ -56,7 +62,7 @@ CMidi::~CMidi()
 bool CMidi::push_backlog(Midi_node& n, const Queued& m)
 {
     std::lock_guard<std::mutex> g(n.backlog);
-    if (n.tot_send_backlog + 10 >= MIDI_BACKLOG_SLOTS)
+    if (!n.msg_backlog || n.tot_send_backlog + 10 >= MIDI_BACKLOG_SLOTS)
         return false;
     Midi_msg& slot = n.msg_backlog[n.next_in_send_backlog];
     slot.when = m.when;
@@ -71,7 +77,7 @@ bool CMidi::push_backlog(Midi_node& n, const Queued& m)
 bool CMidi::pop_backlog(Midi_node& n, Queued& m)
 {
     std::lock_guard<std::mutex> g(n.backlog);
-    if (n.tot_send_backlog == 0)
+    if (!n.msg_backlog || n.tot_send_backlog == 0)
         return false;
     const Midi_msg& slot = n.msg_backlog[n.next_out_send_backlog];
     m.when = slot.when;
@@ -160,7 +166,7 @@ void CMidi::empty_node(Midi_node& n, bool keep_note_offs)
 
 void CMidi::send_echoes(Midi_node& n, int32_t when, short tot, char* bytes)
 {
-    for (short e : {n.echo_1, n.echo_2, n.echo_3, n.echo_4}) {
+    for (short e : {n.echo_1.load(), n.echo_2.load(), n.echo_3.load(), n.echo_4.load()}) {
         if (e)
             send(e, when, tot, bytes, 0);
     }
@@ -168,12 +174,16 @@ void CMidi::send_echoes(Midi_node& n, int32_t when, short tot, char* bytes)
 
 void CMidi::send(short node, int32_t when, short tot, char* bytes, short echo_flag)
 {
-    if (node < 1 || node > 8 || !midi_node[node].msg)
+    // Whether the node has its slots is read under its locks only: another thread may be
+    // starting or stopping the queues.
+    if (node < 1 || node > 8)
         return;
     Midi_node& n = midi_node[node];
     Queued m{when, tot, {}};
     std::memcpy(m.buf, bytes, 4);
     std::unique_lock<std::mutex> lock(n.ready, std::try_to_lock);
+    if (lock.owns_lock() && !n.msg)
+        return;
     if (!lock.owns_lock() || n.tot_send_backlog > 0) {
         // The end of a note is never lost to a full backlog: it waits the few instructions the
         // queue is held for and goes into the queue directly.
@@ -186,7 +196,9 @@ void CMidi::send(short node, int32_t when, short tot, char* bytes, short echo_fl
                 return;
             echo_flag = 0;
             lock.lock();
-        } else if (!end_lost) {
+            if (!n.msg)
+                return;
+        } else if (!end_lost && !queue_full(n)) {
             // The queue is ours: the oldest waiting message goes in first and this one waits its
             // turn, taking the room the oldest leaves when the backlog was full.
             Queued oldest;
@@ -195,9 +207,16 @@ void CMidi::send(short node, int32_t when, short tot, char* bytes, short echo_fl
                     push_backlog(n, m);
                 m = oldest;
             }
+        } else if (pushed) {
+            // A full queue takes nothing now: the message waits behind the older ones, so that
+            // messages of one tick keep their order.
+            lock.unlock();
+            if (echo_flag)
+                send_echoes(n, when, tot, bytes);
+            return;
         }
     }
-    if (n.tot_msg + 10 > MIDI_NODE_SLOTS - 1) {
+    if (queue_full(n)) {
         if (!push_backlog(n, m)) {
             // Queue and backlog are full: the node starts again, keeping the ends of notes.
             empty_node(n, true);
@@ -215,11 +234,11 @@ void CMidi::send(short node, int32_t when, short tot, char* bytes, short echo_fl
 void CMidi::receive(short node, int32_t* when, short* tot, char* out)
 {
     *tot = 0;
-    if (node < 1 || node > 8 || !midi_node[node].msg)
+    if (node < 1 || node > 8)
         return;
     Midi_node& n = midi_node[node];
     std::unique_lock<std::mutex> lock(n.ready, std::try_to_lock);
-    if (!lock.owns_lock() || n.tot_msg == 0)
+    if (!lock.owns_lock() || !n.msg || n.tot_msg == 0)
         return;
     Midi_msg& head = n.msg[n.next_out];
     if (head.when > *when)
@@ -236,32 +255,37 @@ void CMidi::receive(short node, int32_t* when, short* tot, char* out)
 
 void CMidi::flush_midi_node(short node, int32_t)
 {
-    if (node < 1 || node > 8 || !midi_node[node].msg)
+    if (node < 1 || node > 8)
         return;
     Midi_node& n = midi_node[node];
-    std::lock_guard<std::mutex> lock(n.ready);
-    if (n.tot_msg == 0 && n.tot_send_backlog == 0)
-        return;
     // Internal messages other than tempo changes are shown once to their receiver, so that it
-    // can undo what their earlier partner started (a highlighted note, for one).
-    if (midi_special_treatment) {
-        for (short i = n.next_out; i; i = n.msg[i].next) {
-            Midi_msg& m = n.msg[i];
+    // can undo what their earlier partner started (a highlighted note, for one). It sees them
+    // once the node is empty and free again, so that what it sends in answer is queued.
+    unsigned char shown[MIDI_NODE_SLOTS][4];
+    int tot_shown = 0;
+    {
+        std::lock_guard<std::mutex> lock(n.ready);
+        if (!n.msg || (n.tot_msg == 0 && n.tot_send_backlog == 0))
+            return;
+        for (short i = n.next_out; i && tot_shown < MIDI_NODE_SLOTS; i = n.msg[i].next) {
+            const Midi_msg& m = n.msg[i];
             if (m.tot == 4 && m.buf[0] != 1)
-                midi_special_treatment(reinterpret_cast<char*>(m.buf), 0);
+                std::memcpy(shown[tot_shown++], m.buf, 4);
         }
+        empty_node(n, false);
     }
-    empty_node(n, false);
+    for (int i = 0; i < tot_shown && midi_special_treatment; i++)
+        midi_special_treatment(reinterpret_cast<char*>(shown[i]), 0);
 }
 
 void CMidi::drain_backlog(Midi_node& n, int max)
 {
     std::unique_lock<std::mutex> lock(n.ready, std::try_to_lock);
-    if (!lock.owns_lock())
+    if (!lock.owns_lock() || !n.msg)
         return;
     Queued m;
     // A full queue takes nothing more; the rest waits for a later pass.
-    for (int i = 0; i < max && n.tot_msg + 10 <= MIDI_NODE_SLOTS - 1 && pop_backlog(n, m); i++)
+    for (int i = 0; i < max && !queue_full(n) && pop_backlog(n, m); i++)
         insert(n, m);
 }
 

@@ -43,7 +43,8 @@ struct Midi_node {
     std::mutex ready;            // held for the span of an insertion or removal (the busy flag)
     short last = 1;              // slot filled most recently
     short next_out = 0;          // head of the time-ordered list; 0 = empty
-    short echo_1 = 0, echo_2 = 0, echo_3 = 0, echo_4 = 0;  // nodes that receive echoed copies
+    // Nodes that receive echoed copies; read by senders without the lock.
+    std::atomic<short> echo_1{0}, echo_2{0}, echo_3{0}, echo_4{0};
     std::mutex backlog;          // guards the ring below for its few instructions
     std::atomic<short> tot_send_backlog{0};
     short next_in_send_backlog = 1;

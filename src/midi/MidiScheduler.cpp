@@ -35,6 +35,7 @@ void CMidi::midi_dispatch_init()
 
     for (short i = 1; i <= 8; i++) {
         Midi_node& n = midi_node[i];
+        std::scoped_lock lock(n.ready, n.backlog);
         n.msg = new Midi_msg[MIDI_NODE_SLOTS + 1]();
         n.msg_backlog = new Midi_msg[MIDI_BACKLOG_SLOTS + 1]();
         n.tot_msg = 0;
@@ -83,7 +84,8 @@ void CMidi::midi_dispatch_quit()
     application->timer.remove_timer_task(run_midi);
     for (short i = 1; i <= 8; i++) {
         Midi_node& n = midi_node[i];
-        std::lock_guard<std::mutex> lock(n.ready);
+        // Senders on other threads (the play-along task) find the node without slots.
+        std::scoped_lock lock(n.ready, n.backlog);
         delete[] n.msg;
         delete[] n.msg_backlog;
         n.msg = nullptr;

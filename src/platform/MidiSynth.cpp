@@ -2,6 +2,7 @@
 
 #include "platform/MidiClock.h"
 
+#include <alsa/asoundlib.h>
 #include <fluidsynth.h>
 #include <unistd.h>
 
@@ -14,9 +15,11 @@ namespace {
 
 const int sample_rate = 44100;
 
-// FluidSynth's own complaints (a missing sound server, for one) are not the user's business:
-// the device says once where the sound goes instead.
+// FluidSynth's own complaints (a missing sound server, for one) and those of the ALSA library
+// it tries next (no sound card) are not the user's business: the device says once where the
+// sound goes instead.
 void quiet_log(int, const char*, void*) {}
+void quiet_alsa(const char*, int, const char*, int, const char*, ...) {}
 
 void silence_fluidsynth()
 {
@@ -24,6 +27,7 @@ void silence_fluidsynth()
     std::call_once(once, [] {
         for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG})
             fluid_set_log_function(level, quiet_log, nullptr);
+        snd_lib_error_set_handler(quiet_alsa);
     });
 }
 

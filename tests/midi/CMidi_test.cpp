@@ -78,6 +78,27 @@ TEST_F(Queues, FullQueueUsesBacklogThenStartsAgainKeepingNoteEnds)
     EXPECT_EQ(got[1], (std::vector<int>{6000, 0x90, 61, 3}));
 }
 
+TEST_F(Queues, FullQueueKeepsTheSendingOrderOfWaitingMessages)
+{
+    write_prefs();
+    make_midi();
+    Midi_node& n = midi->midi_node[6];  // an input node: nothing but the recorder empties it
+    for (int i = 0; i < 1990; i++)
+        send3(6, 0, 0xC0, 0, 0);
+    // A repeated note: the end of the first one, then the second, at one tick.
+    send3(6, 100, 0x80, 60, 0);
+    send3(6, 100, 0x90, 60, 90);
+    send3(6, 100, 0x80, 62, 0);
+    EXPECT_EQ(n.tot_send_backlog, 3);
+    EXPECT_EQ(drain(6).size(), 1990u);
+    midi->run();
+    auto got = drain(6);
+    ASSERT_EQ(got.size(), 3u);
+    EXPECT_EQ(got[0], (std::vector<int>{100, 0x80, 60, 3}));
+    EXPECT_EQ(got[1], (std::vector<int>{100, 0x90, 60, 3})) << "the second note comes after the end of the first";
+    EXPECT_EQ(got[2], (std::vector<int>{100, 0x80, 62, 3}));
+}
+
 TEST_F(Queues, FullBacklogOfABusyQueue)
 {
     write_prefs();
@@ -121,6 +142,29 @@ TEST_F(Queues, FlushShowsInternalMessagesOnceAndIgnoresOtherNodes)
     EXPECT_EQ(special_kinds, (std::vector<int>{18}));
     send3(3, 1, 0x90, 1, 1);
     EXPECT_EQ(drain(3).size(), 1u) << "the node works again after a flush";
+}
+
+namespace {
+// A receiver that answers a marker by ending the note it started.
+void answer_with_note_end(char*, short)
+{
+    char off[4] = {static_cast<char>(0x80), 60, 0, 0};
+    application->midi->send(3, 0, 3, off, 0);
+}
+}  // namespace
+
+TEST_F(Queues, FlushReceiverMayAnswerIntoTheSameNode)
+{
+    write_prefs();
+    make_midi();
+    midi->midi_special_treatment = answer_with_note_end;
+    char marker[4] = {2 * 8 + 2, 0, 5, 1};
+    midi->send(3, 10, 4, marker, 0);
+    send3(3, 20, 0x90, 60, 90);
+    midi->flush_midi_node(3, 0);
+    auto got = drain(3);
+    ASSERT_EQ(got.size(), 1u) << "the answer is queued, not emptied with the node";
+    EXPECT_EQ(got[0], (std::vector<int>{0, 0x80, 60, 3}));
 }
 
 using Output = MidiFixture;

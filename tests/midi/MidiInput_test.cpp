@@ -119,3 +119,24 @@ TEST_F(Input, ExternalClockStartAndStop)
     EXPECT_EQ(notices, (std::vector<int>{4, 5}));
     EXPECT_TRUE(drain(6).empty());
 }
+
+TEST_F(Input, ThruLeavesThroughTheOutputOfTheEchoPort)
+{
+    midi.reset();
+    application->midi = nullptr;
+    write_prefs("1\n"
+                "1 0000 1 3 0 0 0 \"GM-1\"\n"
+                "0 0000 0 0 0 0 0 \"\"\n"
+                "3 0000 0 0 0 0 0 \"\"\n"
+                "0 0000 0 0 0 0 0 \"\"\n");
+    make_midi();
+    EXPECT_EQ(midi->midi_echo_handle[1], out[2]);
+    in[0]->inject(msg3(0x90, 60, 100));
+    EXPECT_EQ(out[0]->count(), 0u);
+    EXPECT_EQ(out[2]->count(), 1u) << "input 1 is echoed through port 3's output";
+    out[2]->refuse_next(1);
+    in[0]->inject(msg3(0x80, 60, 0));
+    midi->run();
+    EXPECT_EQ(out[2]->count(), 2u) << "a refused copy waits in port 3's queue";
+    EXPECT_EQ(out[0]->count(), 0u);
+}

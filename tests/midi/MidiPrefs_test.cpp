@@ -167,6 +167,7 @@ TEST_F(Prefs, ScoreModelAsksThePortsForTheirSynthesizers)
     init_var_ins(&ins, 1);
     EXPECT_STREQ(ins.synthe, "MODELE-1") << "a new instrument takes port 1's synthesizer";
     liberer_synthes();
+    main_dir = dir.data();  // the settings are written back into the test's own folder
 
     midi.reset();
     EXPECT_STREQ(synthe_port(1), "GM-1") << "the default again once the port layer is gone";

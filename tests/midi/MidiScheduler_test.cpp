@@ -213,3 +213,23 @@ TEST_F(Scheduler, MillisecondCounterWraps)
     midi->run();
     EXPECT_EQ(midi->time_unit, 480);
 }
+
+TEST_F(Tempo, RampShorterThanOneStepLandsOnItsTempo)
+{
+    write_prefs();
+    make_midi();
+    midi->tempo = 100;
+    midi->time_unit = 1000;
+    midi->last_time_unit = 1000;
+    midi->ajouter_progression_tempo(1000, 1030, 100, 130);  // no whole 60-tick step to spread over
+    EXPECT_EQ(midi->tempo_step, 0);
+    EXPECT_EQ(midi->tempo_limite, 1);
+    EXPECT_EQ(midi->get_valeur_tempo(1015), 115);
+    EXPECT_EQ(midi->get_valeur_tempo(1030), 130);
+    for (int t = 5; midi->tempo_type && t < 5000; t += 5) {
+        clock.set(t);
+        midi->run();
+    }
+    EXPECT_EQ(midi->tempo_type, 0);
+    EXPECT_EQ(midi->tempo, 130);
+}

@@ -101,3 +101,43 @@ TEST_F(Stress, InputThreadRecorderAndSchedulerTogether)
         ASSERT_EQ(seen[id], 1) << "message " << id;
     EXPECT_EQ(out[0]->count(), static_cast<size_t>(total)) << "every message went through the thru output";
 }
+
+TEST_F(Stress, SendersOnOtherThreadsOutliveARestartOfTheQueues)
+{
+    write_prefs();
+    make_midi();
+    application->midi = nullptr;  // the timer's scheduler stays idle while the queues restart
+    std::atomic<bool> done{false};
+    std::atomic<int> sent{0}, received{0};
+    // The play-along task sends from the timer thread while the settings restart the layer.
+    std::thread sender([&] {
+        for (int i = 0; !done; i++) {
+            send3(1, i, 0x90, 60, 1, 1);
+            sent++;
+        }
+    });
+    std::thread receiver([&] {
+        while (!done) {
+            int32_t when = 1 << 30;
+            short tot;
+            char b[4];
+            midi->receive(1, &when, &tot, b);
+            received += tot ? 1 : 0;
+        }
+    });
+    for (int r = 0; r < 200; r++) {
+        midi->midi_dispatch_quit();
+        std::this_thread::yield();
+        midi->midi_dispatch_init();
+        application->timer.remove_timer_task(run_midi);
+        midi->flush_midi_node(7, 0);
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while ((sent == 0 || received == 0) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::yield();
+    done = true;
+    sender.join();
+    receiver.join();
+    EXPECT_GT(sent, 0);
+    EXPECT_GT(received, 0);
+}

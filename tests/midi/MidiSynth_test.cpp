@@ -108,3 +108,31 @@ TEST_F(BuiltInSynth, FreshProgramDirectoryPlaysIntoTheBuiltInSynthesizer)
     std::getline(f, second);
     EXPECT_EQ(second, "1 0000 0 1 0 0 0 \"GM-1\"");
 }
+
+TEST_F(BuiltInSynth, LiveSynthesizerLooksForSoundQuietly)
+{
+    // Without the headless setting the synthesizer tries the sound server, then ALSA; on a
+    // machine without either, only its own line may reach the standard error.
+    std::string saved = std::getenv("BRINDLECOT_HEADLESS") ? std::getenv("BRINDLECOT_HEADLESS") : "";
+    unsetenv("BRINDLECOT_HEADLESS");
+    std::string errors = dir + "/stderr.txt";
+    std::fflush(stderr);
+    int kept = dup(2);
+    FILE* f = std::fopen(errors.c_str(), "w");
+    dup2(fileno(f), 2);
+    {
+        platform::MidiSynthDevice synth;
+        EXPECT_TRUE(synth.open());
+        EXPECT_EQ(synth.short_msg(0x90 | 60 << 8 | 1 << 16), 0);
+        synth.close();
+    }
+    std::fflush(stderr);
+    dup2(kept, 2);
+    close(kept);
+    std::fclose(f);
+    if (!saved.empty())
+        setenv("BRINDLECOT_HEADLESS", saved.c_str(), 1);
+    std::ifstream in(errors);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text.find("ALSA lib"), std::string::npos) << text;
+}
