@@ -151,13 +151,13 @@ struct Chooser {
         const platform::Box box{kMargin, kPreviewTop, w - kMargin, kPreviewTop + 40};
         s->fill(box, 0x808080);
         s->fill({box.left + 1, box.top + 1, box.right - 1, box.bottom - 1}, 0xFFFFFF);
-        platform::FontSpec spec;
-        spec.name = choice.face;
-        spec.size = std::min(std::abs(choice.height), kLargestSample);
-        spec.style = (style(0) ? platform::kFontBold : 0) | (choice.italic ? platform::kFontItalic : 0) |
+        platform::FontSpec sample;
+        sample.name = choice.face;
+        sample.size = std::min(std::abs(choice.height), kLargestSample);
+        sample.style = (style(0) ? platform::kFontBold : 0) | (choice.italic ? platform::kFontItalic : 0) |
                      (choice.underline ? platform::kFontUnderline : 0) |
                      (choice.strike_out ? platform::kFontStrikeOut : 0);
-        s->set_font(platform::Font::create(spec));
+        s->set_font(platform::Font::create(sample));
         s->set_text_color(choice.color);
         s->draw_text_in(box, box.left + 8, box.bottom - 10, "AaBbYyZz \xC9\xE9\xE8", platform::TextAlign::left_baseline);
     }
