@@ -1,6 +1,11 @@
 #include "framework/CFont.h"
 
+#include "framework/FontChooser.h"
+
 #include "platform/Font.h"
+
+#include <cstdlib>
+#include <string>
 
 #include <cstdio>
 
@@ -25,8 +30,29 @@ void CFont::set(const CFont* other)
 
 short CFont::edit() { return edit_font(this); }
 
-// No font chooser exists yet: the choice is cancelled and the font left as it is.
-short edit_font(CFont*) { return 0; }
+short edit_font(CFont* f)
+{
+    if (!f) return 0;
+    FontChoice choice;
+    choice.face = std::string(f->name.get()).substr(0, FontChoice::longest_face);
+    choice.height = -f->size;
+    choice.weight = (f->style & FontBold) ? FontChoice::bold_weight : FontChoice::normal_weight;
+    choice.italic = (f->style & FontItalic) != 0;
+    choice.underline = (f->style & FontUnderline) != 0;
+    choice.strike_out = (f->style & FontStrikeOut) != 0;
+    choice.color = f->color;
+    if (!choose_font(&choice)) return 0;
+    f->size = static_cast<short>(std::abs(choice.height));
+    f->name.set(choice.face.c_str());
+    int32_t style = choice.weight > FontChoice::normal_weight ? FontBold : 0;
+    if (choice.italic) style |= FontItalic;
+    if (choice.underline) style |= FontUnderline;
+    if (choice.strike_out) style |= FontStrikeOut;
+    if (choice.charset == FontChoice::symbol_charset) style |= 0x8000;
+    f->style = static_cast<short>(style);
+    f->color = choice.color;
+    return 1;
+}
 
 const char* translate_font(short n)
 {

@@ -44,7 +44,8 @@ public:
     int32_t color = 0;   // 0x00BBGGRR
 };
 
-// The font chooser: 1 when confirmed (the font then holds the choice), 0 when cancelled.
+// The font chooser, started from the font: 1 when confirmed (the font then holds the chosen
+// face, size, styles and colour; its width stays), 0 when cancelled (the font unchanged).
 short edit_font(CFont* f);
 
 // The face name of font number n: 1 "Arial", 2 "Marcatino" (the music font), 3 "Times New

@@ -79,16 +79,10 @@ bool headless_display(WindowManager* wm)
     return !wm || dynamic_cast<HeadlessBackend*>(&wm->backend()) != nullptr;
 }
 
-short ask(const MessageBoxRequest& request)
+short print_to_standard_error(const MessageBoxRequest& request)
 {
-    if (application) {
-        ShownMessages& shown = application->shown;
-        (request.question ? shown.questions : shown.warnings)++;
-        shown.last_warning.set(request.text.c_str());
-    }
-    if (responder()) return responder()(request);
-    if (!headless_display(WindowManager::current())) return show_message_box(request);
-    std::fprintf(stderr, "Brindlecot : %s\n", cp1252_to_utf8(request.text).c_str());
+    const std::string title = request.title.empty() ? "" : cp1252_to_utf8(request.title) + " ";
+    std::fprintf(stderr, "Brindlecot : %s%s\n", title.c_str(), cp1252_to_utf8(request.text).c_str());
     return 0;
 }
 
@@ -116,6 +110,18 @@ bool open_in_browser(const std::string& address)
 
 void set_message_box_responder(MessageBoxResponder r) { responder() = std::move(r); }
 
+short tell_user(const MessageBoxRequest& request)
+{
+    if (application) {
+        ShownMessages& shown = application->shown;
+        (request.question ? shown.questions : shown.warnings)++;
+        shown.last_warning.set(request.text.c_str());
+    }
+    if (responder()) return responder()(request);
+    if (!headless_display(WindowManager::current())) return show_message_box(request);
+    return print_to_standard_error(request);
+}
+
 void set_help_viewer(HelpViewer v) { viewer() = std::move(v); }
 
 short show_message_box(const MessageBoxRequest& request)
@@ -130,7 +136,11 @@ short show_message_box(const MessageBoxRequest& request)
     const short text_height = (short)(std::max<size_t>(1, lines.size()) * line_height + 4);
     const short h = (short)(text_height + 90);
     CDialog* d = new CDialog(nullptr, nullptr, 0, default_dialog_handler, WinSysMenu);
-    d->set_title("");
+    if (!d->hwnd) {  // the window classes are not registered yet
+        delete d;
+        return print_to_standard_error(request);
+    }
+    d->set_title(request.title.c_str());
     d->set_dimension(w, h);
     const Point screen = wm->screen_size();
     d->set_position((short)((screen.x - w) / 2), (short)((screen.y - h) / 2));
@@ -184,7 +194,7 @@ void CApplication::warning(const char* s1, const char* s2, const char* s3, const
 {
     MessageBoxRequest r;
     r.text = join({s1, s2, s3, s4});
-    ask(r);
+    tell_user(r);
 }
 
 short CApplication::question(const char* s1, const char* s2, const char* s3, const char* s4)
@@ -192,7 +202,7 @@ short CApplication::question(const char* s1, const char* s2, const char* s3, con
     MessageBoxRequest r;
     r.question = true;
     r.text = join({s1, s2, s3, s4});
-    return ask(r) ? 1 : 0;
+    return tell_user(r) ? 1 : 0;
 }
 
 short patience_handler(CPanel* panel, Event* e)

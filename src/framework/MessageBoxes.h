@@ -16,6 +16,7 @@ struct Event;
 struct MessageBoxRequest {
     bool question = false;  // Yes and No, else OK
     std::string text;       // the lines joined by carriage returns
+    std::string title;      // the box's title bar, empty for none
 };
 
 // Answers a box: 1 for OK or Yes, 0 for No.
@@ -23,7 +24,12 @@ using MessageBoxResponder = std::function<short(const MessageBoxRequest&)>;
 // An empty responder brings back the default.
 void set_message_box_responder(MessageBoxResponder responder);
 // Shows the box and waits for the user's answer (what the default does on a real display).
+// Before the program's window classes exist no box can be made: the text then goes to the
+// standard error and the answer is 0.
 short show_message_box(const MessageBoxRequest& request);
+// Counts the box in the application's `shown` (when there is an application), then has it
+// answered by the responder, the box on a real display, or, headless, the standard error.
+short tell_user(const MessageBoxRequest& request);
 
 // Opens a help address ("file#anchor"); false when it cannot be shown.
 using HelpViewer = std::function<bool(const std::string& address)>;

@@ -1,13 +1,12 @@
 #include "framework/ProgramFiles.h"
 
 #include "framework/CList.h"
+#include "framework/MessageBoxes.h"
 
-#include "platform/Cp1252.h"
 #include "platform/FileSystem.h"
 #include "platform/Locations.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -40,11 +39,12 @@ bool read_dir_value(const platform::Registry& settings, const char* name, char* 
     return true;
 }
 
-// The message box of the message layer is not there yet: the user reads it on the terminal.
 void tell_installation_error()
 {
-    std::fprintf(stderr, "%s %s\n", platform::cp1252_to_utf8(installation_error_title).c_str(),
-                 platform::cp1252_to_utf8(installation_error_text).c_str());
+    MessageBoxRequest box;
+    box.title = installation_error_title;
+    box.text = installation_error_text;
+    tell_user(box);
 }
 
 bool absolute_part(const char* a)

@@ -97,7 +97,11 @@ void play_sound_comment() {}
 
 int beep_count = 0;
 
-void beep() { ++beep_count; }
+void beep()
+{
+    ++beep_count;
+    if (wm()) wm()->backend().bell();
+}
 
 void wait_ms(int32_t ms)
 {

@@ -29,8 +29,8 @@ int32_t slide_duration(int32_t dx, int32_t dy, int32_t ms);
 void play_sound_clic();
 void play_sound_key();
 void play_sound_comment();
-// The system's warning beep; silent for now too. Beeps are counted, so that a run without a
-// display or a test can tell.
+// The system's warning beep: the display's bell. Beeps are also counted, so that a run
+// without a display or a test can tell.
 void beep();
 extern int beep_count;
 

@@ -59,6 +59,9 @@ public:
 
     // True when the clock is virtual (jumps when the program would wait).
     virtual bool virtual_clock() const = 0;
+
+    // Sounds the display's bell; nothing where there is none.
+    virtual void bell() {}
 };
 
 }  // namespace platform

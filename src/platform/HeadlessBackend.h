@@ -27,12 +27,14 @@ public:
     Point screen_size() override { return screen_size_; }
     void set_title(const std::string& title) override { title_ = title; }
     bool virtual_clock() const override { return true; }
+    void bell() override { ++bells_; }
 
     // Moves the virtual clock on by `ms` milliseconds.
     void advance(int64_t ms);
     Cursor shown_cursor() const { return cursor_; }
     Rect presented() const { return presented_; }  // union of every area presented
     const std::string& title() const { return title_; }
+    int bells() const { return bells_; }  // how often the bell was asked for
 
 private:
     Point screen_size_;
@@ -43,6 +45,7 @@ private:
     Cursor cursor_ = Cursor::Arrow;
     Rect presented_;
     std::string title_;
+    int bells_ = 0;
 };
 
 }  // namespace platform

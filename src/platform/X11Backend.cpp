@@ -197,6 +197,12 @@ void X11Backend::set_title(const std::string& title)
     XFlush(s_->display);
 }
 
+void X11Backend::bell()
+{
+    XBell(s_->display, 0);
+    XFlush(s_->display);
+}
+
 void X11Backend::present(const Rect& area)
 {
     const Rect r = area.intersected({0, 0, s_->size.x, s_->size.y});

@@ -29,6 +29,7 @@ public:
     Point screen_size() override;
     void set_title(const std::string& title) override;
     bool virtual_clock() const override { return false; }
+    void bell() override;
 
     unsigned long x_window() const;  // the X window's identifier
     bool mapped() const;             // the X server has shown the window

@@ -1,6 +1,12 @@
 #include "framework/ProgramFiles.h"
 
+#include "framework/CApplication.h"
+#include "framework/CWindow.h"
+#include "framework/MessageBoxes.h"
+
 #include "platform/FileSystem.h"
+#include "platform/HeadlessBackend.h"
+#include "platform/WindowManager.h"
 #include "platform/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +15,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -178,10 +185,45 @@ TEST_F(Settings, DirectoriesComeFromTheSettings)
 
 TEST_F(Settings, AMissingDirectoryIsAnInstallationError)
 {
+    std::vector<MessageBoxRequest> boxes;
+    set_message_box_responder([&](const MessageBoxRequest& r) {
+        boxes.push_back(r);
+        return short{1};
+    });
     write("ProgramDir=/opt/brindlecot\nDataDir=\n");
     EXPECT_EQ(init_main_dir(nullptr), 0);
+    set_message_box_responder(nullptr);
+    // The user is told in a box of its own, titled like an error.
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_FALSE(boxes[0].question);
+    EXPECT_EQ(boxes[0].title, "Erreur...");
+    EXPECT_EQ(boxes[0].text, "L'installation de Brindle-Cot est incorrecte.  Veuillez l'installer avec le programme "
+                             "original d'installation.");
     EXPECT_STREQ(main_dir, "/opt/brindlecot");  // kept although the other is missing
     EXPECT_STREQ(data_dir, platform::current_directory().c_str());
+}
+
+// The installation is checked before the window classes exist: a box cannot be made yet, and
+// the text goes to the standard error instead of a window that never shows.
+TEST(InstallationError, TheBoxBeforeTheWindowClassesExist)
+{
+    platform::WindowManager wm(std::make_unique<platform::HeadlessBackend>());
+    const bool had_windows = win_array != nullptr;
+    application = new CApplication("");
+    MessageBoxRequest box;
+    box.title = installation_error_title;
+    box.text = installation_error_text;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(show_message_box(box), 0);
+    const std::string told = testing::internal::GetCapturedStderr();
+    EXPECT_NE(told.find("Erreur... L'installation de Brindle-Cot est incorrecte."), std::string::npos) << told;
+    EXPECT_TRUE(wm.top_level_windows().empty());
+    delete application;
+    application = nullptr;
+    if (!had_windows) {
+        delete win_array;
+        win_array = nullptr;
+    }
 }
 
 TEST_F(Settings, AFreshInstallationFindsTheBuiltProgramDirectory)

@@ -113,6 +113,15 @@ TEST_F(UserInput, ButtonsComeFromTheScriptWhileItPlaysOrRecords)
     EXPECT_EQ(get_mouse_left(), 1);
 }
 
+TEST_F(UserInput, BeepRingsTheDisplaysBell)
+{
+    const auto& display = dynamic_cast<const HeadlessBackend&>(wm->backend());
+    const int bells = display.bells(), beeps = beep_count;
+    beep();
+    EXPECT_EQ(display.bells(), bells + 1);
+    EXPECT_EQ(beep_count, beeps + 1);
+}
+
 TEST_F(UserInput, ClickLandsWhereThePointerIs)
 {
     wm->set_cursor_position({40, 30});
