@@ -145,7 +145,11 @@ short CDialog::owner_keys(Message& m, Event* ev, bool* done)
         const short id = (short)(focused->item_id + (m.key == KeyUp ? -1 : 1));
         CRadio* neighbour = radio(id);
         if (!neighbour || neighbour->main == -1 || !neighbour->en) return 0;
-        neighbour->set_group_value((short)(neighbour->get_group_value() + (m.key == KeyUp ? -1 : 1)));
+        // The neighbour becomes the checked button of its own group. Counting from the group's
+        // current value would miss it when the neighbour heads a group of its own (every radio
+        // button of a resource dialog does) or belongs to the group before.
+        const CRadio* head = group_head_of(this, neighbour);
+        neighbour->set_group_value((short)(id - (head ? head->item_id : id) + 1));
         set_focus(id);
         ev->type = EvControl;
         ev->item = id;

@@ -126,6 +126,26 @@ TEST_F(Dialogs, RadioClicksAndArrowsMoveTheGroupsChoice)
     EXPECT_EQ(wm->focus(), d->radio(2)->hwnd);
 }
 
+TEST_F(Dialogs, UpAtTheHeadOfAGroupChoosesTheButtonAboveInTheGroupBefore)
+{
+    CRadio* r[4];
+    for (short i = 0; i < 4; i++) {
+        r[i] = new CRadio(d, (short)(40 + i), i % 2 == 0 ? 1 : 0);
+        r[i]->set_rect(300, (short)(20 + 24 * i), 400, (short)(40 + 24 * i));
+        r[i]->show();
+    }
+    r[0]->set_group_value(1);
+    r[2]->set_group_value(1);
+    d->set_focus(42);
+    key(KeyUp);
+    std::vector<Event> events = work();
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].item, 41);
+    EXPECT_EQ(wm->focus(), r[1]->hwnd);
+    EXPECT_EQ(r[0]->get_group_value(), 2) << "the focused button is the chosen one";
+    EXPECT_EQ(r[2]->get_group_value(), 1) << "the group below keeps its choice";
+}
+
 TEST_F(Dialogs, ListAndPopUpChoicesNotify)
 {
     int clicks = 0;
