@@ -336,6 +336,22 @@ TEST_F(Dialogs, TabWalksTheOrderAndSkipsDisabledControls)
     EXPECT_EQ(get_cpan_from_handle(wm->focus())->item_id, 7);
 }
 
+TEST_F(Dialogs, TabPassesOverControlsThatWereNeverShown)
+{
+    // An optional button the owner has not shown, enabled, between the text field and OK.
+    CButton* hidden = new CButton(d, 50);
+    hidden->set_rect(220, 250, 300, 270);
+    d->te(7)->next_item = 50;
+    hidden->next_item = 1000;
+    ASSERT_TRUE(hidden->en);
+    key(KeyTab);
+    steps(d);
+    EXPECT_EQ(get_cpan_from_handle(wm->focus())->item_id, 1000);
+    key(KeyTab, true);
+    steps(d);
+    EXPECT_EQ(get_cpan_from_handle(wm->focus())->item_id, 7);
+}
+
 TEST_F(Dialogs, ReturnInAMultiLineFieldGoesToTheDefaultButton)
 {
     CTextedit* notes = new CTextedit(d, 40, 1, 1, 0);
