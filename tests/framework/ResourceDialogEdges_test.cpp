@@ -228,6 +228,28 @@ TEST_F(ResourceDialogEdges, ATextFieldEditsTheCallersBufferWithinItsLimit)
     EXPECT_STREQ(name, "Do re");
 }
 
+TEST_F(ResourceDialogEdges, APictureComesFromTheDialogsOwnFileWhateverItsPath)
+{
+    // A 16-colour picture of 4 x 2 pixels: colours, width, height, then rows of 4 bytes.
+    std::string picture = words({16, 4, 2});
+    picture.append(16, '\0');
+    picture.append(8, '\x0F');
+    std::vector<test_res::Res> res = {
+        {2, 1, dialog(0, 10, 10, 300, 200, "Image", {item(12, 30, 40, 34, 42, 0, 0, words({21}))})},
+        {3, 21, picture}};
+    const std::string path = file.path();
+    ASSERT_GT(path.size(), 40u) << "a path longer than a short name";
+    file.write(test_res::resource_file(res));
+    ASSERT_EQ(open(1, nullptr), 1);
+    CDialog* d = dialog_of(1);
+    ASSERT_EQ(d->children.total(), 1);
+    CPanel* shown = (CPanel*)d->children.get(1);
+    EXPECT_EQ(shown->uid, 22);
+    EXPECT_EQ(shown->get_width(), 4);
+    EXPECT_EQ(shown->get_height(), 2);
+    EXPECT_EQ(shown->get_y(), 20);
+}
+
 int g_clicks = 0, g_double_clicks = 0, g_actions = 0;
 CPanel* g_action_panel = reinterpret_cast<CPanel*>(1);
 
