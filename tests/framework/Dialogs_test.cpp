@@ -236,6 +236,29 @@ TEST_F(Dialogs, AVerticalSliderReachesBothEnds)
     EXPECT_EQ(hi, 10);
 }
 
+TEST_F(Dialogs, SlidersWithNoRoomToTravelStayAtTheirMinimum)
+{
+    struct Case {
+        short hor, w, h, x, y;
+    } cases[] = {
+        {0, 24, 27, 12, 10},  // vertical: the track is no longer than the knob
+        {1, 39, 20, 0, 10},   // horizontal: the value box takes the rest
+    };
+    for (const Case& c : cases) {
+        CSlider* s = new CSlider(d, 30, c.hor);
+        s->set_rect(300, 20, (short)(300 + c.w), (short)(20 + c.h));
+        s->show();
+        s->set_min_max(-100, 100);
+        s->set_value(50);
+        wm->inject_mouse_move(at(s, c.x, c.y));
+        wm->inject_mouse_button(ButtonLeft, true, at(s, c.x, c.y));
+        wm->inject_mouse_button(ButtonLeft, false, at(s, c.x, c.y));
+        work();
+        EXPECT_EQ(s->get_value(), -100) << "horizontal " << c.hor;
+        delete s;
+    }
+}
+
 TEST_F(Dialogs, AClickInTheTroughPagesTheScrollBar)
 {
     short tempo = 50;
