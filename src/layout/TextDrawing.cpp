@@ -77,6 +77,15 @@ void draw_line_of_text(CUserPanel* p, const std::string& line, short align, shor
     }
 }
 
+// A lyric syllable as it is shown: without line feeds and carriage returns, at most 100
+// characters.
+std::string syllable_text(const char* text) {
+    std::string out;
+    for (const char* c = text; *c && out.size() < 100; c++)
+        if (*c != '\n' && *c != '\r') out += *c;
+    return out;
+}
+
 }  // namespace
 
 void draw_justifie_texte(CUserPanel* p, const char* text, short length, short align, short mode,
@@ -166,10 +175,10 @@ void draw_lyrics(CLyrics* l, CUserPanel* p, short mode, float sx, float sy) {
         CFont* font = doc && doc->cha_font[v] ? doc->cha_font[v] : &fallback;
         p->set_font(font, 1.0f);
         p->set_font_size(T(font->get_size() * s));
-        const char* syllable = l->text[v].get();
-        short width = p->string_width_ascii(syllable);
+        const std::string syllable = syllable_text(l->text[v].get());
+        short width = p->string_width_ascii(syllable.c_str());
         p->go_to(T(px + l->x * sx - width / 2), T(py + (l->y[v] + 24) * s));
-        p->draw_string_ascii(syllable, mode);
+        p->draw_string_ascii(syllable.c_str(), mode);
         if (l->l[v] != -1) {
             short cx, cy;
             p->get_pc(&cx, &cy);

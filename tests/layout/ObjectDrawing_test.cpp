@@ -652,3 +652,17 @@ TEST_F(DrawingTest, LyricsWithHyphenAndExtension) {
     EXPECT_EQ(lines[1]->points[0].x, la_end + 3);
     EXPECT_EQ(lines[1]->points[1].x, la_end + 33);
 }
+
+// A syllable is shown without its line breaks and cut to 100 characters.
+TEST_F(DrawingTest, LyricSyllablesLoseTheirLineBreaksAndStopAt100Characters) {
+    start(300, 200);
+    CLyrics l;
+    l.x = 150;
+    l.text[0].set("la\r\nla");
+    l.text[1].set(std::string(130, 'o').c_str());
+    draw_alone(&l, &panel);
+    ASSERT_EQ(texts("lala").size(), 1u);
+    short width = panel.string_width_ascii("lala");
+    EXPECT_EQ(texts("lala")[0]->points[0].x, 150 - width / 2);
+    EXPECT_EQ(texts(std::string(100, 'o')).size(), 1u);
+}

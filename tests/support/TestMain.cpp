@@ -1,15 +1,9 @@
 // The main of every test program: tests run headless and find the program directory of the
-// build tree unless the caller says otherwise.
+// build tree unless the caller says otherwise. (The leak checker's exceptions for system
+// libraries come with the platform library.)
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-
-// Fontconfig keeps a few bytes of its parsed configuration for the life of the process; the leak
-// checker of the sanitizer builds is told to overlook that library's own loss.
-extern "C" const char* __lsan_default_suppressions()
-{
-    return "leak:libfontconfig.so\n";
-}
 
 int main(int argc, char** argv)
 {
