@@ -128,7 +128,9 @@ protected:
         const short slot = slot_of(number);
         return slot ? gdr->dial[slot] : nullptr;
     }
-    test_res::ScratchFile file{"resource-dialog-edges.res"};
+    // One file per test: the tests may run at the same time.
+    test_res::ScratchFile file{std::string("resource-dialog-edges-") +
+                               ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".res"};
 };
 
 TEST_F(ResourceDialogEdges, TheTwentyFirstOpenDialogIsRefused)
