@@ -186,18 +186,23 @@ short CSlider::mouse(Event* e)
         return 1;
     }
     if (!used) return 1;
-    const int32_t range = maximum - minimum;
+    // The value at `along` pixels of a knob travel of `travel` pixels; a slider too small to
+    // have any travel stays at its minimum.
+    auto at = [&](int32_t along, int32_t travel) {
+        if (travel <= 0) return minimum;
+        return clamp((short)(minimum + (int32_t)((double)(maximum - minimum) * along / travel)));
+    };
     if (!hor) {
         const int32_t y = e->y - delta;
         if (y > h) value = minimum;
         else if (y < 9) value = maximum;
-        else value = clamp((short)(minimum + (int32_t)((double)range * (h - y) / (h - 27))));
+        else value = at(h - y, h - 27);
     } else {
         const short k = (short)(h * 1.5);
         const int32_t x = e->x - delta;
         if (x < 0) value = minimum;
         else if (x + 8 > (w - k) - 1) value = maximum;
-        else value = clamp((short)(minimum + (int32_t)((double)range * x / (w - k - 9))));
+        else value = at(x, w - k - 9);
     }
     dirty(1);
     Event copy = *e;

@@ -183,8 +183,8 @@ short Dial_res::ouvrir(const char* section, const char* file, short number, void
     res[slot] = record;
     res_size[slot] = size_res(section, file, 2, number);
     ppp[slot] = table;
-    std::snprintf(section_of[slot], sizeof section_of[slot], "%s", section ? section : "");
-    std::snprintf(file_of[slot], sizeof file_of[slot], "%s", file ? file : "");
+    section_of[slot] = section ? section : "";
+    file_of[slot] = file ? file : "";
     if (res_size[slot] >= 14) {
         record[12] = (unsigned char)(number & 0xFF);
         record[13] = (unsigned char)((number >> 8) & 0xFF);
@@ -407,7 +407,8 @@ bool Dial_res::build(short slot)
         }
         case 11: break;
         case 12: {
-            CBitmap* b = new CBitmap(d, 0, r.word(at + 18), file_of[slot], section_of[slot]);
+            CBitmap* b = new CBitmap(d, 0, r.word(at + 18), file_of[slot].c_str(),
+                                     section_of[slot].empty() ? nullptr : section_of[slot].c_str());
             b->set_position(x1, (short)(y1 - 20));
             b->show();
             break;

@@ -9,6 +9,8 @@
 
 #include "framework/CObject.h"
 
+#include <string>
+
 class CDialog;
 class CPanel;
 class CTextedit;
@@ -45,8 +47,10 @@ public:
     int32_t res_size[kSlots + 1] = {};
     void** ppp[kSlots + 1] = {};
     CDialog* dial[kSlots + 1] = {};
-    char section_of[kSlots + 1][16] = {};
-    char file_of[kSlots + 1][32] = {};
+    // Where each dialog came from (no section: the file name is a path); its pictures are read
+    // from the same file.
+    std::string section_of[kSlots + 1];
+    std::string file_of[kSlots + 1];
 
 private:
     short slot_of(short number) const;

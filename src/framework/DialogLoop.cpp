@@ -145,7 +145,11 @@ short CDialog::owner_keys(Message& m, Event* ev, bool* done)
         const short id = (short)(focused->item_id + (m.key == KeyUp ? -1 : 1));
         CRadio* neighbour = radio(id);
         if (!neighbour || neighbour->main == -1 || !neighbour->en) return 0;
-        neighbour->set_group_value((short)(neighbour->get_group_value() + (m.key == KeyUp ? -1 : 1)));
+        // The neighbour becomes the checked button of its own group. Counting from the group's
+        // current value would miss it when the neighbour heads a group of its own (every radio
+        // button of a resource dialog does) or belongs to the group before.
+        const CRadio* head = group_head_of(this, neighbour);
+        neighbour->set_group_value((short)(id - (head ? head->item_id : id) + 1));
         set_focus(id);
         ev->type = EvControl;
         ev->item = id;
@@ -224,7 +228,8 @@ short CDialog::handle_tab(Message* msg, WindowId)
     // leaves, and lands on the checked button of a group it reaches.
     CRadio* group = current && current->uid == 12 ? group_head_of(this, (CRadio*)current) : nullptr;
     short target = 0;
-    // A chain that only meets disabled controls ends where it comes back on itself.
+    // Disabled controls are passed over, and so are those not shown, where the focus would
+    // vanish. A chain that only meets such controls ends where it comes back on itself.
     std::set<CPanel*> visited;
     do {
         if (!current || !visited.insert(current).second) return 0;
@@ -244,7 +249,8 @@ short CDialog::handle_tab(Message* msg, WindowId)
             if (!target) return 0;
         }
         if (!current) return 0;
-    } while (!current->en || (group && current->uid == 12 && group_head_of(this, (CRadio*)current) == group));
+    } while (!current->en || !current->vis ||
+             (group && current->uid == 12 && group_head_of(this, (CRadio*)current) == group));
     if (current->uid == 12) {
         CRadio* head = group_head_of(this, (CRadio*)current);
         if (head) target = (short)(head->item_id + head->get_group_value() - 1);

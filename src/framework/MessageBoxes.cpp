@@ -21,8 +21,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <initializer_list>
 #include <sstream>
 #include <vector>
@@ -86,6 +88,24 @@ short print_to_standard_error(const MessageBoxRequest& request)
     return 0;
 }
 
+// A local file as a URL: the bytes other than letters, digits, "-._~" and "/" are written
+// %XX, so that blanks and accented names reach the browser whole.
+std::string file_url(const std::string& path)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    std::string url = "file://";
+    for (unsigned char c : path) {
+        if (std::isalnum(c) || std::strchr("-._~/", c)) {
+            url += (char)c;
+        } else {
+            url += '%';
+            url += hex[c >> 4];
+            url += hex[c & 15];
+        }
+    }
+    return url;
+}
+
 // The program's desktop browser, when one is installed.
 bool open_in_browser(const std::string& address)
 {
@@ -102,7 +122,7 @@ bool open_in_browser(const std::string& address)
     std::string file;
     if (!resolve_path(address.substr(0, hash), &file) || !file_exists(address.substr(0, hash)))
         return false;
-    const std::string url = "file://" + file + (hash == std::string::npos ? "" : address.substr(hash));
+    const std::string url = file_url(file) + (hash == std::string::npos ? "" : address.substr(hash));
     return run_and_wait(program, {url}) == 0;
 }
 

@@ -126,6 +126,26 @@ TEST_F(Dialogs, RadioClicksAndArrowsMoveTheGroupsChoice)
     EXPECT_EQ(wm->focus(), d->radio(2)->hwnd);
 }
 
+TEST_F(Dialogs, UpAtTheHeadOfAGroupChoosesTheButtonAboveInTheGroupBefore)
+{
+    CRadio* r[4];
+    for (short i = 0; i < 4; i++) {
+        r[i] = new CRadio(d, (short)(40 + i), i % 2 == 0 ? 1 : 0);
+        r[i]->set_rect(300, (short)(20 + 24 * i), 400, (short)(40 + 24 * i));
+        r[i]->show();
+    }
+    r[0]->set_group_value(1);
+    r[2]->set_group_value(1);
+    d->set_focus(42);
+    key(KeyUp);
+    std::vector<Event> events = work();
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].item, 41);
+    EXPECT_EQ(wm->focus(), r[1]->hwnd);
+    EXPECT_EQ(r[0]->get_group_value(), 2) << "the focused button is the chosen one";
+    EXPECT_EQ(r[2]->get_group_value(), 1) << "the group below keeps its choice";
+}
+
 TEST_F(Dialogs, ListAndPopUpChoicesNotify)
 {
     int clicks = 0;
@@ -214,6 +234,29 @@ TEST_F(Dialogs, AVerticalSliderReachesBothEnds)
     s->get_min_max(&lo, &hi);
     EXPECT_EQ(lo, 10);
     EXPECT_EQ(hi, 10);
+}
+
+TEST_F(Dialogs, SlidersWithNoRoomToTravelStayAtTheirMinimum)
+{
+    struct Case {
+        short hor, w, h, x, y;
+    } cases[] = {
+        {0, 24, 27, 12, 10},  // vertical: the track is no longer than the knob
+        {1, 39, 20, 0, 10},   // horizontal: the value box takes the rest
+    };
+    for (const Case& c : cases) {
+        CSlider* s = new CSlider(d, 30, c.hor);
+        s->set_rect(300, 20, (short)(300 + c.w), (short)(20 + c.h));
+        s->show();
+        s->set_min_max(-100, 100);
+        s->set_value(50);
+        wm->inject_mouse_move(at(s, c.x, c.y));
+        wm->inject_mouse_button(ButtonLeft, true, at(s, c.x, c.y));
+        wm->inject_mouse_button(ButtonLeft, false, at(s, c.x, c.y));
+        work();
+        EXPECT_EQ(s->get_value(), -100) << "horizontal " << c.hor;
+        delete s;
+    }
 }
 
 TEST_F(Dialogs, AClickInTheTroughPagesTheScrollBar)
@@ -312,6 +355,22 @@ TEST_F(Dialogs, TabWalksTheOrderAndSkipsDisabledControls)
     d->find_child(1)->disable();
     d->find_child(3)->disable();
     key(KeyTab);
+    steps(d);
+    EXPECT_EQ(get_cpan_from_handle(wm->focus())->item_id, 7);
+}
+
+TEST_F(Dialogs, TabPassesOverControlsThatWereNeverShown)
+{
+    // An optional button the owner has not shown, enabled, between the text field and OK.
+    CButton* hidden = new CButton(d, 50);
+    hidden->set_rect(220, 250, 300, 270);
+    d->te(7)->next_item = 50;
+    hidden->next_item = 1000;
+    ASSERT_TRUE(hidden->en);
+    key(KeyTab);
+    steps(d);
+    EXPECT_EQ(get_cpan_from_handle(wm->focus())->item_id, 1000);
+    key(KeyTab, true);
     steps(d);
     EXPECT_EQ(get_cpan_from_handle(wm->focus())->item_id, 7);
 }

@@ -6,7 +6,12 @@
 #include "framework/CLabel.h"
 #include "framework/CSlider.h"
 #include "framework/MessageBoxes.h"
+#include "framework/ProgramFiles.h"
 #include "platform/WindowManager.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 
 using namespace platform;
 
@@ -160,6 +165,87 @@ TEST_F(MessageBoxes, HelpAddressesNameThePageAndAnchor)
     const size_t end = told[0].find('\r');
     EXPECT_NE(told[0].substr(0, end).find("aide"), std::string::npos) << told[0];
     EXPECT_EQ(told[0].substr(end), "\r\r\r") << "one line";
+}
+
+}  // namespace
+
+namespace {
+
+// A program folder with help page FR005.HTM, and a stand-in desktop browser that writes the
+// address it was given into a file.
+class HelpInTheBrowser : public MessageBoxes {
+protected:
+    void SetUp() override
+    {
+        MessageBoxes::SetUp();
+        // One folder per test: the tests may run at the same time.
+        root = std::string(BRINDLECOT_TEST_OUTPUT) + "/help in browser " +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::filesystem::remove_all(root);
+        std::filesystem::create_directories(root + "/program/Misc/HelpFR");
+        std::filesystem::create_directories(root + "/bin");
+        std::ofstream(root + "/program/Misc/HelpFR/FR005.HTM") << "<html></html>\n";
+        std::ofstream(root + "/bin/xdg-open") << "#!/bin/sh\nprintf '%s' \"$1\" > \"" << root << "/opened\"\n";
+        std::filesystem::permissions(root + "/bin/xdg-open", std::filesystem::perms::owner_all);
+        const char* path = std::getenv("PATH");
+        saved_path = path ? path : "";
+        setenv("PATH", (root + "/bin:" + saved_path).c_str(), 1);
+        saved_main_dir = main_dir;
+        program = root + "/program";
+        main_dir = &program[0];
+        application->language_code.set("FR");
+        set_message_box_responder([this](const MessageBoxRequest& r) {
+            told.push_back(r.text);
+            return (short)1;
+        });
+    }
+    void TearDown() override
+    {
+        main_dir = saved_main_dir;
+        setenv("PATH", saved_path.c_str(), 1);
+        std::filesystem::remove_all(root);
+        MessageBoxes::TearDown();
+    }
+    std::string opened()
+    {
+        std::ifstream in(root + "/opened");
+        std::string address;
+        std::getline(in, address);
+        std::filesystem::remove(root + "/opened");
+        return address;
+    }
+    std::string root, saved_path, program;
+    char* saved_main_dir = nullptr;
+    std::vector<std::string> told;
+};
+
+TEST_F(HelpInTheBrowser, ThePageOpensAsALocalFileWithItsAnchor)
+{
+    // The address is the page's absolute path as a URL, blanks written %20.
+    auto is_page = [](const std::string& url, const std::string& end) {
+        return url.rfind("file:///", 0) == 0 && url.find(' ') == std::string::npos && url.size() > end.size() &&
+               url.compare(url.size() - end.size(), end.size(), end) == 0;
+    };
+    application->help(5 * 65536 + 3);
+    std::string url = opened();
+    EXPECT_TRUE(is_page(url, "/program/Misc/HelpFR/FR005.HTM#L003")) << url;
+    EXPECT_NE(url.find("/help%20in%20browser%20"), std::string::npos) << url;
+    application->help(5 * 65536);
+    url = opened();
+    EXPECT_TRUE(is_page(url, "/program/Misc/HelpFR/FR005.HTM")) << url;
+    EXPECT_TRUE(told.empty());
+}
+
+TEST_F(HelpInTheBrowser, AMissingPageOrBrowserIsToldInOneLine)
+{
+    application->help(6 * 65536);
+    EXPECT_EQ(opened(), "") << "no page 6: the browser is not started";
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0].substr(told[0].find('\r')), "\r\r\r");
+    setenv("PATH", (root + "/nowhere").c_str(), 1);
+    application->help(5 * 65536);
+    EXPECT_EQ(opened(), "");
+    EXPECT_EQ(told.size(), 2u) << "no browser";
 }
 
 }  // namespace

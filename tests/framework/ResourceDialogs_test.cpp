@@ -171,6 +171,25 @@ TEST_F(ResourceDialogs, UsingTheControlsWritesTheVariables)
     EXPECT_EQ(gdr->fermer(900), 0);
 }
 
+TEST_F(ResourceDialogs, ArrowKeysMoveTheChoiceOfARadioGroup)
+{
+    ASSERT_TRUE(open());
+    work();
+    CDialog* d = dialog();
+    d->set_focus(5);
+    key(KeyUp);
+    work();
+    EXPECT_EQ(d->radio(4)->get_value(), 1) << "the button above is chosen";
+    EXPECT_EQ(d->radio(5)->get_value(), 0);
+    EXPECT_EQ(mode, 1);
+    EXPECT_EQ(wm->focus(), d->radio(4)->hwnd);
+    key(KeyDown);
+    work();
+    EXPECT_EQ(d->radio(4)->get_value(), 0);
+    EXPECT_EQ(d->radio(5)->get_value(), 1);
+    EXPECT_EQ(mode, 2);
+}
+
 TEST_F(ResourceDialogs, AButtonMayCloseItsOwnDialog)
 {
     ASSERT_TRUE(open());
