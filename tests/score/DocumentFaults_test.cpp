@@ -307,4 +307,42 @@ TEST(DocumentFaults, CompactionBeforeSaving) {
     EXPECT_GT(pump.pump_turns, 0);
 }
 
+// A document left without any staff (here: its only staff was not listed by the extract and
+// went with the lost objects) is saved without staff records, and that file opens again with
+// what it still holds.
+TEST(DocumentFaults, DocumentWithoutStavesOpensAgain) {
+    const std::string extract =
+        "statut(0,0,1,0,0,60,20)\n"
+        "dimensions(210,297,100)\n"
+        "marges_externes(15,15,15,15)\n"
+        "marges_internes(0,0,0,0)\n"
+        "divers_6(0,4,0,1,20,8,0,100,1)\n";
+    const std::string windows =
+        "rpar(20,20,620,420)\n"
+        "rseq(60,40,660,440)\n"
+        "rins(20,40,620,440)\n"
+        "rpia(40,60,640,460)\n"
+        "com(5,garde)\n";
+    const std::string files[] = {
+        "D927-TW005FR\nstructure(0,0,1,1,0)\npartition(Vide,0,0,90)\n" + extract + "sys(0)\n" +
+            windows,
+        "D927-TW005FR\nstructure(1,1,1,1,0)\np(1,1)\npartition(Perdu,0,0,90)\n" + extract +
+            "sys(1,31)\n" + windows + "m(xx=1,nu=1)\nn(y=26)\n",
+    };
+    for (const std::string& text : files) {
+        std::string path = scratch_path("staffless.mrc"), saved = scratch_path("staffless-2.mrc");
+        write_bytes(path, text);
+        Document* d = load_from(path);
+        ASSERT_NE(d, nullptr) << text;
+        EXPECT_EQ(d->tot_por, 0);
+        ASSERT_EQ(save_to(d, saved), 1);
+        free_loaded(d);
+        d = load_from(saved);
+        ASSERT_NE(d, nullptr) << file_bytes(saved);
+        EXPECT_EQ(d->tot_por, 0);
+        EXPECT_STREQ(d->sub_doc[1].s_com, "garde");
+        free_loaded(d);
+    }
+}
+
 }  // namespace
