@@ -469,10 +469,24 @@ void close_up_libraries(Document* d) {
     d->tot_lib = count;
 }
 
+// The number of objects in slots `first` to `last` of an array.
+template <class T>
+short filled_slots(T** slots, short first, short last) {
+    short count = 0;
+    for (short k = first; slots && k <= last; k++)
+        if (slots[k]) count++;
+    return count;
+}
+
 }  // namespace
 
 void mise_en_ordre(Document* d) {
     free_linear_views(d);
+    // The counts become those of the objects present, whatever an edit left in them, so that
+    // the compaction fills slots 1 to each count and the file holds every object.
+    d->tot_mes = filled_slots(d->mes, 1, d->max_mes);
+    d->tot_por = filled_slots(d->por, 1, d->max_por);
+    d->tot_sys = (short)(1 + filled_slots(d->sys, 2, d->max_sys));
     for (View* v : d->vue)
         if (v && v->get_type() == 1) static_cast<Editeur*>(v)->lin_ok = 0;
     close_up_measures(d);

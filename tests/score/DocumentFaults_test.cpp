@@ -250,6 +250,34 @@ TEST(DocumentFaults, CountsThatFellBehindLoseNothing) {
     free_loaded(back);
 }
 
+// Measure and staff counts that an edit left too high or too low: the file still holds every
+// measure and staff, reads back without a word of damage, and the last note is still there.
+TEST(DocumentFaults, MeasureAndStaffCountsThatAreOffLoseNothing) {
+    struct Case {
+        short Document::*count;
+        short delta;
+    } cases[] = {{&Document::tot_mes, -2}, {&Document::tot_mes, -1}, {&Document::tot_mes, 3},
+                 {&Document::tot_por, -1}, {&Document::tot_por, 2}};
+    for (const Case& c : cases) {
+        ScoreFixture score(2, 3);
+        Document* d = score.d;
+        score.note(3, 2, 20);
+        d->*c.count = (short)(d->*c.count + c.delta);
+        short warnings = application->shown.warnings;
+        std::string path = scratch_path("counts-off.mrc");
+        ASSERT_EQ(save_to(d, path), 1);
+        Document* back = load_from(path);
+        ASSERT_NE(back, nullptr);
+        EXPECT_EQ(application->shown.warnings, warnings) << c.delta;
+        EXPECT_EQ(back->tot_mes, 6) << c.delta;
+        EXPECT_EQ(back->tot_por, 2) << c.delta;
+        CMeasure* last = mesure_maitre(back, 3, 2);
+        ASSERT_NE(last, nullptr) << c.delta;
+        EXPECT_EQ(last->total(), 1) << c.delta;
+        free_loaded(back);
+    }
+}
+
 TEST(DocumentFaults, SavePathAndCheckValue) {
     ScoreFixture score(1, 1);
     std::string folder = scratch_path("");
