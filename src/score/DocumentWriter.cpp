@@ -23,9 +23,10 @@
 namespace {
 
 // The longest names the reader takes back: an extract's name, a font's face name in
-// "divers_3".
+// "divers_3", the name of an instrument's message.
 constexpr size_t extract_name_max = 35;
 constexpr size_t font_name_max = 48;
+constexpr size_t message_name_max = 30;
 
 // "keyword(v1,v2,...)" and a line feed.
 void setting(FILE* f, const char* keyword, std::initializer_list<int32_t> values) {
@@ -134,7 +135,7 @@ void write_instrument(FILE* f, Ins& ins) {
     rec::put(f, ")\n");
     for (short m = 1; ins.buf_msg && m <= ins.tot_msg; m++) {
         Msg_use& msg = ins.buf_msg[m];
-        rec::put_clean(f, msg.nom, "(", sizeof msg.nom - 1);
+        rec::put_clean(f, msg.nom, "(", message_name_max);
         std::fprintf(f, "(%d,%d,%d,%d)\n", msg.param[0], msg.param[1], msg.param[2], msg.param[3]);
     }
     if (!ins.percu) return;

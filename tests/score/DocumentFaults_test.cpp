@@ -200,6 +200,9 @@ TEST(DocumentFaults, NamesAreCutToWhatTheReaderTakes) {
     d->nom_font->set_name((std::string(60, 'f') + ",)").c_str());
     d->num_font->set_name("Face (bold), wide");
     d->cha_font[7]->set_name(std::string(49, 'g').c_str());
+    d->ins[1].buf_msg = (Msg_use*)std::calloc(2, sizeof(Msg_use));
+    d->ins[1].tot_msg = 1;
+    std::memset(d->ins[1].buf_msg[1].nom, 'm', sizeof d->ins[1].buf_msg[1].nom - 1);
     std::string path = scratch_path("names.mrc");
     ASSERT_EQ(save_to(d, path), 1);
     EXPECT_STREQ(d->sub_doc[1].nom->get(), (long_name + ".x").c_str());  // commas go in memory too
@@ -209,6 +212,11 @@ TEST(DocumentFaults, NamesAreCutToWhatTheReaderTakes) {
     EXPECT_EQ(std::string(back->nom_font->get_name()), std::string(48, 'f'));
     EXPECT_EQ(std::string(back->cha_font[7]->get_name()), std::string(48, 'g'));
     EXPECT_STREQ(back->num_font->get_name(), "Face (bold). wide");
+    EXPECT_EQ(std::string(back->ins[1].buf_msg[1].nom), std::string(30, 'm'));
+    // What was written is what is read: saving again writes the same file.
+    std::string again = scratch_path("names-again.mrc");
+    ASSERT_EQ(save_to(back, again), 1);
+    EXPECT_EQ(file_bytes(again), file_bytes(path));
     free_loaded(back);
 }
 
