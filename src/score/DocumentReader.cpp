@@ -175,6 +175,8 @@ bool Reader::settings() {
         CObject* o = next();
         if (!o) return false;
         if (o->uid == -SET_P) return true;
+        // A document without staves has no staff record: its systems or extracts follow.
+        if (d->tot_por == 0 && (o->uid == -SET_SYS || o->uid == -SET_PARTITION)) return true;
         short code = (short)-o->uid;
         if (!setting(code)) return false;
         delete o;

@@ -23,9 +23,10 @@
 namespace {
 
 // The longest names the reader takes back: an extract's name, a font's face name in
-// "divers_3".
+// "divers_3", the name of an instrument's message.
 constexpr size_t extract_name_max = 35;
 constexpr size_t font_name_max = 48;
+constexpr size_t message_name_max = 30;
 
 // "keyword(v1,v2,...)" and a line feed.
 void setting(FILE* f, const char* keyword, std::initializer_list<int32_t> values) {
@@ -134,7 +135,7 @@ void write_instrument(FILE* f, Ins& ins) {
     rec::put(f, ")\n");
     for (short m = 1; ins.buf_msg && m <= ins.tot_msg; m++) {
         Msg_use& msg = ins.buf_msg[m];
-        rec::put_clean(f, msg.nom, "(", sizeof msg.nom - 1);
+        rec::put_clean(f, msg.nom, "(", message_name_max);
         std::fprintf(f, "(%d,%d,%d,%d)\n", msg.param[0], msg.param[1], msg.param[2], msg.param[3]);
     }
     if (!ins.percu) return;
@@ -469,10 +470,24 @@ void close_up_libraries(Document* d) {
     d->tot_lib = count;
 }
 
+// The number of objects in slots `first` to `last` of an array.
+template <class T>
+short filled_slots(T** slots, short first, short last) {
+    short count = 0;
+    for (short k = first; slots && k <= last; k++)
+        if (slots[k]) count++;
+    return count;
+}
+
 }  // namespace
 
 void mise_en_ordre(Document* d) {
     free_linear_views(d);
+    // The counts become those of the objects present, whatever an edit left in them, so that
+    // the compaction fills slots 1 to each count and the file holds every object.
+    d->tot_mes = filled_slots(d->mes, 1, d->max_mes);
+    d->tot_por = filled_slots(d->por, 1, d->max_por);
+    d->tot_sys = (short)(1 + filled_slots(d->sys, 2, d->max_sys));
     for (View* v : d->vue)
         if (v && v->get_type() == 1) static_cast<Editeur*>(v)->lin_ok = 0;
     close_up_measures(d);

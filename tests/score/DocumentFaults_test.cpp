@@ -200,6 +200,9 @@ TEST(DocumentFaults, NamesAreCutToWhatTheReaderTakes) {
     d->nom_font->set_name((std::string(60, 'f') + ",)").c_str());
     d->num_font->set_name("Face (bold), wide");
     d->cha_font[7]->set_name(std::string(49, 'g').c_str());
+    d->ins[1].buf_msg = (Msg_use*)std::calloc(2, sizeof(Msg_use));
+    d->ins[1].tot_msg = 1;
+    std::memset(d->ins[1].buf_msg[1].nom, 'm', sizeof d->ins[1].buf_msg[1].nom - 1);
     std::string path = scratch_path("names.mrc");
     ASSERT_EQ(save_to(d, path), 1);
     EXPECT_STREQ(d->sub_doc[1].nom->get(), (long_name + ".x").c_str());  // commas go in memory too
@@ -209,6 +212,11 @@ TEST(DocumentFaults, NamesAreCutToWhatTheReaderTakes) {
     EXPECT_EQ(std::string(back->nom_font->get_name()), std::string(48, 'f'));
     EXPECT_EQ(std::string(back->cha_font[7]->get_name()), std::string(48, 'g'));
     EXPECT_STREQ(back->num_font->get_name(), "Face (bold). wide");
+    EXPECT_EQ(std::string(back->ins[1].buf_msg[1].nom), std::string(30, 'm'));
+    // What was written is what is read: saving again writes the same file.
+    std::string again = scratch_path("names-again.mrc");
+    ASSERT_EQ(save_to(back, again), 1);
+    EXPECT_EQ(file_bytes(again), file_bytes(path));
     free_loaded(back);
 }
 
@@ -248,6 +256,34 @@ TEST(DocumentFaults, CountsThatFellBehindLoseNothing) {
     EXPECT_NE(object_as<CLibRythm>(back->lib[2]), nullptr);
     EXPECT_EQ(back->tot_por, 1);
     free_loaded(back);
+}
+
+// Measure and staff counts that an edit left too high or too low: the file still holds every
+// measure and staff, reads back without a word of damage, and the last note is still there.
+TEST(DocumentFaults, MeasureAndStaffCountsThatAreOffLoseNothing) {
+    struct Case {
+        short Document::*count;
+        short delta;
+    } cases[] = {{&Document::tot_mes, -2}, {&Document::tot_mes, -1}, {&Document::tot_mes, 3},
+                 {&Document::tot_por, -1}, {&Document::tot_por, 2}};
+    for (const Case& c : cases) {
+        ScoreFixture score(2, 3);
+        Document* d = score.d;
+        score.note(3, 2, 20);
+        d->*c.count = (short)(d->*c.count + c.delta);
+        short warnings = application->shown.warnings;
+        std::string path = scratch_path("counts-off.mrc");
+        ASSERT_EQ(save_to(d, path), 1);
+        Document* back = load_from(path);
+        ASSERT_NE(back, nullptr);
+        EXPECT_EQ(application->shown.warnings, warnings) << c.delta;
+        EXPECT_EQ(back->tot_mes, 6) << c.delta;
+        EXPECT_EQ(back->tot_por, 2) << c.delta;
+        CMeasure* last = mesure_maitre(back, 3, 2);
+        ASSERT_NE(last, nullptr) << c.delta;
+        EXPECT_EQ(last->total(), 1) << c.delta;
+        free_loaded(back);
+    }
 }
 
 TEST(DocumentFaults, SavePathAndCheckValue) {
@@ -305,6 +341,44 @@ TEST(DocumentFaults, CompactionBeforeSaving) {
     EXPECT_EQ(editor.lin_ok, 0);
     EXPECT_EQ(editor.rebuilt, 1);
     EXPECT_GT(pump.pump_turns, 0);
+}
+
+// A document left without any staff (here: its only staff was not listed by the extract and
+// went with the lost objects) is saved without staff records, and that file opens again with
+// what it still holds.
+TEST(DocumentFaults, DocumentWithoutStavesOpensAgain) {
+    const std::string extract =
+        "statut(0,0,1,0,0,60,20)\n"
+        "dimensions(210,297,100)\n"
+        "marges_externes(15,15,15,15)\n"
+        "marges_internes(0,0,0,0)\n"
+        "divers_6(0,4,0,1,20,8,0,100,1)\n";
+    const std::string windows =
+        "rpar(20,20,620,420)\n"
+        "rseq(60,40,660,440)\n"
+        "rins(20,40,620,440)\n"
+        "rpia(40,60,640,460)\n"
+        "com(5,garde)\n";
+    const std::string files[] = {
+        "D927-TW005FR\nstructure(0,0,1,1,0)\npartition(Vide,0,0,90)\n" + extract + "sys(0)\n" +
+            windows,
+        "D927-TW005FR\nstructure(1,1,1,1,0)\np(1,1)\npartition(Perdu,0,0,90)\n" + extract +
+            "sys(1,31)\n" + windows + "m(xx=1,nu=1)\nn(y=26)\n",
+    };
+    for (const std::string& text : files) {
+        std::string path = scratch_path("staffless.mrc"), saved = scratch_path("staffless-2.mrc");
+        write_bytes(path, text);
+        Document* d = load_from(path);
+        ASSERT_NE(d, nullptr) << text;
+        EXPECT_EQ(d->tot_por, 0);
+        ASSERT_EQ(save_to(d, saved), 1);
+        free_loaded(d);
+        d = load_from(saved);
+        ASSERT_NE(d, nullptr) << file_bytes(saved);
+        EXPECT_EQ(d->tot_por, 0);
+        EXPECT_STREQ(d->sub_doc[1].s_com, "garde");
+        free_loaded(d);
+    }
 }
 
 }  // namespace
