@@ -119,7 +119,12 @@ void CUserPanel::shown()
     if (dc && dc == own_.get() && hwnd && wm) wm->flush(hwnd, wm->client_rect(hwnd));
 }
 
-void CUserPanel::set_color(int32_t rgb) { color = rgb; }
+// A new colour makes a new solid pen and brush: a cross hatch chosen before is dropped.
+void CUserPanel::set_color(int32_t rgb)
+{
+    color = rgb;
+    brush_kind = 0;
+}
 
 void CUserPanel::set_brush(short kind) { brush_kind = kind == 1 ? 1 : 0; }
 
@@ -307,8 +312,11 @@ void CUserPanel::fill_ellipse(short x1, short y1, short x2, short y2, short mode
     shape(x1, y1, x2, y2, mode, true, true);
 }
 
+// Dashes of `dash` pixels with gaps as long; a dash of 0 or less (which would never move on)
+// draws the outline whole, inside the box.
 void CUserPanel::draw_dotted_rect(short x1, short y1, short x2, short y2, short dash, short mode)
 {
+    dash = std::max<short>(dash, 0);
     const int32_t step = std::max(1, 2 * dash);
     for (int32_t x = x1; x <= x2; x += step) {
         const short end = (short)(x + dash < x2 ? x + dash : x2);
@@ -436,9 +444,13 @@ void CUserPanel::switch_to_offscreen()
     offscreen_dc = dc;
     dc = offscreen_bmp.get();
     set_color(0xFFFFFF);
-    brush_kind = 0;
+    // All that the copy to the window takes starts white, whatever the origin: a fill shifted
+    // by the origin would leave a strip of the previous paint there.
+    offscreen_bmp->set_paint(Paint::normal);
+    offscreen_bmp->reset_clip();
+    offscreen_bmp->fill({0, 0, get_width() + 1, get_height() + 1}, color);
+    clipped_ = nullptr;
     clip = {ox, oy, ox + 32000, oy + 32000};
-    fill_rect(0, 0, get_width(), get_height(), 0);
     set_font(&font, 1.0f);
     pen_width = 1;
 }

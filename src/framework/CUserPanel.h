@@ -30,13 +30,13 @@ public:
     platform::Surface* get_dc();
     short recording() const { return 0; }  // nothing records drawing operations
 
-    // Colours, pen, brush.
+    // Colours, pen, brush. A colour comes with a solid brush in it.
     void set_color(int32_t rgb);
     int32_t get_color() const { return color; }
     void set_back_color(int32_t rgb) { back_color = rgb; }
     int32_t get_back_color() const { return back_color; }
     void set_pen_width(short w) { pen_width = w; }
-    void set_brush(short kind);  // 1 cross hatch, other solid
+    void set_brush(short kind);  // 1 cross hatch, other solid; in the current colour
 
     // Fonts and text measures.
     short set_font(const CFont* f, float scale);

@@ -234,6 +234,60 @@ TEST_F(Drawing, APictureOfEveryOperation)
     EXPECT_EQ(up->get_pixel(9, 9), 0xFFFFFF);
 }
 
+TEST_F(Drawing, ACrossHatchLastsUntilTheNextColour)
+{
+    // Count of the panel's white pixels inside (x1, y1)-(x2, y2), far edges out.
+    auto whites = [this](short x1, short y1, short x2, short y2) {
+        int n = 0;
+        for (short y = y1; y < y2; y++)
+            for (short x = x1; x < x2; x++) n += up->get_pixel(x, y) == kWhite;
+        return n;
+    };
+    up->set_color(0x0000C0);
+    up->set_brush(1);
+    up->fill_rect(10, 10, 50, 50, 0);
+    EXPECT_EQ(up->get_pixel(10, 30), 0x0000C0);  // the one-pixel outline
+    EXPECT_GT(whites(11, 11, 49, 49), 38 * 38 / 2);  // hatched inside
+    up->set_pen_width(2);                          // a new pen keeps the brush
+    up->fill_rect(60, 10, 100, 50, 0);
+    EXPECT_GT(whites(61, 11, 99, 49), 38 * 38 / 2);
+    up->set_color(0x00A000);  // a new colour brings a solid brush
+    up->fill_rect(110, 10, 150, 50, 0);
+    EXPECT_EQ(whites(110, 10, 150, 50), 0);
+    EXPECT_EQ(up->get_pixel(130, 30), 0x00A000);
+}
+
+TEST_F(Drawing, DottedRectanglesAlternateDashesAndGaps)
+{
+    up->draw_dotted_rect(10, 20, 30, 40, 4, 0);
+    // Top and bottom: dashes of 4 pixels every 8 from x 10, the last one cut at x 30 (left
+    // out, as a line's last pixel); the sides: dashes of 5 pixels (both ends of a vertical
+    // line are drawn) every 8 from y 20, the last one reaching y 40.
+    for (short x = 11; x < 30; x++) {
+        const bool dash = (x - 10) % 8 < 4;
+        EXPECT_EQ(up->get_pixel(x, 20), dash ? kBlack : kWhite) << x;
+        EXPECT_EQ(up->get_pixel(x, 40), dash ? kBlack : kWhite) << x;
+    }
+    EXPECT_EQ(up->get_pixel(31, 20), kWhite);
+    for (short y = 20; y <= 40; y++) {
+        const bool dash = (y - 20) % 8 <= 4;
+        EXPECT_EQ(up->get_pixel(10, y), dash ? kBlack : kWhite) << y;
+        EXPECT_EQ(up->get_pixel(30, y), dash ? kBlack : kWhite) << y;
+    }
+    EXPECT_EQ(up->get_pixel(10, 41), kWhite);
+    // A dash of 0 or less would never advance: the outline is drawn whole instead.
+    for (short dash : {0, -3}) {
+        up->fill_rect(0, 0, 320, 200, 1);
+        up->draw_dotted_rect(50, 60, 70, 80, dash, 0);
+        for (short i = 0; i <= 20; i++) {
+            EXPECT_EQ(up->get_pixel((short)(50 + i), 60), kBlack) << dash << " " << i;
+            EXPECT_EQ(up->get_pixel(70, (short)(60 + i)), kBlack) << dash << " " << i;
+        }
+        EXPECT_EQ(up->get_pixel(48, 60), kWhite) << dash;  // nothing outside the box
+        EXPECT_EQ(up->get_pixel(50, 57), kWhite) << dash;
+    }
+}
+
 short g_paints = 0;
 short paint_handler(CPanel* panel, Event* e)
 {
@@ -262,6 +316,40 @@ TEST_F(Drawing, ABufferedPaintReachesTheWindowWhole)
     EXPECT_EQ(pb.row(20)[20] & 0xFFFFFF, 0x0000FFu);  // 0xRRGGBB in the store: blue
     up->offscreen_redraw(0);
     EXPECT_EQ(up->offscreen_bmp, nullptr);
+}
+
+short g_fill_everything = 0;
+short fill_handler(CPanel* panel, Event* e)
+{
+    if (e->type != EvPaint) return 0;
+    CUserPanel* up = static_cast<CUserPanel*>(panel);
+    if (g_fill_everything) {
+        up->set_color(0x0000FF);
+        up->fill_rect(-1000, -1000, 1000, 1000, 0);
+    }
+    return 1;
+}
+
+TEST_F(Drawing, EveryBufferedPaintStartsWhiteWhateverTheOrigin)
+{
+    up->offscreen_redraw(1);
+    up->event_handler = fill_handler;
+    const PixelBuffer pb = wm->pixels(up->hwnd);
+    for (short origin : {-50, 0, 60}) {
+        up->set_origin(origin, origin);
+        g_fill_everything = 1;
+        up->dirty(1);
+        up->update();
+        ASSERT_EQ(pb.row(100)[300] & 0xFFFFFF, 0xFF0000u) << origin;  // red everywhere
+        g_fill_everything = 0;  // the next paint draws nothing: the window is white again
+        up->dirty(1);
+        up->update();
+        for (int32_t y : {0, 100, 199})
+            for (int32_t x : {0, 30, 160, 300, 319})
+                EXPECT_EQ(pb.row(y)[x] & 0xFFFFFF, 0xFFFFFFu) << origin << " " << x << "," << y;
+    }
+    up->set_origin(0, 0);
+    up->offscreen_redraw(0);
 }
 
 TEST(DrawingWithoutWindow, ASurfaceWithoutParentMeasuresAndDraws)
