@@ -107,6 +107,22 @@ TEST(InstanceLock, ASecondProcessSeesTheFirst)
         EXPECT_TRUE(other_process_takes("AnotherName"));
     }
     EXPECT_TRUE(other_process_takes("BrindlecotMutex"));  // freed with its holder
+
+    // A runtime folder that does not exist (or cannot be written) is no other instance: the
+    // lock goes to the temporary folder and still works between processes.
+    setenv("XDG_RUNTIME_DIR", (folder / "missing").c_str(), 1);
+    const char* tmpdir = std::getenv("TMPDIR");
+    const std::string previous_tmpdir = tmpdir ? tmpdir : "";
+    setenv("TMPDIR", folder.path().c_str(), 1);
+    {
+        InstanceLock first;
+        ASSERT_TRUE(first.acquire("BrindlecotMutex"));
+        EXPECT_TRUE(first.held());
+        EXPECT_EQ(InstanceLock::path("BrindlecotMutex").rfind(folder.path() + "/", 0), 0u);
+        EXPECT_FALSE(other_process_takes("BrindlecotMutex"));
+    }
+    if (tmpdir) setenv("TMPDIR", previous_tmpdir.c_str(), 1);
+    else unsetenv("TMPDIR");
     unsetenv("XDG_RUNTIME_DIR");
 }
 
