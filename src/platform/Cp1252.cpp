@@ -66,7 +66,10 @@ std::string utf8_to_cp1252(const std::string& text)
             cp = (cp << 6) | (d & 0x3F);
         }
         if (!ok) { out += '?'; ++i; continue; }
-        out += static_cast<char>(byte_for(cp));
+        // A character written with more bytes than it needs (C0 AE for '.', C0 80 for NUL)
+        // is refused: read as the character, it would let a name on disk pass for "..".
+        const unsigned least[] = {0, 0, 0x80, 0x800, 0x10000};
+        out += cp < least[len] ? '?' : static_cast<char>(byte_for(cp));
         i += len;
     }
     return out;

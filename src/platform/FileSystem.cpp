@@ -9,7 +9,6 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
-#include <fstream>
 
 namespace platform {
 
@@ -144,13 +143,26 @@ bool remove_file(const std::string& path)
 bool copy_file(const std::string& from, const std::string& to)
 {
     std::string src, dst;
-    if (!resolve_path(from, &src) || !resolve_path(to, &dst) || is_directory(from)) return false;
-    std::ifstream in(src, std::ios::binary);
+    if (!resolve_path(from, &src) || !resolve_path(to, &dst)) return false;
+    struct stat from_st, to_st;
+    if (::stat(src.c_str(), &from_st) != 0 || S_ISDIR(from_st.st_mode)) return false;
+    // A file copied onto itself (the same name in another case, say) would be emptied first.
+    if (::stat(dst.c_str(), &to_st) == 0 && to_st.st_dev == from_st.st_dev && to_st.st_ino == from_st.st_ino)
+        return false;
+    FILE* in = std::fopen(src.c_str(), "rb");
     if (!in) return false;
-    std::ofstream out(dst, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out << in.rdbuf();
-    return static_cast<bool>(out.flush());
+    FILE* out = std::fopen(dst.c_str(), "wb");
+    if (!out) {
+        std::fclose(in);
+        return false;
+    }
+    char buffer[65536];
+    bool ok = true;
+    size_t n;
+    while (ok && (n = std::fread(buffer, 1, sizeof buffer, in)) > 0) ok = std::fwrite(buffer, 1, n, out) == n;
+    ok = ok && !std::ferror(in);
+    std::fclose(in);
+    return std::fclose(out) == 0 && ok;
 }
 
 bool rename_file(const std::string& from, const std::string& to)

@@ -1,7 +1,8 @@
 #pragma once
 // A named lock that one process of the user holds at a time: the first start of the program
-// takes it, a second start finds it taken. It is a locked file in $XDG_RUNTIME_DIR (or the
-// temporary folder); the system frees it when the holder ends, even by a crash.
+// takes it, a second start finds it taken. It is a locked file in $XDG_RUNTIME_DIR (or, when
+// that folder is missing or not writable, the temporary folder); the system frees it when
+// the holder ends, even by a crash.
 
 #include <string>
 
@@ -14,8 +15,9 @@ public:
     InstanceLock(const InstanceLock&) = delete;
     InstanceLock& operator=(const InstanceLock&) = delete;
 
-    // True when this object now holds the lock `name`; false when another holder has it
-    // (or the lock file cannot be made).
+    // False when another holder has the lock `name`. True when this object now holds it, and
+    // also when no lock file can be made at all (held() then stays false): a failure to
+    // lock is no proof that another instance runs.
     bool acquire(const std::string& name);
     void release();
     bool held() const { return fd_ >= 0; }

@@ -15,6 +15,9 @@ void PeriodicTimer::start(int32_t period_ms, std::function<void()> tick)
     period_ = std::max<int32_t>(1, period_ms);
     tick_ = std::move(tick);
     if (thread_.joinable()) {
+        // Still running, or stopped by the tick that now starts it again: it goes on, unless
+        // another thread is waiting for its end.
+        if (!joining_) stopping_ = false;
         restart_ = true;
         changed_.notify_all();
         return;
@@ -25,14 +28,19 @@ void PeriodicTimer::start(int32_t period_ms, std::function<void()> tick)
 
 void PeriodicTimer::stop()
 {
+    const bool own = thread_.get_id() == std::this_thread::get_id();
     {
         std::lock_guard<std::mutex> lock(mutex_);
         if (!thread_.joinable()) return;
         stopping_ = true;
+        if (!own) joining_ = true;
         changed_.notify_all();
     }
     // Asked by a tick, the thread ends after it and is joined by the next start or stop.
-    if (thread_.get_id() != std::this_thread::get_id()) thread_.join();
+    if (own) return;
+    thread_.join();
+    std::lock_guard<std::mutex> lock(mutex_);
+    joining_ = false;
 }
 
 bool PeriodicTimer::running() const

@@ -19,7 +19,8 @@ public:
     PeriodicTimer& operator=(const PeriodicTimer&) = delete;
 
     // Calls `tick` every `period_ms` (at least 1) milliseconds from now on, on the timer's
-    // thread. A running timer takes the new period and function from its next tick on.
+    // thread. A running timer takes the new period and function from its next tick on; so
+    // does a timer that its own tick has just stopped.
     void start(int32_t period_ms, std::function<void()> tick);
     // Stops the ticks; from any thread but the timer's own, also waits for a running tick.
     void stop();
@@ -36,6 +37,7 @@ private:
     int32_t period_ = 0;
     bool stopping_ = false;
     bool restart_ = false;
+    bool joining_ = false;  // stop() on another thread waits for the thread's end
 };
 
 }  // namespace platform

@@ -13,6 +13,16 @@ const char kDefaultName[] = "@";
 
 bool has_line_break(const std::string& text) { return text.find_first_of("\r\n") != std::string::npos; }
 
+// Whether the file can hold the value as given: a line break would split its line, and a
+// name that begins like a key or a comment, holds '=' or spells the default value's "@"
+// would be read back as something else.
+bool storable(const std::string& key, const std::string& name, const std::string& value)
+{
+    if (has_line_break(key) || has_line_break(name) || has_line_break(value)) return false;
+    if (name == kDefaultName || name.find('=') != std::string::npos) return false;
+    return name.empty() || (name[0] != '[' && name[0] != '#');
+}
+
 }  // namespace
 
 Registry::Registry(std::string file_utf8) : file_(std::move(file_utf8))
@@ -60,6 +70,7 @@ bool Registry::key_exists(const std::string& key) const { return keys_.count(fol
 
 bool Registry::create_key(const std::string& key)
 {
+    if (has_line_break(key)) return false;
     Key& k = keys_[fold(key)];
     if (k.name.empty()) k.name = key;
     return save();
@@ -76,7 +87,7 @@ bool Registry::read(const std::string& key, const std::string& name, std::string
 
 bool Registry::write(const std::string& key, const std::string& name, const std::string& value)
 {
-    if (has_line_break(name) || has_line_break(value) || name.find('=') != std::string::npos) return false;
+    if (!storable(key, name, value)) return false;
     Key& k = keys_[fold(key)];
     if (k.name.empty()) k.name = key;
     const std::string wanted = fold(name);

@@ -23,9 +23,12 @@ public:
     explicit Registry(std::string file_utf8);
 
     bool key_exists(const std::string& key) const;
-    bool create_key(const std::string& key);  // false when the file cannot be written
+    // False for a key holding a line break, or when the file cannot be written.
+    bool create_key(const std::string& key);
     bool read(const std::string& key, const std::string& name, std::string* value) const;
-    // False for a name or value holding a line break, or when the file cannot be written.
+    // False for a key, name or value holding a line break, for a name holding '=', beginning
+    // with '[' or '#' or spelled "@" (the file could not tell it back), or when the file
+    // cannot be written.
     bool write(const std::string& key, const std::string& name, const std::string& value);
     bool remove_value(const std::string& key, const std::string& name);
     void set_default(const std::string& key, const std::string& name, const std::string& value);

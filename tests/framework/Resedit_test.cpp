@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -133,5 +134,31 @@ TEST(RecordParser, NextObject)
         std::vector<int> starts;
         for (char* p = next_object(text.data()); p; p = next_object(p)) starts.push_back(static_cast<int>(p - text.data()));
         EXPECT_EQ(starts, c.starts) << c.what;
+    }
+}
+
+TEST(RecordParser, RandomRecordsStayInsideTheirText)
+{
+    // Texts made of the characters the scans react to, each in a heap block of exactly its
+    // size: every parameter of every record is read without touching a byte beyond the text
+    // (the sanitizer build checks each access), and the results keep their bounds.
+    const char alphabet[] = "kw(),\"\\\r\n09- n";
+    std::mt19937 rng(1126);
+    std::uniform_int_distribution<size_t> letter(0, sizeof alphabet - 2);
+    std::uniform_int_distribution<size_t> size(0, 40);
+    for (int round = 0; round < 3000; ++round) {
+        std::string s;
+        for (size_t n = size(rng); n > 0; --n) s += alphabet[letter(rng)];
+        std::vector<char> text = heap_text(s);
+        for (char* record = text.data(); record; record = next_object(record)) {
+            ASSERT_LE(record, text.data() + text.size() - 1) << s;
+            for (short n = 0; n <= 5; ++n) {
+                const int32_t wide = extract_long_param(record, n);
+                if (wide >= -32768 && wide <= 32767) {
+                    EXPECT_EQ(extract_integer_param(record, n), wide) << s;
+                }
+                EXPECT_LE(text_param(record, n).size(), record_text_max) << s;
+            }
+        }
     }
 }

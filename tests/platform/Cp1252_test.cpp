@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 using platform::cp1252_to_utf8;
 using platform::utf8_to_cp1252;
 
@@ -37,4 +39,18 @@ TEST(Cp1252, UnmappableAndMalformedBecomeQuestionMarks)
     EXPECT_EQ(utf8_to_cp1252("a\xC3"), "a?");              // truncated sequence
     EXPECT_EQ(utf8_to_cp1252("\xC3(x"), "?(x");            // bad continuation byte
     EXPECT_EQ(cp1252_to_utf8("\x81"), "\xEF\xBF\xBD");     // undefined byte
+    // Over-long forms never become the character they spell: no dot, slash, backslash or NUL
+    // can hide in a name read from the disk.
+    struct Case { std::string utf8; std::string cp1252; };
+    const Case overlong[] = {
+        {"\xC0\xAE\xC0\xAE", "??"},                 // ".."
+        {"a\xC0\xAF" "b", "a?b"},                  // "/"
+        {"\xC1\x9C", "?"},                          // "\\"
+        {std::string("\xC0\x80", 2), "?"},          // NUL
+        {"\xE0\x80\xAE", "?"},                      // "." in three bytes
+        {"\xF0\x80\x80\xAE", "?"},                  // "." in four bytes
+        {"\xE0\x83\xA9", "?"},                      // e acute in three bytes
+        {"\xC2\x80\xC3\xA9", "?\xE9"},              // the shortest forms still convert
+    };
+    for (const Case& c : overlong) EXPECT_EQ(utf8_to_cp1252(c.utf8), c.cp1252);
 }

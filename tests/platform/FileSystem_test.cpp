@@ -89,6 +89,15 @@ TEST_F(FileSystemTest, NewFilesKeepTheCaseGivenInsideExistingFolders)
     EXPECT_TRUE(rename_file("MISC\\copie \xC9T\xC9.TXT", "misc\\moved.txt"));
     EXPECT_TRUE(remove_file("MISC\\MOVED.TXT"));
     EXPECT_FALSE(file_exists("Misc\\moved.txt"));
+    // An empty file copies; a file copied onto itself is refused and keeps its content.
+    write(folder / "Misc/Empty.txt", "");
+    EXPECT_TRUE(copy_file("MISC\\empty.txt", "Misc\\Empty copy.txt"));
+    EXPECT_TRUE(file_exists("misc\\empty copy.txt"));
+    write(folder / "Misc/Keep.txt", "kept");
+    EXPECT_FALSE(copy_file("Misc\\Keep.txt", "MISC\\KEEP.TXT"));
+    EXPECT_EQ(read_all(open_file("Misc\\Keep.txt", "rb")), "kept");
+    EXPECT_FALSE(copy_file("Misc\\absent.txt", "Misc\\other.txt"));
+    EXPECT_FALSE(copy_file("Misc", "Misc\\folder copy"));
     EXPECT_TRUE(make_directory("MISC\\Mes compositions\\Essais"));
     EXPECT_TRUE(is_directory("misc\\mes compositions\\essais"));
     EXPECT_TRUE(set_current_directory("MISC"));

@@ -50,3 +50,20 @@ TEST(PeriodicTimer, ATickMayStopItsOwnTimer)
     EXPECT_FALSE(timer.running());
     EXPECT_EQ(ticks.load(), 3);
 }
+
+TEST(PeriodicTimer, ATickMayStopAndRestartItsOwnTimer)
+{
+    std::atomic<int> first{0}, second{0};
+    PeriodicTimer timer;
+    timer.start(1, [&] {
+        if (++first != 3) return;
+        timer.stop();
+        timer.start(1, [&] { ++second; });
+    });
+    for (int i = 0; i < 500 && second.load() < 5; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    EXPECT_TRUE(timer.running());
+    timer.stop();
+    EXPECT_EQ(first.load(), 3);
+    EXPECT_GE(second.load(), 5);
+    EXPECT_FALSE(timer.running());
+}

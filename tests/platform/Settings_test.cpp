@@ -25,7 +25,19 @@ TEST(Registry, KeepsValuesAcrossRunsAndIgnoresCase)
         EXPECT_TRUE(r.write(kProgramKey, "DataDir", "/home/\xE9l\xE8ve/Brindlecot"));
         EXPECT_TRUE(r.write("HKEY_CLASSES_ROOT\\midfile\\shell\\open\\command", "", "brindlecot %1"));
         EXPECT_TRUE(r.create_key("HKEY_CLASSES_ROOT\\.rmi"));
-        EXPECT_FALSE(r.write(kProgramKey, "Bad", "two\nlines"));
+        // What the file could not give back as written is refused and leaves it intact.
+        struct Refused { const char* key; const char* name; const char* value; };
+        const Refused refused[] = {
+            {kProgramKey, "Bad", "two\nlines"},
+            {kProgramKey, "two\rlines", "x"},
+            {"Software\n[Injected]", "Name", "x"},
+            {kProgramKey, "[Injected", "x]"},
+            {kProgramKey, "#Hidden", "x"},
+            {kProgramKey, "@", "not the default"},
+            {kProgramKey, "a=b", "x"},
+        };
+        for (const Refused& c : refused) EXPECT_FALSE(r.write(c.key, c.name, c.value)) << c.name;
+        EXPECT_FALSE(r.create_key("Software\r\n[Injected]"));
     }
     Registry r(file);
     std::string value;
@@ -36,6 +48,9 @@ TEST(Registry, KeepsValuesAcrossRunsAndIgnoresCase)
     EXPECT_TRUE(r.key_exists("HKEY_CLASSES_ROOT\\.RMI"));
     EXPECT_FALSE(r.read("HKEY_CLASSES_ROOT\\.rmi", "", &value));
     EXPECT_FALSE(r.key_exists("HKEY_CLASSES_ROOT\\.mid"));
+    EXPECT_FALSE(r.key_exists("Injected"));
+    EXPECT_FALSE(r.key_exists("Injected=x"));
+    EXPECT_FALSE(r.read(kProgramKey, "", &value));
 
     // Defaults answer until a value is written, and are never saved.
     r.set_default(kProgramKey, kProgramDirValue, "/usr/share/brindlecot");
@@ -92,6 +107,22 @@ TEST(InstanceLock, ASecondProcessSeesTheFirst)
         EXPECT_TRUE(other_process_takes("AnotherName"));
     }
     EXPECT_TRUE(other_process_takes("BrindlecotMutex"));  // freed with its holder
+
+    // A runtime folder that does not exist (or cannot be written) is no other instance: the
+    // lock goes to the temporary folder and still works between processes.
+    setenv("XDG_RUNTIME_DIR", (folder / "missing").c_str(), 1);
+    const char* tmpdir = std::getenv("TMPDIR");
+    const std::string previous_tmpdir = tmpdir ? tmpdir : "";
+    setenv("TMPDIR", folder.path().c_str(), 1);
+    {
+        InstanceLock first;
+        ASSERT_TRUE(first.acquire("BrindlecotMutex"));
+        EXPECT_TRUE(first.held());
+        EXPECT_EQ(InstanceLock::path("BrindlecotMutex").rfind(folder.path() + "/", 0), 0u);
+        EXPECT_FALSE(other_process_takes("BrindlecotMutex"));
+    }
+    if (tmpdir) setenv("TMPDIR", previous_tmpdir.c_str(), 1);
+    else unsetenv("TMPDIR");
     unsetenv("XDG_RUNTIME_DIR");
 }
 

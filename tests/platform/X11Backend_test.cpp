@@ -112,6 +112,7 @@ TEST_F(X11Display, FrameWindowTakesAnXClickAndKey)
     // A click at (100, 120) of the X window is a press in the frame's client area.
     ASSERT_TRUE(send_x_click(server.display(), x11->x_window(), 100, 120));
     ASSERT_TRUE(pump_until(wm, [&] { return logged(MessageKind::ButtonUp, frame); }));
+    EXPECT_TRUE(logged(MessageKind::ButtonDown, frame));
     for (const Message& m : g_log) {
         if (m.kind != MessageKind::ButtonDown) continue;
         {
