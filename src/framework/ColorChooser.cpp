@@ -1,5 +1,4 @@
 #include "framework/ColorChooser.h"
-#include "platform/WindowPaint.h"
 
 #include "framework/ModalWindow.h"
 #include "framework/Startup.h"
@@ -40,13 +39,9 @@ int32_t basic_colour(int32_t i)
     return rgb(h[0] * level / 2, h[1] * level / 2, h[2] * level / 2);
 }
 
-struct Chooser {
-    int32_t* colour = nullptr;
+struct Chooser : ChooserWindow {
     int32_t* custom_colours = nullptr;
     int32_t picked = 0;
-    platform::WindowId window = 0;
-    bool done = false;
-    bool confirmed = false;
 
     // The colour square under a client point: 0 to 47 basic, 48 to 63 custom, -1 none.
     static int32_t square_at(int32_t x, int32_t y)
@@ -63,15 +58,20 @@ struct Chooser {
         return square < 48 ? basic_colour(square) : custom_colours[square - 48];
     }
 
-    void paint()
+    // A click on a square picks its colour; with Shift, on a custom square, it keeps the picked
+    // colour there instead.
+    bool click(int32_t x, int32_t y, int32_t modifiers) override
     {
-        platform::paint_window(*platform::WindowManager::current(), window,
-                               platform::Font::create(platform::FontSpec{}),
-                               [this](platform::Surface& s, int32_t w, int32_t h) { draw(&s, w, h); });
+        const int32_t square = square_at(x, y);
+        if (square < 0) return false;
+        if (square >= 48 && (modifiers & platform::ModShift)) custom_colours[square - 48] = picked;
+        else picked = colour_of(square);
+        return true;
     }
 
-    void draw(platform::Surface* s, int32_t width, int32_t height) const
+    void draw(platform::Surface& surface, int32_t width, int32_t height) const override
     {
+        platform::Surface* s = &surface;
         s->fill({0, 0, width, height}, 0xF0F0F0);
         for (int32_t i = 0; i < 64; ++i) {
             const int32_t top = i < 48 ? kMargin + i / kColumns * kCell : kCustomTop + (i - 48) / kColumns * kCell;
@@ -86,40 +86,6 @@ struct Chooser {
         s->fill({kMargin + 1, kPreviewTop + 1, kClientWidth - kMargin - 1, kPreviewTop + 27}, picked);
     }
 };
-
-Chooser* g_chooser = nullptr;
-
-intptr_t chooser_proc(platform::WindowId window, platform::Message& message)
-{
-    using platform::MessageKind;
-    Chooser* c = g_chooser;
-    if (!c || c->window != window) return platform::default_window_proc(window, message);
-    switch (message.kind) {
-    case MessageKind::Paint:
-        c->paint();
-        return 0;
-    case MessageKind::Close:
-        c->done = true;
-        return 0;
-    case MessageKind::ButtonDown:
-    case MessageKind::DoubleClick: {
-        const int32_t square = Chooser::square_at(message.x, message.y);
-        if (square < 0) return 0;
-        if (square >= 48 && (message.modifiers & platform::ModShift)) c->custom_colours[square - 48] = c->picked;
-        else c->picked = c->colour_of(square);
-        if (message.kind == MessageKind::DoubleClick) c->done = c->confirmed = true;
-        break;
-    }
-    case MessageKind::KeyDown:
-        if (message.key == platform::KeyEscape) c->done = true;
-        if (message.key == platform::KeyReturn) c->done = c->confirmed = true;
-        break;
-    default:
-        return platform::default_window_proc(window, message);
-    }
-    platform::WindowManager::current()->invalidate(window, nullptr, false);
-    return 0;
-}
 
 }  // namespace
 
@@ -143,17 +109,10 @@ short edit_color(int32_t* color)
 
 bool run_color_chooser(int32_t* colour, int32_t* custom_colours)
 {
-    platform::WindowManager* wm = platform::WindowManager::current();
-    if (!wm || g_chooser) return false;
-    wm->register_class({kChooserClass, chooser_proc, platform::ClassDoubleClicks, 0xF0F0F0, platform::Cursor::Arrow});
     Chooser chooser;
-    chooser.colour = colour;
     chooser.custom_colours = custom_colours;
     chooser.picked = *colour;
-    g_chooser = &chooser;
-    chooser.window = create_modal_window(kChooserClass, "Couleur", kClientWidth, kClientHeight);
-    if (chooser.window) run_modal_window(chooser.window, &chooser.done);
-    g_chooser = nullptr;
-    if (chooser.confirmed) *colour = chooser.picked;
-    return chooser.confirmed;
+    if (!chooser.run(kChooserClass, "Couleur", kClientWidth, kClientHeight)) return false;
+    *colour = chooser.picked;
+    return true;
 }

@@ -6,7 +6,6 @@
 #include "platform/Font.h"
 #include "platform/Surface.h"
 #include "platform/WindowManager.h"
-#include "platform/WindowPaint.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -37,13 +36,10 @@ const char* const kStyleNames[4] = {"Gras", "Italique", "Soulign\xE9", "Barr\xE9
 
 int32_t row_at(int32_t y) { return y >= kListTop && y < kListBottom ? (y - kListTop) / kRow : -1; }
 
-struct Chooser {
+struct Chooser : ChooserWindow {
     FontChoice choice;
     std::vector<std::string> faces;
     int32_t first_face = 0;  // the face shown on the first line
-    platform::WindowId window = 0;
-    bool done = false;
-    bool confirmed = false;
 
     int32_t face_index() const
     {
@@ -83,7 +79,7 @@ struct Chooser {
     }
 
     // A click at the client point; true when it lands on a face.
-    bool click(int32_t x, int32_t y)
+    bool click(int32_t x, int32_t y, int32_t) override
     {
         const int32_t row = row_at(y);
         if (x >= kMargin && x < kFaceRight && row >= 0 && first_face + row < static_cast<int32_t>(faces.size())) {
@@ -98,11 +94,11 @@ struct Chooser {
         return false;
     }
 
-    void paint()
+    // Up and Down walk the faces.
+    void key(int32_t key) override
     {
-        platform::paint_window(*platform::WindowManager::current(), window,
-                               platform::Font::create(platform::FontSpec{}),
-                               [this](platform::Surface& s, int32_t w, int32_t h) { draw(&s, w, h); });
+        if (key == platform::KeyUp) pick_face(face_index() - 1);
+        if (key == platform::KeyDown) pick_face(face_index() + 1);
     }
 
     void draw_list_line(platform::Surface* s, int32_t left, int32_t right, int32_t row, const std::string& text,
@@ -114,8 +110,9 @@ struct Chooser {
         s->draw_text(left + 3, top + 12, text);
     }
 
-    void draw(platform::Surface* s, int32_t w, int32_t h) const
+    void draw(platform::Surface& surface, int32_t w, int32_t h) const override
     {
+        platform::Surface* s = &surface;
         s->fill({0, 0, w, h}, 0xF0F0F0);
         s->set_text_color(0x404040);
         s->draw_text(kMargin, 20, "Police");
@@ -163,37 +160,6 @@ struct Chooser {
     }
 };
 
-Chooser* g_chooser = nullptr;
-
-intptr_t chooser_proc(platform::WindowId window, platform::Message& message)
-{
-    using platform::MessageKind;
-    Chooser* c = g_chooser;
-    if (!c || c->window != window) return platform::default_window_proc(window, message);
-    switch (message.kind) {
-    case MessageKind::Paint:
-        c->paint();
-        return 0;
-    case MessageKind::Close:
-        c->done = true;
-        return 0;
-    case MessageKind::ButtonDown:
-    case MessageKind::DoubleClick:
-        if (c->click(message.x, message.y) && message.kind == MessageKind::DoubleClick) c->done = c->confirmed = true;
-        break;
-    case MessageKind::KeyDown:
-        if (message.key == platform::KeyEscape) c->done = true;
-        if (message.key == platform::KeyReturn) c->done = c->confirmed = true;
-        if (message.key == platform::KeyUp) c->pick_face(c->face_index() - 1);
-        if (message.key == platform::KeyDown) c->pick_face(c->face_index() + 1);
-        break;
-    default:
-        return platform::default_window_proc(window, message);
-    }
-    platform::WindowManager::current()->invalidate(window, nullptr, false);
-    return 0;
-}
-
 }  // namespace
 
 void set_font_chooser_responder(FontChooserResponder responder) { g_responder = std::move(responder); }
@@ -207,17 +173,11 @@ bool choose_font(FontChoice* choice)
 
 bool run_font_chooser(FontChoice* choice)
 {
-    platform::WindowManager* wm = platform::WindowManager::current();
-    if (!wm || g_chooser) return false;
-    wm->register_class({kChooserClass, chooser_proc, platform::ClassDoubleClicks, 0xF0F0F0, platform::Cursor::Arrow});
     Chooser chooser;
     chooser.choice = *choice;
     chooser.faces = platform::font_families();
     if (chooser.face_index() >= 0) chooser.pick_face(chooser.face_index());  // scrolled into sight
-    g_chooser = &chooser;
-    chooser.window = create_modal_window(kChooserClass, "Police", kClientWidth, kClientHeight);
-    if (chooser.window) run_modal_window(chooser.window, &chooser.done);
-    g_chooser = nullptr;
-    if (chooser.confirmed) *choice = chooser.choice;
-    return chooser.confirmed;
+    if (!chooser.run(kChooserClass, "Police", kClientWidth, kClientHeight)) return false;
+    *choice = chooser.choice;
+    return true;
 }

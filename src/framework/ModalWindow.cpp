@@ -1,6 +1,8 @@
 #include "framework/ModalWindow.h"
 
+#include "platform/Font.h"
 #include "platform/WindowManager.h"
+#include "platform/WindowPaint.h"
 
 #include <algorithm>
 
@@ -18,6 +20,7 @@ bool is_user_input(platform::MessageKind kind)
 }
 
 platform::WindowId g_focus_before = 0;
+ChooserWindow* g_chooser = nullptr;  // the chooser being shown
 
 }  // namespace
 
@@ -60,4 +63,49 @@ void run_modal_window(platform::WindowId window, const bool* done)
     }
     wm->destroy_window(window);
     if (wm->exists(focus_before)) wm->set_focus(focus_before);
+}
+
+bool ChooserWindow::run(const char* class_name, const std::string& title, int32_t width, int32_t height)
+{
+    platform::WindowManager* wm = platform::WindowManager::current();
+    if (!wm || g_chooser) return false;
+    wm->register_class({class_name, proc, platform::ClassDoubleClicks, 0xF0F0F0, platform::Cursor::Arrow});
+    done_ = confirmed_ = false;
+    g_chooser = this;
+    window_ = create_modal_window(class_name, title, width, height);
+    if (window_) run_modal_window(window_, &done_);
+    g_chooser = nullptr;
+    window_ = 0;
+    return confirmed_;
+}
+
+intptr_t ChooserWindow::proc(platform::WindowId window, platform::Message& message)
+{
+    using platform::MessageKind;
+    ChooserWindow* c = g_chooser;
+    if (!c || c->window_ != window) return platform::default_window_proc(window, message);
+    platform::WindowManager* wm = platform::WindowManager::current();
+    switch (message.kind) {
+    case MessageKind::Paint:
+        platform::paint_window(*wm, window, platform::Font::create(platform::FontSpec{}),
+                               [c](platform::Surface& s, int32_t w, int32_t h) { c->draw(s, w, h); });
+        return 0;
+    case MessageKind::Close:
+        c->done_ = true;
+        return 0;
+    case MessageKind::ButtonDown:
+    case MessageKind::DoubleClick:
+        if (c->click(message.x, message.y, message.modifiers) && message.kind == MessageKind::DoubleClick)
+            c->done_ = c->confirmed_ = true;
+        break;
+    case MessageKind::KeyDown:
+        if (message.key == platform::KeyEscape) c->done_ = true;
+        else if (message.key == platform::KeyReturn) c->done_ = c->confirmed_ = true;
+        else c->key(message.key);
+        break;
+    default:
+        return platform::default_window_proc(window, message);
+    }
+    wm->invalidate(window, nullptr, false);
+    return 0;
 }
