@@ -13,6 +13,8 @@
 #include <functional>
 #include <memory>
 
+#include "TimerProbe.h"
+
 using namespace platform;
 
 namespace {
@@ -41,24 +43,10 @@ TEST(ColorChooser, ResponderAnswersAndCancelKeepsTheColour)
     EXPECT_EQ(edit_color(&colour), 0);  // no display: nobody to ask
 }
 
-std::function<void()> g_on_timer;
-
-intptr_t probe_proc(WindowId window, Message& message)
-{
-    if (message.kind == MessageKind::Timer && g_on_timer) {
-        WindowManager::current()->kill_timer(window, message.id);
-        g_on_timer();
-    }
-    return default_window_proc(window, message);
-}
-
 TEST(ColorChooser, SquaresPickAndShiftClickStoresACustomColour)
 {
     WindowManager wm(std::make_unique<HeadlessBackend>(Point{640, 480}));
-    wm.register_class({"Probe", probe_proc, 0, 0, Cursor::Arrow});
-    WindowOptions o;
-    o.class_name = "Probe";
-    const WindowId probe = wm.create_window(o);
+    const WindowId probe = create_probe_window(wm);
     wm.set_timer(probe, 1, 50);
     int32_t customs[16];
     std::fill(customs, customs + 16, 0xFFFFFF);

@@ -17,6 +17,8 @@
 #include <fstream>
 #include <memory>
 
+#include "TimerProbe.h"
+
 using namespace platform;
 
 namespace {
@@ -145,25 +147,11 @@ TEST_F(ListDialog, TypedNameIsSavedInTheFolder)
     EXPECT_EQ(wm->top_level_windows().size(), 0u);
 }
 
-std::function<void()> g_on_timer;
-
-intptr_t probe_proc(WindowId window, Message& message)
-{
-    if (message.kind == MessageKind::Timer && g_on_timer) {
-        WindowManager::current()->kill_timer(window, message.id);
-        g_on_timer();
-    }
-    return default_window_proc(window, message);
-}
-
 TEST_F(ListDialog, ListShowsFoldersThenMatchingFiles)
 {
     // While the dialog is up, a timer of another window keeps a picture of it and presses
     // Return on "Blues.bcc", three lines down past ".." and "[Mes compositions]".
-    wm->register_class({"Probe", probe_proc, 0, 0, Cursor::Arrow});
-    WindowOptions o;
-    o.class_name = "Probe";
-    const WindowId probe = wm->create_window(o);
+    const WindowId probe = create_probe_window(*wm);
     wm->set_timer(probe, 1, 50);
     for (Key k : {KeyDown, KeyDown, KeyDown}) wm->inject_key(k, true), wm->inject_key(k, false);
     g_on_timer = [&] {

@@ -13,6 +13,8 @@
 #include <functional>
 #include <memory>
 
+#include "TimerProbe.h"
+
 using namespace platform;
 
 namespace {
@@ -88,24 +90,10 @@ TEST_F(FontEditing, CancellingLeavesTheFontAlone)
     EXPECT_EQ(f.edit(), 0);  // no display: nobody to ask
 }
 
-std::function<void()> g_on_timer;
-
-intptr_t probe_proc(WindowId window, Message& message)
-{
-    if (message.kind == MessageKind::Timer && g_on_timer) {
-        WindowManager::current()->kill_timer(window, message.id);
-        g_on_timer();
-    }
-    return default_window_proc(window, message);
-}
-
 TEST(FontChooser, ClicksPickSizeStyleAndColourAndArrowsTheFace)
 {
     WindowManager wm(std::make_unique<HeadlessBackend>(Point{640, 480}));
-    wm.register_class({"Probe", probe_proc, 0, 0, Cursor::Arrow});
-    WindowOptions o;
-    o.class_name = "Probe";
-    const WindowId probe = wm.create_window(o);
+    const WindowId probe = create_probe_window(wm);
     const std::vector<std::string> faces = font_families();
     ASSERT_GE(faces.size(), 2u);
     FontChoice choice;

@@ -16,6 +16,7 @@
 #include "platform/WindowManager.h"
 #include "platform/XDisplayFixture.h"
 
+#include "TimerProbe.h"
 #include "XKeys.h"
 
 #include <gtest/gtest.h>
@@ -49,18 +50,6 @@ bool pump_until(WindowManager& wm, Done done)
         application->idle();
     }
     return done();
-}
-
-std::function<void()> g_on_timer;
-
-intptr_t probe_proc(WindowId window, Message& message)
-{
-    if (message.kind == MessageKind::Timer && g_on_timer) {
-        WindowManager::current()->kill_timer(window, message.id);
-        std::function<void()> step = g_on_timer;
-        step();
-    }
-    return default_window_proc(window, message);
 }
 
 class MenuBarX11 : public XDisplayFixture {};
@@ -129,10 +118,7 @@ TEST_F(FileDialogX11, OpenDialogListsTheDataFolderAndTakesTheXKeyboard)
     options.style = StyleCaption | StyleMaximized | StyleVisible;
     const WindowId frame = wm.create_window(options);
     wm.activate_window(frame);
-    options.class_name = "Probe";
-    options.style = 0;
-    ASSERT_TRUE(wm.register_class({"Probe", probe_proc, 0, 0, Cursor::Arrow}));
-    const WindowId probe = wm.create_window(options);
+    const WindowId probe = create_probe_window(wm);
 
     // Once the dialog shows: two lines down (to the first file, past ".."), a picture, then Return.
     g_on_timer = [&] {
