@@ -68,18 +68,17 @@ public:
             ::waitpid(pid_, nullptr, 0);
         }
     }
-    bool running() { return !finished_ && ::waitpid(pid_, &status_, WNOHANG) == 0; }
+    bool running()
+    {
+        if (!finished_ && ::waitpid(pid_, &status_, WNOHANG) == pid_) finished_ = true;  // reaped here
+        return !finished_;
+    }
     // The exit code, or -1 when it did not end in time or ended by a signal.
     int wait(int seconds = 10)
     {
-        for (int i = 0; i < seconds * 50; i++) {
-            if (::waitpid(pid_, &status_, WNOHANG) == pid_) {
-                finished_ = true;
-                return WIFEXITED(status_) ? WEXITSTATUS(status_) : -1;
-            }
+        for (int i = 0; i < seconds * 50 && running(); i++)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        return -1;
+        return finished_ && WIFEXITED(status_) ? WEXITSTATUS(status_) : -1;
     }
     void close() { ::kill(pid_, SIGTERM); }
     std::string errors() const { return read_file(stderr_file_); }
@@ -147,15 +146,19 @@ TEST(Startup, ASecondStartHandsItsCommandLineOver)
     EXPECT_EQ(first.wait(), 0) << first.errors();
 }
 
-// The program started on a private X server, given a moment to open its frame.
+// The program started on a private X server, once its frame window is there and has had a
+// moment to draw itself (a loaded machine may take a while to get that far).
 class StartupOnX : public ::testing::Test {
 protected:
     void SetUp() override
     {
         if (server.display().empty()) GTEST_SKIP() << "Xvfb is not available";
         program = std::make_unique<Program>(home, BRINDLECOT_BUILD_DATA, server.display(), std::vector<std::string>{});
-        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        for (int i = 0; i < 1000 && program->running() && top_level_x_windows(server.display()).empty(); i++)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        std::this_thread::sleep_for(std::chrono::milliseconds(1000));
         ASSERT_TRUE(program->running()) << program->errors();
+        ASSERT_FALSE(top_level_x_windows(server.display()).empty());
     }
 
     XvfbServer server{"800x600x24"};
