@@ -3,48 +3,35 @@
 // display() is empty when Xvfb is not installed or does not start.
 
 #include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstddef>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
 class XvfbServer {
 public:
-    explicit XvfbServer(const char* screen = "640x480x24")
+    explicit XvfbServer(const char* screen = "640x480x24") : screen_(screen) { restart(); }
+    // Stops the server and starts another one, for a test whose clients could not open the
+    // display (servers of tests running side by side, started and stopped around this one, may
+    // leave it unreachable). False when none could be started.
+    bool restart()
     {
+        stop();
         const std::string program = find_program("Xvfb");
-        if (program.empty()) return;
-        int fds[2];
-        if (::pipe(fds) != 0) return;
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::close(fds[0]);
-            const std::string fd = std::to_string(fds[1]);
-            ::execl(program.c_str(), "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen, "-nolisten", "tcp",
-                    static_cast<char*>(nullptr));
-            ::_exit(127);
+        if (program.empty()) return false;
+        for (int attempt = 0; attempt < 5 && display_.empty(); ++attempt) {
+            start(program, screen_.c_str());
+            if (!display_.empty() && !reachable()) stop();
         }
-        ::close(fds[1]);
-        // Xvfb writes its display number and a line feed once it accepts connections, maybe
-        // in more than one write; the pipe stays open while it runs, as a closed one kills it.
-        reader_ = fds[0];
-        std::string number;
-        pollfd p{reader_, POLLIN, 0};
-        char c = 0;
-        while (pid_ > 0 && ::poll(&p, 1, 10000) == 1 && ::read(reader_, &c, 1) == 1 && c != '\n') number += c;
-        if (c == '\n' && !number.empty()) display_ = ":" + number;
+        return !display_.empty();
     }
-    ~XvfbServer()
-    {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGTERM);
-            int status = 0;
-            ::waitpid(pid_, &status, 0);
-        }
-        if (reader_ >= 0) ::close(reader_);
-    }
+    ~XvfbServer() { stop(); }
     XvfbServer(const XvfbServer&) = delete;
     XvfbServer& operator=(const XvfbServer&) = delete;
 
@@ -66,6 +53,77 @@ public:
     }
 
 private:
+    void start(const std::string& program, const char* screen)
+    {
+        int fds[2];
+        if (::pipe(fds) != 0) return;
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::close(fds[0]);
+            const std::string fd = std::to_string(fds[1]);
+            ::execl(program.c_str(), "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen, "-nolisten", "tcp",
+                    static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ::close(fds[1]);
+        // Xvfb writes its display number and a line feed once it accepts connections, maybe
+        // in more than one write; the pipe stays open while it runs, as a closed one kills it.
+        reader_ = fds[0];
+        std::string number;
+        pollfd p{reader_, POLLIN, 0};
+        char c = 0;
+        while (pid_ > 0 && ::poll(&p, 1, 10000) == 1 && ::read(reader_, &c, 1) == 1 && c != '\n') number += c;
+        if (c == '\n' && !number.empty()) display_ = ":" + number;
+    }
+
+    // True when the display accepts a client within a second: the X connection setup is
+    // answered with success on its local socket (the abstract one or the file).
+    bool reachable() const
+    {
+        const std::string path = "/tmp/.X11-unix/X" + display_.substr(1);
+        for (int i = 0; i < 20; ++i) {
+            for (bool abstract : {true, false})
+                if (accepts_client(path, abstract)) return true;
+            ::usleep(50000);
+        }
+        return false;
+    }
+
+    static bool accepts_client(const std::string& path, bool abstract)
+    {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const size_t offset = abstract ? 1 : 0;  // an abstract name starts with a zero byte
+        path.copy(address.sun_path + offset, sizeof address.sun_path - 1 - offset);
+        const socklen_t length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + offset + path.size());
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        if (fd < 0) return false;
+        // Little-endian setup request for protocol 11.0 without authorisation; the first byte
+        // of the answer is 1 for success.
+        const unsigned char setup[12] = {'l', 0, 11, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+        unsigned char answer[8] = {};
+        pollfd p{fd, POLLIN, 0};
+        const bool accepted = ::connect(fd, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
+                              ::write(fd, setup, sizeof setup) == static_cast<ssize_t>(sizeof setup) &&
+                              ::poll(&p, 1, 1000) == 1 && ::read(fd, answer, sizeof answer) > 0 && answer[0] == 1;
+        ::close(fd);
+        return accepted;
+    }
+
+    void stop()
+    {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGTERM);
+            int status = 0;
+            ::waitpid(pid_, &status, 0);
+        }
+        if (reader_ >= 0) ::close(reader_);
+        pid_ = -1;
+        reader_ = -1;
+        display_.clear();
+    }
+
+    std::string screen_;
     pid_t pid_ = -1;
     int reader_ = -1;
     std::string display_;
