@@ -153,8 +153,13 @@ protected:
     void SetUp() override
     {
         if (server.display().empty()) GTEST_SKIP() << "Xvfb is not available";
+        // A copy of the program folder, for the settings the program writes there.
+        const std::string program_dir = home / "program";
+        std::filesystem::create_directories(program_dir);
+        std::filesystem::copy(BRINDLECOT_BUILD_DATA "/misc", program_dir + "/misc", std::filesystem::copy_options::recursive);
+        std::filesystem::remove(program_dir + "/misc/MIDIWIN.PFR");
         for (int attempt = 0; attempt < 3; ++attempt) {
-            program = std::make_unique<Program>(home, BRINDLECOT_BUILD_DATA, server.display(), std::vector<std::string>{});
+            program = std::make_unique<Program>(home, program_dir, server.display(), std::vector<std::string>{});
             for (int i = 0; i < 1000 && program->running() && top_level_x_windows(server.display()).empty(); i++)
                 std::this_thread::sleep_for(std::chrono::milliseconds(20));
             if (program->running() || program->errors().find("cannot open the display") == std::string::npos) break;
@@ -202,6 +207,11 @@ TEST_F(StartupOnX, TheFrameWindowOpensAndClosesCleanly)
     }
     ASSERT_TRUE(close_x_windows(server.display()));
     EXPECT_EQ(p.wait(), 0) << p.errors();
+    // With no port settings, the sound goes to the built-in synthesizer, and the program says so once.
+    const std::string errors = p.errors();
+    const size_t sound = errors.find("le son MIDI");
+    EXPECT_NE(sound, std::string::npos) << errors;
+    EXPECT_EQ(errors.find("le son MIDI", sound + 1), std::string::npos) << errors;
 }
 
 TEST_F(StartupOnX, QuitterInTheMenuEndsTheProgram)
