@@ -61,8 +61,12 @@ private:
         if (pid_ == 0) {
             ::close(fds[0]);
             const std::string fd = std::to_string(fds[1]);
+            // -noreset: the server does not start over each time its last client leaves (a check
+            // or a screenshot), which drops clients connecting meanwhile. -nopn: a display where
+            // any of its sockets is still held (by a server of another test that is shutting
+            // down) is passed over, rather than shared with that server.
             ::execl(program.c_str(), "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen, "-nolisten", "tcp",
-                    static_cast<char*>(nullptr));
+                    "-nopn", "-noreset", static_cast<char*>(nullptr));
             ::_exit(127);
         }
         ::close(fds[1]);
