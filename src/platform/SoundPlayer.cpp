@@ -147,16 +147,17 @@ WavResult read_wav_file(const std::string& path, WavSound* sound)
 {
     FILE* f = open_file(path, "rb");
     if (!f) return WavResult::Unreadable;
-    std::vector<unsigned char> bytes;
-    unsigned char block[65536];
-    size_t n;
-    while ((n = std::fread(block, 1, sizeof block, f)) > 0 && bytes.size() <= kLargestWavFile)
-        bytes.insert(bytes.end(), block, block + n);
-    const bool failed = std::ferror(f) != 0;
+    WavResult result = WavResult::Unreadable;
+    const int64_t size = std::fseek(f, 0, SEEK_END) == 0 ? std::ftell(f) : -1;
+    if (size > static_cast<int64_t>(kLargestWavFile)) {
+        result = WavResult::TooLarge;
+    } else if (size >= 0 && std::fseek(f, 0, SEEK_SET) == 0) {
+        std::vector<unsigned char> bytes(static_cast<size_t>(size));
+        if (std::fread(bytes.data(), 1, bytes.size(), f) == bytes.size())
+            result = parse_wav(bytes.data(), bytes.size(), sound);
+    }
     std::fclose(f);
-    if (failed) return WavResult::Unreadable;
-    if (bytes.size() > kLargestWavFile) return WavResult::TooLarge;
-    return parse_wav(bytes.data(), bytes.size(), sound);
+    return result;
 }
 
 std::shared_ptr<SoundSink> make_alsa_sound_sink(const std::string& device)
