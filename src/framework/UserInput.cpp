@@ -3,8 +3,10 @@
 #include "framework/CApplication.h"
 #include "framework/CWindow.h"
 #include "framework/EventDispatch.h"
+#include "framework/ProgramFiles.h"
 
 #include "platform/Clock.h"
+#include "platform/SoundPlayer.h"
 #include "platform/WindowManager.h"
 
 #include <algorithm>
@@ -17,6 +19,15 @@ platform::WindowManager* wm() { return platform::WindowManager::current(); }
 bool script_holds_mouse()
 {
     return application && (application->script.playing || application->script.recording);
+}
+
+// Plays a sound of the program's "Misc\Demos" folder without waiting; a missing or damaged
+// file plays nothing.
+void play_demo_sound(const char* name)
+{
+    CString path;
+    format_file_name(&path, main_dir, "Misc", "Demos", name);
+    platform::sound_player().play_file(path.get());
 }
 
 constexpr int32_t kSlidePixelsPerSecond = 350;
@@ -89,9 +100,9 @@ void slide_mouse_to(short x, short y, int32_t ms)
     manager->set_cursor_position({x, y});
 }
 
-void play_sound_clic() {}
+void play_sound_clic() { play_demo_sound("Clic.wav"); }
 
-void play_sound_key() {}
+void play_sound_key() { play_demo_sound("Key.wav"); }
 
 void play_sound_comment() {}
 

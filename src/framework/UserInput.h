@@ -24,8 +24,9 @@ void slide_mouse_to(short x, short y, int32_t ms);
 // The length of a slide of (dx, dy) asked for with `ms`, as slide_mouse_to takes it.
 int32_t slide_duration(int32_t dx, int32_t dy, int32_t ms);
 
-// The demonstration sounds "Misc\Demos\Clic.wav" and "Misc\Demos\Key.wav". The program has
-// no sound output of its own yet, so they are silent for now, like play_sound_comment.
+// The demonstration sounds "Misc\Demos\Clic.wav" and "Misc\Demos\Key.wav" of the program
+// directory, played without waiting (a new one cuts the one playing); play_sound_comment is
+// silent.
 void play_sound_clic();
 void play_sound_key();
 void play_sound_comment();
