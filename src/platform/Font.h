@@ -59,7 +59,7 @@ struct FontGlyph {
 class Font {
 public:
     // Never null: a face that cannot be found falls back to the system's default face. Equal
-    // specifications share one font.
+    // descriptions share one font.
     static std::shared_ptr<const Font> create(const FontSpec& spec);
 
     ~Font();
