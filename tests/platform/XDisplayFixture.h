@@ -19,8 +19,6 @@ protected:
     {
         if (server.display().empty()) GTEST_SKIP() << "Xvfb is not available";
         std::unique_ptr<platform::X11Backend> opened = platform::X11Backend::open(server.display().c_str());
-        for (int i = 0; i < 3 && !opened && server.restart(); ++i)
-            opened = platform::X11Backend::open(server.display().c_str());
         ASSERT_NE(opened, nullptr);
         x11 = opened.get();
         window_manager = std::make_unique<platform::WindowManager>(std::move(opened));

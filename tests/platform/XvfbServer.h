@@ -16,20 +16,15 @@
 
 class XvfbServer {
 public:
-    explicit XvfbServer(const char* screen = "640x480x24") : screen_(screen) { restart(); }
-    // Stops the server and starts another one, for a test whose clients could not open the
-    // display (servers of tests running side by side, started and stopped around this one, may
-    // leave it unreachable). False when none could be started.
-    bool restart()
+    // A server that cannot be reached is given up for another one.
+    explicit XvfbServer(const char* screen = "640x480x24")
     {
-        stop();
         const std::string program = find_program("Xvfb");
-        if (program.empty()) return false;
+        if (program.empty()) return;
         for (int attempt = 0; attempt < 5 && display_.empty(); ++attempt) {
-            start(program, screen_.c_str());
+            start(program, screen);
             if (!display_.empty() && !reachable()) stop();
         }
-        return !display_.empty();
     }
     ~XvfbServer() { stop(); }
     XvfbServer(const XvfbServer&) = delete;
@@ -127,7 +122,6 @@ private:
         display_.clear();
     }
 
-    std::string screen_;
     pid_t pid_ = -1;
     int reader_ = -1;
     std::string display_;
