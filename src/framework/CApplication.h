@@ -12,6 +12,7 @@
 
 #include "framework/Arrays.h"
 #include "framework/CString.h"
+#include "framework/CPrinter.h"
 #include "framework/CTimer.h"
 #include "framework/Event.h"
 #include "framework/MessageBoxes.h"
@@ -136,13 +137,13 @@ public:
     short cancel_patience = 0;
     CursorHandle cursor = 0;      // imposed on every window; 0: each panel's own
     CursorHandle cursor1 = 0, cursor2 = 0, cursor3 = 0;
-    CPrinter printer;
     CTimer timer;
     CMidi* midi = nullptr;
     CScript script;
     char last_char = 0;
     short do_idle = 1;
     CArrayPtr idle_panel;
+    CPrinter printer;  // after idle_panel: a panel leaves that list as it goes
     short want_quit = 0;
     CString cmdline;
     CString language_name;

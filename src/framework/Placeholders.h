@@ -1,6 +1,6 @@
 #pragma once
 // Stand-ins for the parts of the library that start-up and the message loop call but that are
-// not built yet: the printer, the demonstration-script player and the supervisor screens. Each
+// not built yet: the demonstration-script player and the supervisor screens. Each
 // keeps the call sites as they will be; the module that brings the real one removes it from
 // here.
 
@@ -9,12 +9,6 @@
 #include "framework/CString.h"
 
 #include <cstdint>
-
-// Printer settings and device (none yet).
-class CPrinter : public CObject {
-public:
-    CPrinter() { uid = 27; }
-};
 
 // The demonstration-script recorder and player: never records or plays yet.
 // One event of a demonstration script (the menus read the command of a menu choice).

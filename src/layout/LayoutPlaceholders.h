@@ -29,7 +29,3 @@ void calcul_groupe(CMeasure* measure, short* gid, float sx, float sy, CUserPanel
 void egaliser_direction_accord(CMeasure* measure, short cid, short dir, short check);
 // Spreads the lyrics of a measure; nothing yet.
 void ajuster_paroles(short m, short staff);
-// Transforms (*x, *y) about (ox, oy) for a reference size (ref_w, ref_h): scaled by scale_x and
-// scale_y percent and slanted by shear_x and shear_y percent, each result truncated.
-void transformer_point(short* x, short* y, short ref_w, short ref_h, short ox, short oy,
-                       short scale_x, short scale_y, short shear_x, short shear_y);

@@ -58,10 +58,12 @@ int32_t tie_color(CUserPanel* p) {
 
 void draw_tie(CUserPanel* p, short xs, short ys, short xm, short ym, short xe, short ye, float s,
               short mode) {
-    Courbe c;
-    c.x[1] = xs, c.y[1] = ys, c.x[2] = xm, c.y[2] = ym, c.x[3] = xe, c.y[3] = ye;
+    Courbe* c = create_courbe(3);
+    if (!c) return;
+    c->p[1] = {xs, ys}, c->p[2] = {xm, ym}, c->p[3] = {xe, ye};
     epaisseur_courbe = T(curve_width * 0.1 * s);
-    draw_courbe(p, &c, 0, 0, mode);
+    draw_courbe(p, c, 0, 0, mode);
+    delete_courbe(c);
 }
 
 void draw_outgoing_tie(CNote* n, const NoteFrame& f, CUserPanel* p, short mode) {

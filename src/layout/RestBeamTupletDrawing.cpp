@@ -112,16 +112,18 @@ void draw_arc(CNolet* t, CUserPanel* p, short mode, short px, short py, float sx
     short e = up ? -5 : 5;
     short d = (short)((t->dx1 - 16) / 4 + 5);
     if (d > 8) d = 8;
-    Courbe c;
-    c.x[1] = T(px + t->x * sx);
-    c.y[1] = T(py + (t->y + e) * s);
+    Courbe* c = create_courbe(3);
+    if (!c) return;
+    c->p[1].x = T(px + t->x * sx);
+    c->p[1].y = T(py + (t->y + e) * s);
     short m = T(py + (t->dy1 / 2 + t->y + e) * s);
-    c.x[2] = T(px + (t->dx1 / 2 + t->x) * sx);
-    c.y[2] = up ? T(m + d * s) : T(m - d * s);
-    c.x[3] = T(px + (t->dx1 + t->x) * sx);
-    c.y[3] = T(py + (t->dy1 + t->y + e) * s);
+    c->p[2].x = T(px + (t->dx1 / 2 + t->x) * sx);
+    c->p[2].y = up ? T(m + d * s) : T(m - d * s);
+    c->p[3].x = T(px + (t->dx1 + t->x) * sx);
+    c->p[3].y = T(py + (t->dy1 + t->y + e) * s);
     epaisseur_courbe = T(curve_width * 0.1 * s);
-    draw_courbe(p, &c, 0, 0, mode);
+    draw_courbe(p, c, 0, 0, mode);
+    delete_courbe(c);
 }
 
 }  // namespace

@@ -121,7 +121,7 @@ bool instrument_name(short number, std::string* out) {
 // The score-dependent text that goes into the drawing's first text element (drawing the
 // tempo mark's note first); the element's slot and the original, to be put back, or -1.
 short replace_text(Definition* def, Vect_dessin* d, CSymbol* sym, const SymbolFrame& f,
-                   CUserPanel* p, short mode, Vect_element** original) {
+                   CUserPanel* p, short mode, void** original) {
     std::string text;
     short p21 = sym->get_local_param(def, 21);
     short rythm, dot;
@@ -147,32 +147,28 @@ short replace_text(Definition* def, Vect_dessin* d, CSymbol* sym, const SymbolFr
         return -1;
     }
     short slot = 0;
-    for (short i = 1; i <= d->total() && d->get(i); i++)
-        if (d->get(i)->kind == 4) {
+    for (short i = 1; i <= d->tot && d->v[i]; i++)
+        if (vect_kind(d->v[i]) == VECT_TEXTE) {
             slot = i;
             break;
         }
     if (slot == 0) return -1;
-    Vect_texte* old = static_cast<Vect_texte*>(d->get(slot));
-    Vect_texte* copy = new Vect_texte;
-    copy->x = old->x, copy->y = old->y, copy->justi = old->justi, copy->taille = old->taille;
-    copy->style = old->style, copy->col = old->col;
-    copy->police.set(old->police.get());
-    copy->s.set(text.c_str());
-    copy->n = (short)text.size();
+    Vect_texte* old = static_cast<Vect_texte*>(d->v[slot]);
+    Vect_texte* copy = create_vect_texte(text.c_str(), old);
+    if (!copy) return -1;
     if (centre) {
-        p->set_font(old->police.get(), old->taille, old->style);
+        p->set_font(old->police, old->taille, old->style);
         copy->x = (short)(6 - p->string_width(text.c_str()) / 2);
     }
     *original = old;
-    d->el.set((intptr_t)copy, slot);
+    d->v[slot] = copy;
     return slot;
 }
 
 void draw_vector(Definition* def, SymbolFrame& f, CSymbol* sym, CUserPanel* p, short mode,
                  bool marks) {
     Vect_dessin* d = static_cast<Vect_dessin*>(def->gr);
-    Vect_element* original = nullptr;
+    void* original = nullptr;
     short slot = replace_text(def, d, sym, f, p, mode, &original);
     if (!(def->options & 0x30)) {
         draw_dessin_etendu(p, d, f.x, f.y, f.w, f.h, f.k5, f.k6, mode, f.sx, f.s);
@@ -186,8 +182,8 @@ void draw_vector(Definition* def, SymbolFrame& f, CSymbol* sym, CUserPanel* p, s
             }
     }
     if (slot > 0) {
-        delete d->get(slot);
-        d->el.set((intptr_t)original, slot);
+        delete_vect_element(d->v[slot]);
+        d->v[slot] = original;
     }
     if (!marks) return;
     f.x = (short)(f.x - d->ox);
@@ -205,18 +201,21 @@ void draw_vector(Definition* def, SymbolFrame& f, CSymbol* sym, CUserPanel* p, s
 void draw_curve(Definition* def, const SymbolFrame& f, CSymbol* sym, CUserPanel* p, short mode,
                 bool marks) {
     Courbe* c = static_cast<Courbe*>(def->gr);
-    Courbe saved = *c;
+    if (!c || c->tot < 3) return;
+    const Vect_point first = c->p[1];
+    Courbe* drawn = create_courbe(3);
+    if (!drawn) return;
     for (short i = 1; i <= 3; i++) {
-        c->x[i] = T(sym->get_local_param(def, (short)(5 + 2 * i)) * f.sx);
-        c->y[i] = T(sym->get_local_param(def, (short)(6 + 2 * i)) * f.s);
+        drawn->p[i].x = T(sym->get_local_param(def, (short)(5 + 2 * i)) * f.sx);
+        drawn->p[i].y = T(sym->get_local_param(def, (short)(6 + 2 * i)) * f.s);
     }
     epaisseur_courbe = T(curve_width * 0.1 * f.s);
-    draw_courbe(p, c, f.x, f.y, mode);
-    *c = saved;
+    draw_courbe(p, drawn, f.x, f.y, mode);
+    delete_courbe(drawn);
     if (!marks) return;
     p->set_color(translate_color(9));
     const Corner handles[3] = {
-        {T(saved.x[1] * f.sx), T(saved.y[1] * f.s)},
+        {T(first.x * f.sx), T(first.y * f.s)},
         {T(sym->get_local_param(def, 9) * f.sx), T(sym->get_local_param(def, 10) * f.s)},
         {T(sym->get_local_param(def, 11) * f.sx), T(sym->get_local_param(def, 12) * f.s)}};
     for (const Corner& h : handles)

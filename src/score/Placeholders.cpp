@@ -63,25 +63,21 @@ short CChordProgression::get_chord_index(short measure, short off, short exact) 
     return found;
 }
 
-Vect_dessin::~Vect_dessin() {
-    for (short i = 1; i <= total(); i++) delete get(i);
-}
-
 Vect_dessin* CChordLibrary::create_chord_symbol(CChord* chord) {
-    Vect_dessin* d = new Vect_dessin;
-    Vect_texte* t = new Vect_texte;
+    CString name;
+    if (chord) chord->get_chord_name(&name);
+    Vect_texte* t = create_vect_texte(name.get() ? name.get() : "", nullptr);
+    Vect_dessin* d = create_vect_dessin(1, "", -20, -14, 20, 4, 0, 0);
+    if (!t || !d) {
+        delete_vect_element(t);
+        delete_vect_dessin(d);
+        return nullptr;
+    }
     t->justi = 2;
-    t->police.set("Arial");
+    std::strcpy(t->police, "Arial");
     t->taille = 14;
     t->style = 1;
-    if (chord) chord->get_chord_name(&t->s);
-    t->n = (short)t->s.length();
-    d->add(t);
-    d->x1 = -20;
-    d->y1 = -14;
-    d->x2 = 20;
-    d->y2 = 4;
-    return d;
+    return add_vecteur_dessin(t, d);
 }
 
 void program_path(CString* out, const char* folder, const char* file) {

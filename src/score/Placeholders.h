@@ -12,6 +12,7 @@
 #include "framework/CString.h"
 #include "framework/ProgramFiles.h"  // the program directory `main_dir` and set_main_dir
 #include "framework/UserInput.h"     // beep
+#include "framework/Vector.h"        // vector drawings of symbols and chord symbols
 
 // ---- Application framework ----------------------------------------------------------------
 
@@ -37,42 +38,6 @@ public:
 std::string format_file_name(const char* a, const char* b = nullptr, const char* c = nullptr);
 
 // ---- Score editor view and tool palettes --------------------------------------------------
-
-// An element of a vector drawing; `kind` 4 is a text (Vect_texte).
-struct Vect_element {
-    virtual ~Vect_element() = default;
-    short kind = 0;
-};
-
-// A text element: its characters at (x, y), aligned by `justi` (0 left, 1 right, otherwise
-// centred on x), in its font, size, style bits and colour.
-struct Vect_texte : Vect_element {
-    Vect_texte() { kind = 4; }
-    short n = 0;  // length of `s`
-    short x = 0, y = 0;
-    short justi = 0;
-    short taille = 12;
-    short style = 0;
-    CString police;
-    int32_t col = 0;
-    CString s;
-};
-
-// A vector drawing, reduced to its bounds, its origin and its text elements (1 to `tot`,
-// owned).
-struct Vect_dessin {
-    Vect_dessin() = default;
-    Vect_dessin(const Vect_dessin&) = delete;
-    Vect_dessin& operator=(const Vect_dessin&) = delete;
-    ~Vect_dessin();
-    short total() { return (short)el.total(); }
-    Vect_element* get(short i) { return (Vect_element*)el.get(i); }
-    void add(Vect_element* e) { el.add((intptr_t)e); }
-
-    short x1 = 0, y1 = 0, x2 = 0, y2 = 0;
-    short ox = 0, oy = 0;
-    CArrayPtr el;
-};
 
 struct Definition {
     short id = 0;

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -65,6 +67,40 @@ public:
         for (const DrawnOp* op : find(DrawnOp::Kind::text))
             if (op->font != "Marcatino" && op->text == t) found.push_back(op);
         return found;
+    }
+    // The halves of the curves drawn (ties, slurs, tuplet arcs): runs of at least two short line
+    // segments, each starting where the one before ended; each run from its end of the curve
+    // towards the apex.
+    std::vector<std::vector<platform::Vertex>> curve_halves() const {
+        std::vector<std::vector<platform::Vertex>> runs;
+        std::vector<platform::Vertex> run;
+        auto close = [&] {
+            if (run.size() > 2) runs.push_back(run);
+            run.clear();
+        };
+        for (const DrawnOp& op : ops) {
+            const bool line = op.kind == DrawnOp::Kind::line && op.points.size() == 2;
+            const bool short_one = line && std::abs(op.points[1].x - op.points[0].x) <= 6 &&
+                                   std::abs(op.points[1].y - op.points[0].y) <= 6;
+            if (!short_one) {
+                close();
+                continue;
+            }
+            if (run.empty() || !(run.back() == op.points[0])) {
+                close();
+                run.push_back(op.points[0]);
+            }
+            run.push_back(op.points[1]);
+        }
+        close();
+        return runs;
+    }
+    // The ends of the curves drawn: the distinct starting points of their halves.
+    std::vector<platform::Vertex> curve_ends() const {
+        std::vector<platform::Vertex> ends;
+        for (const auto& half : curve_halves())
+            if (std::find(ends.begin(), ends.end(), half.front()) == ends.end()) ends.push_back(half.front());
+        return ends;
     }
     std::vector<const DrawnOp*> polygons(size_t points) const {
         std::vector<const DrawnOp*> found;

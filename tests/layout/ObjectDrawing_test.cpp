@@ -3,6 +3,8 @@
 // blocks and chord symbols.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "layout/DrawingTest.h"
 #include "layout/DrawingServices.h"
 #include "layout/Justification.h"
@@ -22,6 +24,20 @@ void draw_alone(CDataObject* o, CUserPanel* panel, short mode = 0, float zoom = 
     panel->go_to(0, 0);
     o->draw(panel, mode, zoom, zoom);
 }
+
+// A drawing of the frame (0, 0)-(w, h) holding one text in Arial at its origin.
+Vect_dessin* text_drawing(const char* text, short w, short h) {
+    Vect_dessin* d = create_vect_dessin(1, "", 0, 0, w, h, 0, 0);
+    Vect_texte* t = create_vect_texte(text, nullptr);
+    std::strcpy(t->police, "Arial");
+    t->taille = 12;
+    return add_vecteur_dessin(t, d);
+}
+
+struct DrawingOwner {
+    Vect_dessin* d;
+    ~DrawingOwner() { delete_vect_dessin(d); }
+};
 
 }  // namespace
 
@@ -165,9 +181,9 @@ TEST_F(DrawingTest, InvisibleNotesAndTies) {
     limiter_liaison_droite = 60;
     draw_alone(&t, &panel);
     limiter_liaison_droite = 0;
-    std::vector<const DrawnOp*> tie = polygons(34);
-    ASSERT_EQ(tie.size(), 1u);
-    EXPECT_EQ(tie[0]->points[16].x, 60);
+    std::vector<platform::Vertex> tie = curve_ends();
+    ASSERT_EQ(tie.size(), 2u);
+    EXPECT_EQ(tie[1].x, 60);
     // An incoming tie is left to an earlier note at the same height.
     CMeasure* m = score.measure(1, 1);
     CNote* earlier = score.note(1, 1, 50);
@@ -177,10 +193,10 @@ TEST_F(DrawingTest, InvisibleNotesAndTies) {
     dessiner_liaison_gauche = 1;
     ops.clear();
     draw_alone(later, &panel);
-    EXPECT_TRUE(polygons(34).empty());
+    EXPECT_TRUE(curve_ends().empty());
     earlier->y = 44;
     draw_alone(later, &panel);
-    EXPECT_EQ(polygons(34).size(), 1u);
+    EXPECT_EQ(curve_ends().size(), 2u);
     dessiner_liaison_gauche = 0;
 }
 
@@ -297,9 +313,10 @@ TEST_F(DrawingTest, Tuplets) {
         t.dir = 0x12;
         t.style = 3;
         draw_alone(&t, &panel);
-        std::vector<const DrawnOp*> arc = polygons(34);
-        ASSERT_EQ(arc.size(), 1u);
-        EXPECT_EQ(arc[0]->points[0].y - arc[0]->points[8].y, length == 40 ? 8 : 6);
+        std::vector<std::vector<platform::Vertex>> arc = curve_halves();
+        ASSERT_GE(arc.size(), 2u);
+        EXPECT_EQ(curve_ends().size(), 2u);
+        EXPECT_EQ(arc[0].front().y - arc[0].back().y, length == 40 ? 8 : 6);
     }
 }
 
@@ -401,16 +418,12 @@ TEST_F(DrawingTest, ClefsAndSignatures) {
 TEST_F(DrawingTest, TempoMarksAndSymbols) {
     ScoreFixture score(1, 1);
     start(300, 200);
-    Vect_dessin drawing;
-    Vect_texte* text = new Vect_texte;
-    text->police.set("Arial");
-    text->s.set("= ?");
-    drawing.add(text);
-    drawing.x2 = 40;
-    drawing.y2 = 10;
+    Vect_dessin* drawing = text_drawing("= ?", 40, 10);
+    DrawingOwner owner{drawing};
+    Vect_texte* text = static_cast<Vect_texte*>(drawing->v[1]);
     Definition def;
     def.type = 2;
-    def.gr = &drawing;
+    def.gr = drawing;
     pal->add_definition(&def);
     struct Case {
         short id, tempo;
@@ -431,7 +444,8 @@ TEST_F(DrawingTest, TempoMarksAndSymbols) {
         EXPECT_EQ(texts(c.shown).size(), 1u) << c.id;
         EXPECT_EQ(glyphs(c.head).size(), 1u) << c.id;
         EXPECT_EQ(glyphs('.').size(), c.dots) << c.id;
-        EXPECT_STREQ(text->s.get(), "= ?");  // the definition is left as it was
+        EXPECT_EQ(drawing->v[1], text);  // the definition is left as it was
+        EXPECT_STREQ(text->s, "= ?");
     }
     // An invisible symbol shows on the screen only while invisible symbols are shown.
     CSymbol hidden;
@@ -519,11 +533,11 @@ TEST_F(DrawingTest, LibraryDisplayLabelsTheElementsUsed) {
 TEST_F(DrawingTest, CurveAndBitmapSymbols) {
     ScoreFixture score(1, 1);
     start(300, 200);
-    Courbe curve;
+    Courbe* curve = create_courbe(3);
     Definition slur;
     slur.id = 4000;
     slur.type = 3;
-    slur.gr = &curve;
+    slur.gr = curve;
     pal->add_definition(&slur);
     CSymbol s;
     s.tool_id = 4000;
@@ -532,17 +546,25 @@ TEST_F(DrawingTest, CurveAndBitmapSymbols) {
     const short points[6] = {0, 0, 30, 10, 60, 0};
     for (short i = 0; i < 6; i++) s.set_local_param((short)(7 + i), points[i]);
     draw_alone(&s, &panel);
-    std::vector<const DrawnOp*> drawn = polygons(34);
-    ASSERT_EQ(drawn.size(), 1u);
-    EXPECT_EQ(drawn[0]->points.front(), (platform::Vertex{20, 30}));
-    EXPECT_EQ(drawn[0]->points[16], (platform::Vertex{80, 30}));
-    EXPECT_EQ(curve.x[3], 0);  // the definition's points are put back
+    // An arc of line segments from one end to the other, through the apex.
+    std::vector<const DrawnOp*> drawn = find(DrawnOp::Kind::line);
+    ASSERT_GE(drawn.size(), 2u);
+    EXPECT_EQ(drawn.front()->points.front(), (platform::Vertex{20, 30}));
+    bool from_far_end = false;
+    for (const DrawnOp* op : drawn) from_far_end |= op->points.front() == platform::Vertex{80, 30};
+    EXPECT_TRUE(from_far_end);
+    EXPECT_EQ(curve->p[3].x, 0);  // the definition's points are left as they were
+    delete_courbe(curve);
     // A bitmap is drawn as an image, or as a filled box when inverted.
-    const short image[3 + 4] = {16, 4, 2, 0, 0, 0, 0};
+    char* image = create_bitmap(8, 8);
+    std::memset(image + BITMAP_HEADER, 0, bitmap_size(image) - BITMAP_HEADER);  // black
+    short four = 4, two = 2;
+    std::memcpy(image + 2, &four, 2);
+    std::memcpy(image + 4, &two, 2);
     Definition bitmap;
     bitmap.id = 4001;
     bitmap.type = 1;
-    bitmap.gr = (void*)image;
+    bitmap.gr = image;
     pal->add_definition(&bitmap);
     CSymbol b;
     b.tool_id = 4001;
@@ -556,6 +578,7 @@ TEST_F(DrawingTest, CurveAndBitmapSymbols) {
     draw_alone(&b, &panel, 2);
     ASSERT_EQ(find(DrawnOp::Kind::invert).size(), 1u);
     EXPECT_EQ(find(DrawnOp::Kind::invert)[0]->points[1], (platform::Vertex{15, 6}));
+    delete_bitmap(image);
 }
 
 TEST_F(DrawingTest, SymbolMarksAndScoreTexts) {
@@ -565,16 +588,12 @@ TEST_F(DrawingTest, SymbolMarksAndScoreTexts) {
     note->sid = 5;
     cur_mes_draw = m;
     start(300, 200);
-    Vect_dessin drawing;
-    Vect_texte* text = new Vect_texte;
-    text->police.set("Arial");
-    drawing.add(text);
-    drawing.x2 = 20;
-    drawing.y2 = 10;
+    Vect_dessin* drawing = text_drawing("", 20, 10);
+    DrawingOwner owner{drawing};
     Definition def;
     def.id = 2611;
     def.type = 2;
-    def.gr = &drawing;
+    def.gr = drawing;
     pal->add_definition(&def);
     CSymbol s;
     s.tool_id = 2611;
