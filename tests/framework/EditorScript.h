@@ -55,6 +55,7 @@ protected:
     void press(short x, short y, platform::MouseButton b = platform::ButtonLeft)
     {
         steps.push_back([=] { wm->inject_mouse_button(b, true, at(x, y)); });
+        settle();
     }
     void move(short x, short y)
     {
@@ -64,6 +65,7 @@ protected:
     void release(short x, short y, platform::MouseButton b = platform::ButtonLeft)
     {
         steps.push_back([=] { wm->inject_mouse_button(b, false, at(x, y)); });
+        settle();
     }
     void click(short x, short y, platform::MouseButton b = platform::ButtonLeft)
     {
