@@ -7,6 +7,7 @@
 #include "framework/CWindow.h"
 #include "framework/Colors.h"
 #include "framework/DefaultHandlers.h"
+#include "framework/EditorWindow.h"
 #include "framework/Event.h"
 #include "framework/Startup.h"
 #include "framework/UserInput.h"
@@ -214,26 +215,8 @@ short edit_bitmap(char* block)
     const short bw = bitmap_width(block), bh = bitmap_height(block);
     const short width = static_cast<short>(std::max(10 * bw + 50, bw + 260));
     const short height = static_cast<short>(10 * bh + 100);
-    CWindow* window = new CWindow(0x72);
-    CString title;
-    gr_string("MISC", "MUSIC.RES", 68, 3, &title);
-    window->set_title(title.get() ? title.get() : "");
-    window->set_position(static_cast<short>(SCREEN_WIDTH / 2 - width / 2), static_cast<short>(SCREEN_HEIGHT / 2 - height / 2));
-    window->set_dimension(width, height);
-    window->data = block;
-    window->event_handler = bitmap_handler;
-    window->help_reference = 660 * 65536 + 2;
-    CUserPanel* up = new CUserPanel(window);
-    up->item_id = 1;
-    up->set_left_side(0, SidePixels, nullptr);
-    up->set_top_side(0, SidePixels, nullptr);
-    up->set_right_side(100, SidePercent, nullptr);
-    up->set_bottom_side(100, SidePercent, nullptr);
-    up->data = block;
-    up->event_handler = bitmap_handler;
-    window->show();
-    up->show();
-    window->set_focus(1);  // the keys go to the drawing surface
+    CUserPanel* up = open_editor_window(width, height, 3, 660 * 65536 + 2, block, bitmap_handler);
+    CWindow* window = static_cast<CWindow*>(up->parent);
     close_bitmap_var = 0;
     cur_col = 0;
     bak_col = 15;

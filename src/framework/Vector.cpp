@@ -366,31 +366,11 @@ Vect_dessin* add_vecteur_dessin(void* element, Vect_dessin* d)
 
 void offset_dessin(Vect_dessin* d, short dx, short dy)
 {
-    for (short i = 1; i <= d->tot && d->v[i]; i++) {
-        void* e = d->v[i];
-        switch (vect_kind(e)) {
-        case VECT_RECTANGLE:
-        case VECT_ELLIPSE:
-        case VECT_LIGNE: {
-            // The three records share their first fields.
-            short* c = static_cast<short*>(e) + 1;
-            c[0] = static_cast<short>(c[0] + dx), c[1] = static_cast<short>(c[1] + dy);
-            c[2] = static_cast<short>(c[2] + dx), c[3] = static_cast<short>(c[3] + dy);
-            break;
-        }
-        case VECT_TEXTE: {
-            Vect_texte* t = static_cast<Vect_texte*>(e);
-            t->x = static_cast<short>(t->x + dx), t->y = static_cast<short>(t->y + dy);
-            break;
-        }
-        case VECT_POLYGONE: {
-            Vect_polygone* p = static_cast<Vect_polygone*>(e);
-            for (short k = 1; k <= p->n; k++)
-                p->p[k].x = static_cast<short>(p->p[k].x + dx), p->p[k].y = static_cast<short>(p->p[k].y + dy);
-            break;
-        }
-        }
-    }
+    for (short i = 1; i <= d->tot && d->v[i]; i++)
+        for_each_vect_point(d->v[i], [dx, dy](short* x, short* y) {
+            *x = static_cast<short>(*x + dx);
+            *y = static_cast<short>(*y + dy);
+        });
 }
 
 short write_texte_vect_dessin(FILE* f, Vect_dessin* d)

@@ -114,6 +114,40 @@ void delete_vect_dessin(Vect_dessin* dessin);
 // Puts the element in the first empty slot and returns the drawing, or returns a new drawing
 // one slot longer holding the old elements and the new one (the old header is then freed).
 Vect_dessin* add_vecteur_dessin(void* element, Vect_dessin* dessin);
+// Calls `visit` with every point of the element: both corners of a rectangle or an ellipse,
+// both ends of a line, a text's anchor, each point of a polygon.
+template <typename F>
+void for_each_vect_point(void* element, F visit)
+{
+    switch (vect_kind(element)) {
+    case VECT_RECTANGLE: {
+        Vect_rectangle* b = static_cast<Vect_rectangle*>(element);
+        visit(&b->x1, &b->y1), visit(&b->x2, &b->y2);
+        break;
+    }
+    case VECT_ELLIPSE: {
+        Vect_ellipse* b = static_cast<Vect_ellipse*>(element);
+        visit(&b->x1, &b->y1), visit(&b->x2, &b->y2);
+        break;
+    }
+    case VECT_LIGNE: {
+        Vect_ligne* l = static_cast<Vect_ligne*>(element);
+        visit(&l->x1, &l->y1), visit(&l->x2, &l->y2);
+        break;
+    }
+    case VECT_TEXTE: {
+        Vect_texte* t = static_cast<Vect_texte*>(element);
+        visit(&t->x, &t->y);
+        break;
+    }
+    case VECT_POLYGONE: {
+        Vect_polygone* p = static_cast<Vect_polygone*>(element);
+        for (short k = 1; k <= p->n; k++) visit(&p->p[k].x, &p->p[k].y);
+        break;
+    }
+    }
+}
+
 // Moves every element up to the first empty slot by (dx, dy); the frame and origin stay.
 void offset_dessin(Vect_dessin* dessin, short dx, short dy);
 

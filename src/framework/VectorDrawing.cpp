@@ -122,29 +122,8 @@ void transformer_point(short* x, short* y, short ref_w, short ref_h, short ox, s
 void transformer_dessin(Vect_dessin* d, short dw, short dh, short dec_x, short dec_y)
 {
     const Transform t(d->x2, d->y2, d->ox, d->oy, dw, dh, dec_x, dec_y);
-    for (short i = 1; i <= d->tot && d->v[i]; i++) {
-        void* e = d->v[i];
-        switch (vect_kind(e)) {
-        case VECT_RECTANGLE:
-        case VECT_ELLIPSE:
-        case VECT_LIGNE: {
-            short* c = static_cast<short*>(e) + 1;
-            t.apply(&c[0], &c[1]);
-            t.apply(&c[2], &c[3]);
-            break;
-        }
-        case VECT_TEXTE: {
-            Vect_texte* tx = static_cast<Vect_texte*>(e);
-            t.apply(&tx->x, &tx->y);
-            break;
-        }
-        case VECT_POLYGONE: {
-            Vect_polygone* p = static_cast<Vect_polygone*>(e);
-            for (short k = 1; k <= p->n; k++) t.apply(&p->p[k].x, &p->p[k].y);
-            break;
-        }
-        }
-    }
+    for (short i = 1; i <= d->tot && d->v[i]; i++)
+        for_each_vect_point(d->v[i], [&t](short* x, short* y) { t.apply(x, y); });
 }
 
 void draw_dessin_etendu(CUserPanel* up, Vect_dessin* d, short x, short y, short dw, short dh, short dec_x,

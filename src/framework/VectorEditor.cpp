@@ -11,6 +11,7 @@
 #include "framework/Colors.h"
 #include "framework/ControlHandlers.h"
 #include "framework/DefaultHandlers.h"
+#include "framework/EditorWindow.h"
 #include "framework/Event.h"
 #include "framework/Startup.h"
 #include "framework/UserInput.h"
@@ -756,26 +757,8 @@ Vect_dessin* edit_vect_dessin(Vect_dessin* dessin)
 {
     const short width = static_cast<short>(std::max(dessin->x2 + 26, 350));
     const short height = static_cast<short>(dessin->y2 + 86);
-    CWindow* window = new CWindow(0x72);
-    CString title;
-    gr_string("MISC", "MUSIC.RES", 68, 1, &title);
-    window->set_title(title.get() ? title.get() : "");
-    window->set_position(static_cast<short>(SCREEN_WIDTH / 2 - width / 2), static_cast<short>(SCREEN_HEIGHT / 2 - height / 2));
-    window->set_dimension(width, height);
-    window->help_reference = 0x029E0001;
-    window->data = dessin;
-    window->event_handler = dessin_handler;
-    CUserPanel* up = new CUserPanel(window);
-    up->item_id = 1;
-    up->data = dessin;
-    up->event_handler = dessin_handler;
-    up->set_left_side(0, SidePixels, nullptr);
-    up->set_top_side(0, SidePixels, nullptr);
-    up->set_right_side(100, SidePercent, nullptr);
-    up->set_bottom_side(100, SidePercent, nullptr);
-    window->show();
-    up->show();
-    window->set_focus(1);  // the keys go to the drawing surface
+    CUserPanel* up = open_editor_window(width, height, 1, 0x029E0001, dessin, dessin_handler);
+    CWindow* window = static_cast<CWindow*>(up->parent);
     cur_outil = 1;
     cur_col = 0;
     cur_col_sec = 15;

@@ -17,26 +17,13 @@
 #include "layout/DrawingScore.h"
 #include "layout/DrawingTest.h"
 #include "layout/PrivateCups.h"
+#include "platform/PdfInfo.h"
 #include "platform/TempFolder.h"
 
 namespace {
 
-std::string run(const std::string& command) {
-    std::string out;
-    if (FILE* p = popen((command + " 2>&1").c_str(), "r")) {
-        char buffer[512];
-        while (size_t n = fread(buffer, 1, sizeof buffer, p)) out.append(buffer, n);
-        pclose(p);
-    }
-    return out;
-}
-
-std::string info_field(const std::string& info, const std::string& name) {
-    size_t at = info.find(name + ":");
-    if (at == std::string::npos) return "";
-    size_t from = info.find_first_not_of(' ', at + name.size() + 1);
-    return info.substr(from, info.find('\n', from) - from);
-}
+using pdf_test::info_field;
+using pdf_test::run;
 
 // Prints the chosen pages of a two-page document: the score across the page's width, the
 // second page at half that size.

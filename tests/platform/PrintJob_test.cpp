@@ -1,6 +1,7 @@
 #include "platform/PrintJob.h"
 
 #include "platform/DrawingTestSupport.h"
+#include "platform/PdfInfo.h"
 #include "platform/Font.h"
 #include "platform/MusicFont.h"
 
@@ -15,26 +16,8 @@ using platform::Surface;
 
 namespace {
 
-// The output of a command (a PDF reader of poppler-utils).
-std::string run(const std::string& command)
-{
-    std::string out;
-    if (FILE* p = popen((command + " 2>&1").c_str(), "r")) {
-        char buffer[512];
-        while (size_t n = fread(buffer, 1, sizeof buffer, p)) out.append(buffer, n);
-        pclose(p);
-    }
-    return out;
-}
-
-// The value of one line "Name:   value" of pdfinfo's report.
-std::string info_field(const std::string& info, const std::string& name)
-{
-    size_t at = info.find(name + ":");
-    if (at == std::string::npos) return "";
-    size_t from = info.find_first_not_of(' ', at + name.size() + 1);
-    return info.substr(from, info.find('\n', from) - from);
-}
+using pdf_test::info_field;
+using pdf_test::run;
 
 void print_pages(PrintJob& job, int count)
 {
