@@ -9,10 +9,6 @@
 #include "platform/FileSystem.h"
 #include "platform/Locations.h"
 
-void CUndoManager::replace_object_location(void**, void**) {}
-
-void CUndoManager::add_obj(void** location, short, short, short) { recorded.add((intptr_t)location); }
-
 std::string format_file_name(const char* a, const char* b, const char* c) {
     const std::string folder = main_dir ? main_dir : platform::program_directory();
     std::string joined;
