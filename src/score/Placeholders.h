@@ -152,6 +152,8 @@ public:
     // Writes "chprog(", then "ch(" and, for an analysed chord, "chan(" per chord; returns 1.
     short write(FILE* f);
     void clear();
+    // Brings the chords' times in line with the measure lengths; no times are kept here yet.
+    void update() {}
 
     void* owner_doc = nullptr;
     void* owner_sub_doc = nullptr;
