@@ -70,7 +70,8 @@ TEST(StructureGrowth, GrowingTheMeasureArrayMovesTheUndoLocationsOfEveryExtract)
     fill_measures(d);
     short max = d->max_mes;
     // Each extract's undo store holds the location of slot 17, and one a slot it never had.
-    void** other = (void**)&max;
+    void* elsewhere = nullptr;
+    void** other = &elsewhere;
     undo_active = 1;
     for (short k = 1; k <= d->tot_sub_doc; k++) {
         d->sub_doc[k].undo->new_level(1, 0);
