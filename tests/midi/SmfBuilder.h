@@ -96,6 +96,6 @@ inline Bytes rmid(const Bytes& midi, uint32_t extra = 0) {
 inline void write_bytes(const std::string& path, const Bytes& b) {
     FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) return;
-    std::fwrite(b.data(), 1, b.size(), f);
+    if (!b.empty()) std::fwrite(b.data(), 1, b.size(), f);
     std::fclose(f);
 }
