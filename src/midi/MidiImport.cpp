@@ -57,7 +57,7 @@ private:
     // A free slot of the measure array, searched from after the last one taken (the import
     // only ever takes slots).
     short measure_slot() {
-        make_measure_space(d);
+        if (!make_measure_space(d)) return 0;
         for (short i = free_hint; i <= d->max_mes; i++)
             if (!d->mes[i]) {
                 d->tot_mes++;
@@ -120,7 +120,7 @@ void Importer::add_column(int32_t length) {
 
 void Importer::add_staff() {
     if (d->tot_piste >= MAX_STAVES) throw Failure{TOO_MANY_STAVES};
-    ajouter_piste_portee_midi(&staves, 0);
+    if (!ajouter_piste_portee_midi(&staves, 0)) throw Failure{TOO_MANY_STAVES};
     short s = d->tot_piste;
     // Its measures follow those of the first staff, with a copy of their opening signatures
     // when the score repeats them on every staff.
