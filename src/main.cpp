@@ -5,6 +5,8 @@
 #include "framework/CApplication.h"
 #include "framework/CMenu.h"
 #include "framework/CScript.h"
+#include "framework/JoystickManager.h"
+#include "framework/TabletManager.h"
 #include "framework/ScriptPlayer.h"
 #include "framework/Startup.h"
 #include "midi/CMidi.h"
@@ -35,6 +37,14 @@ void start()
     application->menu->remove_item(kAudioEffects);
     if (application->hwnd)
         platform::draw_menu_bar(application->hwnd);
+    init_joystick();
+    init_tablet();  // probed once: the play-along view will receive its events
+}
+
+void quit()
+{
+    quit_tablet();
+    quit_joystick();
 }
 
 // Starts recording (a new script, or after the current one), or stops and saves the recording.
@@ -86,6 +96,7 @@ int main(int argc, char** argv)
 {
     app_hooks.start = start;
     app_hooks.menu_handler = menu_handler;
+    app_hooks.quit = quit;
     app_hooks.create_midi = create_midi;
     app_hooks.delete_midi = delete_midi;
     return WinMain(argc, argv);

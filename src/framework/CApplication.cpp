@@ -4,6 +4,7 @@
 #include "framework/CUserPanel.h"
 #include "framework/CWindow.h"
 #include "framework/CMenu.h"
+#include "framework/JoystickManager.h"
 #include "framework/ScriptPlayer.h"
 #include "framework/UserInput.h"
 #include "framework/WindowLookup.h"
@@ -197,6 +198,7 @@ short CApplication::run()
         run_script();
         idle_events();
         run_sup();
+        poll_joystick();
         if (translate_keys(m)) continue;
         wm->translate_message(m);
         if (m.kind == MessageKind::Character) {
@@ -230,6 +232,7 @@ void CApplication::idle()
     if (do_idle) periodic_task();
     idle_events();
     run_sup();
+    poll_joystick();
     if (translate_keys(m)) return;
     wm->translate_message(m);
     if (m.kind == MessageKind::KeyDown && (wm->mouse_buttons() & ButtonLeft)) {
