@@ -20,6 +20,7 @@ class CUndoManager : public CObject {
 public:
     explicit CUndoManager(void* owner_) : owner(owner_) { uid = 34; }
     void set_owner(void* o) { owner = o; }
+    // Every recorded location equal to old_slot becomes new_slot.
     void replace_object_location(void** old_slot, void** new_slot);
     // Records the object held at `location` in the current level; here only the locations are
     // kept, in order.
