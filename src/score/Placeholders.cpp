@@ -36,44 +36,6 @@ short deplacer_symbole(short, CMeasure*, short, short, short, short, short, shor
     return 0;
 }
 
-char* CChordLibrary::get_name_id(short id) {
-    for (short i = 1; i <= ids.total(); i++)
-        if (ids.get(i) == id) return names.get(i)->get();
-    return nullptr;
-}
-
-void CChordLibrary::add_chord(short id, const char* name) {
-    ids.add(id);
-    names.add();
-    names.get(names.total())->set(name);
-}
-
-short CChordProgression::get_chord_index(short measure, short off, short exact) {
-    short found = 0;
-    for (short i = 1; i <= total(); i++) {
-        short m = meas.get(i), o = offset.get(i);
-        if (m > measure || (m == measure && o > off)) break;
-        found = i;
-    }
-    if (exact && found && (meas.get(found) != measure || offset.get(found) != off)) return 0;
-    return found;
-}
-
-Vect_dessin* CChordLibrary::create_chord_symbol(CChord* chord) {
-    CString name;
-    if (chord) chord->get_chord_name(&name);
-    Vect_texte* t = create_vect_texte(name.get() ? name.get() : "", nullptr);
-    Vect_dessin* d = create_vect_dessin(1, "", -20, -14, 20, 4, 0, 0);
-    if (!t || !d) {
-        delete_vect_element(t);
-        delete_vect_dessin(d);
-        return nullptr;
-    }
-    t->justi = 2;
-    std::strcpy(t->police, "Arial");
-    t->taille = 14;
-    t->style = 1;
-    return add_vecteur_dessin(t, d);
 }
 
 void program_path(CString* out, const char* folder, const char* file) {
