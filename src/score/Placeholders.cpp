@@ -36,8 +36,6 @@ short deplacer_symbole(short, CMeasure*, short, short, short, short, short, shor
     return 0;
 }
 
-}
-
 void program_path(CString* out, const char* folder, const char* file) {
     const char* dir = std::getenv("BRINDLECOT_DATA");
     out->set(dir && *dir ? dir : ".");
