@@ -9,8 +9,6 @@
 #include "score/Document.h"
 #include "score/MusicGlobals.h"
 
-void conversion_graphique_midi(short, short, short) {}
-
 void ajuster_mesure_libre(short m) {
     CMeasure* first = doc ? mesure_maitre(doc, m, 1) : nullptr;
     if (!first || !(first->meas & 0x1000)) return;
@@ -25,6 +23,8 @@ void ajuster_mesure_libre(short m) {
         if (measure->length_beat > 0) measure->tot_beat = (short)(longest / measure->length_beat);
     }
 }
+
+void verifier_tenues_notes(short, short) {}
 
 void calcul_accord(CMeasure*, short*, float) {}
 

@@ -1,17 +1,18 @@
 #pragma once
 // Stand-ins for the services that the measure justification calls and that other parts of the
-// program will provide: MIDI conversion of a measure, chord and beam-group layout, free
-// measures, lyric spreading, and the point transform of symbol drawings. Each keeps the call
-// site as it will be and does the least the justification relies on.
+// program will provide: chord and beam-group layout, free measures, lyric spreading, and the
+// point transform of symbol drawings. Each keeps the call site as it will be and does the least
+// the justification relies on.
 
 class CMeasure;
 class CUserPanel;
 
-// Recomputes the MIDI values of the measure's notes; nothing to do yet.
-void conversion_graphique_midi(short m, short staff, short edit);
 // In a free column (`meas` bit 0x1000 on the first staff's measure) every measure takes the
 // longest length of the column, its beats following.
 void ajuster_mesure_libre(short m);
+// Checks the tie marks of the measure at column m of staff `staff` against their neighbours;
+// nothing yet.
+void verifier_tenues_notes(short m, short staff);
 // Lays out one chord; nothing yet.
 void calcul_accord(CMeasure* measure, short* cid, float scale);
 // Lays out one beam group: a group of fewer than two notes is dissolved (its notes lose the id
