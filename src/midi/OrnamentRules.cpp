@@ -51,15 +51,10 @@ bool CScoreRender::ornamented(CMeasure* measure, CNote* note) {
 }
 
 void CScoreRender::ornament_rules(CMeasure* measure, short m, short p, Ins* ins, int32_t t, int32_t dm) {
-    if (!(working_mode & 2) || (recording_staff(p) && doc->auto_erase)) return;
-    for (short i = 1; i <= measure->total(); i++) {
-        CSymbol* sym = measure->get_symbol_item(i);
-        Definition* def = sym && pal ? pal->get_definition(sym->tool_id) : nullptr;
-        if (!def) continue;
-        for_each_rule(def, [&](short level) {
-            if (RuleReader(sym, def, true, level)(14) == ORNAMENT) run_ornament(sym, def, measure, m, p, ins, t, dm);
-        });
-    }
+    if (!rules_play(p)) return;
+    for_each_symbol_rule(measure, [&](CSymbol* sym, Definition* def, short level) {
+        if (RuleReader(sym, def, true, level)(14) == ORNAMENT) run_ornament(sym, def, measure, m, p, ins, t, dm);
+    });
 }
 
 void CScoreRender::run_ornament(CSymbol* sym, Definition* def, CMeasure* measure, short m, short p, Ins* ins,

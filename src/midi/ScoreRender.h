@@ -135,6 +135,8 @@ private:
     // The score-following markers of item `item` of the measure at (m, p), from `on` to `off`.
     void send_markers(Ins* ins, short m, short p, short item, int32_t on, int32_t off);
     bool recording_staff(short p);
+    // Symbols play their rules in working mode 2, except on the staff being recorded over.
+    bool rules_play(short p);
     void send_note(Ins* ins, int32_t on, int32_t off, short pitch, short velocity, bool with_on,
                    bool with_off);
 

@@ -96,17 +96,14 @@ int32_t share_of_measure(int32_t dm, int32_t w, CMeasure* measure) {
     return room > 0 ? dm * w / room : 0;
 }
 
+bool CScoreRender::rules_play(short p) { return (working_mode & 2) && !(recording_staff(p) && doc->auto_erase); }
+
 void CScoreRender::symbol_rules(CMeasure* measure, short m, short p, Ins* ins, int32_t t, int32_t dm) {
-    if (!(working_mode & 2) || (recording_staff(p) && doc->auto_erase)) return;
-    for (short i = 1; i <= measure->total(); i++) {
-        CSymbol* sym = measure->get_symbol_item(i);
-        Definition* def = sym && pal ? pal->get_definition(sym->tool_id) : nullptr;
-        if (!def) continue;
-        for_each_rule(def, [&](short level) {
-            short kind = RuleReader(sym, def, false, level)(14);
-            if (kind != 0 && kind != 11) run_rule(sym, def, level, measure, m, p, ins, t, dm);
-        });
-    }
+    if (!rules_play(p)) return;
+    for_each_symbol_rule(measure, [&](CSymbol* sym, Definition* def, short level) {
+        short kind = RuleReader(sym, def, false, level)(14);
+        if (kind != 0 && kind != 11) run_rule(sym, def, level, measure, m, p, ins, t, dm);
+    });
 }
 
 void CScoreRender::run_rule(CSymbol* sym, Definition* def, short level, CMeasure* measure, short m, short p,

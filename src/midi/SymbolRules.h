@@ -45,6 +45,17 @@ void for_each_rule(Definition* def, F f) {
     def->options = options;
 }
 
+// Runs f(sym, def, level) for every level of the rule chain of every symbol of the measure that
+// has a definition.
+template <class F>
+void for_each_symbol_rule(CMeasure* measure, F f) {
+    for (short i = 1; i <= measure->total(); i++) {
+        CSymbol* sym = measure->get_symbol_item(i);
+        Definition* def = sym && pal ? pal->get_definition(sym->tool_id) : nullptr;
+        if (def) for_each_rule(def, [&](short level) { f(sym, def, level); });
+    }
+}
+
 // The drawn width of a symbol times its width scale (parameter 3) in percent, at least 1: a
 // bitmap's width, a vector drawing's right edge, a curve's span (or its right end alone).
 int32_t drawn_width(Definition* def, const RuleReader& P, bool curve_right_end);

@@ -46,25 +46,18 @@ std::vector<short> pitches(ScoreFixture& s, short column = 1) {
     return out;
 }
 
-std::vector<short> starts(ScoreFixture& s, short column = 1) {
+// A MIDI value of every note and rest of the measure, in item order.
+std::vector<short> values(ScoreFixture& s, short CNote::*of_note, short CRest::*of_rest, short column = 1) {
     std::vector<short> out;
     CMeasure* m = s.measure(column, 1);
     for (short i = 1; i <= m->total(); i++) {
-        if (CNote* n = m->get_note_item(i)) out.push_back(n->start);
-        if (CRest* r = m->get_rest_item(i)) out.push_back(r->start);
+        if (CNote* n = m->get_note_item(i)) out.push_back(n->*of_note);
+        if (CRest* r = m->get_rest_item(i)) out.push_back(r->*of_rest);
     }
     return out;
 }
-
-std::vector<short> lengths(ScoreFixture& s, short column = 1) {
-    std::vector<short> out;
-    CMeasure* m = s.measure(column, 1);
-    for (short i = 1; i <= m->total(); i++) {
-        if (CNote* n = m->get_note_item(i)) out.push_back(n->length);
-        if (CRest* r = m->get_rest_item(i)) out.push_back(r->length);
-    }
-    return out;
-}
+std::vector<short> starts(ScoreFixture& s) { return values(s, &CNote::start, &CRest::start); }
+std::vector<short> lengths(ScoreFixture& s) { return values(s, &CNote::length, &CRest::length); }
 
 constexpr short F5 = 2, F4 = 23;  // treble clef: the top line, and an octave lower
 
