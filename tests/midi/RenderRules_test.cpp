@@ -256,3 +256,43 @@ TEST_F(LiveRender, MetronomeAndClocks) {
     EXPECT_EQ(midi->get_valeur_tempo(1440), 120);
     EXPECT_TRUE(drain(1).empty());
 }
+
+// The staff's own track events of the measure replay at their time in the column (rendered
+// alone from tick 0 here), on the staff's channel: a volume controller scaled by the accompaniment volume (25 halves 100), a
+// recorded click at the clicks' velocity (none when it is 0), a tempo change as it is. A
+// soloist staff replays only its volume controllers, unscaled.
+TEST(RenderRules, TrackEventsReplayWithTheirMeasure) {
+    struct Case {
+        short volume, clicks, in_roll;
+        Lines want;
+    } cases[] = {
+        {25, 90, 0, {"80: B9 07 32", "90: 99 43 5A", "110: 89 43 00", "120: *01 00 50 00"}},
+        {-1, 0, 0, {"80: B9 07 64", "120: *01 00 50 00"}},
+        {25, 90, 1, {"80: B9 07 64", "120: *01 00 50 00"}},
+    };
+    for (const Case& c : cases) {
+        Score s(2);
+        s.d->ins[1].canal = 10;
+        s.d->ins[1].in_roll = c.in_roll;
+        auto put = [&](int32_t time, std::vector<int> bytes) {
+            char b[4] = {(char)0xFF, (char)0xFF, (char)0xFF, (char)0xFF};
+            for (size_t k = 0; k < bytes.size(); k++) b[k] = (char)bytes[k];
+            s.d->piste[1] = inserer_dans_piste(time, (short)bytes.size(), b, s.d->piste[1]);
+        };
+        put(100, {0xB0, 7, 100});  // in measure 1: not replayed with measure 2
+        put(2000, {0xB5, 7, 100});
+        put(2010, {0x95, 67, 100});
+        put(2030, {0x85, 67, 0});
+        put(2040, {1, 0, 80, 0});
+        s.measure(2, 1)->first_event = 2;
+        s.measure(2, 1)->tot_event = 4;
+        static short hook_volume, hook_clicks;
+        hook_volume = c.volume;
+        hook_clicks = c.clicks;
+        render_hooks.accompaniment_volume = [] { return hook_volume; };
+        render_hooks.metro_velo = [] { return hook_clicks; };
+        Lines got = export_staff(1, 2, 2);
+        render_hooks = default_render_hooks();
+        EXPECT_EQ(got, c.want) << c.volume;
+    }
+}
