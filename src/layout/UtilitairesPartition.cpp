@@ -1,5 +1,6 @@
 #include "layout/UtilitairesPartition.h"
 
+#include "layout/UtilitairesGroupesAccords.h"
 #include "score/CMeasure.h"
 #include "score/Document.h"
 #include "score/MusicGlobals.h"
@@ -178,5 +179,167 @@ short mesure_in_page(short ma, short pa, short p) {
                 if (staff->mes[j] == id) return 1;
         }
     }
+    return 0;
+}
+
+// ---- Ties and lyrics -------------------------------------------------------------------------
+
+namespace {
+
+constexpr short TIE_ASKED = 0x0001, TIE_FOUND = 0x0004;
+
+// The note of `m` at staff place y whose x is the greatest below `below` (or the smallest
+// above `above`), among those `fits` lets through; the first of equal positions wins.
+template <class Fits>
+CNote* left_neighbour(CMeasure* m, short below, Fits fits) {
+    CNote* best = nullptr;
+    short best_x = -32000;
+    for (int i = 1; m && i <= m->total(); i++) {
+        CNote* n = m->get_note_item((short)i);
+        if (n && n->x < below && fits(n) && n->x > best_x) {
+            best_x = n->x;
+            best = n;
+        }
+    }
+    return best;
+}
+
+template <class Fits>
+CNote* right_neighbour(CMeasure* m, short above, Fits fits) {
+    CNote* best = nullptr;
+    short best_x = 32000;
+    for (int i = 1; m && i <= m->total(); i++) {
+        CNote* n = m->get_note_item((short)i);
+        if (n && n->x > above && fits(n) && n->x < best_x) {
+            best_x = n->x;
+            best = n;
+        }
+    }
+    return best;
+}
+
+// Ties `from` to `to` when `from` asks for it, else clears both ends; `gap` is the width of
+// the measure between them (0 in one measure).
+void join(CNote* from, CNote* to, short gap) {
+    if (!(from->flags & TIE_ASKED)) {
+        from->flags &= (short)~(TIE_ASKED | TIE_FOUND);
+        to->flags &= (short)~TIED_FROM;
+        return;
+    }
+    from->flags |= TIE_ASKED | TIE_FOUND;
+    to->flags |= TIED_FROM;
+    int w = to->x - from->x - 6 + gap;
+    if (from->dir == 0 && from->tdh < 0) w -= 2;
+    if (to->dir == 1 && to->tdh > 0) w -= 2;
+    from->tdw = (short)w;
+    from->tdh = from->tdh < 0 ? -4 : 4;
+}
+
+// Creates or finds the syllable of note n in measure m and returns its id.
+short syllable_of(CMeasure* m, CNote* n) {
+    short id = n->lid;
+    if (id == 0 && n->cid != 0) {
+        InfoAccord chord;
+        get_info_accord(m, n->cid, &chord);
+        for (short k = 1; k <= chord.tot && id == 0; k++)
+            if (CNote* other = doc->mes[chord.tabm[k]]->get_note_item(chord.tabi[k])) id = other->lid;
+    }
+    bool present = false;
+    for (int i = 1; id && i <= m->total(); i++)
+        if (CLyrics* l = m->get_lyrics_item((short)i)) present = present || l->lid == id;
+    if (id == 0 || !present) {
+        CLyrics* l = new CLyrics;
+        if (id == 0) {
+            id = m->nouvel_id_paroles();
+            n->lid = id;
+        }
+        l->lid = id;
+        l->x = (short)(n->x + 3);
+        m->add(l);
+        doc->modif = 1;
+    }
+    return id;
+}
+
+// The x of the first syllable of `m` with that id, or `none`.
+short syllable_x(CMeasure* m, short lid, short none) {
+    for (int i = 1; m && i <= m->total(); i++)
+        if (CLyrics* l = m->get_lyrics_item((short)i))
+            if (l->lid == lid) return l->x;
+    return none;
+}
+
+}  // namespace
+
+void verifier_tenues_notes(short ma, short pa) {
+    CMeasure* m = mesure_maitre(doc, ma, pa);
+    if (!m || (m->flags & 0x0040)) return;
+    m->flags |= 0x0040;
+    CMeasure* before = ma > 1 ? mesure_maitre(doc, (short)(ma - 1), pa) : nullptr;
+    CMeasure* after = ma < nombre_colonnes() ? mesure_maitre(doc, (short)(ma + 1), pa) : nullptr;
+    for (int i = 1; i <= m->total(); i++) {
+        CNote* n = m->get_note_item((short)i);
+        if (!n) continue;
+        auto same = [n](CNote* o) { return o->y == n->y && o->voice == n->voice && o->pitch == n->pitch; };
+        auto place = [n](CNote* o) { return o->y == n->y; };
+
+        // From the left.
+        short gap = 0;
+        CNote* left = left_neighbour(m, n->x, same);
+        if (!left && before) {
+            left = left_neighbour(before, 32767, place);
+            gap = before->width;
+        }
+        if (left)
+            join(left, n, gap);
+        else
+            n->flags &= (short)~TIED_FROM;
+
+        // To the right.
+        n->flags &= (short)~TIE_FOUND;
+        gap = 0;
+        CNote* right = right_neighbour(m, n->x, same);
+        if (!right && after) {
+            right = right_neighbour(after, -32767, place);
+            gap = m->width;
+        }
+        if (right) join(n, right, gap);
+    }
+}
+
+short trouver_paroles_a_gauche(short* ma, short* pa, short* lid) {
+    if (!*ma || !*pa || !*lid) return 0;
+    CMeasure* m = mesure_maitre(doc, *ma, *pa);
+    if (!m) return 0;
+    short reference = syllable_x(m, *lid, 0);
+    short column = *ma;
+    CNote* found = left_neighbour(m, (short)(reference - 6), [](CNote* n) { return n->x > 0; });
+    while (!found && --column >= 1) {
+        m = mesure_maitre(doc, column, *pa);
+        found = left_neighbour(m, 32767, [](CNote* n) { return n->x > -10000; });
+    }
+    if (!found) return 0;
+    *ma = column;
+    *lid = syllable_of(m, found);
+    return 0;
+}
+
+short trouver_paroles_a_droite(short* ma, short* pa, short* lid) {
+    if (!*ma || !*pa || !*lid) return 0;
+    CMeasure* m = mesure_maitre(doc, *ma, *pa);
+    if (!m) return 0;
+    const short given = *lid;
+    short reference = syllable_x(m, given, 32000);
+    short column = *ma;
+    CNote* found = right_neighbour(m, (short)(reference + 6),
+                                   [given](CNote* n) { return n->x < 10000 && n->lid != given; });
+    const short columns = nombre_colonnes();
+    while (!found && ++column <= columns) {
+        m = mesure_maitre(doc, column, *pa);
+        found = right_neighbour(m, -32767, [](CNote* n) { return n->x < 10000; });
+    }
+    if (!found) return 0;
+    *ma = column;
+    *lid = syllable_of(m, found);
     return 0;
 }

@@ -5,6 +5,10 @@
 // and its staff `pa` in the master system; the laid-out systems hold the same measure ids
 // again, which are always located by their master-system place.
 //
+// Along a staff: the tie check keeps the tie marks of a measure's notes in line with their
+// neighbours, and the lyric walks move the lyric caret to the syllable of the previous or
+// next note.
+//
 // All of these work on the current document (`doc`).
 
 #include "score/MeasureNumbering.h"  // maj_param_measures
@@ -39,3 +43,17 @@ void maj_duree_mesures();
 
 // 1 when the measure at (ma, pa) stands in a staff of a system of page p, else 0.
 short mesure_in_page(short ma, short pa, short p);
+
+// Checks the ties of the measure at (ma, pa) unless its flags say they are up to date (0x40,
+// which it sets): a note asking for a tie (flags 0x1) is tied (0x4) to the nearest following
+// note at its staff place, in its voice and at its pitch, in this measure, or else to the first
+// note at that place in the next measure, which is marked as the tie's end (0x2 | 0x8); the
+// tie's width `tdw` and its height `tdh` (4 or -4) are set. Marks without a partner are cleared.
+void verifier_tenues_notes(short ma, short pa);
+
+// Lyric caret walks. On entry (ma, pa, lid) name the syllable being edited; when there is a
+// previous (next) note along the staff, *ma and *lid become its column and its syllable id,
+// the syllable being created when the note has none. Nothing changes when there is no such
+// note or any value is 0. Return 0.
+short trouver_paroles_a_gauche(short* ma, short* pa, short* lid);
+short trouver_paroles_a_droite(short* ma, short* pa, short* lid);
