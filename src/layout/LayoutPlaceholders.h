@@ -1,15 +1,11 @@
 #pragma once
 // Stand-ins for the services that the measure justification calls and that other parts of the
-// program will provide: free measures, lyric spreading, and the point transform of symbol
-// drawings. Each keeps the call site as it will be and does the least the justification relies
-// on.
+// program will provide: lyric spreading, and the point transform of symbol drawings. Each keeps
+// the call site as it will be and does the least the justification relies on.
 
 class CMeasure;
 class CUserPanel;
 
-// In a free column (`meas` bit 0x1000 on the first staff's measure) every measure takes the
-// longest length of the column, its beats following.
-void ajuster_mesure_libre(short m);
 // Spreads the lyrics of a measure; nothing yet.
 void ajuster_paroles(short m, short staff);
 // Transforms (*x, *y) about (ox, oy) for a reference size (ref_w, ref_h): scaled by scale_x and
