@@ -114,11 +114,13 @@ TEST(MidiFileRoundTrip, TheTwoStaffScoreReadsBackAsWritten) {
     }
     follow_flags = saved_follow;
     quit_music_classes();
-    // D major. Staff 1 (treble): a dotted half, a sharp C; four eighths, a natural D; a triplet,
+    // D major. Staff 1 (treble): a dotted half chord B, C sharp, E; a quarter chord of A sharp,
+    // C natural and D flat; four eighths, a natural D; a triplet,
     // two sixteenths, a half tied over the bar line to a whole. Staff 2 (bass): after the rests,
     // B, a flat G; D, C sharp, B, A, G and a low E; a dotted D and C sharp.
     std::vector<Note> written = {
-        {1, 0, 71, 1440, 64},    {1, 1440, 73, 480, 64},  {1, 1920, 67, 240, 64},  {1, 2160, 69, 240, 64},
+        {1, 0, 71, 1440, 64},    {1, 0, 73, 1440, 64},    {1, 0, 76, 1440, 64},    {1, 1440, 70, 480, 64},
+        {1, 1440, 72, 480, 64},  {1, 1440, 73, 480, 64},  {1, 1920, 67, 240, 64},  {1, 2160, 69, 240, 64},
         {1, 2400, 71, 240, 64},  {1, 2640, 73, 240, 64},  {1, 2880, 74, 480, 64},  {1, 3840, 71, 160, 64},
         {1, 4000, 69, 160, 64},  {1, 4160, 67, 160, 64},  {1, 4320, 66, 120, 64},  {1, 4440, 67, 120, 64},
         {1, 4800, 69, 2880, 64}, {2, 2880, 47, 480, 64},  {2, 3360, 42, 480, 64},  {2, 3840, 50, 480, 64},
