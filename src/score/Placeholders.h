@@ -27,14 +27,21 @@ std::string format_file_name(const char* a, const char* b = nullptr, const char*
 struct Definition {
     short id = 0;
     short type = 1;
-    short options = 0;
+    short options = 0;  // bit 0x2000: it has a play rule of its own
     short pos_hor = 0;  // 1: not moved with the measure's content; 3: spans to another note
+    short sym_id = 0;   // the definition whose play rule it inherits
     // The graphic of the kind `type`: a bitmap (16-bit kind, width, height, pixels) or a
     // Vect_dessin; not owned.
     void* gr = nullptr;
-    // The definition's default value of parameter n.
+    Jeu* jeu = nullptr;     // its play rule (the first of the chain); not owned
+    short param[37] = {};   // its default values of the parameters below 14
+    // The definition's default value of parameter n: a play parameter (14 to 36) from its rule,
+    // or from the rule of the definition named by `sym_id` when it has none.
     short get_global_param(short n);
 };
+
+// The value of parameter n of a definition; 0 for a null one.
+short get_global_param(Definition* def, short n);
 
 // The tool palettes, reduced to the lookup of symbol definitions.
 class CToolsManager : public CObject {
