@@ -24,6 +24,16 @@ std::string format_file_name(const char* a, const char* b = nullptr, const char*
 
 // ---- Score editor view and tool palettes --------------------------------------------------
 
+// A play rule of a symbol definition: its play parameters (14 to 36), its table of `tot`
+// values in entries 1 to `tot` of `tab` (entry 0 unused; not owned) and the next rule of its
+// chain (not owned).
+struct Jeu {
+    short param[37] = {};
+    short tot = 0;
+    short* tab = nullptr;
+    Jeu* jeu = nullptr;
+};
+
 struct Definition {
     short id = 0;
     short type = 1;
