@@ -82,7 +82,6 @@ private:
     bool analysis(Sub_document& s);
     bool libraries();
     bool measures();
-    bool skip_to_measure();
     bool items(CMeasure* m);
     void font_table();
 
@@ -965,24 +964,6 @@ bool Reader::libraries() {
     return true;
 }
 
-// Passes over the records up to the next measure, counting them as lost; false when the data
-// ends first, or with the font table of a version-3 file.
-bool Reader::skip_to_measure() {
-    while (CObject* o = next()) {
-        if (o->uid == KIND_MEASURE) return true;
-        kept = nullptr;
-        if (o->uid == -SET_POLICE) {
-            delete o;
-            if (version == 3) font_table();
-            return false;
-        }
-        if (o->uid < 0) resync(kept_start);  // a setting record is passed over whole
-        delete o;
-        note_lost();
-    }
-    return false;
-}
-
 bool Reader::measures() {
     part = FilePart::measures;
     damage.declared = d->tot_mes;
@@ -994,7 +975,7 @@ bool Reader::measures() {
         kept = new CMeasure;
         measure_damaged = true;
     }
-    bool more = skip_to_measure();
+    bool more = items(nullptr);
     for (short m = 1; m <= d->tot_mes; m++) {
         if (!more) {
             damage.first_missing = m;  // the file ends here
@@ -1030,13 +1011,14 @@ bool Reader::measures() {
         kept = nullptr;
         measure_damaged = false;
         damage.beyond++;
-        more = skip_to_measure();
+        more = items(nullptr);
     }
     return true;
 }
 
 // Reads the items of a measure up to the next measure; false when no measure follows (the end
-// of the data, or the font table of a version-3 file).
+// of the data, or the font table of a version-3 file). Without a measure, the records up to
+// the next one are passed over and counted as lost.
 bool Reader::items(CMeasure* m) {
     for (;;) {
         CObject* o = next();
@@ -1049,7 +1031,7 @@ bool Reader::items(CMeasure* m) {
             return false;
         }
         // Only score objects belong among the items: anything else is passed over whole.
-        if (o->uid < KIND_MEASURE || o->uid > KIND_CHORDUSE || m->total() >= 32767) {
+        if (!m || o->uid < KIND_MEASURE || o->uid > KIND_CHORDUSE || m->total() >= 32767) {
             if (o->uid < 0) resync(kept_start);
             delete o;
             note_lost();

@@ -72,6 +72,20 @@ const char* range_name(short bit) {
     return names[bit];
 }
 
+// A line cut at blanks into lines of at most `width` bytes, so that the box fits the screen.
+std::vector<std::string> wrapped(const std::string& line, size_t width = 90) {
+    std::vector<std::string> out;
+    size_t start = 0;
+    while (line.size() - start > width) {
+        size_t cut = line.rfind(' ', start + width);
+        if (cut == std::string::npos || cut <= start) cut = start + width;
+        out.push_back(line.substr(start, cut - start));
+        start = line[cut] == ' ' ? cut + 1 : cut;
+    }
+    out.push_back(line.substr(start));
+    return out;
+}
+
 }  // namespace
 
 std::string refusal_text(const DocumentRefusal& r) {
@@ -197,6 +211,7 @@ std::string damage_text(const DamageReport& r, Document* d) {
         lines.push_back(line + ").");
     }
     std::string text;
-    for (const std::string& line : lines) text += (text.empty() ? "" : "\r") + line;
+    for (const std::string& line : lines)
+        for (const std::string& part : wrapped(line)) text += (text.empty() ? "" : "\r") + part;
     return text;
 }
