@@ -10,6 +10,7 @@
 
 #include "framework/CApplication.h"
 #include "framework/Startup.h"
+#include "HeadlessApplication.h"
 #include "midi/CMidiFile.h"
 #include "midi/MidiExport.h"
 #include "midi/MidiImport.h"
@@ -92,19 +93,11 @@ void write_file() {
     std::fclose(f);
 }
 
-struct HeadlessApplication {
-    HeadlessApplication() {
-        setenv("BRINDLECOT_HEADLESS", "1", 0);
-        SCREEN_WIDTH = 1280;
-        SCREEN_HEIGHT = 1024;
-        application = new CApplication("");
-        write_file();
-    }
-    ~HeadlessApplication() {
-        std::remove(bench_path().c_str());
-        delete application;
-        application = nullptr;
-    }
+// The application, and the file for the time of one benchmark.
+struct BenchSetting {
+    BenchSetting() { write_file(); }
+    ~BenchSetting() { std::remove(bench_path().c_str()); }
+    HeadlessApplication app;
 };
 
 // The template score: one staff of one measure.
@@ -134,7 +127,7 @@ Document* template_score() {
 }
 
 void BM_ImportIntoScore(benchmark::State& state) {
-    HeadlessApplication app;
+    BenchSetting setting;
     for (auto _ : state) {
         state.PauseTiming();
         Document* d = template_score();
@@ -152,7 +145,7 @@ void BM_ImportIntoScore(benchmark::State& state) {
 BENCHMARK(BM_ImportIntoScore)->Unit(benchmark::kMillisecond);
 
 void BM_ReadMidiFileObject(benchmark::State& state) {
-    HeadlessApplication app;
+    BenchSetting setting;
     for (auto _ : state) {
         CMidiFile f;
         if (!f.open(bench_path().c_str())) state.SkipWithError(f.error);
@@ -164,7 +157,7 @@ BENCHMARK(BM_ReadMidiFileObject)->Unit(benchmark::kMillisecond);
 
 // The imported score written back as a format-1 file: 129 tracks, 1,000,000 events.
 void BM_ExportScore(benchmark::State& state) {
-    HeadlessApplication app;
+    BenchSetting setting;
     Document* d = template_score();
     if (!importer_midi(d, bench_path().c_str())) state.SkipWithError(midi_import_error());
     std::string out = bench_path() + ".export.mid";

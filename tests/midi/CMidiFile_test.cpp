@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "MidiFixture.h"
 #include "SmfBuilder.h"
 #include "platform/TempFolder.h"
 
@@ -130,6 +131,35 @@ TEST(MidiFileTrack, KeepsEventsInTimeOrderAndStopsWhenFull) {
     while (p.tot < CPISTE_MAX_EVENTS) ASSERT_EQ(p.send(200, 3, m), 1);
     EXPECT_EQ(p.send(0, 3, m), 0);
     EXPECT_EQ(p.max, CPISTE_MAX_EVENTS);
+}
+
+}  // namespace
+
+namespace {
+
+class MidiFileSettings : public MidiFixture {};
+
+TEST_F(MidiFileSettings, SendsTheOpeningSettingsOnTheTracksChannel) {
+    make_midi();
+    CPiste p;
+    p.chan = 4;
+    p.bqm = 1;
+    p.pg = 40;
+    p.vol = 100;
+    p.bal = 20;
+    p.send_config(50);
+    std::vector<std::vector<int>> got;
+    for (;;) {
+        int32_t when = 1 << 30;
+        short tot;
+        char b[4];
+        midi->receive(1, &when, &tot, b);
+        if (!tot) break;
+        got.push_back({(unsigned char)b[0], (unsigned char)b[1], tot == 3 ? (unsigned char)b[2] : -1});
+    }
+    const std::vector<std::vector<int>> expected = {
+        {0xB4, 0, 1}, {0xC4, 40, -1}, {0xB4, 7, 50}, {0xB4, 10, 20}};  // the volume halved
+    EXPECT_EQ(got, expected);
 }
 
 }  // namespace
