@@ -989,6 +989,8 @@ bool Reader::measures() {
         measure_damaged = false;
         measure->px = measure->x;
         measure->py = measure->y;
+        damage.out_of_range =
+            (short)(damage.out_of_range + bring_into_range(measure, &damage.range_kinds));
         d->mes[m] = measure;
         measure->id = d->next_meas_id++;
         measure->change_mes_flags(0, 2);

@@ -68,7 +68,8 @@ std::string measure_name(Document* d, short m) {
 const char* range_name(short bit) {
     static const char* const names[range_kinds] = {
         "hauteurs de note",        "v\xE9locit\xE9s", "valeurs rythmiques", "cl\xE9s",
-        "alt\xE9rations d'armure", "canaux MIDI",     "ports MIDI",         "table de percussion"};
+        "alt\xE9rations d'armure", "canaux MIDI",     "ports MIDI",         "table de percussion",
+        "dur\xE9" "es de mesure"};
     return names[bit];
 }
 

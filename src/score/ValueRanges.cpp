@@ -1,6 +1,7 @@
 #include "score/ValueRanges.h"
 
 #include "score/CKeySig.h"
+#include "score/CMeasure.h"
 #include "score/CNote.h"
 #include "score/Document.h"
 #include "score/ScoreItems.h"
@@ -30,7 +31,13 @@ short finish(const Clamp& c, unsigned* kinds) {
 
 short bring_into_range(CDataObject* item, unsigned* kinds) {
     Clamp clamp;
-    if (CNote* n = object_as<CNote>(item)) {
+    if (CMeasure* m = object_as<CMeasure>(item)) {
+        if (m->length < 0 || m->length > longest_measure) {
+            m->length = m->length < 0 ? 0 : longest_measure;
+            clamp.changed++;
+            clamp.kinds |= RANGE_MEASURE_LENGTH;
+        }
+    } else if (CNote* n = object_as<CNote>(item)) {
         clamp(n->pitch, 0, 127, RANGE_PITCH);
         clamp(n->velocity, 0, 127, RANGE_VELOCITY);
         clamp(n->rec_vel, -1, 127, RANGE_VELOCITY);

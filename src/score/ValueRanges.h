@@ -6,6 +6,8 @@
 // outside its range is brought to the nearest value inside it (a percussion entry to itself),
 // so that nothing out of range is drawn or played.
 
+#include <cstdint>
+
 struct Ins;
 class CDataObject;
 
@@ -19,10 +21,15 @@ enum RangeKind : unsigned {
     RANGE_CHANNEL = 1u << 5,
     RANGE_PORT = 1u << 6,
     RANGE_PERCUSSION = 1u << 7,
+    RANGE_MEASURE_LENGTH = 1u << 8,
 };
-constexpr short range_kinds = 8;
+constexpr short range_kinds = 9;
 
-// Brings the values of an item of a measure into range; returns how many were changed and adds
+// The longest measure kept, in ticks: the lengths of a staff's measures, up to 32767 of them,
+// add up without overflowing 32 bits.
+constexpr int32_t longest_measure = 65535;
+
+// Brings the values of a measure, or of an item of a measure, into range; returns how many were changed and adds
 // the kinds changed to `kinds`.
 short bring_into_range(CDataObject* item, unsigned* kinds);
 // The same for an instrument's channel and port (its percussion map is tested as it is read,

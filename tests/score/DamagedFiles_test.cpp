@@ -189,6 +189,7 @@ TEST(DamagedFiles, EachDamageCostsOnlyItself) {
         {"clef and accidental", "c(i=2)", "c(i=12)", whole_score, "(cl\xE9s)"},
         {"accidental", "a=4)", "a=9)", whole_score, "(alt\xE9rations d'armure)"},
         {"channel", "canal=1", "canal=20", whole_score, "(canaux MIDI)"},
+        {"measure length", "m(xx=2", "m(d=2147483647,xx=2", whole_score, "(dur\xE9" "es de mesure)"},
         {"percussion", "126,127)", "126,300)", whole_score, "(table de percussion)"},
         // More measures announced than the file holds.
         {"measures no staff lists", "structure(3", "structure(5", whole_score,
