@@ -98,7 +98,7 @@ void Editeur::invert_indic(short calc, short ma, short sys, int32_t unit) {
             indic_edit_x = (short)(m->position_from_time(unit, ma) + where->x);
             indic_edit_y = (short)(where->y - 24);
             indic_edit_height = 0;
-            if ((follow_flags & 0x08) && sys) {
+            if ((follow_flags & 0x08) && sys && doc->cur_pag != 0) {  // a line in the page view only
                 CMeasure* top = mesure_systeme(sys, 1, 1);
                 CMeasure* bottom = mesure_systeme(sys, doc->sys[sys]->tot_por, 1);
                 if (top && bottom) indic_edit_height = (short)(bottom->y - top->y + 72);
