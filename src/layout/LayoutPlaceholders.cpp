@@ -9,16 +9,6 @@
 #include "score/Document.h"
 #include "score/MusicGlobals.h"
 
-void assigner_voix_mesure(short m, short staff) {
-    CMeasure* measure = doc ? mesure_maitre(doc, m, staff) : nullptr;
-    for (short i = 1; measure && i <= measure->total(); i++) {
-        short* voice = nullptr;
-        if (CNote* n = measure->get_note_item(i)) voice = &n->voice;
-        if (CRest* r = measure->get_rest_item(i)) voice = &r->voice;
-        if (voice && (*voice < 1 || *voice > 8)) *voice = 1;
-    }
-}
-
 void conversion_graphique_midi(short, short, short) {}
 
 void ajuster_mesure_libre(short m) {

@@ -1,15 +1,12 @@
 #pragma once
 // Stand-ins for the services that the measure justification calls and that other parts of the
-// program will provide: voice assignment and MIDI conversion of a measure, chord and beam-group
-// layout, free measures, lyric spreading, and the point transform of symbol drawings. Each keeps
-// the call site as it will be and does the least the justification relies on.
+// program will provide: MIDI conversion of a measure, chord and beam-group layout, free
+// measures, lyric spreading, and the point transform of symbol drawings. Each keeps the call
+// site as it will be and does the least the justification relies on.
 
 class CMeasure;
 class CUserPanel;
 
-// Gives every note and rest of the measure at column m of master staff `staff` a voice from 1
-// to 8: one without (0, or above 8) goes to voice 1.
-void assigner_voix_mesure(short m, short staff);
 // Recomputes the MIDI values of the measure's notes; nothing to do yet.
 void conversion_graphique_midi(short m, short staff, short edit);
 // In a free column (`meas` bit 0x1000 on the first staff's measure) every measure takes the
