@@ -6,6 +6,7 @@
 
 #include "layout/ColumnJustifier.h"
 #include "layout/LayoutPlaceholders.h"
+#include "layout/UtilitairesGroupesAccords.h"
 #include "score/MusicGlobals.h"
 #include "score/Placeholders.h"
 

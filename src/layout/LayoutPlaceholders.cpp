@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <vector>
 
+#include "layout/UtilitairesGroupesAccords.h"
 #include "score/CMeasure.h"
 #include "score/CMusicalSymbolManager.h"
 #include "score/Document.h"
@@ -25,8 +26,6 @@ void ajuster_mesure_libre(short m) {
         if (measure->length_beat > 0) measure->tot_beat = (short)(longest / measure->length_beat);
     }
 }
-
-void calcul_accord(CMeasure*, short*, float) {}
 
 namespace {
 
@@ -130,22 +129,6 @@ void calcul_groupe(CMeasure* measure, short* gid, float sx, float sy, CUserPanel
     beam->sx = panel ? sx : 0.0f;
     beam->sy = panel ? sy : 0.0f;
     if (panel) beam_geometry(measure, beam, notes, sx, sy, panel);
-}
-
-void egaliser_direction_accord(CMeasure* measure, short cid, short dir, short check) {
-    short low = 32767, high = -32768;
-    for (short i = 1; i <= measure->total(); i++)
-        if (CNote* n = measure->get_note_item(i))
-            if (n->cid == cid) {
-                if (n->y < low) low = n->y;
-                if (n->y > high) high = n->y;
-            }
-    if (low > high) return;
-    short middle = (short)((low + high) / 2);
-    if (check && ((middle > 12 && dir == 1) || (middle < 13 && dir == 0))) return;
-    for (short i = 1; i <= measure->total(); i++)
-        if (CNote* n = measure->get_note_item(i))
-            if (n->cid == cid) n->dir = dir;
 }
 
 void ajuster_paroles(short, short) {}

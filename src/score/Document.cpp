@@ -16,11 +16,12 @@
 
 // ---- Structure records ---------------------------------------------------------------------
 
-// One block holding the two counts and entries 0..capacity, all zero but the capacity.
+// One block holding the two counts and entries 0..capacity, all zero but the capacity; null
+// when memory is short.
 static short* new_list_record(short capacity) {
     if (capacity < 0) capacity = 0;
     short* block = (short*)std::calloc((size_t)capacity + 3, sizeof(short));
-    block[1] = capacity;
+    if (block) block[1] = capacity;
     return block;
 }
 

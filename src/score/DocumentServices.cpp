@@ -129,13 +129,3 @@ void convertir_instrument(Ins* ins, const char* synth) {
 }
 
 void midi_auto_config() {}
-
-void maj_param_measures() {
-    Systeme* master = doc && doc->sys ? doc->sys[1] : nullptr;
-    Portee* first = master && master->tot_por ? doc->por[master->por[1]] : nullptr;
-    short columns = first ? first->tot_mes : 0;
-    for (short c = 1; c <= columns; c++)
-        for (short p = 1; p <= master->tot_por; p++)
-            if (CMeasure* m = mesure_maitre(doc, c, p))
-                m->number = (short)(doc->offset_mesure + c - 1);
-}

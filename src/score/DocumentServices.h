@@ -9,6 +9,7 @@
 #include "framework/Arrays.h"
 #include "framework/CRect.h"
 #include "framework/CString.h"
+#include "score/MeasureNumbering.h"  // maj_param_measures, called after reading and copying
 
 // ---- Supervisor and working mode ---------------------------------------------------------
 
@@ -53,6 +54,3 @@ struct Ins;
 void convertir_instrument(Ins* ins, const char* synth);
 // Completes the MIDI set-up of the instruments of `doc`; nothing until the MIDI code is built.
 void midi_auto_config();
-// Numbers the measures of the current extract by column from `offset_mesure` (the layout code
-// will add the spans of multi-measure rests).
-void maj_param_measures();

@@ -55,14 +55,20 @@ short clamp_position(short v, short low, short high) {
 
 short creer_nouvel_extrait(short x, short y, CRect* ri, short ox, short oy) {
     Document* d = doc;
+    // Its measure and staff slots first: without them there is no extract (0).
+    short m = nouvelle_mesure(d);
+    if (!m) return 0;
+    short p = nouvelle_portee(d, 10);
+    if (!p) {
+        d->tot_mes--;
+        return 0;
+    }
     if (d->tot_sub_doc >= d->max_sub_doc) grow_extract_block(d);
     short n = ++d->tot_sub_doc;
     Sub_document& s = d->sub_doc[n];
     init_sub_document(&s, n);
     // The document's extract fields are those of the new extract from here on.
     d->cur_sub_doc = n;
-    short m = nouvelle_mesure(d);
-    short p = nouvelle_portee(d, 10);
     allouer_pages(d, 0);
     d->mise_en_page_ok = 0;
     d->sys[1] = nouveau_systeme_record(5);
@@ -173,11 +179,12 @@ void copy_measures(ExtractCopy& c, short first_p, short tp, short first_m, short
             if (!from) continue;
             CMeasure* copy = static_cast<CMeasure*>(from->duplicate());
             for (short k = 1; k <= from->total(); k++) copy->add(from->get_item(k)->duplicate());
-            make_measure_space(d);
-            short slot = 1;
-            while (slot <= d->max_mes && d->mes[slot]) slot++;
+            short slot = nouvelle_mesure(d);
+            if (!slot) {
+                delete copy;
+                continue;
+            }
             d->mes[slot] = copy;
-            d->tot_mes++;
             copy->id = d->next_meas_id++;
             copy->change_mes_flags(0x73, 0);
             d->por[s]->mes[i] = slot;
@@ -215,6 +222,10 @@ void creer_extrait(short from_id, short from_sub_id, short sel_first_p, short se
     set_cur_doc(to_id, 1);
     ExtractCopy c{from_id, from_sub_id, to_id, 0};
     c.n = creer_nouvel_extrait((short)(lib->ox + x + 4), (short)(lib->oy + y + 25), &ri, 0, 0);
+    if (!c.n) {
+        application->set_cursor_arrow();
+        return;
+    }
     c.target();
     short tp = (short)(sel_last_p - sel_first_p + 1);
     short tm = (short)(sel_last_m - sel_first_m + 1);

@@ -6,7 +6,8 @@ class CRect;
 class CWindow;
 
 // Appends a new extract holding one staff with one empty measure, one instrument and one empty
-// track, with the default settings, and makes it current; returns its number. (x, y) is the
+// track, with the default settings, and makes it current; returns its number, or 0 (nothing
+// changed) when the document has no slot left for its measure or staff. (x, y) is the
 // position asked, kept within `ri`; with both -1000 or less the position is left to the
 // placing hook, from the origin (ox, oy). The caller brings the record of the extract current
 // before the call up to date first (a context switch does so).

@@ -9,7 +9,10 @@
 #include "platform/FileSystem.h"
 #include "platform/Locations.h"
 
-void CUndoManager::replace_object_location(void**, void**) {}
+void CUndoManager::replace_object_location(void** old_slot, void** new_slot) {
+    for (short i = 1; i <= recorded.total(); i++)
+        if ((void**)recorded.get(i) == old_slot) recorded.set((intptr_t)new_slot, i);
+}
 
 void CUndoManager::add_obj(void** location, short, short, short) { recorded.add((intptr_t)location); }
 

@@ -20,6 +20,7 @@ class CUndoManager : public CObject {
 public:
     explicit CUndoManager(void* owner_) : owner(owner_) { uid = 34; }
     void set_owner(void* o) { owner = o; }
+    // Every recorded location equal to old_slot becomes new_slot.
     void replace_object_location(void** old_slot, void** new_slot);
     // Records the object held at `location` in the current level; here only the locations are
     // kept, in order.
@@ -175,6 +176,8 @@ public:
     // Writes "chprog(", then "ch(" and, for an analysed chord, "chan(" per chord; returns 1.
     short write(FILE* f);
     void clear();
+    // Brings the chords' times in line with the measure lengths; no times are kept here yet.
+    void update() {}
 
     void* owner_doc = nullptr;
     void* owner_sub_doc = nullptr;
