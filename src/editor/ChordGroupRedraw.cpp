@@ -3,12 +3,14 @@
 // 0 or below reaches over the same column of the other staves of the measure's system on the
 // page shown.
 #include "editor/Editeur.h"
+#include "layout/UtilitairesPartition.h"
 
 #include <algorithm>
 
 #include "editor/EditorLookups.h"
 #include "framework/CUserPanel.h"
 #include "layout/DrawingRules.h"
+#include "layout/UtilitairesGroupesAccords.h"
 #include "score/CMeasure.h"
 #include "score/Document.h"
 #include "score/DocumentServices.h"
@@ -16,7 +18,7 @@
 
 namespace {
 
-constexpr short kListRoom = 101;  // member lists hold notes 1 to 101
+constexpr short kListRoom = ACCORD_MAX;  // member lists hold notes 1 to ACCORD_MAX
 
 // The index of measure `obj` in the document, 0 when it is not there.
 short indice_de(CMeasure* obj) {
@@ -84,21 +86,7 @@ short Editeur::get_info_accord(CMeasure* obj, short acid, short* tabi, short* ta
                                short* taby, short* tot) {
     *tot = 0;
     if (!set_cur_doc(id, sub_id) || !doc) return 0;
-    const std::vector<short> measures = mesures_du_lien(obj, acid);
-    if (measures.empty()) return 0;
-    for (short index : measures) {
-        CMeasure* m = doc->mes[index];
-        for (short i = 1; i <= m->total() && *tot < kListRoom; i++) {
-            CNote* n = m->get_note_item(i);
-            if (!n || n->cid != acid) continue;
-            ++*tot;
-            tabi[*tot] = i;
-            tabm[*tot] = index;
-            tabx[*tot] = (short)(m->x + n->x);
-            taby[*tot] = (short)(m->y + n->y);
-        }
-    }
-    return 1;
+    return ::get_info_accord(obj, acid, tabi, tabm, tabx, taby, tot);
 }
 
 short Editeur::get_info_groupe(CMeasure* obj, short grid, short* tabi, short* tabm, short* tabx,

@@ -2,6 +2,7 @@
 // with the page furniture, text blocks, measures, selection, measure numbers, instrument names,
 // brackets and braces, the play indicator and the step-entry caret.
 #include "editor/Editeur.h"
+#include "layout/UtilitairesPartition.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -190,7 +191,7 @@ void Editeur::draw_system(short k, short* table) {
     short ma = 1, pa = 1;
     for (short i = 1; first && i <= d->max_mes; i++)
         if (d->mes[i] == first) {
-            localiser(i, &ma, &pa);
+            localiser_mesure(i, &ma, &pa);
             break;
         }
     for (short p = 1; p <= sys->tot_por; p++) {
@@ -215,8 +216,8 @@ void Editeur::draw_system(short k, short* table) {
             CMeasure* m = d->mes[id_m];
             if (!m) continue;
             short cma = 1, cpa = 1;
-            localiser(id_m, &cma, &cpa);
-            verifier_tenues(last_ma, last_pa);
+            localiser_mesure(id_m, &cma, &cpa);
+            verifier_tenues_notes(last_ma, last_pa);
             const short X = T(m->x * scalex), Y = T(m->y * scaley), W = T(m->width * scalex);
             dessiner_liaison_gauche = t == 1;
             limiter_liaison_droite = t == staff->tot_mes ? T(W / scalex) : (short)0;
@@ -335,7 +336,7 @@ void Editeur::draw_meas() {
         std::snprintf(text, sizeof text, "P-%hd/%hd", d->cur_pag, d->tot_pag);
     } else {
         CMeasure* m = mesure_maitre(d, d->cur_mes, 1);
-        std::snprintf(text, sizeof text, "M-%hd/%hd (%hd)", d->cur_mes, nombre_colonnes(d),
+        std::snprintf(text, sizeof text, "M-%hd/%hd (%hd)", d->cur_mes, nombre_colonnes(),
                       (short)(m ? m->number & 0x3FFF : 0));
     }
     upm->fill_rect(1, 1, 119, 16, 1);

@@ -1,6 +1,7 @@
 // The score editor's window: its construction with the panels and the tool strip, its
 // destruction, the zoom, and the event procedure shared by all its panels.
 #include "editor/Editeur.h"
+#include "layout/UtilitairesPartition.h"
 
 #include <algorithm>
 #include <cstdio>

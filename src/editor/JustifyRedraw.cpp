@@ -3,6 +3,7 @@
 // items are drawn again. The header items (a starting clef, key and time signatures) keep their
 // place and are left alone.
 #include "editor/Editeur.h"
+#include "layout/UtilitairesPartition.h"
 
 #include "editor/EditorLookups.h"
 #include "framework/CPanel.h"
@@ -42,14 +43,14 @@ void** case_de(CMeasure* m) {
 
 // Visible: always in the linear view; in the page view when it stands on the page shown.
 bool visible(short ma, short s) {
-    return doc->cur_pag == 0 || mesure_sur_page(ma, s, doc->cur_pag);
+    return doc->cur_pag == 0 || mesure_in_page(ma, s, doc->cur_pag);
 }
 
 void ties_around(short ma, short s) {
-    const short columns = nombre_colonnes(doc);
-    if (ma > 1) verifier_tenues((short)(ma - 1), s);
-    verifier_tenues(ma, s);
-    if (ma < columns) verifier_tenues((short)(ma + 1), s);
+    const short columns = nombre_colonnes();
+    if (ma > 1) verifier_tenues_notes((short)(ma - 1), s);
+    verifier_tenues_notes(ma, s);
+    if (ma < columns) verifier_tenues_notes((short)(ma + 1), s);
 }
 
 }  // namespace

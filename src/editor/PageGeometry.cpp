@@ -1,6 +1,7 @@
 // The places of the measures in the two views and the scroll bars: the linear strip on page 0,
 // the refresh of the page shown, the bars' ranges and steps, and bringing a measure into sight.
 #include "editor/Editeur.h"
+#include "layout/UtilitairesPartition.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -11,6 +12,7 @@
 #include "framework/CUserPanel.h"
 #include "framework/CWindow.h"
 #include "layout/LayoutPlaceholders.h"
+#include "layout/UtilitairesGroupesAccords.h"
 #include "layout/PagePlaceholders.h"
 #include "score/CMeasure.h"
 #include "score/Document.h"
@@ -85,7 +87,7 @@ void Editeur::calculer_page_0() {
     if (d->cur_pag != 0) return;
     Systeme* master = d->sys[1];
     const short n = master ? master->tot_por : 0;
-    const short columns = nombre_colonnes(d);
+    const short columns = nombre_colonnes();
     free_strip(d);
     if (n < 1 || columns < 1) return;
     if (d->pag[0]->max_sys < 1) {
@@ -164,7 +166,7 @@ void table_des_portees(short s, short* table, short none) {
     if (first)
         for (short i = 1; i <= doc->max_mes; i++)
             if (doc->mes[i] == first) {
-                localiser(i, &ma, &pa);
+                localiser_mesure(i, &ma, &pa);
                 break;
             }
     const short masters = nombre_portees(doc);
@@ -185,7 +187,7 @@ short colonne_du_systeme(short s) {
     short ma = 1, pa = 1;
     for (short i = 1; first && i <= doc->max_mes; i++)
         if (doc->mes[i] == first) {
-            localiser(i, &ma, &pa);
+            localiser_mesure(i, &ma, &pa);
             break;
         }
     return ma;
@@ -309,7 +311,7 @@ void Editeur::adjust_scroll() {
     if (!page_view) {
         oy = std::max<short>(oy, 0);
         ox = std::max<short>(ox, 0);
-        const short n = nombre_colonnes(d);
+        const short n = nombre_colonnes();
         if (n >= 1 && hor) {
             hor->set_min_max(1, n);
             hor->set_steps(1, std::max<short>(2, (short)(w / 150)));
@@ -364,9 +366,9 @@ void Editeur::adjust_scroll() {
 void Editeur::rendre_visible_enpage(short ma, short pa) {
     if (!set_cur_doc(id, sub_id) || !doc || doc->cur_pag == 0) return;
     Document* d = doc;
-    if (!mesure_sur_page(ma, pa, d->cur_pag)) {
+    if (!mesure_in_page(ma, pa, d->cur_pag)) {
         for (short p = 1; p <= d->tot_pag; p++)
-            if (mesure_sur_page(ma, pa, p)) {
+            if (mesure_in_page(ma, pa, p)) {
                 d->cur_pag = p;
                 if (page_scroll) page_scroll->set_value(p);
                 pag_ok = 0;

@@ -2,6 +2,7 @@
 // idle task: coloured notes from the MIDI threads, the MIDI echo channel and the blinking
 // step-entry caret. The marks are drawn inverted, so drawing one twice takes it away.
 #include "editor/Editeur.h"
+#include "layout/UtilitairesPartition.h"
 
 #include <algorithm>
 
@@ -56,7 +57,7 @@ void Editeur::work() {
     if (!d->pag || d->cur_pag < 0 || d->cur_pag > d->max_pag || !d->pag[d->cur_pag] ||
         d->pag[d->cur_pag]->tot_sys < 1 || !up)
         return;
-    const bool on_page = mesure_sur_page(d->curseur_ma, d->curseur_pa, d->cur_pag) != 0;
+    const bool on_page = mesure_in_page(d->curseur_ma, d->curseur_pa, d->cur_pag) != 0;
     if (!d->curseur) {
         if (curseur_visible && on_page) {
             invert_curseur();
@@ -149,7 +150,7 @@ void Editeur::do_indic() {
         }
         if (indic_edit) invert_indic(0, 0, 0, -1);
         indic_edit = 0;
-        if (c && c <= nombre_colonnes(d) && c <= d->cur_mes + n - 1) {
+        if (c && c <= nombre_colonnes() && c <= d->cur_mes + n - 1) {
             invert_indic(1, c, d->pag[0]->sys[1], -1);
             indic_edit = 1;
         }

@@ -1,5 +1,7 @@
 #include "editor/View.h"
 
+#include "layout/UtilitairesPartition.h"
+
 #include "framework/CScroll.h"
 #include "framework/CWindow.h"
 #include "framework/Event.h"
@@ -22,12 +24,6 @@ void View::init_vue() {
     sel_first_m = sel_last_m = sel_first_p = sel_last_p = 0;
 }
 
-short nombre_colonnes(Document* d) {
-    if (!d || !d->sys || !d->sys[1] || d->sys[1]->tot_por < 1 || !d->por) return 0;
-    Portee* first = d->por[d->sys[1]->por[1]];
-    return first ? first->tot_mes : 0;
-}
-
 short nombre_portees(Document* d) {
     if (!d || !d->sys || !d->sys[1]) return 0;
     return d->sys[1]->tot_por;
@@ -39,7 +35,7 @@ void View::selectionner(short first_m, short last_m, short first_p, short last_p
         return;
     }
     if (!set_cur_doc(id, sub_id)) return;
-    const short columns = nombre_colonnes(doc);
+    const short columns = nombre_colonnes();
     const short staves = nombre_portees(doc);
     if (columns < 1 || staves < 1) {
         sel_first_m = sel_last_m = sel_first_p = sel_last_p = 0;
@@ -58,7 +54,7 @@ void View::selectionner(short first_m, short last_m, short first_p, short last_p
 
 void View::tout_selectionner() {
     if (!set_cur_doc(id, sub_id)) return;
-    selectionner(1, nombre_colonnes(doc), 1, nombre_portees(doc));
+    selectionner(1, nombre_colonnes(), 1, nombre_portees(doc));
     if (doc) doc->flag_maj |= 2;
 }
 

@@ -43,8 +43,6 @@ public:
     CUndoManager* undo = nullptr;
 };
 
-// Columns of the score: the measures of the master system's first staff (0 without any).
-short nombre_colonnes(Document* d);
 // Staves of the score: those of the master system (0 without any).
 short nombre_portees(Document* d);
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "editor/Editeur.h"
+#include "layout/UtilitairesPartition.h"
 #include "framework/CApplication.h"
 #include "framework/CUserPanel.h"
 #include "framework/CWindow.h"
@@ -32,7 +33,7 @@
 // Systems and pages for a score: `per_system` columns a system, `per_page` systems a page, the
 // systems 70 units a staff and 60 between them from y 80 on every page, columns from x 60.
 inline void build_pages(Document* d, short per_system, short per_page) {
-    const short columns = nombre_colonnes(d), staves = nombre_portees(d);
+    const short columns = nombre_colonnes(), staves = nombre_portees(d);
     const short systems = (short)((columns + per_system - 1) / per_system);
     const short pages = (short)((systems + per_page - 1) / per_page);
     for (short p = 0; p <= d->max_pag; p++) std::free(d->pag[p]);
