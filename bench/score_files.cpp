@@ -9,6 +9,7 @@
 
 #include "framework/CApplication.h"
 #include "framework/Startup.h"
+#include "HeadlessApplication.h"
 #include "score/Piste.h"
 #include "score/CMeasure.h"
 #include "score/Document.h"
@@ -93,21 +94,6 @@ Document* generated_score() {
     permuter_contexte(d, 1);
     return d;
 }
-
-// The application object that saving and reading show their progress through, without a
-// display, for the time of one benchmark.
-struct HeadlessApplication {
-    HeadlessApplication() {
-        setenv("BRINDLECOT_HEADLESS", "1", 0);
-        SCREEN_WIDTH = 1280;
-        SCREEN_HEIGHT = 1024;
-        application = new CApplication("");
-    }
-    ~HeadlessApplication() {
-        delete application;
-        application = nullptr;
-    }
-};
 
 long file_size() {
     struct stat st;

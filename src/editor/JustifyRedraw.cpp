@@ -7,6 +7,7 @@
 
 #include "editor/EditorLookups.h"
 #include "framework/CPanel.h"
+#include "framework/CUndoManager.h"
 #include "framework/CUserPanel.h"
 #include "layout/DrawingRules.h"
 #include "layout/Justification.h"

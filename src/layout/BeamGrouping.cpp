@@ -5,6 +5,7 @@
 
 #include "layout/ColumnJustifier.h"
 #include "layout/LayoutPlaceholders.h"
+#include "layout/UtilitairesGroupesAccords.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #pragma once
 // Stand-ins for the services that the measure justification calls and that other parts of the
-// program will provide: MIDI conversion of a measure, beam-group layout, free measures, lyric
-// spreading, and the point transform of symbol drawings. Each keeps the call site as it will be
-// and does the least the justification relies on.
+// program will provide: MIDI conversion of a measure, free measures, lyric spreading, and the
+// point transform of symbol drawings. Each keeps the call site as it will be and does the least
+// the justification relies on.
 
 class CMeasure;
 class CUserPanel;
@@ -12,12 +12,6 @@ void conversion_graphique_midi(short m, short staff, short edit);
 // In a free column (`meas` bit 0x1000 on the first staff's measure) every measure takes the
 // longest length of the column, its beats following.
 void ajuster_mesure_libre(short m);
-// Lays out one beam group: a group of fewer than two notes is dissolved (its notes lose the id
-// and its beam item is deleted); otherwise the notes take the group's majority stem direction,
-// and with a panel to measure the heads the beam item takes the zoom, the group's voice and
-// the segments of a straight beam that every stem reaches (further beams for the shorter
-// values); without a panel its zoom stays unset, so that drawing lays it out again.
-void calcul_groupe(CMeasure* measure, short* gid, float sx, float sy, CUserPanel* panel);
 // Spreads the lyrics of a measure; nothing yet.
 void ajuster_paroles(short m, short staff);
 // Transforms (*x, *y) about (ox, oy) for a reference size (ref_w, ref_h): scaled by scale_x and

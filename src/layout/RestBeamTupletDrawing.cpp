@@ -5,6 +5,7 @@
 #include "layout/DrawingRules.h"
 #include "layout/DrawingServices.h"
 #include "layout/LayoutPlaceholders.h"
+#include "layout/UtilitairesGroupesAccords.h"
 #include "layout/ScoreDrawing.h"
 #include "score/CMeasure.h"
 #include "score/CMusicalSymbolManager.h"

@@ -42,3 +42,17 @@ void calcul_accord(CMeasure* obj, short* acid, float staff_scale);
 // the other end of the chord when the direction changes. With `perm`, only a direction that
 // follows the usual rule is applied: down for a chord centred on or above y 12, up below it.
 void egaliser_direction_accord(CMeasure* mes, short acid, short dir, short perm);
+
+// Lays out the beam group whose id `id` points to in measure `obj`, at the scales (device units
+// per layout unit) and for the panel `up`: one stem direction for the group (the majority, a
+// tie going up; kept as stored in manual mode, Shift and Ctrl on the last edit), a straight
+// primary beam from the first stem to the last with its slope held by `angle_ligatures`, the
+// stems of the middle notes reaching it and none shorter than its value needs (the end stems
+// grow when one is), and the secondary beams and hooks of the shorter values. Writes `dir` and
+// `height` of the notes and the segments, scales and voice of the beam item. A group of fewer
+// than two notes, or of one chord, dissolves (ids cleared, beam item deleted); a group without
+// a beam item is left alone; a negative id becomes the next positive one, written through
+// `id`. Without a panel the heads cannot be measured: the item's scales stay 0, so that its
+// drawing lays it out again.
+void calcul_groupe(CMeasure* obj, short* id, float scalex, float scaley, CUserPanel* up);
+

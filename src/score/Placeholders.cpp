@@ -9,13 +9,6 @@
 #include "platform/FileSystem.h"
 #include "platform/Locations.h"
 
-void CUndoManager::replace_object_location(void** old_slot, void** new_slot) {
-    for (short i = 1; i <= recorded.total(); i++)
-        if ((void**)recorded.get(i) == old_slot) recorded.set((intptr_t)new_slot, i);
-}
-
-void CUndoManager::add_obj(void** location, short, short, short) { recorded.add((intptr_t)location); }
-
 std::string format_file_name(const char* a, const char* b, const char* c) {
     const std::string folder = main_dir ? main_dir : platform::program_directory();
     std::string joined;

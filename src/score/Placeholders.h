@@ -1,6 +1,6 @@
 #pragma once
 // Stand-ins for the services of other subsystems that the score model calls and that are not
-// built yet: the undo manager, tool palettes and symbol definitions, the chord dictionary
+// built yet: tool palettes and symbol definitions, the chord dictionary
 // and progressions, the program directory and the keyboard window. Each
 // keeps the call sites as they will be; the subsystem that owns the real one replaces it here.
 
@@ -10,30 +10,11 @@
 
 #include "framework/Arrays.h"
 #include "framework/CString.h"
+#include "framework/CUndoManager.h"
 #include "framework/ProgramFiles.h"  // the program directory `main_dir` and set_main_dir
 #include "framework/UserInput.h"     // beep
 
 // ---- Application framework ----------------------------------------------------------------
-
-// The undo manager of an extract; records nothing yet.
-class CUndoManager : public CObject {
-public:
-    explicit CUndoManager(void* owner_) : owner(owner_) { uid = 34; }
-    void set_owner(void* o) { owner = o; }
-    // Every recorded location equal to old_slot becomes new_slot.
-    void replace_object_location(void** old_slot, void** new_slot);
-    // Records the object held at `location` in the current level; here only the locations are
-    // kept, in order.
-    void add_obj(void** location, short type, short spec, short size);
-    // Names what the level in progress does.
-    void set_operation_action(short a) { action = a; }
-
-    void* owner;
-    CArrayPtr recorded;
-    short action = 0;
-};
-
-
 
 // The UTF-8 path of the parts inside the program directory (`main_dir`, or the platform's
 // program folder before start-up has read it), each matched without regard to case; empty when

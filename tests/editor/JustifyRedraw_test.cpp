@@ -4,6 +4,7 @@
 #include "EditorFixture.h"
 
 #include "score/CDataObject.h"
+#include "framework/CUndoManager.h"
 #include "score/Placeholders.h"
 
 namespace {
@@ -29,6 +30,7 @@ protected:
         g_drawn.clear();
     }
     void TearDown() override {
+        undo_active = 0;
         score_drawing = g_real;
         EditorFixture::TearDown();
     }
@@ -58,11 +60,23 @@ protected:
         }
         return n;
     }
+    // The locations recorded in the undo level in progress.
     std::vector<void*> recorded() {
         std::vector<void*> slots;
         CUndoManager* undo = editor->undo;
-        for (short i = 1; i <= undo->recorded.total(); i++) slots.push_back((void*)undo->recorded.get(i));
+        if (undo->total() < 1) return slots;
+        CUndoOperation* level = undo->get(undo->total());
+        for (short i = 1; i <= level->loc_obj.total(); i++) slots.push_back((void*)level->loc_obj.get(i));
         return slots;
+    }
+    short action() {
+        CUndoManager* undo = editor->undo;
+        return undo->total() < 1 ? (short)0 : undo->get(undo->total())->actid;
+    }
+    // The editing tool opens a level before it changes the measure.
+    void open_level() {
+        undo_active = 1;
+        editor->undo->new_level(7, 1);
     }
     void* slot_of(CMeasure* m) {
         for (short i = 1; i <= score->d->max_mes; i++)
@@ -80,13 +94,14 @@ TEST_F(JustifyRedraw, LinearViewWithAutomaticWidthsRebuildsTheStrip) {
     ASSERT_EQ(e->lin_ok, 1);
     g_drawn.clear();
     const short before = score->measure(2, 1)->width;
+    open_level();
     EXPECT_EQ(e->justifier_et_dessiner(2, 2), 0);
     EXPECT_EQ(e->lin_ok, 0);
     EXPECT_TRUE(g_drawn.empty()) << "the next redraw draws";
     EXPECT_NE(score->measure(2, 1)->width, before) << "a new width from the content";
     // The other staves of the column are recorded, the edited one is not; the action is 2.
     EXPECT_EQ(recorded(), (std::vector<void*>{slot_of(score->measure(2, 1)), slot_of(score->measure(2, 3))}));
-    EXPECT_EQ(e->undo->action, 2);
+    EXPECT_EQ(action(), 2);
 }
 
 TEST_F(JustifyRedraw, AWholeColumnIsErasedAndDrawnAgainWithoutItsHeader) {
@@ -95,6 +110,7 @@ TEST_F(JustifyRedraw, AWholeColumnIsErasedAndDrawnAgainWithoutItsHeader) {
     log_drawing();
     e->draw();
     g_drawn.clear();
+    open_level();
     e->justifier_et_dessiner(2, 2);
     // Every staff: its notes erased once and drawn twice (with the measure, then again).
     EXPECT_EQ(drawn(KIND_NOTE, 1), 9u);
@@ -119,6 +135,7 @@ TEST_F(JustifyRedraw, OneStaffAloneWithLocalJustification) {
     e->draw();
     g_drawn.clear();
     const short width = score->measure(2, 2)->width;
+    open_level();
     e->justifier_et_dessiner(2, 2);
     EXPECT_EQ(drawn(KIND_NOTE, 1), 3u);
     EXPECT_EQ(drawn(KIND_NOTE, 0), 3u);

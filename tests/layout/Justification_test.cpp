@@ -164,13 +164,18 @@ TEST(Justification, TreatedMeasuresAreRecordedAndTheirFlagsCleared) {
     score.quarters(1, 1, 2);
     for (short staff = 1; staff <= 2; staff++) score.measure(1, staff)->flags = 0x73;
     CUndoManager undo(nullptr);
+    undo_active = 1;
+    undo.new_level(1, 0);
     score.d->joue = 1;
     mpr = new CPlayRecordManager;
     justifier_mesure(1, 1, 1, 0, 1.0f, 1.0f, nullptr, &undo);
-    ASSERT_EQ(undo.recorded.total(), 2);
+    undo_active = 0;
+    ASSERT_EQ(undo.total(), 1);
+    const CArrayPtr& recorded = undo.get(1)->loc_obj;
+    ASSERT_EQ(recorded.total(), 2);
     for (short staff = 1; staff <= 2; staff++) {
         short slot = score.d->por[score.d->sys[1]->por[staff]]->mes[1];
-        EXPECT_EQ((void**)undo.recorded.get(staff), (void**)&score.d->mes[slot]);
+        EXPECT_EQ((void**)recorded.get(staff), (void**)&score.d->mes[slot]);
         EXPECT_EQ(score.measure(1, staff)->flags, 0x01);
     }
     EXPECT_EQ(mpr->pump_turns, 2 + 1 + 2);  // preparation, stems of staff 1, placement

@@ -70,21 +70,26 @@ TEST(StructureGrowth, GrowingTheMeasureArrayMovesTheUndoLocationsOfEveryExtract)
     fill_measures(d);
     short max = d->max_mes;
     // Each extract's undo store holds the location of slot 17, and one a slot it never had.
-    void** other = (void**)&max;
+    void* elsewhere = nullptr;
+    void** other = &elsewhere;
+    undo_active = 1;
     for (short k = 1; k <= d->tot_sub_doc; k++) {
+        d->sub_doc[k].undo->new_level(1, 0);
         d->sub_doc[k].undo->add_obj((void**)&d->mes[17], 2, 0, 0);
         d->sub_doc[k].undo->add_obj(other, 2, 0, 0);
     }
+    undo_active = 0;
     CMeasure* held = d->mes[17];
     short slot = nouvelle_mesure(d);
     EXPECT_EQ(slot, max + 1);
     EXPECT_EQ(d->max_mes, max + 250);
     EXPECT_EQ(d->mes[17], held);
     for (short k = 1; k <= d->tot_sub_doc; k++) {
-        CUndoManager* undo = d->sub_doc[k].undo;
-        ASSERT_EQ(undo->recorded.total(), 2) << k;
-        EXPECT_EQ((void**)undo->recorded.get(1), (void**)&d->mes[17]) << "extract " << k;
-        EXPECT_EQ((void**)undo->recorded.get(2), other) << "extract " << k;
+        ASSERT_EQ(d->sub_doc[k].undo->total(), 1) << k;
+        const CArrayPtr& recorded = d->sub_doc[k].undo->get(1)->loc_obj;
+        ASSERT_EQ(recorded.total(), 2) << k;
+        EXPECT_EQ((void**)recorded.get(1), (void**)&d->mes[17]) << "extract " << k;
+        EXPECT_EQ((void**)recorded.get(2), other) << "extract " << k;
     }
     d->mes[slot] = new CMeasure;
 }

@@ -1,0 +1,24 @@
+#pragma once
+// Import of a Standard MIDI File (format 0 or 1, or inside an ".rmi" file) into a document that
+// holds one staff of one measure with its track and instrument. Every channel message goes to
+// the track of a staff: one staff per track in format 1, one per channel in format 0. The file's
+// length and time signatures make the measures; time and key signatures become notation items,
+// the first tempo the document's tempo, track names the instruments' names, lyrics the
+// document's lyric table; later tempo changes and lyrics become internal track events. Each
+// track's opening bank, program and controller settings go into its instrument, and a staff
+// whose notes lie mostly below middle C gets a bass clef. Notes are not transcribed.
+
+struct Document;
+
+// 1 when the file was read into `d`. On failure the document is half built and must be
+// discarded; `midi_import_error()` says what is wrong with the file.
+short importer_midi(Document* d, const char* path);
+const char* midi_import_error();
+
+// The document name of a file path: the name after the last folder, without a ".mid",
+// ".midi" or ".rmi" extension in any case.
+void midi_document_name(const char* path, char* out, int out_size);
+
+// Lyrics in the document's table: slots of 12 bytes, lyric n at byte 12 n.
+constexpr int LYRIC_TABLE_BYTES = 32000;
+constexpr short LYRIC_MAX = 2665;

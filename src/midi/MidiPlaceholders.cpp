@@ -1,0 +1,3 @@
+#include "midi/MidiPlaceholders.h"
+
+void transcrire_proc(Document*, short, short, short) {}
