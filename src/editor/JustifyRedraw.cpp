@@ -12,6 +12,7 @@
 #include "layout/DrawingRules.h"
 #include "layout/Justification.h"
 #include "layout/LayoutPlaceholders.h"
+#include "layout/UtilitairesGroupesAccords.h"
 #include "score/CMeasure.h"
 #include "score/Document.h"
 #include "score/DocumentServices.h"
