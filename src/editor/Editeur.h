@@ -62,6 +62,8 @@ public:
     // Draws the indicator inverted; with calc and ma it first computes its place at column ma
     // in system sys (0: the linear strip) at time `unit` (negative: the MIDI clock).
     void invert_indic(short calc, short ma, short sys, int32_t unit);
+    // With `when`, takes a shown indicator away.
+    void effacer_indic(bool when);
     // Draws the step-entry caret inverted at its measure.
     void invert_curseur();
 

@@ -26,20 +26,6 @@ namespace {
 constexpr int32_t kGrey = rgb(192, 192, 192);
 constexpr int32_t kGreen = rgb(0, 255, 0);
 
-// The colour of the notes of staff instrument q by the document's colour mode.
-int32_t couleur_par_mode(short voice, short q, short sub_id) {
-    switch (doc->utiliser_couleurs) {
-    case 1:
-        return voice == 0 ? 0 : -1 - voice;
-    case 2:
-        return -1;
-    default: {
-        Sub_document& s = doc->sub_doc[sub_id];
-        return q >= 1 && q <= s.tot_ins && s.ins ? s.ins[q].color : 0;
-    }
-    }
-}
-
 // The lowest (`lo`, top of the staff) and highest (`hi`) line position, 10 down to -5, of a
 // staff's line mask (bit 10 - position); a staff without lines counts as position 3, and one
 // whose lines lie fewer than three positions apart is widened by one each way.
@@ -186,29 +172,14 @@ void Editeur::draw_system(short k, short* table) {
     const short s = d->pag[d->cur_pag]->sys[k];
     if (s < 1 || s > d->max_sys || !d->sys[s]) return;
     Systeme* sys = d->sys[s];
-    // The column of the system start, and the master staff each staff shows.
-    CMeasure* first = mesure_systeme(s, 1, 1);
-    short ma = 1, pa = 1;
-    for (short i = 1; first && i <= d->max_mes; i++)
-        if (d->mes[i] == first) {
-            localiser_mesure(i, &ma, &pa);
-            break;
-        }
-    for (short p = 1; p <= sys->tot_por; p++) {
-        table[p] = 1;
-        CMeasure* m = mesure_systeme(s, p, 1);
-        for (short q = 1; m && q <= nombre_portees(d); q++)
-            if (mesure_maitre(d, ma, q) == m) {
-                table[p] = q;
-                break;
-            }
-    }
+    // The master staff each staff shows (the first when none matches).
+    table_des_portees(s, table, 1);
     const short tool = pal ? pal->get_tool() : 0;
     const short hidden = pal ? pal->get_hidden_tool() : 0;
     const bool selection_shown = hidden == 57 || (hidden == 0 && tool == 57);
     for (short p = 1; p <= sys->tot_por; p++) {
         const short q = table[p];
-        couleur_notes = couleur_par_mode(voice, q, sub_id);
+        couleur_notes = couleur_des_notes(voice, q, sub_id);
         voix_visibles = d->voix_visibles;
         Portee* staff = d->por[sys->por[p]];
         for (short t = 1; staff && t <= staff->tot_mes; t++) {

@@ -28,14 +28,6 @@ bool prend_part(CDataObject* item) {
     return !object_as<CKeySig>(item) && !object_as<CTimeSig>(item);
 }
 
-// The colour of the notes of master staff s by the document's colour mode.
-int32_t couleur_portee(short voice, short s, short sub_id) {
-    if (doc->utiliser_couleurs == 1) return voice == 0 ? 0 : -1 - voice;
-    if (doc->utiliser_couleurs == 2) return -1;
-    Sub_document& x = doc->sub_doc[sub_id];
-    return s >= 1 && s <= x.tot_ins && x.ins ? x.ins[s].color : 0;
-}
-
 // The slot of measure m in the document's measure array.
 void** case_de(CMeasure* m) {
     for (short i = 1; i <= doc->max_mes; i++)
@@ -70,6 +62,13 @@ short Editeur::justifier_et_dessiner(short ma, short pa) {
         up->set_origin(gx, gy);
     };
 
+    // The measure of master staff s is drawn at its instrument's size and colour.
+    const auto prepare = [&](short s, CMeasure* m) {
+        cur_mes_draw = m;
+        staff_scale = d->ins[s].staff_size / 100.0f;
+        couleur_notes = couleur_des_notes(voice, s, sub_id);
+    };
+
     if (d->larg_just_auto && d->cur_pag == 0) {
         for (short s = 1; s <= d->tot_ins && s <= staves; s++)
             if (s != pa && undo)
@@ -85,9 +84,7 @@ short Editeur::justifier_et_dessiner(short ma, short pa) {
         for (short s = 1; s <= staves; s++) {
             CMeasure* m = mesure_maitre(d, ma, s);
             if (!m) continue;
-            cur_mes_draw = m;
-            staff_scale = d->ins[s].staff_size / 100.0f;
-            couleur_notes = couleur_portee(voice, s, sub_id);
+            prepare(s, m);
             if (s != pa && undo)
                 if (void** slot = case_de(m)) undo->add_obj(slot, 2, 0, 0);
             if (!visible(ma, s)) continue;
@@ -103,9 +100,7 @@ short Editeur::justifier_et_dessiner(short ma, short pa) {
         for (short s = 1; s <= staves; s++) {
             CMeasure* m = mesure_maitre(d, ma, s);
             if (!m) continue;
-            cur_mes_draw = m;
-            staff_scale = d->ins[s].staff_size / 100.0f;
-            couleur_notes = couleur_portee(voice, s, sub_id);
+            prepare(s, m);
             ties_around(ma, s);
             if (!visible(ma, s)) continue;
             with_view_origin([&] {
@@ -133,9 +128,7 @@ short Editeur::justifier_et_dessiner(short ma, short pa) {
     // One staff: drawn with the colour and size of its own instrument.
     CMeasure* m = mesure_maitre(d, ma, pa);
     if (!m) return 0;
-    cur_mes_draw = m;
-    staff_scale = d->ins[pa].staff_size / 100.0f;
-    couleur_notes = couleur_portee(voice, pa, sub_id);
+    prepare(pa, m);
     with_view_origin([&] {
         m->draw(up, 0, scalex, scaley);
         for (short i = 1; i <= m->total(); i++)

@@ -155,46 +155,6 @@ void Editeur::calculer_page_0() {
     lin_ok = 1;
 }
 
-namespace {
-
-// For each staff p of system s, the master staff whose measure at the system's first column is
-// p's first measure (`none` when no master staff matches).
-void table_des_portees(short s, short* table, short none) {
-    Systeme* sys = doc->sys[s];
-    CMeasure* first = mesure_systeme(s, 1, 1);
-    short ma = 1, pa = 1;
-    if (first)
-        for (short i = 1; i <= doc->max_mes; i++)
-            if (doc->mes[i] == first) {
-                localiser_mesure(i, &ma, &pa);
-                break;
-            }
-    const short masters = nombre_portees(doc);
-    for (short p = 1; p <= sys->tot_por; p++) {
-        table[p] = none;
-        CMeasure* m = mesure_systeme(s, p, 1);
-        for (short q = 1; m && q <= masters; q++)
-            if (mesure_maitre(doc, ma, q) == m) {
-                table[p] = q;
-                break;
-            }
-    }
-}
-
-// The column of the first measure of system s.
-short colonne_du_systeme(short s) {
-    CMeasure* first = mesure_systeme(s, 1, 1);
-    short ma = 1, pa = 1;
-    for (short i = 1; first && i <= doc->max_mes; i++)
-        if (doc->mes[i] == first) {
-            localiser_mesure(i, &ma, &pa);
-            break;
-        }
-    return ma;
-}
-
-}  // namespace
-
 void Editeur::rafraichir_page() {
     if (!set_cur_doc(id, sub_id) || !doc) return;
     Document* d = doc;
@@ -250,12 +210,7 @@ void Editeur::rafraichir_page() {
                 if (d->joue) pompe();
             }
         }
-    }
-    for (short k = 1; k <= page->tot_sys; k++) {
-        const short s = page->sys[k];
-        Systeme* sys = d->sys[s];
-        if (!sys) continue;
-        table_des_portees(s, table, 0);
+        // Then the beam groups and chords, at each staff's size.
         for (short p = 1; p <= sys->tot_por; p++) {
             staff_scale = table[p] >= 1 ? d->ins[table[p]].staff_size / 100.0f : 1.0f;
             Portee* staff = d->por[sys->por[p]];

@@ -73,6 +73,12 @@ void Editeur::work() {
     }
 }
 
+void Editeur::effacer_indic(bool when) {
+    if (!when || !indic_edit) return;
+    invert_indic(0, 0, 0, -1);
+    indic_edit = 0;
+}
+
 void Editeur::invert_indic(short calc, short ma, short sys, int32_t unit) {
     if (!doc || !up) return;
     const short saved_inside = inside_draw;
@@ -142,14 +148,10 @@ void Editeur::do_indic() {
             }
         }
         if (c < first_m || early) {
-            if (c == 0 && indic_edit) {
-                invert_indic(0, 0, 0, -1);
-                indic_edit = 0;
-            }
+            effacer_indic(c == 0);
             return;
         }
-        if (indic_edit) invert_indic(0, 0, 0, -1);
-        indic_edit = 0;
+        effacer_indic(true);
         if (c && c <= nombre_colonnes() && c <= d->cur_mes + n - 1) {
             invert_indic(1, c, d->pag[0]->sys[1], -1);
             indic_edit = 1;
@@ -200,14 +202,10 @@ void Editeur::do_indic() {
         }
     }
     if (early) {
-        if (c == 0 && indic_edit) {
-            invert_indic(0, 0, 0, -1);
-            indic_edit = 0;
-        }
+        effacer_indic(c == 0);
         return;
     }
-    if (indic_edit) invert_indic(0, 0, 0, -1);
-    indic_edit = 0;
+    effacer_indic(true);
     if (c && d->pag[d->cur_pag]) {
         Page* page = d->pag[d->cur_pag];
         const short staves = std::min<short>(d->tot_piste, nombre_portees(d));
