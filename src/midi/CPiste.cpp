@@ -85,7 +85,7 @@ short CPiste::send_config(short pcvol) {
     CMidi* midi = application ? application->midi : nullptr;
     if (!midi) return 1;
     auto out = [&](short len, int a, int b, int c) {
-        char m[3] = {(char)a, (char)b, (char)c};
+        char m[4] = {(char)a, (char)b, (char)c, 0};  // the queue copies four bytes
         midi->send(1, 0, len, m, 1);
     };
     int status = 0xB0 + (chan & 0x0F);

@@ -229,8 +229,10 @@ void creer_extrait(short from_id, short from_sub_id, short sel_first_p, short se
     c.target();
     short tp = (short)(sel_last_p - sel_first_p + 1);
     short tm = (short)(sel_last_m - sel_first_m + 1);
+    // The staves the document has room for; the copy keeps to them.
     short k = 1;
-    for (short i = 1; i < tp; i++) ajouter_piste_portee_midi(&k, 1);
+    while (k < tp && ajouter_piste_portee_midi(&k, 1)) {}
+    tp = k;
     copy_instruments(c, sel_first_p, tp);
     doc->sub_doc[c.n].nom->set(doc->ins[1].nom);
     copy_measures(c, sel_first_p, tp, sel_first_m, tm);

@@ -1,7 +1,8 @@
 #pragma once
 // A small score to draw, shared by the drawing tests and benchmarks: two staves (treble and
 // bass) of four 4/4 measures, with a key signature, notes of every value from the whole to
-// the thirty-second with dots, ties and accidentals, a beamed group, a triplet, rests of every
+// the thirty-second with dots, ties and accidentals, chords with seconds and stacked
+// accidentals, sloped beamed groups, a triplet, rests of every
 // value from the whole to the sixteenth, lyrics, a text block and a chord symbol, justified
 // and placed one column after the other. `draw` draws it as the views do: staff by staff,
 // measure by measure, through `draw_object`.
@@ -21,6 +22,7 @@ struct DrawingScore : ScoreFixture {
     explicit DrawingScore(CUserPanel* measuring, short copies = 1)
         : ScoreFixture(2, (short)(4 * copies)) {
         d->justi_liga = 1;
+        d->auto_pos_alterations = 1;
         clef(1, 1, 1);
         clef(1, 2, 2);
         // The header: clef, two sharps, common time; the notes begin after it.
@@ -36,13 +38,21 @@ struct DrawingScore : ScoreFixture {
     }
 
     void fill(short c0) {
-        // Staff 1: a dotted half and a quarter with a sharp, sung; a text and a chord above.
-        CNote* a = note((short)(c0 + 1), 1, 14, 2);
-        a->point = 1;
-        a->length = 1440;
-        a->adjust();
-        CNote* b = note((short)(c0 + 1), 1, 11, 3);
-        b->alt = 4;
+        // Staff 1: a dotted half chord whose second puts a head across the stem, and a
+        // quarter chord of a second and a third whose sharp, natural and flat stand in steps,
+        // sung; a text and a chord symbol above.
+        std::vector<CNote*> first = chord((short)(c0 + 1), 1, {14, 11, 5}, 2);
+        for (CNote* n : first) {
+            n->point = 1;
+            n->length = 1440;
+            n->adjust();
+        }
+        CNote* a = first[0];
+        std::vector<CNote*> second = chord((short)(c0 + 1), 1, {17, 11, 8});
+        second[0]->alt = 4;
+        second[1]->alt = 3;
+        second[2]->alt = 2;
+        CNote* b = second[0];
         lyric((short)(c0 + 1), 1, a, "Sing");
         lyric((short)(c0 + 1), 1, b, "on");
         CTextBloc* text = new CTextBloc;

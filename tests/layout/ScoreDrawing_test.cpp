@@ -29,19 +29,46 @@ TEST_F(DrawingTest, TwoStavesFourMeasures) {
     ASSERT_EQ(glyphs('f').size(), 1u);
     EXPECT_EQ(glyphs('f')[0]->points[0].y, (40 + 70 + 6) * 2);
     EXPECT_EQ(glyphs('#').size(), 5u);  // four in the keys, one before a note
-    EXPECT_EQ(glyphs('n').size(), 1u);
-    EXPECT_EQ(glyphs('b').size(), 1u);
+    EXPECT_EQ(glyphs('n').size(), 2u);
+    EXPECT_EQ(glyphs('b').size(), 2u);
     EXPECT_EQ(glyphs('t').size(), 2u);
-    // Heads: 20 black, 3 half, 1 whole; two dots; rests of every value from whole to 16th.
-    EXPECT_EQ(glyphs('A').size(), 20u);
-    EXPECT_EQ(glyphs('B').size(), 3u);
+    // Heads: 22 black, 5 half, 1 whole; four dots (three on the dotted chord); rests of every
+    // value from whole to 16th.
+    EXPECT_EQ(glyphs('A').size(), 22u);
+    EXPECT_EQ(glyphs('B').size(), 5u);
     EXPECT_EQ(glyphs('C').size(), 1u);
-    EXPECT_EQ(glyphs('.').size(), 2u);
+    EXPECT_EQ(glyphs('.').size(), 4u);
+    // The chords of measure 1, stems down: the lower head of each second stands one step to
+    // the left of the others, and the quarter chord's natural steps left of its flat and
+    // sharp, which share one column.
+    std::vector<const DrawnOp*> halves = glyphs('B');
+    std::vector<int> half_x;
+    for (const DrawnOp* op : halves)
+        if (op->points[0].x < score.measure(2, 1)->x * zoom) half_x.push_back(op->points[0].x);
+    ASSERT_EQ(half_x.size(), 3u);
+    EXPECT_EQ(half_x[0], half_x[1] - (int)(6 * zoom));  // items in order 14, 11, 5
+    EXPECT_EQ(half_x[1], half_x[2]);
+    // (Accidentals are drawn right-aligned on their place, so their glyph widths differ by a
+    // few pixels.)
+    const DrawnOp* sharp = glyphs('#')[2];  // after the two of the first key signature
+    const DrawnOp* natural = glyphs('n')[0];
+    const DrawnOp* flat = glyphs('b')[0];
+    EXPECT_LT(natural->points[0].x, flat->points[0].x - (int)(3 * zoom));
+    EXPECT_LT(natural->points[0].x, sharp->points[0].x - (int)(3 * zoom));
+    EXPECT_NEAR(sharp->points[0].x, flat->points[0].x, 2 * zoom);
     const char rests[] = {'S', 'T', 'U', 'V', 'W'};
     const size_t rest_count[] = {1, 1, 2, 2, 2};
     for (int i = 0; i < 5; i++) EXPECT_EQ(glyphs(rests[i]).size(), rest_count[i]) << rests[i];
     // Beamed groups are polygons of four corners; the lone eighth has its flag.
     EXPECT_GE(polygons(4).size(), 6u);
+    // The rising eighths of measure 2 have rising beams.
+    int sloped = 0;
+    for (short i = 1; i <= score.measure(2, 1)->total(); i++)
+        if (CBeams* beam = score.measure(2, 1)->get_beams_item(i)) {
+            EXPECT_LT(beam->y2.get(1), beam->y1.get(1));
+            sloped++;
+        }
+    EXPECT_EQ(sloped, 2);
     EXPECT_EQ(glyphs('j').size() + glyphs('k').size(), 1u);
     // Texts: lyrics, the text block, the chord symbol, the triplet's number.
     EXPECT_EQ(texts("Sing").size(), 1u);
@@ -119,7 +146,7 @@ TEST_F(DrawingTest, ScreenOnlyRulesStayOffThePrinter) {
         score.draw(&panel, 1.0f);
         panel.uid = 7;
         size_t black_heads = glyphs('A').size();
-        EXPECT_EQ(black_heads, c.hidden ? 21u : 20u) << c.uid;
+        EXPECT_EQ(black_heads, c.hidden ? 23u : 22u) << c.uid;
         EXPECT_EQ(texts("Sing")[0]->color, c.colours ? rgb(0, 128, 0) : BLACK) << c.uid;
         for (const DrawnOp* op : find(DrawnOp::Kind::rectangle)) {
             if (op->points[1].x - op->points[0].x >= 50) {

@@ -202,6 +202,24 @@ TEST_F(MidiExport, StopsAfterTheLastUsedColumnAndFollowsRepeats) {
     EXPECT_EQ(again->por[again->sys[1]->por[1]]->tot_mes, 5);  // nothing after the last note
 }
 
+TEST_F(MidiExport, ScoreFollowingMarkersAreNotLyrics) {
+    SmfTrack t;
+    t.text(0, 0x05, "do").note(0, 0, 60, 480).end();
+    Document* d = imported(smf(0, 480, {t}), "m.mid");
+    // Markers of a note's start and end (the fourth byte names the note) next to the lyric.
+    char start[4] = {2, 1, 0, 3}, end[4] = {3, 1, 0, 3};
+    d->piste[1] = inserer_dans_piste(0, 4, start, d->piste[1]);
+    d->piste[1] = inserer_dans_piste(480, 4, end, d->piste[1]);
+    std::string out = folder / "m.MID";
+    const char* why;
+    ASSERT_EQ(exporter_midi_document(d, out.c_str(), 1, &why), 1);
+    Bytes b = read(out);
+    int lyrics = 0;
+    for (size_t i = 0; i + 1 < b.size(); i++) lyrics += b[i] == 0xFF && b[i + 1] == 0x05;
+    EXPECT_EQ(lyrics, 0);  // the lyric came before any staff played: it has no event
+    EXPECT_EQ(notes_of(import_file(out)).size(), 1u);
+}
+
 TEST(MidiExportPath, OnlyTheExtensionChanges) {
     const std::pair<const char*, const char*> cases[] = {
         {"/home/a/Songs/song.mid", "/home/a/Songs/song.MID"}, {"/home/a/song", "/home/a/song.MID"},
