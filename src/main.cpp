@@ -3,15 +3,14 @@
 // "Quitter" closes the program as the close box does, the MIDI layer is configured on its own
 // (the built-in synthesizer when there are no settings), the score file named on the command
 // line opens in a score editor window, and the framework's defaults do the rest.
-#include <climits>
-#include <cstdio>
-#include <cstdlib>
-#include <string>
-
 #include "editor/Editeur.h"
 #include "framework/CApplication.h"
 #include "framework/CMenu.h"
 #include "framework/CPanel.h"
+#include "framework/CScript.h"
+#include "framework/JoystickManager.h"
+#include "framework/TabletManager.h"
+#include "framework/ScriptPlayer.h"
 #include "framework/Startup.h"
 #include "layout/ScoreDrawing.h"
 #include "midi/CMidi.h"
@@ -21,12 +20,23 @@
 #include "score/MusicClasses.h"
 #include "score/MusicGlobals.h"
 
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
 namespace {
 
 constexpr int32_t kQuitCommand = 110;  // "Fichier" > "Quitter"
 constexpr short kMenuBar = 1;          // the menu bar in the program's resources
 constexpr short kDebugMenu = 5;        // its last menu, for the developers' tools
 constexpr short kAudioEffects = 306;   // "Options" > "Effets audio..."
+// The demonstration-script commands of the Debug menu.
+constexpr int32_t kEditScript = 502;
+constexpr int32_t kRecordScript = 503;  // records a new script, or stops and saves
+constexpr int32_t kAppendScript = 504;  // records after the current script, or stops and saves
+constexpr int32_t kPlayScript = 505;
 
 std::string g_score_path;      // the score named on the command line, made absolute
 Editeur* g_editor = nullptr;   // its editor window
@@ -62,10 +72,15 @@ void open_score(const std::string& path)
 void start()
 {
     application->load_menu(kMenuBar);
-    application->menu->remove_byposition(1, kDebugMenu);
+    // The developers' menu, with the demonstration-script commands, is kept on request.
+    const char* debug = std::getenv("BRINDLECOT_DEBUG_MENU");
+    if (!debug || std::strcmp(debug, "1") != 0)
+        application->menu->remove_byposition(1, kDebugMenu);
     application->menu->remove_item(kAudioEffects);
     if (application->hwnd)
         platform::draw_menu_bar(application->hwnd);
+    init_joystick();
+    init_tablet();  // probed once: the play-along view will receive its events
     init_music_classes();
     install_score_drawing();
     if (!g_score_path.empty()) open_score(g_score_path);
@@ -79,6 +94,8 @@ void quit()
     if (doc) destroy_document(doc);
     doc = nullptr;
     quit_music_classes();
+    quit_tablet();
+    quit_joystick();
 }
 
 void periodic_task()
@@ -95,10 +112,33 @@ short event_filter(CPanel* panel, Event* event)
     return panel->event_handler(panel, event) ? 1 : 0;
 }
 
+// Starts recording (a new script, or after the current one), or stops and saves the recording.
+void record_script(bool append)
+{
+    CScript& script = application->script;
+    if (script.recording) {
+        script.stop();
+        script.save_user();
+        return;
+    }
+    if (!append) script.clear();
+    script.next_window_script_number = 1;
+    script.record();
+}
+
 void menu_handler(int32_t id)
 {
-    if (id == kQuitCommand)
-        application->want_to_quit();
+    if (id != kRecordScript && id != kAppendScript) record_menu_command(id);
+    switch (id) {
+    case kQuitCommand: application->want_to_quit(); break;
+    case kEditScript: application->script.edit(); break;
+    case kRecordScript: record_script(false); break;
+    case kAppendScript: record_script(true); break;
+    case kPlayScript:
+        if (application->script.open_user()) application->script.play();
+        break;
+    default: break;
+    }
 }
 
 // The MIDI port layer of the run: a program folder without settings plays into the built-in
@@ -126,10 +166,10 @@ int main(int argc, char** argv)
         break;
     }
     app_hooks.start = start;
-    app_hooks.quit = quit;
     app_hooks.periodic_task = periodic_task;
     app_hooks.event_filter = event_filter;
     app_hooks.menu_handler = menu_handler;
+    app_hooks.quit = quit;
     app_hooks.create_midi = create_midi;
     app_hooks.delete_midi = delete_midi;
     editeur_hooks.midi_time = []() -> int32_t {

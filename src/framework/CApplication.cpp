@@ -4,6 +4,8 @@
 #include "framework/CUserPanel.h"
 #include "framework/CWindow.h"
 #include "framework/CMenu.h"
+#include "framework/JoystickManager.h"
+#include "framework/ScriptPlayer.h"
 #include "framework/UserInput.h"
 #include "framework/WindowLookup.h"
 #include "platform/FileSystem.h"
@@ -37,13 +39,14 @@ short default_event_filter(CPanel* panel, Event* event)
 {
     if (event->type == EvKey) return 1;
     if (!panel || !panel->event_handler) return 0;
+    record_panel_event(panel, event);
     return panel->event_handler(panel, event) ? 1 : 0;
 }
 
 AppHooks default_app_hooks()
 {
     return AppHooks{default_document_class, default_executable_name, default_init, nothing,
-                    nothing, nothing, default_event_filter, no_command, nothing, no_document,
+                    nothing, play_script_step, default_event_filter, no_command, nothing, no_document,
                     may_stop, nothing, no_midi, no_midi_to_delete};
 }
 
@@ -195,6 +198,7 @@ short CApplication::run()
         run_script();
         idle_events();
         run_sup();
+        poll_joystick();
         if (translate_keys(m)) continue;
         wm->translate_message(m);
         if (m.kind == MessageKind::Character) {
@@ -228,6 +232,7 @@ void CApplication::idle()
     if (do_idle) periodic_task();
     idle_events();
     run_sup();
+    poll_joystick();
     if (translate_keys(m)) return;
     wm->translate_message(m);
     if (m.kind == MessageKind::KeyDown && (wm->mouse_buttons() & ButtonLeft)) {

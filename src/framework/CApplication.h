@@ -11,6 +11,7 @@
 // the defaults below keep a bare frame window running.
 
 #include "framework/Arrays.h"
+#include "framework/CScript.h"
 #include "framework/CString.h"
 #include "framework/CTimer.h"
 #include "framework/Event.h"
@@ -54,7 +55,9 @@ extern AppHooks app_hooks;
 // The framework's defaults, to restore the table (tests) or to fall back on.
 AppHooks default_app_hooks();
 // What the default event filter does: null panel or no handler 0; key events (type 6) are
-// taken (1); every other event goes to the panel's handler, 1 when it consumed it.
+// taken (1); every other event goes to the panel's handler, 1 when it consumed it. While the
+// script records, the presses, releases, moves and control notifications are recorded first.
+// The default `run_script` is the script player of ScriptPlayer.h.
 short default_event_filter(CPanel* panel, Event* event);
 
 class CApplication : public CObject {

@@ -2,7 +2,7 @@
 
 #include "framework/CApplication.h"
 #include "framework/CUserPanel.h"
-#include "framework/Placeholders.h"
+#include "framework/CScript.h"
 #include "platform/WindowManager.h"
 
 using namespace platform;

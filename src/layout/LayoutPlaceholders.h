@@ -1,6 +1,6 @@
 #pragma once
 // Stand-ins for the services that the measure justification calls and that other parts of the
-// program will provide: MIDI conversion of a measure, free measures, lyric spreading, and the
+// program will provide: MIDI conversion of a measure, lyric spreading, and the
 // point transform of symbol drawings. Each keeps the call site as it will be and does the least
 // the justification relies on.
 
@@ -9,9 +9,6 @@ class CUserPanel;
 
 // Recomputes the MIDI values of the measure's notes; nothing to do yet.
 void conversion_graphique_midi(short m, short staff, short edit);
-// In a free column (`meas` bit 0x1000 on the first staff's measure) every measure takes the
-// longest length of the column, its beats following.
-void ajuster_mesure_libre(short m);
 // Spreads the lyrics of a measure; nothing yet.
 void ajuster_paroles(short m, short staff);
 // Transforms (*x, *y) about (ox, oy) for a reference size (ref_w, ref_h): scaled by scale_x and

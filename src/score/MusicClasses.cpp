@@ -21,6 +21,7 @@ CArrayString* chord_positions = nullptr;
 CKeyboard* keyboard = nullptr;
 CTextBloc* text_bloc_copy = nullptr;
 View* vue[21] = {};
+CArrayString* chord_note_names[2] = {nullptr, nullptr};
 
 namespace {
 
@@ -107,6 +108,9 @@ void init_music_classes() {
     chord_library = new CChordLibrary;
     chord_library->load();
     note_names = load_list("MUSIC.RES", chord_library->notation == 1 ? 76 : 77);
+    chord_note_names[0] = load_list("MUSIC.RES", 76);
+    chord_note_names[1] = load_list("MUSIC.RES", 77);
+    set_chord_note_lists(chord_note_names[0], chord_note_names[1]);
     scale_names = load_list("COMPOSER.RES", 3);
     scale_table = build_scale_table(scale_names);
     scale_chord_names = load_list("COMPOSER.RES", 4);
@@ -132,6 +136,9 @@ void quit_music_classes() {
     delete_and_clear(chord_positions);
     cancel_internal_clipboard();
     delete_and_clear(note_names);
+    set_chord_note_lists(nullptr, nullptr);
+    delete_and_clear(chord_note_names[0]);
+    delete_and_clear(chord_note_names[1]);
     delete_and_clear(chord_library);
     delete_and_clear(mpr);
     delete_and_clear(msm);

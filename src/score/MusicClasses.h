@@ -16,6 +16,7 @@ extern CArrayInt** scale_table;        // per scale 1..n its notes; entry 0 unus
 extern CArrayString* scale_chord_names;  // list 4 of "COMPOSER.RES"
 extern CArrayInt** scale_chord_table;    // per entry its list of numbers
 extern CArrayString* chord_positions;    // list 2 of "COMPOSER.RES"
+extern CArrayString* chord_note_names[2];  // lists 76 and 77 of "MUSIC.RES", for chord names
 extern CKeyboard* keyboard;            // the on-screen keyboard window when open
 extern CTextBloc* text_bloc_copy;      // a copied text block waiting to be pasted
 extern View* vue[21];                  // the open views of the current document

@@ -36,48 +36,102 @@ short deplacer_symbole(short, CMeasure*, short, short, short, short, short, shor
     return 0;
 }
 
-char* CChordLibrary::get_name_id(short id) {
-    for (short i = 1; i <= ids.total(); i++)
-        if (ids.get(i) == id) return names.get(i)->get();
-    return nullptr;
-}
-
-void CChordLibrary::add_chord(short id, const char* name) {
-    ids.add(id);
-    names.add();
-    names.get(names.total())->set(name);
-}
-
-short CChordProgression::get_chord_index(short measure, short off, short exact) {
-    short found = 0;
-    for (short i = 1; i <= total(); i++) {
-        short m = meas.get(i), o = offset.get(i);
-        if (m > measure || (m == measure && o > off)) break;
-        found = i;
-    }
-    if (exact && found && (meas.get(found) != measure || offset.get(found) != off)) return 0;
-    return found;
-}
-
 Vect_dessin::~Vect_dessin() {
     for (short i = 1; i <= total(); i++) delete get(i);
 }
 
-Vect_dessin* CChordLibrary::create_chord_symbol(CChord* chord) {
-    Vect_dessin* d = new Vect_dessin;
+namespace {
+
+// Reads characters up to `stop` (consumed, not kept), keeping the first `keep`; false at the
+// end of the file or at a NUL.
+bool read_until(FILE* f, char stop, std::string* out, size_t keep) {
+    out->clear();
+    for (int c; (c = std::fgetc(f)) != EOF;) {
+        if (c == stop) return true;
+        if (c == 0) return false;
+        if (out->size() < keep) *out += (char)c;
+    }
+    return false;
+}
+
+// Reads the rest of one element record after its keyword; text elements go into d.
+bool read_vect_element(FILE* f, const std::string& word, Vect_dessin* d) {
+    int32_t c1, c2;
+    short v[5];
+    if (word == "rectangle" || word == "ellipse")
+        return std::fscanf(f, "%hd,%hd,%hd,%hd,%hd,%d,%d) ", &v[0], &v[1], &v[2], &v[3], &v[4], &c1, &c2) == 7;
+    if (word == "ligne")
+        return std::fscanf(f, "%hd,%hd,%hd,%hd,%hd,%d) ", &v[0], &v[1], &v[2], &v[3], &v[4], &c1) == 6;
+    if (word == "polygone") {
+        short n = 0;
+        bool ok = std::fscanf(f, "%hd,", &n) == 1 && n >= 0;
+        for (short k = 0; ok && k < n; k++) ok = std::fscanf(f, "%hd,%hd,", &v[0], &v[1]) == 2;
+        return ok && std::fscanf(f, "%hd,%d,%d) ", &v[0], &c1, &c2) == 3;
+    }
+    if (word != "texte") return false;
     Vect_texte* t = new Vect_texte;
-    t->justi = 2;
-    t->police.set("Arial");
-    t->taille = 14;
-    t->style = 1;
-    if (chord) chord->get_chord_name(&t->s);
-    t->n = (short)t->s.length();
     d->add(t);
-    d->x1 = -20;
-    d->y1 = -14;
-    d->x2 = 20;
-    d->y2 = 4;
-    return d;
+    std::string text, font;
+    bool ok = std::fscanf(f, "%hd,", &t->n) == 1 && t->n >= 0;
+    for (short k = 0; ok && k < t->n; k++) {
+        int c = std::fgetc(f);
+        ok = c != EOF;
+        text += (char)c;
+    }
+    ok = ok && std::fscanf(f, ",%hd,%hd,%hd,%hd,%hd,", &t->x, &t->y, &t->justi, &t->taille, &t->style) == 5;
+    ok = ok && read_until(f, ',', &font, 49) && std::fscanf(f, "%d) ", &t->col) == 1;
+    t->s.set(text.c_str());
+    t->police.set(font.c_str());
+    return ok;
+}
+
+}  // namespace
+
+Vect_dessin* read_texte_vect_dessin(FILE* f) {
+    std::string word;
+    if (std::fscanf(f, " ") != 0 || !read_until(f, '(', &word, 16) || word != "dessin" ||
+        !read_until(f, ',', &word, 15))
+        return nullptr;
+    short tot = 0;
+    Vect_dessin* d = new Vect_dessin;
+    bool ok = std::fscanf(f, "%hd,%hd,%hd,%hd,%hd,%hd,%hd) ", &tot, &d->x1, &d->y1, &d->x2, &d->y2,
+                          &d->ox, &d->oy) == 7;
+    for (short i = 0; ok && i < tot; i++)
+        ok = read_until(f, '(', &word, 16) && !word.empty() && read_vect_element(f, word, d);
+    if (ok) return d;
+    delete d;
+    return nullptr;
+}
+
+Vect_dessin* dupliquer_vect_dessin(Vect_dessin* d) {
+    Vect_dessin* copy = new Vect_dessin;
+    copy->x1 = d->x1;
+    copy->y1 = d->y1;
+    copy->x2 = d->x2;
+    copy->y2 = d->y2;
+    copy->ox = d->ox;
+    copy->oy = d->oy;
+    for (short i = 1; i <= d->total(); i++) {
+        Vect_element* e = d->get(i);
+        if (e && e->kind == 4) copy->add(new Vect_texte(*static_cast<Vect_texte*>(e)));
+        else if (e) copy->add(new Vect_element(*e));
+    }
+    return copy;
+}
+
+void offset_dessin(Vect_dessin* d, short dx, short dy) {
+    for (short i = 1; i <= d->total(); i++) {
+        Vect_element* e = d->get(i);
+        if (!e || e->kind != 4) continue;
+        Vect_texte* t = static_cast<Vect_texte*>(e);
+        t->x = (short)(t->x + dx);
+        t->y = (short)(t->y + dy);
+    }
+}
+
+void move_vect_elements(Vect_dessin* from, Vect_dessin* to) {
+    for (short i = 1; i <= from->total(); i++) to->add(from->get(i));
+    from->el.clear();
 }
 
 void program_path(CString* out, const char* folder, const char* file) {

@@ -1,7 +1,7 @@
 #pragma once
 // Stand-ins for the services of other subsystems that the score model calls and that are not
-// built yet: tool palettes and symbol definitions, the chord dictionary
-// and progressions, the program directory and the keyboard window. Each
+// built yet: tool palettes and symbol definitions, the program directory and the keyboard
+// window. Each
 // keeps the call sites as they will be; the subsystem that owns the real one replaces it here.
 
 #include <cstdint>
@@ -59,6 +59,17 @@ struct Vect_dessin {
     CArrayPtr el;
 };
 
+// Reads one drawing in the text form "dessin(name,count,x1,y1,x2,y2,ox,oy)" followed by its
+// element records; only the text elements ("texte(n,text,x,y,justi,size,style,font,colour)")
+// are kept. Null when the form is broken.
+Vect_dessin* read_texte_vect_dessin(FILE* f);
+// A deep copy.
+Vect_dessin* dupliquer_vect_dessin(Vect_dessin* d);
+// Moves every element by (dx, dy); the frame and the origin stay.
+void offset_dessin(Vect_dessin* d, short dx, short dy);
+// Moves the element records of `from` to the end of `to`; `from` is left empty.
+void move_vect_elements(Vect_dessin* from, Vect_dessin* to);
+
 struct Definition {
     short id = 0;
     short type = 1;
@@ -100,72 +111,11 @@ class Editeur;
 short deplacer_symbole(short sid, CMeasure* measure, short old_x, short old_y, short old_height,
                        short old_dir, short item, short, short, CUserPanel* up, Editeur* editor);
 
-// ---- Chords and composition assistant -----------------------------------------------------
+// ---- Chords (real; included here for the callers of the former stand-ins) -----------------
 
-// The chord dictionary, reduced to chord ids and names.
-class CChordLibrary : public CObject {
-public:
-    CChordLibrary() { uid = 601; }
-    short total() { return ids.total(); }
-    short get_id(short i) { return ids.get(i); }
-    // The name of the chord with that id, or null.
-    char* get_name_id(short id);
-    // Enters a chord (the real dictionary loads "CHORDS.DEF").
-    void add_chord(short id, const char* name);
-
-    // Loads the dictionary; nothing to load yet: 1.
-    short load() { return 1; }
-    // A new drawing of the chord's name (the template alone for a null chord): one text
-    // element, centred on the origin, standing on it. The caller frees it.
-    Vect_dessin* create_chord_symbol(class CChord* chord);
-
-    short notation = 1;
-    CArrayInt ids;
-    CArrayString names;
-};
-
-// A chord of a progression, reduced to what the document file keeps of it: its name, its
-// analysis id and the values of its analysis record as they were read.
-class CChord : public CObject {
-public:
-    CChord() { uid = 0x25A; }
-    void get_chord_name(CString* out) { out->set(name.get()); }
-    CChord* duplicate();
-
-    CString name;
-    short ana_id = 0;
-    CString analysis;  // the values of its "chan(" record, without the parentheses
-};
-
-// The chord progression of an extract: chords at (measure, offset), in order.
-class CChordProgression : public CObject {
-public:
-    CChordProgression() { uid = 0x25B; }
-    ~CChordProgression() override;
-    void attach(void* d, void* sub) { owner_doc = d; owner_sub_doc = sub; }
-    short total() { return chords.total(); }
-    short get_chord_measure(short i) { return meas.get(i); }
-    short get_chord_offset(short i) { return offset.get(i); }
-    CChord* get_chord(short i) { return (CChord*)chords.get(i); }
-    // The index of the last chord at or before (measure, offset), 0 when none; with `exact`
-    // only a chord exactly there.
-    short get_chord_index(short measure, short offset, short exact);
-    // Stores a copy of ch at (m, off), keeping the entries in order; returns its index.
-    short set_chord(short m, short off, CChord* ch);
-    // Reads the rest of a "chprog(" record and its "ch(" and "chan(" records; 0 on failure.
-    short read(FILE* f);
-    // Writes "chprog(", then "ch(" and, for an analysed chord, "chan(" per chord; returns 1.
-    short write(FILE* f);
-    void clear();
-    // Brings the chords' times in line with the measure lengths; no times are kept here yet.
-    void update() {}
-
-    void* owner_doc = nullptr;
-    void* owner_sub_doc = nullptr;
-    short end_mes = 1, end_off = 0;
-    CArrayPtr chords;  // CChord*, owned
-    CArrayInt meas, offset;
-};
+#include "score/CChord.h"
+#include "score/CChordLibrary.h"
+#include "score/CChordProgression.h"
 
 // out = the path of `file` (null: of the folder itself) in `folder` of the program directory:
 // the folder named by BRINDLECOT_DATA, else the current one. Stands for set_main_dir followed

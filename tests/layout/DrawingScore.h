@@ -66,7 +66,8 @@ struct DrawingScore : ScoreFixture {
         chord->y = -12;  // the height the chord-symbol tool gives a new symbol
         measure((short)(c0 + 1), 1)->add(chord);
         CChord name;
-        name.name.set("Dm7");
+        char dm7[] = "Dm7";
+        name.set_chord_name(dm7);
         d->sub_doc[d->cur_sub_doc].chprog->set_chord((short)(c0 + 1), 0, &name);
         // Four beamed eighths, a quarter with a natural and a quarter rest.
         for (short y : {20, 17, 14, 11}) note((short)(c0 + 2), 1, y, 4);

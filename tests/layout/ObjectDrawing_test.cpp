@@ -468,7 +468,8 @@ TEST_F(DrawingTest, TextsOnThePrinter) {
     CChordUse use;
     use.x = 100;
     CChord chord;
-    chord.name.set("G7");
+    char g7[] = "G7";
+    ASSERT_TRUE(chord.set_chord_name(g7));
     doc->sub_doc[doc->cur_sub_doc].chprog->set_chord(1, 0, &chord);
     last_ma = 1;
     for (short uid : {7, 27}) {
@@ -478,7 +479,10 @@ TEST_F(DrawingTest, TextsOnThePrinter) {
         draw_alone(&use, &panel);
         ASSERT_EQ(texts("Fine").size(), 1u);
         EXPECT_EQ(texts("Fine")[0]->color, uid == 7 ? rgb(200, 0, 0) : BLACK);
-        ASSERT_EQ(texts("G7").size(), 1u);  // in the template's own colour
+        // The symbol's root and type, in the template's own colours.
+        ASSERT_EQ(texts("G").size(), 1u);
+        ASSERT_EQ(texts("7").size(), 1u);
+        EXPECT_EQ(texts("7")[0]->color, BLACK);
     }
     panel.uid = 7;
     // No chord in force: nothing but the marks.

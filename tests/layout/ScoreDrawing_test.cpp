@@ -74,7 +74,8 @@ TEST_F(DrawingTest, TwoStavesFourMeasures) {
     EXPECT_EQ(texts("Sing").size(), 1u);
     EXPECT_EQ(texts("on").size(), 1u);
     EXPECT_EQ(texts("Allegretto").size(), 1u);
-    EXPECT_EQ(texts("Dm7").size(), 1u);
+    EXPECT_EQ(texts("D").size(), 1u);  // the chord symbol: root and type
+    EXPECT_EQ(texts("m7").size(), 1u);
     EXPECT_EQ(texts("3").size(), 1u);
     // The tie over the third bar line: one curve, from measure 3 into measure 4.
     std::vector<const DrawnOp*> curves;

@@ -58,7 +58,8 @@ TEST(ExtractCreation, CopiesTheSelectionFromTheSourceExtract) {
     d->ins[2].tot_msg = 1;
     CChord chord;
     for (short m : {2, 3, 4, 14}) {
-        chord.name.set(m == 3 ? "G" : "C");
+        char name[2] = {m == 3 ? 'G' : 'C', 0};
+        ASSERT_TRUE(chord.set_chord_name(name));
         d->sub_doc[1].chprog->set_chord(m, 240, &chord);
     }
     score.add_extract(1, 2);
@@ -75,7 +76,7 @@ TEST(ExtractCreation, CopiesTheSelectionFromTheSourceExtract) {
     ASSERT_EQ(s.chprog->total(),
               2);  // columns 3 and 4 of the source, now 1 and 2; 14 is past the end
     EXPECT_EQ(s.chprog->get_chord_measure(1), 1);
-    EXPECT_STREQ(s.chprog->get_chord(1)->name.get(), "G");
+    EXPECT_STREQ(s.chprog->get_chord(1)->chord_name.get(), "G");
     EXPECT_EQ(s.chprog->get_chord_offset(2), 240);
     short source_items = item_count(d, 4, 2);
     permuter_contexte(d, 3);
@@ -126,7 +127,7 @@ TEST(ExtractCreation, PositionOfANewExtract) {
         EXPECT_EQ(score.d->tot_ins, 1);
         EXPECT_EQ(score.d->piste[1]->max, 100);
         EXPECT_EQ(mesure_maitre(score.d, 1, 1)->px, 10);
-        EXPECT_EQ(score.d->sub_doc[1].chprog->owner_sub_doc, &score.d->sub_doc[1]);
+        EXPECT_EQ(score.d->sub_doc[1].chprog->sub_doc, &score.d->sub_doc[1]);
     }
 }
 

@@ -53,9 +53,13 @@ TEST_F(MusicClasses, StartUpCreatesEveryGlobalAndExitDeletesThem) {
     EXPECT_EQ(msm->total, 64);
     EXPECT_NE(mpr, nullptr);
     ASSERT_NE(chord_library, nullptr);
+    EXPECT_GT(chord_library->total(), 0);
     ASSERT_NE(note_names, nullptr);
     EXPECT_EQ(note_names->total(), 7);
-    EXPECT_STREQ(note_names->get(1)->get(), "Do");
+    EXPECT_STREQ(note_names->get(1)->get(), "C");  // the shipped dictionary's notation: letters
+    ASSERT_NE(chord_note_names[0], nullptr);
+    EXPECT_STREQ(chord_note_names[0]->get(1)->get(), "Do");  // chord names are read in both
+    EXPECT_STREQ(chord_note_names[1]->get(1)->get(), "C");
     ASSERT_NE(scale_names, nullptr);
     EXPECT_NE(scale_table, nullptr);
     EXPECT_NE(scale_chord_table, nullptr);
@@ -67,7 +71,8 @@ TEST_F(MusicClasses, StartUpCreatesEveryGlobalAndExitDeletesThem) {
     quit_music_classes();
     EXPECT_EQ(CKeyboard::prefs_written, written);  // no keyboard window: no preferences
     for (void* p : {(void*)strings, (void*)msm, (void*)mpr, (void*)chord_library,
-                    (void*)note_names, (void*)scale_names, (void*)scale_table,
+                    (void*)note_names, (void*)chord_note_names[0], (void*)chord_note_names[1],
+                    (void*)scale_names, (void*)scale_table,
                     (void*)scale_chord_names, (void*)scale_chord_table, (void*)chord_positions,
                     (void*)pal, (void*)keyboard, (void*)text_bloc_copy})
         EXPECT_EQ(p, nullptr);
