@@ -14,6 +14,7 @@
 #include "layout/LayoutPlaceholders.h"
 #include "layout/UtilitairesGroupesAccords.h"
 #include "layout/PagePlaceholders.h"
+#include "layout/SystemHeaders.h"
 #include "score/CMeasure.h"
 #include "score/Document.h"
 #include "score/DocumentServices.h"

@@ -3,8 +3,6 @@
 #include "score/Document.h"
 #include "score/MusicGlobals.h"
 
-void ajuster_mesures_systeme(short, short, float, float, CUserPanel*, CUndoManager*) {}
-
 void adjust_system_horizontally(short, float, float, CUserPanel*, short, CUndoManager*, short) {}
 
 short dialogue_mise_en_page(short, float, float, CUserPanel*, short) {

@@ -225,12 +225,13 @@ TEST_F(EditorFixture, SwitchingStepEntryOffErasesTheCaretOnce) {
     Editeur* e = open(900, 500);
     log_drawing();
     e->draw();
-    const auto dark = [&] { return dark_rows(*image, 100 + 150 + 22, 20, 80); };
-    const auto blank = dark();
-    d->curseur = 1;
     d->curseur_ma = 2;
     d->curseur_pa = 1;
-    d->curseur_x = -1;
+    d->curseur_x = 10;
+    const int x = score->measure(2, 1)->x + 10;
+    const auto dark = [&] { return dark_rows(*image, x, 20, 80); };
+    const auto blank = dark();
+    d->curseur = 1;
     e->next_time_curseur = get_time_pos() - 1;
     e->work();
     EXPECT_EQ(e->curseur_visible, 1);

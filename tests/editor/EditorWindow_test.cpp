@@ -123,11 +123,13 @@ TEST_F(EditorFixture, LinearStripHoldsTheColumnsThatStartInsideThePanel) {
     ASSERT_EQ(strip->tot_por, 2);
     Portee* first = d->por[strip->por[1]];
     ASSERT_EQ(first->tot_mes, 5);
-    const short starts[] = {100, 250, 400, 550, 700};
+    // Each column starts where the one before ends, from instrument 1's dx.
+    short start = 100;
     for (short i = 1; i <= 5; i++) {
         EXPECT_EQ(d->mes[first->mes[i]], score->measure(i, 1)) << "shares the master's measures";
-        EXPECT_EQ(d->mes[first->mes[i]]->x, starts[i - 1]);
-        EXPECT_EQ(score->measure(i, 2)->x, starts[i - 1]);
+        EXPECT_EQ(d->mes[first->mes[i]]->x, start);
+        EXPECT_EQ(score->measure(i, 2)->x, start);
+        start = (short)(start + score->measure(i, 2)->width);
         EXPECT_EQ(score->measure(i, 2)->y, 110);
     }
     EXPECT_EQ(e->hor->big_step, 4);
