@@ -81,10 +81,18 @@ bool headless_display(WindowManager* wm)
     return !wm || dynamic_cast<HeadlessBackend*>(&wm->backend()) != nullptr;
 }
 
+// On a terminal each line of the box ends with a line feed: a bare carriage return would
+// send the next line over it.
 short print_to_standard_error(const MessageBoxRequest& request)
 {
     const std::string title = request.title.empty() ? "" : cp1252_to_utf8(request.title) + " ";
-    std::fprintf(stderr, "Brindlecot : %s%s\n", title.c_str(), cp1252_to_utf8(request.text).c_str());
+    std::string text;
+    for (std::string line : split_lines(request.text)) {
+        if (!line.empty() && line[0] == '\n') line.erase(0, 1);  // a line end of two bytes
+        text += line + "\n";
+    }
+    if (text.empty()) text = "\n";
+    std::fprintf(stderr, "Brindlecot : %s%s", title.c_str(), cp1252_to_utf8(text).c_str());
     return 0;
 }
 

@@ -4,6 +4,7 @@
 
 #include "layout/ColumnJustifier.h"
 #include "layout/LayoutPlaceholders.h"
+#include "layout/MidiConversion.h"
 #include "layout/SystemHeaders.h"
 #include "layout/UtilitairesGroupesAccords.h"
 #include "layout/VoiceAssignment.h"

@@ -4,8 +4,6 @@
 #include "score/Document.h"
 #include "score/MusicGlobals.h"
 
-void conversion_graphique_midi(short, short, short) {}
-
 void ajuster_paroles(short, short) {}
 
 void transformer_point(short* x, short* y, short ref_w, short ref_h, short ox, short oy,

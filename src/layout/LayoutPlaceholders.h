@@ -1,14 +1,11 @@
 #pragma once
 // Stand-ins for the services that the measure justification calls and that other parts of the
-// program will provide: MIDI conversion of a measure, lyric spreading, and the
-// point transform of symbol drawings. Each keeps the call site as it will be and does the least
-// the justification relies on.
+// program will provide: lyric spreading, and the point transform of symbol drawings. Each keeps
+// the call site as it will be and does the least the justification relies on.
 
 class CMeasure;
 class CUserPanel;
 
-// Recomputes the MIDI values of the measure's notes; nothing to do yet.
-void conversion_graphique_midi(short m, short staff, short edit);
 // Spreads the lyrics of a measure; nothing yet.
 void ajuster_paroles(short m, short staff);
 // Transforms (*x, *y) about (ox, oy) for a reference size (ref_w, ref_h): scaled by scale_x and

@@ -1,11 +1,13 @@
 #include "score/DocumentReader.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
 #include <string>
 #include <vector>
+#include <utility>
 
 #include "framework/CApplication.h"
 #include "framework/CFont.h"
@@ -21,9 +23,11 @@
 #include "score/OldFormats.h"
 #include "score/Piste.h"
 #include "score/Placeholders.h"
+#include "score/ReadReport.h"
 #include "score/Records.h"
 #include "score/StructureChecks.h"
 #include "score/Synthe.h"
+#include "score/ValueRanges.h"
 
 namespace {
 
@@ -48,13 +52,17 @@ class Reader {
 public:
     Reader(Document* doc_, FILE* file, int32_t length_, short version_, bool mac_)
         : d(doc_), f(file), length(length_), version(version_), mac(mac_) {}
-    ~Reader() { delete kept; }
+    ~Reader() {
+        delete kept;
+        delete held;
+    }
 
-    // Reads everything after the header; false for a file that fails a test.
+    // Reads everything after the header; false for a file that fails a test, `refusal` then
+    // telling why.
     bool read_all();
-    // The first measure record that the file lacked, 0 when none was missing.
-    short first_missing = 0;
     std::vector<OldFont> fonts;
+    DamageReport damage;
+    DocumentRefusal refusal;
 
 private:
     bool structure();
@@ -78,9 +86,29 @@ private:
     void font_table();
 
     // The record kept from the step before, or the next one; null at the end of the data.
+    // Unless `skip_damaged` is off, a record that cannot be read is passed over and counted
+    // (an unreadable measure record is answered with an empty measure, so that its items and
+    // the measures after it keep their places).
     CObject* next();
     // The next record when it is the setting `code`, consumed; else it stays kept.
     bool take(short code);
+    // An optional setting record: read by `read` when it stands next; one that cannot be read
+    // is passed over and named in the warning.
+    template <class Read>
+    void optional(short code, Read read);
+    void skip_setting(short code);
+    // Moves the file to the start of the first line after the one at `from` that begins a
+    // record; false when the file ends first.
+    bool resync(long from);
+    // True when nothing but blanks is left in the file.
+    bool rest_is_blank();
+    // True when the line at `from` looks like the record of a measure.
+    bool line_is_measure(long from);
+    // True when a line end or the end of the file comes next.
+    bool at_line_end();
+    void note_lost();
+    // Fills `refusal` from where the reader stopped.
+    void classify();
     // Reads the values of a setting record: numbers separated by "," and ended by `end` (0: the
     // byte after the last number is left in the file).
     bool values(std::initializer_list<Target> targets, char end = ')');
@@ -98,33 +126,167 @@ private:
     short version;
     bool mac;
     CObject* kept = nullptr;
+    long kept_start = 0;  // where the kept record begins in the file
+    CObject* held = nullptr;  // a record that comes after the kept one
+    RecordRead last;      // what the last reading of a record met
     int32_t progress_calls = 0;
+    bool skip_damaged = true;
+    // Where the reader is, for a refusal: the part of the file, which staff, extract...,
+    // the record looked for, and whether it was found (its values are then what failed).
+    FilePart part = FilePart::structure;
+    short index = 0;
+    std::string expected;
+    bool taken = false;
+    short current = 0;             // the measure slot being filled, -1 past the last one
+    bool measure_damaged = false;  // the kept measure stands for an unreadable record
 };
 
 CObject* Reader::next() {
-    if (!kept) kept = read_text_object(f);
+    if (!kept) std::swap(kept, held);
+    while (!kept) {
+        kept_start = std::ftell(f);
+        kept = read_text_object(f, &last);
+        if (kept || !skip_damaged) break;
+        if (last.what == RecordRead::end && rest_is_blank()) break;
+        // A measure record begins with "m" and always holds "xx": without them, it was
+        // something else.
+        bool measure = last.what != RecordRead::origine && line_is_measure(kept_start);
+        bool more = resync(kept_start);
+        if (measure) {
+            kept = new CMeasure;
+            measure_damaged = true;
+            break;
+        }
+        if (last.what != RecordRead::origine) note_lost();
+        if (!more) {
+            last.what = RecordRead::end;
+            break;
+        }
+    }
     return kept;
 }
 
 bool Reader::take(short code) {
+    expected = setting_keyword(code);
+    taken = false;
     CObject* o = next();
     if (!o || o->uid != -code) return false;
     delete o;
     kept = nullptr;
+    taken = true;
     return true;
 }
 
+template <class Read>
+void Reader::optional(short code, Read read) {
+    if (take(code) && !read()) skip_setting(code);
+}
+
+void Reader::skip_setting(short code) {
+    damage.settings_skipped.push_back(setting_keyword(code));
+    resync(kept_start);
+}
+
+bool Reader::resync(long from) {
+    std::fseek(f, from, SEEK_SET);
+    long pos = from;  // the position of the byte in c
+    auto step = [&] {
+        pos++;
+        return rec::get(f);
+    };
+    auto line_end = [](int c) { return c == '\r' || c == '\n'; };
+    int c = rec::get(f);
+    while (line_end(c)) c = step();
+    while (c != EOF && !line_end(c)) c = step();
+    for (;;) {
+        while (line_end(c)) c = step();
+        if (c == EOF) return false;
+        long line = pos;
+        char tag[100];
+        size_t n = 0;
+        while (n + 1 < sizeof tag && ((c >= 'a' && c <= 'z') || (n && c >= '0' && c <= '9') ||
+                                      (n && c == '_'))) {
+            tag[n++] = (char)c;
+            c = step();
+        }
+        tag[n] = 0;
+        if (n && c == '(' && is_record_tag(tag)) {
+            std::fseek(f, line, SEEK_SET);
+            return true;
+        }
+        while (c != EOF && !line_end(c)) c = step();
+    }
+}
+
+bool Reader::rest_is_blank() {
+    int c;
+    do c = rec::get(f);
+    while (c == ' ' || (c >= '\t' && c <= '\r') || c == 0 || c == 0x1A);
+    return c == EOF;
+}
+
+bool Reader::line_is_measure(long from) {
+    std::fseek(f, from, SEEK_SET);
+    rec::skip_line_ends(f);
+    char line[512];
+    rec::text_until(f, "\r\n", line, sizeof line);
+    return line[0] == 'm' && std::strstr(line, "xx=") != nullptr;
+}
+
+bool Reader::at_line_end() {
+    int c = rec::get(f);
+    rec::unget(c, f);
+    return c == '\r' || c == '\n' || c == EOF;
+}
+
+void Reader::note_lost() {
+    if (part != FilePart::measures)
+        damage.lost_elsewhere++;
+    else if (current < 0)
+        damage.beyond++;
+    else
+        damage.lose(current);
+}
+
+void Reader::classify() {
+    refusal.part = part;
+    refusal.index = index;
+    refusal.expected = expected;
+    int c = rec::get(f);
+    rec::unget(c, f);
+    if (!kept && c == EOF) {
+        refusal.why = Refusal::cut_short;  // the file ends inside or before the record
+    } else if (taken || (!kept && last.what != RecordRead::end)) {
+        refusal.why = Refusal::damaged_record;
+    } else if (!kept) {
+        refusal.why = Refusal::cut_short;
+    } else {
+        refusal.why = Refusal::unexpected_record;
+        refusal.found = kept->uid < 0 ? setting_keyword((short)-kept->uid) : object_tag(kept->uid);
+    }
+}
+
 bool Reader::values(std::initializer_list<Target> targets, char end) {
+    // Nothing is stored unless every value could be read.
+    int32_t read[32];
+    size_t n = targets.size();
+    if (n > 32) return false;
+    for (size_t k = 0; k < n; k++) {
+        if (!rec::number(f, &read[k])) return false;
+        char separator = k + 1 < n ? ',' : end;
+        if (separator && !rec::expect(f, separator)) {
+            // The values are all there: a closing parenthesis lost at a line end costs nothing.
+            if (separator != ')' || !at_line_end()) return false;
+            damage.unclosed++;
+        }
+    }
     size_t k = 0;
     for (const Target& t : targets) {
-        int32_t v;
-        if (!rec::number(f, &v)) return false;
         if (t.s)
-            *t.s = (short)v;
+            *t.s = (short)read[k];
         else
-            *t.l = v;
-        char separator = ++k < targets.size() ? ',' : end;
-        if (separator && !rec::expect(f, separator)) return false;
+            *t.l = read[k];
+        k++;
     }
     return true;
 }
@@ -142,8 +304,11 @@ R* Reader::list(R* (*make)(short)) {
         }
     }
     if (!rec::expect(f, ')')) {
-        std::free(r);
-        return nullptr;
+        if (!at_line_end()) {
+            std::free(r);
+            return nullptr;
+        }
+        damage.unclosed++;
     }
     *(short*)r = n;
     return r;
@@ -159,9 +324,18 @@ void Reader::progress() {
 
 bool Reader::structure() {
     short mes, por, sys, sub, lib;
+    part = FilePart::structure;
+    expected = "structure";
     rec::skip_space(f);
     char word[11];
-    if (std::fread(word, 1, 10, f) != 10 || std::memcmp(word, "structure(", 10) != 0) return false;
+    size_t got = std::fread(word, 1, 10, f);
+    if (got != 10 || std::memcmp(word, "structure(", 10) != 0) {
+        // Nothing but a header is a file cut short; anything else is no structure record.
+        taken = got > 0;
+        last.what = RecordRead::end;
+        return false;
+    }
+    taken = true;
     if (!values({&mes, &por, &sys, &sub, &lib})) return false;
     if (mes < 0 || mes > 32767 - 256 || por < 0 || por > 32767 - 50 || sys < 1 ||
         sys > 32767 - 50 || sub < 1 || sub > 32766 || lib < 0 || lib > 32767 - 32)
@@ -170,17 +344,50 @@ bool Reader::structure() {
     return true;
 }
 
+// True for the keywords of the settings section.
+bool document_setting(short code, short version) {
+    switch (code) {
+        case SET_ESPACEMENT:
+        case SET_TRANSPOSITION:
+        case SET_TRANSCRIPTION:
+        case SET_QUANTIFICATION:
+        case SET_JUSTIFICATION:
+        case SET_DIVERS_1:
+        case SET_EPAISSEURS:
+        case SET_OLIB:
+        case SET_OSEQ:
+        case SET_OPIA:
+        case SET_DIVERS_2:
+        case SET_DIVERS_3:
+        case SET_DIVERS_4:
+        case SET_DIVERS_5:
+        case SET_DIVERS_8:
+            return true;
+        case SET_DIMENSIONS:
+        case SET_MARGES_EXTERNES:
+        case SET_MARGES_INTERNES:
+        case SET_IMPRESSION:
+            return version == 3;
+        default:
+            return false;
+    }
+}
+
 bool Reader::settings() {
+    part = FilePart::settings;
     for (;;) {
+        expected = "p";
+        taken = false;
         CObject* o = next();
         if (!o) return false;
         if (o->uid == -SET_P) return true;
         // A document without staves has no staff record: its systems or extracts follow.
         if (d->tot_por == 0 && (o->uid == -SET_SYS || o->uid == -SET_PARTITION)) return true;
         short code = (short)-o->uid;
-        if (!setting(code)) return false;
+        if (!document_setting(code, version)) return false;
         delete o;
         kept = nullptr;
+        if (!setting(code)) skip_setting(code);
     }
 }
 
@@ -231,17 +438,20 @@ bool read_printer_setup(FILE* f, Sub_document& s, bool mac) {
 bool read_fonts(FILE* f, Document* d, bool mac) {
     CFont* fonts[11] = {d->nom_font, d->num_font, d->nol_font};
     for (short k = 0; k < 8; k++) fonts[3 + k] = d->cha_font[k];
+    char names[11][49];
+    short sizes[11], styles[11];
     for (short k = 0; k < 11; k++) {
-        char name[49];
-        short size, style;
-        if (rec::text_until(f, ",", name, sizeof name) != ',') return false;
-        if (!rec::number16(f, &size) || !rec::expect(f, ',') || !rec::number16(f, &style))
+        if (rec::text_until(f, ",", names[k], sizeof names[k]) != ',') return false;
+        if (!rec::number16(f, &sizes[k]) || !rec::expect(f, ',') || !rec::number16(f, &styles[k]))
             return false;
         if (!rec::expect(f, k < 10 ? ',' : ')')) return false;
-        if (mac) convert_string_mac_win(name);
-        fonts[k]->set_name(name);
-        fonts[k]->set_size(size);
-        fonts[k]->set_style(style);
+    }
+    // Nothing is changed unless the whole record could be read.
+    for (short k = 0; k < 11; k++) {
+        if (mac) convert_string_mac_win(names[k]);
+        fonts[k]->set_name(names[k]);
+        fonts[k]->set_size(sizes[k]);
+        fonts[k]->set_style(styles[k]);
     }
     return true;
 }
@@ -368,11 +578,15 @@ bool Reader::setting(short code) {
 }
 
 bool Reader::staves_and_systems() {
+    part = FilePart::staves;
     for (short s = 1; s <= d->tot_por; s++) {
+        index = s;
         if (!take(SET_P) || !(d->por[s] = list(nouveau_portee))) return false;
     }
     progress();
+    part = FilePart::systems;
     for (short s = 2; s <= d->tot_sys; s++) {
+        index = s;
         if (!take(SET_SYS) || !(d->sys[s] = list(nouveau_systeme_record))) return false;
     }
     return true;
@@ -398,6 +612,8 @@ bool Reader::extract_page_setup(Sub_document& s) {
 }
 
 bool Reader::extract(short i) {
+    part = FilePart::extract;
+    index = i;
     progress();
     Sub_document& s = d->sub_doc[i];
     // From here on the document's extract fields are those of extract i.
@@ -516,12 +732,20 @@ bool Reader::instrument(Ins& ins, short k) {
                 if (!std::strcmp(k, key.key)) *key.field = (short)v;
         }
         c = rec::get(f);
+        if (c == '\r' || c == '\n' || c == EOF) {
+            // The pairs are all there: a closing parenthesis lost at a line end costs nothing.
+            rec::unget(c, f);
+            damage.unclosed++;
+            c = ')';
+        }
         if (c != ',' && c != ')') return false;
     }
     if (c != ')') return false;
     if (version == 3 && (ins.in_roll & 1)) ins.in_roll = 3;
     rec::skip_space(f);
-    return messages(ins) && percussion_map(ins);
+    if (!messages(ins) || !percussion_map(ins)) return false;
+    damage.out_of_range = (short)(damage.out_of_range + bring_into_range(ins, &damage.range_kinds));
+    return true;
 }
 
 bool Reader::messages(Ins& ins) {
@@ -542,6 +766,7 @@ bool Reader::messages(Ins& ins) {
 
 bool Reader::percussion_map(Ins& ins) {
     if (!ins.percu) return true;
+    expected = "conversion";
     rec::skip_space(f);
     char word[12];
     if (std::fread(word, 1, 11, f) != 11 || std::memcmp(word, "conversion(", 11) != 0) return false;
@@ -549,6 +774,12 @@ bool Reader::percussion_map(Ins& ins) {
         short v;
         if (!rec::number16(f, &v) || !rec::expect(f, k < 127 ? ',' : ')')) return false;
         ins.map[k] = (unsigned char)v;
+        if (v < 0 || v > 127) {
+            // The map gives MIDI pitches: an entry out of range leaves the pitch as it is.
+            ins.map[k] = (unsigned char)k;
+            damage.out_of_range++;
+            damage.range_kinds |= RANGE_PERCUSSION;
+        }
     }
     rec::skip_space(f);
     return true;
@@ -582,6 +813,12 @@ bool Reader::track(short t) {
             if (c == ',') {
                 c = rec::get(f);
                 if (c == '\r' || c == '\n') break;
+            } else if ((c == '\r' || c == '\n' || c == EOF) && j == count) {
+                // The last event is whole: a closing parenthesis lost at a line end costs nothing.
+                rec::unget(c, f);
+                damage.unclosed++;
+                ended = true;
+                break;
             } else if (c != ')') {
                 return false;
             }
@@ -663,46 +900,58 @@ bool Reader::comment(Sub_document& s) {
 }
 
 bool Reader::analysis(Sub_document& s) {
-    short count;
-    if (!values({&s.acc_por_symboles, &s.acc_por_notes,
-                 &s.acc_concordance,  &s.acc_choix1,
-                 &s.acc_choix2,       &s.acc_find_bass,
-                 &s.acc_tot_ryt,      &s.acc_dur_ryt,
-                 &s.acc_por_ryt,      &s.acc_min_notes,
-                 &s.acc_max_notes,    &s.acc_mask,
-                 &s.acc_tes_inf,      &s.acc_tes_sup,
-                 &s.acc_choix_ryt,    &s.acc_gen_tot_ryt,
-                 &s.acc_gen_dur_ryt,  &s.acc_cel_ryt,
-                 &s.acc_gen_max,      &s.acc_min_dist,
-                 &s.acc_gen_leg,      &count},
-                0) ||
-        count < 0)
-        return false;
-    s.tab_chord_analyse->clear();
+    short* fields[21] = {&s.acc_por_symboles, &s.acc_por_notes,   &s.acc_concordance,
+                         &s.acc_choix1,       &s.acc_choix2,      &s.acc_find_bass,
+                         &s.acc_tot_ryt,      &s.acc_dur_ryt,     &s.acc_por_ryt,
+                         &s.acc_min_notes,    &s.acc_max_notes,   &s.acc_mask,
+                         &s.acc_tes_inf,      &s.acc_tes_sup,     &s.acc_choix_ryt,
+                         &s.acc_gen_tot_ryt,  &s.acc_gen_dur_ryt, &s.acc_cel_ryt,
+                         &s.acc_gen_max,      &s.acc_min_dist,    &s.acc_gen_leg};
+    // Nothing is changed unless the whole record could be read.
+    short read[22];
+    for (short k = 0; k < 22; k++)
+        if (!rec::number16(f, &read[k]) || (k < 21 && !rec::expect(f, ','))) return false;
+    short count = read[21];
+    if (count < 0) return false;
+    std::vector<short> chords;
     for (short k = 1; k <= count; k++) {
         short v;
         if (!rec::expect(f, ',') || !rec::number16(f, &v)) return false;
-        s.tab_chord_analyse->add(v);
+        chords.push_back(v);
     }
-    return rec::expect(f, ')');
+    if (!rec::expect(f, ')')) return false;
+    for (short k = 0; k < 21; k++) *fields[k] = read[k];
+    s.tab_chord_analyse->clear();
+    for (short v : chords) s.tab_chord_analyse->add(v);
+    return true;
 }
 
 bool Reader::optional_records(Sub_document& s) {
-    if (take(SET_COM) && !comment(s)) return false;
-    if (take(SET_CFGI) && !values({&s.config_instru})) return false;
-    if (take(SET_DIVERS_7) &&
-        !values({&s.rmx, &s.rmy, &s.mdecx, &s.mdecy, &s.mmdecx, &s.mmdecy, &s.adjust_horiz}))
+    optional(SET_COM, [&] { return comment(s); });
+    optional(SET_CFGI, [&] { return values({&s.config_instru}); });
+    optional(SET_DIVERS_7, [&] {
+        return values({&s.rmx, &s.rmy, &s.mdecx, &s.mdecy, &s.mmdecx, &s.mmdecy, &s.adjust_horiz});
+    });
+    optional(SET_ZOOM_SCORE, [&] { return values({&s.zoom_score}); });
+    optional(SET_CHPROG, [&] {
+        if (s.chprog->read(f)) return true;
+        s.chprog->clear();  // no half progression
         return false;
-    if (take(SET_ZOOM_SCORE) && !values({&s.zoom_score})) return false;
-    if (take(SET_CHPROG) && !s.chprog->read(f)) return false;
-    if (take(SET_ANALYSE) && !analysis(s)) return false;
+    });
+    optional(SET_ANALYSE, [&] { return analysis(s); });
     return true;
 }
 
 // ---- Libraries and measures ---------------------------------------------------------------
 
 bool Reader::libraries() {
+    // Libraries are named by their place: an unreadable one cannot be passed over.
+    part = FilePart::libraries;
+    skip_damaged = false;
     for (short k = 1; k <= d->tot_lib; k++) {
+        index = k;
+        expected = "ryt, mel, acc, the";
+        taken = false;
         CObject* o = next();
         if (!o || o->uid < KIND_LIB_RYTHM || o->uid > KIND_LIB_THEME) return false;
         kept = nullptr;
@@ -711,25 +960,42 @@ bool Reader::libraries() {
         d->lib[k] = lib;
         progress();
     }
+    skip_damaged = true;
     return true;
 }
 
 bool Reader::measures() {
+    part = FilePart::measures;
+    damage.declared = d->tot_mes;
+    current = 0;  // records before the first measure belong to none
+    CObject* first = next();
+    if (first && first->uid > KIND_MEASURE && first->uid <= KIND_CHORDUSE) {
+        // Items before any measure: the first measure's record was lost; an empty one holds them.
+        held = first;
+        kept = new CMeasure;
+        measure_damaged = true;
+    }
+    bool more = items(nullptr);
     for (short m = 1; m <= d->tot_mes; m++) {
-        CMeasure* measure = object_as<CMeasure>(next());
-        if (!measure) {
-            if (kept) return false;
-            first_missing = m;  // the file ends here
+        if (!more) {
+            damage.first_missing = m;  // the file ends here
             return true;
         }
+        index = m;
+        CMeasure* measure = static_cast<CMeasure*>(kept);
         kept = nullptr;
+        current = m;
+        if (measure_damaged) damage.lose(m);
+        measure_damaged = false;
         measure->px = measure->x;
         measure->py = measure->y;
+        damage.out_of_range =
+            (short)(damage.out_of_range + bring_into_range(measure, &damage.range_kinds));
         d->mes[m] = measure;
         measure->id = d->next_meas_id++;
         measure->change_mes_flags(0, 2);
         progress();
-        bool more = items(measure);
+        more = items(measure);
         if (version == 3) {
             for (short i = 1; i <= measure->total(); i++) {
                 CNolet* t = measure->get_nolet_item(i);
@@ -739,16 +1005,22 @@ bool Reader::measures() {
                 measure->analyse_nolet_mask(t, 0);
             }
         }
-        if (!more) {
-            if (m < d->tot_mes) first_missing = (short)(m + 1);
-            return true;
-        }
+    }
+    // Measures after those that the file announces have no place: they are counted.
+    current = -1;
+    while (more) {
+        delete kept;
+        kept = nullptr;
+        measure_damaged = false;
+        damage.beyond++;
+        more = items(nullptr);
     }
     return true;
 }
 
-// Reads the items of a measure; false when no measure can follow (the end of the data, or the
-// font table of a version-3 file).
+// Reads the items of a measure up to the next measure; false when no measure follows (the end
+// of the data, or the font table of a version-3 file). Without a measure, the records up to
+// the next one are passed over and counted as lost.
 bool Reader::items(CMeasure* m) {
     for (;;) {
         CObject* o = next();
@@ -760,13 +1032,11 @@ bool Reader::items(CMeasure* m) {
             if (version == 3) font_table();
             return false;
         }
-        if (o->uid < KIND_MEASURE || o->uid > KIND_CHORDUSE || m->total() >= 32767) {
-            // Only score objects belong among the items; a setting record is skipped whole.
-            if (o->uid < 0) {
-                char skipped[2];
-                rec::text_until(f, ")", skipped, sizeof skipped);
-            }
+        // Only score objects belong among the items: anything else is passed over whole.
+        if (!m || o->uid < KIND_MEASURE || o->uid > KIND_CHORDUSE || m->total() >= 32767) {
+            if (o->uid < 0) resync(kept_start);
             delete o;
+            note_lost();
             continue;
         }
         if (CTextBloc* t = object_as<CTextBloc>(o)) {
@@ -775,9 +1045,12 @@ bool Reader::items(CMeasure* m) {
         }
         if (CLyrics* l = object_as<CLyrics>(o))
             for (CString& verse : l->text) convert(verse.get());
+        CDataObject* item = static_cast<CDataObject*>(o);
+        damage.out_of_range =
+            (short)(damage.out_of_range + bring_into_range(item, &damage.range_kinds));
         if (m->total() >= m->tab.max_item && m->tab.max_item < 16000)
             m->tab.resize((short)(2 * m->tab.max_item + 8));
-        m->add(static_cast<CDataObject*>(o));
+        m->add(item);
     }
 }
 
@@ -805,12 +1078,15 @@ void Reader::font_table() {
 }
 
 bool Reader::read_all() {
-    if (!structure() || !settings()) return false;
-    progress();
-    if (!staves_and_systems()) return false;
-    for (short i = 1; i <= d->tot_sub_doc; i++)
-        if (!extract(i)) return false;
-    return libraries() && measures();
+    bool ok = structure() && settings();
+    if (ok) {
+        progress();
+        ok = staves_and_systems();
+    }
+    for (short i = 1; ok && i <= d->tot_sub_doc; i++) ok = extract(i);
+    ok = ok && libraries() && measures();
+    if (!ok) classify();
+    return ok;
 }
 
 // ---- After the last record ----------------------------------------------------------------
@@ -854,19 +1130,28 @@ void apply_font_table(Document* d, const std::vector<OldFont>& fonts) {
         old_font(font, d->cha_police_old, d->cha_taille_old, d->cha_style_old, fonts);
 }
 
-// Empty measures in the slots that the file did not fill; the user is told where it ends.
-void fill_missing_measures(Document* d, short first_missing) {
-    if (!first_missing) return;
-    for (short m = first_missing; m <= d->tot_mes; m++) {
+// Empty measures in the slots that the file did not fill; returns their ids, so that what the
+// structure checks keep of them can be told afterwards.
+std::vector<int32_t> fill_missing_measures(Document* d, short first_missing) {
+    std::vector<int32_t> ids;
+    for (short m = first_missing; first_missing && m <= d->tot_mes; m++) {
         d->mes[m] = new CMeasure;
         d->mes[m]->id = d->next_meas_id++;
+        ids.push_back(d->mes[m]->id);
     }
-    char where[80];
-    std::snprintf(where, sizeof where, "Il s'arr\xEAte avant la mesure %d sur %d.", first_missing,
-                  d->tot_mes);
-    application->warning("Le fichier est endommag\xE9.", where,
-                        "Les mesures manquantes ont \xE9t\xE9 remplac\xE9"
-                        "es par des mesures vides.");
+    return ids;
+}
+
+// Counts the empty measures that a staff still lists after the checks, and those let go.
+void count_missing_measures(Document* d, short first_missing, const std::vector<int32_t>& ids,
+                            DamageReport& damage) {
+    for (size_t k = 0; k < ids.size(); k++) {
+        CMeasure* m = d->mes[first_missing + k];
+        if (m && m->id == ids[k])
+            damage.missing_made++;
+        else
+            damage.missing_dropped++;
+    }
 }
 
 bool is_port_synthesizer(const char* name) {
@@ -957,11 +1242,24 @@ void cut_at(CString* s, const char* mark) {
     if (char* at = std::strstr(s->get(), mark)) *at = 0;
 }
 
+// The header of a score document of the format versions 0 to 5, whatever its version.
+bool score_header(const char* header) {
+    return !std::strncmp(header, "D927-T", 6) && (header[6] == 'W' || header[6] == 'M') &&
+           std::isdigit((unsigned char)header[7]) && std::isdigit((unsigned char)header[8]) &&
+           std::isdigit((unsigned char)header[9]) && !std::strcmp(header + 10, "FR");
+}
+
 }  // namespace
 
-short ouvrir_document_texte(Document* d) {
+short ouvrir_document_texte(Document* d, DocumentRefusal* why) {
+    DocumentRefusal scratch;
+    DocumentRefusal& refusal = why ? *why : scratch;
+    refusal = DocumentRefusal();
     FILE* f = std::fopen(d->path->get(), "rb");
-    if (!f) return 0;
+    if (!f) {
+        refusal.why = Refusal::cannot_open;
+        return 0;
+    }
     char header[13] = {};
     size_t got = std::fread(header, 1, 12, f);
     d->sans_titre = 0;
@@ -973,6 +1271,8 @@ short ouvrir_document_texte(Document* d) {
     short version = 0;
     std::sscanf(digits, "%hd", &version);
     if (version > 5) {
+        refusal.why = Refusal::newer_version;
+        refusal.version = version;
         beep();
         call_sup(64);
         std::fclose(f);
@@ -987,14 +1287,23 @@ short ouvrir_document_texte(Document* d) {
     if (std::strncmp(header, "D927-", 5) != 0) {
         char check[8];
         std::snprintf(check, sizeof check, "M%03d", (int)((length ^ check_key) % 1000));
-        if (std::strncmp(header, check, 4) != 0) return fail(f, d, 0);
+        if (std::strncmp(header, check, 4) != 0) {
+            bool check_like = header[0] == 'M' && std::isdigit((unsigned char)header[1]) &&
+                              std::isdigit((unsigned char)header[2]) &&
+                              std::isdigit((unsigned char)header[3]);
+            refusal.why = check_like ? Refusal::check_value : Refusal::not_a_score;
+            return fail(f, d, 0);
+        }
         d->bcot_format = 1;
         std::memcpy(header, "D927", 4);
     } else {
         d->bcot_format = 0;
     }
-    if (std::strcmp(header, "D927-TW005FR") != 0 && std::strcmp(header, "D927-TM005FR") != 0)
+    if (std::strcmp(header, "D927-TW005FR") != 0 && std::strcmp(header, "D927-TM005FR") != 0) {
+        refusal.why = score_header(header) ? Refusal::old_version : Refusal::not_a_score;
+        refusal.version = version;
         return fail(f, d, 0);
+    }
     bool mac = header[6] == 'M';
     CString title, line2;
     gr_string("MISC", "MUSIC.RES", 66, 4, &title);
@@ -1006,11 +1315,17 @@ short ouvrir_document_texte(Document* d) {
         application->set_cursor_wait();
 
     Reader reader(d, f, length, version, mac);
-    if (!reader.read_all()) return fail(f, d, length);
+    if (!reader.read_all()) {
+        refusal = reader.refusal;
+        return fail(f, d, length);
+    }
     if (version == 3) apply_font_table(d, reader.fonts);
     std::fclose(f);
-    fill_missing_measures(d, reader.first_missing);
+    DamageReport& damage = reader.damage;
+    std::vector<int32_t> made = fill_missing_measures(d, damage.first_missing);
     after_reading(d);
+    count_missing_measures(d, damage.first_missing, made, damage);
+    if (damage.any()) application->warning(damage_text(damage, d).c_str());
     if (version == 3) d->modif = 1;
     maj_4 = 0;
     d->busy = 0;

@@ -444,7 +444,8 @@ short CTextBloc::read(FILE* f) {
         } else if (!std::strcmp(k, "f")) {
             size_t n = 0;
             int c;
-            while ((c = rec::get(f)) != EOF && c != ',' && c != ')' && n + 1 < face_buffer)
+            while ((c = rec::get(f)) != EOF && c != ',' && c != ')' && c != '\r' && c != '\n' &&
+                   n + 1 < face_buffer)
                 face[n++] = (char)c;
             face[n] = 0;
             rec::unget(c, f);

@@ -292,7 +292,7 @@ short maj_rel_piste_mesures(short track)
     Portee* p = master_staff(track);
     if (!t || !p)
         return 0;
-    int32_t end = 0;
+    int64_t end = 0;  // a damaged file may give measures any length
     short pos = 1;
     for (short k = 1; k <= p->tot_mes; k++) {
         CMeasure* m = doc->mes[p->mes[k]];

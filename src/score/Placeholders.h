@@ -59,6 +59,15 @@ struct Vect_dessin {
     CArrayPtr el;
 };
 
+// A play rule of a symbol definition: its play parameters (14 to 36), its table of `tot`
+// values in entries 1 to `tot` of `tab` (entry 0 unused; not owned) and the next rule of its
+// chain (not owned).
+struct Jeu {
+    short param[37] = {};
+    short tot = 0;
+    short* tab = nullptr;
+    Jeu* jeu = nullptr;
+};
 // Reads one drawing in the text form "dessin(name,count,x1,y1,x2,y2,ox,oy)" followed by its
 // element records; only the text elements ("texte(n,text,x,y,justi,size,style,font,colour)")
 // are kept. Null when the form is broken.
@@ -73,14 +82,21 @@ void move_vect_elements(Vect_dessin* from, Vect_dessin* to);
 struct Definition {
     short id = 0;
     short type = 1;
-    short options = 0;
+    short options = 0;  // bit 0x2000: it has a play rule of its own
     short pos_hor = 0;  // 1: not moved with the measure's content; 3: spans to another note
+    short sym_id = 0;   // the definition whose play rule it inherits
     // The graphic of the kind `type`: a bitmap (16-bit kind, width, height, pixels) or a
     // Vect_dessin; not owned.
     void* gr = nullptr;
-    // The definition's default value of parameter n.
+    Jeu* jeu = nullptr;     // its play rule (the first of the chain); not owned
+    short param[37] = {};   // its default values of the parameters below 14
+    // The definition's default value of parameter n: a play parameter (14 to 36) from its rule,
+    // or from the rule of the definition named by `sym_id` when it has none.
     short get_global_param(short n);
 };
+
+// The value of parameter n of a definition; 0 for a null one.
+short get_global_param(Definition* def, short n);
 
 // The tool palettes, reduced to the lookup of symbol definitions.
 class CToolsManager : public CObject {

@@ -16,6 +16,7 @@ namespace {
 struct ObjectTag {
     const char* tag;
     CDataObject* (*make)();
+    short kind;
 };
 
 template <class T>
@@ -23,14 +24,19 @@ CDataObject* make() {
     return new T;
 }
 
+template <class T>
+constexpr ObjectTag entry(const char* tag) {
+    return {tag, make<T>, T::KIND};
+}
+
 const ObjectTag object_tags[] = {
-    {"m", make<CMeasure>},    {"sy", make<CSymbol>},     {"n", make<CNote>},
-    {"origine", nullptr},     {"t", make<CTimeSig>},     {"g", make<CBeams>},
-    {"s", make<CRest>},       {"c", make<CClef>},        {"a", make<CKeySig>},
-    {"no", make<CNolet>},     {"r", make<CRepeat>},      {"pa", make<CLyrics>},
-    {"tx", make<CTextBloc>},  {"lib", make<CLibUse>},    {"cu", make<CChordUse>},
-    {"ryt", make<CLibRythm>}, {"mel", make<CLibMelody>}, {"acc", make<CLibChord>},
-    {"the", make<CLibTheme>},
+    entry<CMeasure>("m"),    entry<CSymbol>("sy"),     entry<CNote>("n"),
+    {"origine", nullptr, 0}, entry<CTimeSig>("t"),     entry<CBeams>("g"),
+    entry<CRest>("s"),       entry<CClef>("c"),        entry<CKeySig>("a"),
+    entry<CNolet>("no"),     entry<CRepeat>("r"),      entry<CLyrics>("pa"),
+    entry<CTextBloc>("tx"),  entry<CLibUse>("lib"),    entry<CChordUse>("cu"),
+    entry<CLibRythm>("ryt"), entry<CLibMelody>("mel"), entry<CLibChord>("acc"),
+    entry<CLibTheme>("the"),
 };
 
 // Setting keywords in the order of their codes, from 1; "dimension_page" shares code 6.
@@ -97,6 +103,13 @@ int next_tag_byte(FILE* f) {
     return c;
 }
 
+// The code of a setting keyword, 0 for another tag.
+short setting_code(const char* tag) {
+    for (short k = 0; k < (short)(sizeof setting_keywords / sizeof *setting_keywords); k++)
+        if (std::strcmp(tag, setting_keywords[k]) == 0) return (short)(k + 1);
+    return std::strcmp(tag, "dimension_page") == 0 ? SET_PARTITION : 0;
+}
+
 CObject* refuse_tag() {
     beep();
     call_sup(66);
@@ -105,10 +118,14 @@ CObject* refuse_tag() {
 
 }  // namespace
 
-CObject* read_text_object(FILE* f) {
+CObject* read_text_object(FILE* f, RecordRead* read) {
+    RecordRead scratch;
+    RecordRead& r = read ? *read : scratch;
+    r = RecordRead();
     int c = next_tag_byte(f);
     if (c < 'a' || c > 'z') {
         rec::unget(c, f);
+        r.what = RecordRead::end;
         return nullptr;
     }
     char tag[tag_limit + 2];
@@ -117,26 +134,51 @@ CObject* read_text_object(FILE* f) {
     for (;;) {
         c = next_tag_byte(f);
         if (c == '(' || c == ' ' || c == EOF) break;
-        if (n >= tag_limit) return refuse_tag();
+        if (n >= tag_limit) {
+            r.what = RecordRead::unknown;
+            return refuse_tag();
+        }
         tag[n++] = (char)c;
     }
     tag[n] = 0;
     for (const ObjectTag& o : object_tags) {
         if (o.tag[0] != tag[0] || std::strcmp(tag, o.tag) != 0) continue;
-        if (!o.make) return nullptr;  // "origine"
+        if (!o.make) {
+            r.what = RecordRead::origine;
+            return nullptr;
+        }
         CDataObject* object = o.make();
         if (object->read(f)) return object;
+        r.what = RecordRead::malformed;
+        r.kind = object->uid;
         delete object;
         return nullptr;
     }
-    short code = 0;
-    for (short k = 0; k < (short)(sizeof setting_keywords / sizeof *setting_keywords); k++)
-        if (std::strcmp(tag, setting_keywords[k]) == 0) code = (short)(k + 1);
-    if (std::strcmp(tag, "dimension_page") == 0) code = SET_PARTITION;
-    if (!code) return refuse_tag();
+    short code = setting_code(tag);
+    if (!code) {
+        r.what = RecordRead::unknown;
+        return refuse_tag();
+    }
     CObject* setting = new CObject;
     setting->uid = (short)-code;
     return setting;
+}
+
+bool is_record_tag(const char* tag) {
+    for (const ObjectTag& o : object_tags)
+        if (!std::strcmp(tag, o.tag)) return true;
+    return setting_code(tag) != 0;
+}
+
+const char* object_tag(short kind) {
+    for (const ObjectTag& o : object_tags)
+        if (o.make && o.kind == kind) return o.tag;
+    return "";
+}
+
+const char* setting_keyword(short code) {
+    constexpr short count = (short)(sizeof setting_keywords / sizeof *setting_keywords);
+    return code >= 1 && code <= count ? setting_keywords[code - 1] : "";
 }
 
 void write_text_bloc(CDataObject* object, FILE* f) {
@@ -270,7 +312,8 @@ int key(FILE* f, char* out, size_t size) {
             skip_line_ends(f);
             return 0;
         }
-        if (n + 1 >= size) return -1;
+        // A key never runs over a line end or into another record.
+        if (n + 1 >= size || c == '\r' || c == '\n' || c == '(') return -1;
         out[n++] = (char)c;
     }
     out[n] = 0;

@@ -17,11 +17,30 @@ void beep();
 // font number and a colour index.
 extern short maj_4;
 
+// What read_text_object met when it gives no object.
+struct RecordRead {
+    enum What : short {
+        object,     // an object (or a setting keyword) was read
+        end,        // no tag starts here: the end of the data, or bytes that are no record
+        origine,    // "origine", which carries nothing
+        unknown,    // a tag in neither table, or an over-long one
+        malformed,  // a score object whose values cannot be read
+    };
+    What what = object;
+    short kind = 0;  // malformed: the class kind of the record that failed
+};
+
 // The next record of the file: a new score object (its values read), a bare CObject whose
 // kind is the negative code of a setting keyword (the file standing just after its "("), or
 // null at the end of the data, for "origine", an unknown or over-long tag, or a malformed
-// record. The caller owns the result.
-CObject* read_text_object(FILE* f);
+// record; `read`, when given, tells which. The caller owns the result.
+CObject* read_text_object(FILE* f, RecordRead* read = nullptr);
+// True when `tag` is the tag of a score object or a setting keyword.
+bool is_record_tag(const char* tag);
+// The tag of a score object's class kind ("n" for a note), "" for another kind.
+const char* object_tag(short kind);
+// The keyword of a setting code ("p" for SET_P), "" for an unknown code.
+const char* setting_keyword(short code);
 // Writes the object's record; a measure is followed by the records of its items.
 void write_text_bloc(CDataObject* object, FILE* f);
 // Seeds the generator of the measures' "xx" values (a number from 0 to 100 that changes from
@@ -116,7 +135,7 @@ bool values(FILE* f, short* const* fields, short n);
 // consumed and returned (EOF at the end of the file).
 int text_until(FILE* f, const char* stops, char* out, size_t size);
 // Reads a key up to "=" into `out` (at most `size` - 1 bytes): 1 a key, 0 a ")" met first
-// (the record ends), -1 the end of the file or a key too long.
+// (the record ends), -1 the end of the file, a key too long, or a line end or "(" in the key.
 int key(FILE* f, char* out, size_t size);
 // After a value: 1 when "," follows (more pairs), 0 when ")" ends the record (the line ends
 // after it are skipped), -1 for any other byte.

@@ -176,7 +176,7 @@ TEST(Justification, TreatedMeasuresAreRecordedAndTheirFlagsCleared) {
     for (short staff = 1; staff <= 2; staff++) {
         short slot = score.d->por[score.d->sys[1]->por[staff]]->mes[1];
         EXPECT_EQ((void**)recorded.get(staff), (void**)&score.d->mes[slot]);
-        EXPECT_EQ(score.measure(1, staff)->flags, 0x01);
+        EXPECT_EQ(score.measure(1, staff)->flags, 0x03);  // voices and MIDI values up to date
     }
     EXPECT_EQ(mpr->pump_turns, 2 + 1 + 2);  // preparation, stems of staff 1, placement
     delete mpr;

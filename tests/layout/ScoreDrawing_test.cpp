@@ -240,3 +240,29 @@ TEST_F(DrawingTest, TextLayout) {
     EXPECT_EQ(lines[1]->points[0].y - lines[0]->points[0].y, 18);
     EXPECT_EQ(lines[0]->points[0].x, (200 - panel.string_width("ab")) / 2);
 }
+
+TEST_F(DrawingTest, ChordSymbolsOverEveryMeasure) {
+    DrawingScore score(&panel);
+    CChordProgression* prog = doc->sub_doc[doc->cur_sub_doc].chprog;
+    const char* names[] = {"Dm7", "G7/B", "EbMaj7", "F#dim7"};
+    for (short m = 1; m <= 4; m++) {
+        if (m > 1) {
+            CChordUse* use = new CChordUse;
+            use->x = 20;
+            use->y = -12;
+            score.measure(m, 1)->add(use);
+        }
+        CChord chord;
+        std::string name = names[m - 1];
+        ASSERT_TRUE(chord.set_chord_name(&name[0])) << name;
+        prog->set_chord(m, 0, &chord);
+    }
+    const float zoom = 2.0f;
+    start((int32_t)((score.width + 10) * zoom), (int32_t)(165 * zoom));
+    score.draw(&panel, zoom);
+    ASSERT_TRUE(surface->write_png(drawing_test::output_file("score_chord_symbols.png")));
+    // Roots, accidentals, types and basses, each its own text of the template.
+    for (const char* t : {"D", "m7", "G", "7", "/", "B", "E", "b", "Maj7", "F", "#"})
+        EXPECT_GE(texts(t).size(), 1u) << t;
+    EXPECT_EQ(texts("dim7").size(), 0u);  // its drawing stands in for the name
+}

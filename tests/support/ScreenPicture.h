@@ -1,0 +1,34 @@
+#pragma once
+// A picture of the screen of a headless program: every window of the program painted now,
+// whatever input waits before the paint requests, then the screen written as a PNG under the
+// test output folder.
+
+#include "framework/CPanel.h"
+#include "framework/CWindow.h"
+#include "platform/PixelBuffer.h"
+#include "platform/Surface.h"
+#include "platform/WindowManager.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+inline bool write_screen_picture(platform::WindowManager& wm, const std::string& name)
+{
+    for (short i = 1; win_array && i <= win_array->total(); i++) {
+        CPanel* w = (CPanel*)win_array->get(i);
+        w->update();
+        for (short k = 1; k <= w->children.total(); k++) ((CPanel*)w->children.get(k))->update();
+    }
+    platform::Message m;
+    for (int i = 0; i < 200 && wm.peek_message(m, false) && m.kind == platform::MessageKind::Paint; i++) {
+        wm.peek_message(m, true);
+        wm.dispatch_message(m);
+    }
+    const platform::Point size = wm.screen_size();
+    std::vector<uint32_t> pixels((size_t)size.x * size.y, 0xFF000000u);
+    platform::PixelBuffer screen{size.x, size.y, size.x * 4, pixels.data()};
+    wm.compose(screen, {0, 0, size.x, size.y});
+    auto s = platform::Surface::over_pixels(pixels.data(), size.x, size.y, size.x * 4);
+    return s->write_png(std::string(BRINDLECOT_TEST_OUTPUT) + "/" + name);
+}
