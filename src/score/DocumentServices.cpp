@@ -23,6 +23,12 @@ short working_mode = 2;
 
 // ---- Views -------------------------------------------------------------------------------
 
+DocumentViewHooks document_view_hooks = {
+    [](View*) -> short { return 0; },
+    [](View*) {},
+    [](View*) {},
+};
+
 short set_cur_doc(short, short sub_id) {
     permuter_contexte(doc, sub_id);
     return 1;

@@ -23,23 +23,22 @@ extern short working_mode;
 
 // ---- Views -------------------------------------------------------------------------------
 
-// A view of a document; type 1 is the score editor, 5 the music library.
-class View : public CObject {
-public:
-    short get_type() { return typ; }
-    short typ = 0;
+// The views of a document live with the editor, above this library; what the document code
+// asks of them goes through this table, which the editor fills when it is linked in. Until
+// then a view reads as type 0 and nothing is done to it.
+class View;
+struct DocumentViewHooks {
+    // The view's type: 1 the score editor, 5 the music library, 8 the play-along view.
+    short (*get_type)(View* v);
+    // A score editor rebuilds its linear view on page 0.
+    void (*calculer_page_0)(View* v);
+    // A score editor's linear view is out of date.
+    void (*invalider_lineaire)(View* v);
 };
-class Editeur : public View {
-public:
-    Editeur() { typ = 1; }
-    // Rebuilds the linear view on page 0; counts the rebuilds until the editor is built.
-    void calculer_page_0() { rebuilt++; }
-    short lin_ok = 1;
-    short rebuilt = 0;
-};
-class Librairie_musicale : public View {
-public:
-    Librairie_musicale() { typ = 5; }
+extern DocumentViewHooks document_view_hooks;
+
+// The music library's window, reduced to its scroll origin, which extracts are placed by.
+struct Librairie_musicale {
     short ox = 0, oy = 0;  // scroll origin
 };
 

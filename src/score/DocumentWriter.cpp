@@ -343,7 +343,7 @@ short save_document(Document* d) {
         tell_save_failed(path.get());
     }
     for (View* v : d->vue)
-        if (v && v->get_type() == 1) static_cast<Editeur*>(v)->calculer_page_0();
+        if (v && document_view_hooks.get_type(v) == 1) document_view_hooks.calculer_page_0(v);
     application->close_patience();
     return written ? 1 : 0;
 }
@@ -489,7 +489,7 @@ void mise_en_ordre(Document* d) {
     d->tot_por = filled_slots(d->por, 1, d->max_por);
     d->tot_sys = (short)(1 + filled_slots(d->sys, 2, d->max_sys));
     for (View* v : d->vue)
-        if (v && v->get_type() == 1) static_cast<Editeur*>(v)->lin_ok = 0;
+        if (v && document_view_hooks.get_type(v) == 1) document_view_hooks.invalider_lineaire(v);
     close_up_measures(d);
     close_up_staves(d);
     close_up_systems(d);

@@ -62,9 +62,14 @@ public:
     void add_definition(Definition* def) { definitions.add((intptr_t)def); }
     // Non-zero while the editing marks are shown on screen.
     short get_reperes_tool() { return reperes_tool; }
+    // The current tool, and the tool standing in for it while a key holds another.
+    short get_tool() { return tool; }
+    short get_hidden_tool() { return hidden_tool; }
 
     CArrayPtr definitions;
     short reperes_tool = 0;
+    short tool = 0;
+    short hidden_tool = 0;
 };
 
 extern CToolsManager* pal;

@@ -1,0 +1,41 @@
+#pragma once
+// What the score editor asks of the player and the MIDI layer, which sit above it: the editor
+// calls through the table `editeur_hooks`, which the program fills at start-up. Until it does,
+// nothing plays and the clock stands at 0.
+//
+// Also the queue of coloured notes: MIDI messages whose notes are to be coloured, appended by
+// the MIDI threads and emptied by the editor's idle task on the GUI thread.
+
+#include <cstdint>
+#include <mutex>
+#include <vector>
+
+struct EditeurHooks {
+    short (*get_play_but)();      // non-zero while the player plays
+    short (*get_cur_play_mes)();  // column being played, 0 when none
+    // The document and extract the player plays.
+    void (*get_play_doc)(short* id, short* sub_id);
+    int32_t (*midi_time)();       // the MIDI clock, ticks
+    // Entry `channel` (0-15) of the MIDI echo table routes to channel `to`.
+    void (*set_midi_thru)(short channel, unsigned char to);
+    // The MIDI layer's special-message treatment of a coloured note; may be null.
+    void (*midi_special_treatment)(char* msg, short arg);
+};
+extern EditeurHooks editeur_hooks;
+EditeurHooks default_editeur_hooks();
+
+// A queue of 4-byte MIDI messages (first byte in the low byte), safe between threads; at most
+// `capacity` messages wait, later ones are dropped.
+class ColorNoteQueue {
+public:
+    explicit ColorNoteQueue(size_t capacity) : capacity_(capacity) {}
+    // Appends a message; false when the queue is full.
+    bool push(int32_t message);
+    // Takes every waiting message, in order.
+    std::vector<int32_t> take_all();
+
+private:
+    std::mutex lock_;
+    std::vector<int32_t> messages_;
+    size_t capacity_;
+};

@@ -1,0 +1,170 @@
+#pragma once
+// The frame of the editor tests: a headless program (window manager, window classes,
+// application and its frame with the document area), the music classes with the score drawing,
+// and a score of `staves` staves by `columns` columns laid out in the linear view (instrument s
+// at dy 40 + 70 (s - 1), instrument 1 at dx 100) and on pages of `per_system` columns per system
+// and `per_page` systems per page. `open` makes the editor on it, its window's client area
+// `width` x `height`; a logging image can take the score panel's drawing.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "editor/Editeur.h"
+#include "layout/UtilitairesPartition.h"
+#include "framework/CApplication.h"
+#include "framework/CUserPanel.h"
+#include "framework/CWindow.h"
+#include "framework/Startup.h"
+#include "layout/ScoreDrawing.h"
+#include "platform/DrawingTestSupport.h"
+#include "platform/HeadlessBackend.h"
+#include "platform/MusicFont.h"
+#include "platform/Surface.h"
+#include "platform/WindowManager.h"
+#include "score/Document.h"
+#include "score/MusicClasses.h"
+#include "score/MusicSettings.h"
+#include "score/ScoreFixture.h"
+
+// Systems and pages for a score: `per_system` columns a system, `per_page` systems a page, the
+// systems 70 units a staff and 60 between them from y 80 on every page, columns from x 60.
+inline void build_pages(Document* d, short per_system, short per_page) {
+    const short columns = nombre_colonnes(), staves = nombre_portees(d);
+    const short systems = (short)((columns + per_system - 1) / per_system);
+    const short pages = (short)((systems + per_page - 1) / per_page);
+    for (short p = 0; p <= d->max_pag; p++) std::free(d->pag[p]);
+    delete[] d->pag;
+    allouer_pages(d, pages);
+    for (short p = 1; p <= pages; p++) d->pag[p] = nouveau_page((short)(per_page + 1));
+    for (short k = 0; k < systems; k++) {
+        const short first = (short)(k * per_system + 1);
+        const short count = std::min<short>(per_system, (short)(columns - first + 1));
+        const short s = nouveau_systeme(d, staves);
+        const short page = (short)(k / per_page + 1);
+        const short row = (short)(k % per_page);
+        for (short p = 1; p <= staves; p++) {
+            const short r = nouvelle_portee(d, count);
+            for (short i = 0; i < count; i++) {
+                d->por[r]->mes[i + 1] = d->por[d->sys[1]->por[p]]->mes[first + i];
+                CMeasure* m = mesure_maitre(d, (short)(first + i), p);
+                m->px = (short)(60 + i * 150);
+                m->py = (short)(80 + row * (staves * 70 + 60) + (p - 1) * 70);
+            }
+            d->por[r]->tot_mes = count;
+            d->sys[s]->por[++d->sys[s]->tot_por] = r;
+        }
+        Page*& pg = d->pag[page];
+        pg->sys[++pg->tot_sys] = s;
+    }
+    d->mise_en_page_ok = 1;
+}
+
+class EditorFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        app_hooks = default_app_hooks();
+        auto backend = std::make_unique<platform::HeadlessBackend>(platform::Point{1280, 1024});
+        wm = std::make_unique<platform::WindowManager>(std::move(backend));
+        ASSERT_TRUE(register_window_classes());
+        application = new CApplication("");
+        win_array = new CArrayPtr;
+        ASSERT_NE(create_frame_window(), 0u);
+        std::string error;
+        ASSERT_TRUE(platform::MusicFont::load(drawing_test::music_map(), &error)) << error;
+        init_music_classes();
+        install_score_drawing();
+        couleur_notes = 0;
+        voix_visibles = -1;
+        staff_scale = 1.0f;
+    }
+    void TearDown() override {
+        if (editor) editor->destroy(1);
+        editor = nullptr;
+        score.reset();
+        quit_music_classes();
+        delete application;
+        application = nullptr;
+        delete win_array;
+        win_array = nullptr;
+        wm.reset();
+        app_hooks = default_app_hooks();
+        editeur_hooks = default_editeur_hooks();
+        for (View*& v : vue) v = nullptr;
+    }
+
+    // A score of staves x columns of 4/4, every measure 150 wide with a header of 20.
+    Document* make_score(short staves, short columns) {
+        score = std::make_unique<ScoreFixture>(staves, columns);
+        Document* d = score->d;
+        for (short s = 1; s <= staves; s++) {
+            d->ins[s].dx = 100;
+            d->ins[s].dy = (short)(40 + 70 * (s - 1));
+            d->ins[s].staff_size = 100;
+            for (short c = 1; c <= columns; c++) {
+                score->measure(c, s)->width = 150;
+                score->measure(c, s)->front = 20;
+            }
+        }
+        return d;
+    }
+
+    // The editor on the score, its window's client area width x height, in the linear view.
+    Editeur* open(short width = 800, short height = 600) {
+        Document* d = score->d;
+        d->sub_doc[d->cur_sub_doc].rpar = CRect{};
+        editor = new Editeur;
+        EXPECT_EQ(editor->create(0), 1);
+        vue[1] = editor;
+        d->vue[1] = editor;
+        resize(width, height);
+        return editor;
+    }
+    void resize(short width, short height) {
+        const platform::WindowId h = editor->win->hwnd;
+        wm->set_window_rect(h, {0, 0, 100, 100});
+        const platform::Rect outer = wm->window_rect(h);
+        const platform::Rect client = wm->client_rect(h);
+        wm->set_window_rect(h, {0, 0, outer.width() - client.width() + width,
+                                outer.height() - client.height() + height});
+        for (int i = 0; i < 50; i++) {
+            platform::Message m;
+            if (!wm->peek_message(m, false)) break;
+            application->idle();
+        }
+        editor->up->update_size();
+        editor->adjust_scroll();
+    }
+
+    // The score panel draws on a white logging image of its size from now on.
+    void log_drawing() {
+        ops.clear();
+        image = platform::Surface::create_image(editor->up->get_width(), editor->up->get_height());
+        image->set_log(&ops);
+        editor->up->dc = image.get();
+    }
+    void clear_image() {
+        ops.clear();
+        image->fill({0, 0, image->width(), image->height()}, 0xFFFFFF);
+    }
+
+    std::vector<const platform::DrawnOp*> texts(const std::string& t) const {
+        std::vector<const platform::DrawnOp*> found;
+        for (const platform::DrawnOp& op : ops)
+            if (op.kind == platform::DrawnOp::Kind::text && op.text == t) found.push_back(&op);
+        return found;
+    }
+
+    std::string output(const std::string& name) const {
+        return std::string(BRINDLECOT_TEST_OUTPUT) + "/" + name;
+    }
+
+    std::unique_ptr<platform::WindowManager> wm;
+    std::unique_ptr<ScoreFixture> score;
+    Editeur* editor = nullptr;
+    std::unique_ptr<platform::Surface> image;
+    std::vector<platform::DrawnOp> ops;
+};

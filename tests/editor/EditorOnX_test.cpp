@@ -1,0 +1,180 @@
+// The program started with a score file on its command line, on a private X server: the score
+// shows in an editor window in the linear view and in the page view, and a key scrolls it.
+// The screenshots are written for a person to look at.
+#include "EditorFixture.h"
+
+#include "platform/TempFolder.h"
+#include "platform/XvfbServer.h"
+#include "score/DocumentFileSupport.h"
+#include "framework/XClose.h"
+#include "framework/XKeys.h"
+
+#include <cairo.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <thread>
+
+namespace {
+
+std::string program_path() {
+    return std::filesystem::path(BRINDLECOT_TEST_OUTPUT).parent_path().string() + "/src/brindlecot";
+}
+
+// The program on `display` with its own settings and program folder, the score as argument.
+pid_t start_program(const TempFolder& home, const std::string& display, const std::string& score) {
+    const std::string program_dir = home / "program";
+    std::filesystem::create_directories(program_dir);
+    if (!std::filesystem::exists(program_dir + "/misc"))
+        std::filesystem::copy(BRINDLECOT_BUILD_DATA "/misc", program_dir + "/misc",
+                          std::filesystem::copy_options::recursive);
+    std::filesystem::remove(program_dir + "/misc/MIDIWIN.PFR");
+    const pid_t pid = ::fork();
+    if (pid != 0) return pid;
+    ::unsetenv("BRINDLECOT_HEADLESS");
+    ::setenv("DISPLAY", display.c_str(), 1);
+    ::setenv("BRINDLECOT_DATA", program_dir.c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
+    ::setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
+    ::setenv("XDG_RUNTIME_DIR", home.path().c_str(), 1);
+    if (!std::freopen((home / "stderr.txt").c_str(), "w", stderr)) ::_exit(126);
+    const std::string path = program_path();
+    ::execl(path.c_str(), "brindlecot", score.c_str(), (char*)nullptr);
+    ::_exit(127);
+}
+
+// A screenshot of the whole screen, as a cairo image (null when it cannot be had).
+cairo_surface_t* screenshot(const std::string& display, const std::string& png) {
+    const std::string import = XvfbServer::find_program("import");
+    if (import.empty()) return nullptr;
+    std::filesystem::remove(png);
+    const std::string command = "DISPLAY=" + display + " " + import + " -window root " + png;
+    if (std::system(command.c_str()) != 0) return nullptr;
+    cairo_surface_t* image = cairo_image_surface_create_from_png(png.c_str());
+    if (cairo_surface_status(image) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(image);
+        return nullptr;
+    }
+    cairo_surface_flush(image);
+    return image;
+}
+
+// Rows of the screenshot, in the middle column x, that are mostly dark across 300 pixels:
+// staff lines.
+std::vector<int> staff_rows(cairo_surface_t* image, int x0) {
+    const unsigned char* data = cairo_image_surface_get_data(image);
+    const int stride = cairo_image_surface_get_stride(image);
+    const auto dark = [&](int y) {
+        int n = 0;
+        for (int x = x0; x < x0 + 300; x++) {
+            const uint32_t c = *reinterpret_cast<const uint32_t*>(data + y * stride + x * 4);
+            n += (c & 0xFF) < 0x60 && ((c >> 8) & 0xFF) < 0x60 && ((c >> 16) & 0xFF) < 0x60;
+        }
+        return n;
+    };
+    // A thin line: dark across, with light rows two pixels above and below.
+    std::vector<int> rows;
+    for (int y = 2; y + 2 < cairo_image_surface_get_height(image); y++)
+        if (dark(y) > 250 && dark(y - 2) < 100 && dark(y + 2) < 100) rows.push_back(y);
+    return rows;
+}
+
+class EditorOnX : public EditorFixture {
+protected:
+    // A score file of 2 staves x 24 columns with notes, on pages of 3 columns a system and
+    // 3 systems a page, that opens maximised in the view `page` (0 linear).
+    std::string write_score(short page) {
+        Document* d = make_score(2, 24);
+        std::strcpy(d->ins[1].nom, "Violon");
+        std::strcpy(d->ins[2].nom, "Basse");
+        std::strcpy(d->ins[1].abrege, "Vl.");
+        std::strcpy(d->ins[2].abrege, "B.");
+        d->ins[1].num_type = 1;
+        d->ins[1].x_nom = 30;
+        d->ins[2].x_nom = 30;
+        d->ins[1].accol_type = 2;
+        d->ins[1].accol_tot = 2;
+        d->ins[1].accol_dx = 6;
+        for (short c = 1; c <= 24; c++) {
+            score->measure(c, 1)->number = c;
+            score->note(c, 1, (short)(14 - c % 5), 3);
+            score->note(c, 1, 11, 4);
+            score->note(c, 1, 8, 4);
+            score->note(c, 1, 17, 2);
+            score->note(c, 2, 20, 1);
+        }
+        score->clef(1, 1, 1);
+        score->clef(1, 2, 2);
+        build_pages(d, 3, 3);
+        d->cur_pag = page;
+        d->sub_doc[d->cur_sub_doc].cur_pag = page;
+        d->sub_doc[d->cur_sub_doc].rpar = CRect{};
+        d->sub_doc[d->cur_sub_doc].rpar.x2 = -1;  // maximised
+        const std::string path = home / (page ? "page.bcc" : "linear.bcc");
+        EXPECT_EQ(save_to(d, path), 1);
+        // A copy to open by hand: scripts/run build/test-output/editor_score.bcc
+        std::filesystem::copy_file(path, std::string(BRINDLECOT_TEST_OUTPUT) + "/editor_score_" + (page ? "page" : "linear") + ".bcc",
+                                   std::filesystem::copy_options::overwrite_existing);
+        score.reset();
+        return path;
+    }
+
+    XvfbServer server{"1024x768x24"};
+    TempFolder home;
+};
+
+TEST_F(EditorOnX, TheScoreOpensInAnEditorWindowAndScrollsByKeyboard) {
+    if (server.display().empty()) GTEST_SKIP() << "Xvfb is not available";
+    if (XvfbServer::find_program("import").empty()) GTEST_SKIP() << "no screenshot program";
+    struct Case {
+        short page;
+        const char* key;
+        const char* name;
+    };
+    for (const Case& c : {Case{0, "Right", "linear"}, Case{1, "Next", "page"}}) {
+        const std::string file = write_score(c.page);
+        const pid_t pid = start_program(home, server.display(), file);
+        // The score's staves appear once the window has drawn itself.
+        const std::string shot = std::string(BRINDLECOT_TEST_OUTPUT) + "/editor_xvfb_" + c.name + ".png";
+        std::vector<int> before;
+        for (int i = 0; i < 120 && before.size() < 10; i++) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(250));
+            if (cairo_surface_t* image = screenshot(server.display(), shot)) {
+                before = staff_rows(image, 120);
+                cairo_surface_destroy(image);
+            }
+        }
+        EXPECT_GE(before.size(), 10u) << c.name << ": two staves of five lines";
+        // A key moves the view: the staves or the measures are elsewhere afterwards.
+        for (unsigned long w : top_level_x_windows(server.display()))
+            send_x_key(server.display(), w, c.key);
+        const std::string moved = std::string(BRINDLECOT_TEST_OUTPUT) + "/editor_xvfb_" + c.name + "_scrolled.png";
+        bool changed = false;
+        for (int i = 0; i < 80 && !changed; i++) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(250));
+            cairo_surface_t* a = screenshot(server.display(), moved);
+            cairo_surface_t* b = cairo_image_surface_create_from_png(shot.c_str());
+            if (!a) continue;
+            const int size = cairo_image_surface_get_stride(a) * cairo_image_surface_get_height(a);
+            changed = std::memcmp(cairo_image_surface_get_data(a), cairo_image_surface_get_data(b), size) != 0;
+            cairo_surface_destroy(a);
+            cairo_surface_destroy(b);
+        }
+        EXPECT_TRUE(changed) << c.name << ": the key scrolled the view";
+        close_x_windows(server.display());
+        for (int i = 0; i < 250; i++) {
+            if (::waitpid(pid, nullptr, WNOHANG) == pid) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            if (i == 249) {
+                ::kill(pid, SIGKILL);
+                ::waitpid(pid, nullptr, 0);
+            }
+        }
+    }
+}
+
+}  // namespace
