@@ -69,6 +69,25 @@ short Editeur::justifier_et_dessiner(short ma, short pa) {
         couleur_notes = couleur_des_notes(voice, s, sub_id);
     };
 
+    // Draws the measure's items in `mode`, laying each beam group out again first (a group that
+    // dissolves leaves its place to the next item), then marks the measure as drawn.
+    const auto draw_items_regrouped = [&](CMeasure* m, short mode) {
+        for (short i = 1; i <= m->total(); i++) {
+            CDataObject* item = m->get_item(i);
+            if (!prend_part(item)) continue;
+            if (CBeams* b = object_as<CBeams>(item)) {
+                short gid = b->gid;
+                calcul_groupe(m, &gid, scalex, scaley, up);
+                if (m->get_item(i) != item) {  // the group was dissolved
+                    i--;
+                    continue;
+                }
+            }
+            item->draw_object(up, mode, this, 0, scalex, scaley);
+        }
+        m->change_mes_flags(0x20, 0);
+    };
+
     if (d->larg_just_auto && d->cur_pag == 0) {
         for (short s = 1; s <= d->tot_ins && s <= staves; s++)
             if (s != pa && undo)
@@ -106,20 +125,7 @@ short Editeur::justifier_et_dessiner(short ma, short pa) {
             with_view_origin([&] {
                 m->draw(up, 0, scalex, scaley);
                 up->go_to(T(m->x * scalex), T(m->y * scaley));
-                for (short i = 1; i <= m->total(); i++) {
-                    CDataObject* item = m->get_item(i);
-                    if (!prend_part(item)) continue;
-                    if (CBeams* b = object_as<CBeams>(item)) {
-                        short gid = b->gid;
-                        calcul_groupe(m, &gid, scalex, scaley, up);
-                        if (m->get_item(i) != item) {  // the group was dissolved
-                            i--;
-                            continue;
-                        }
-                    }
-                    item->draw_object(up, 1, this, 0, scalex, scaley);
-                }
-                m->change_mes_flags(0x20, 0);
+                draw_items_regrouped(m, 1);
             });
         }
         return 0;
@@ -139,20 +145,7 @@ short Editeur::justifier_et_dessiner(short ma, short pa) {
     ties_around(ma, pa);
     with_view_origin([&] {
         m->draw(up, 0, scalex, scaley);
-        for (short i = 1; i <= m->total(); i++) {
-            CDataObject* item = m->get_item(i);
-            if (!prend_part(item)) continue;
-            if (CBeams* b = object_as<CBeams>(item)) {
-                short gid = b->gid;
-                calcul_groupe(m, &gid, scalex, scaley, up);
-                if (m->get_item(i) != item) {
-                    i--;
-                    continue;
-                }
-            }
-            item->draw_object(up, 0, this, 0, scalex, scaley);
-        }
-        m->change_mes_flags(0x20, 0);
+        draw_items_regrouped(m, 0);
     });
     return 0;
 }
