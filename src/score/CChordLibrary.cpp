@@ -216,6 +216,7 @@ Vect_dessin* CChordLibrary::create_chord_symbol(CChord* chord) {
                 Vect_dessin* type_copy = dupliquer_vect_dessin(type_drawing);
                 short g = (short)(type_copy->x2 - type_copy->x1 - text_width(&measure, t3) - 1);
                 empty(3);
+                t3 = text(3);  // emptying gave element 3 a new record
                 for (short k = 4; k <= 6; k++)
                     if (text(k)) text(k)->x = (short)(text(k)->x + g);
                 x = (short)(x + g);

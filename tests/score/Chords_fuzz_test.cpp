@@ -10,6 +10,7 @@
 #include <sstream>
 #include <string>
 
+#include "framework/Vector.h"
 #include "score/CChord.h"
 #include "score/CChordLibrary.h"
 #include "score/CChordProgression.h"
@@ -69,7 +70,7 @@ TEST(ChordFuzz, ChordNamesOfEveryShape) {
             EXPECT_EQ(std::strchr(chord.chord_name.get(), ','), nullptr);
         }
         chord.transpose((short)(round % 9 - 4), (short)(round % 13 - 6));
-        delete library.create_chord_symbol(&chord);
+        delete_vect_dessin(library.create_chord_symbol(&chord));
     }
     chord_library = nullptr;
 }
@@ -89,7 +90,7 @@ TEST(ChordFuzz, DamagedDictionaryFiles) {
         CChord chord;
         char name[] = "C7/E";
         chord.set_chord_name(name);
-        delete library.create_chord_symbol(&chord);
+        delete_vect_dessin(library.create_chord_symbol(&chord));
         chord_library = nullptr;
     }
 }
