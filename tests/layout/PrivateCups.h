@@ -85,7 +85,13 @@ public:
         }
         const std::string add = "/usr/sbin/lpadmin -h " + server_ + " -p " + queue + " -E -v tofile:" + output +
                                 " -m raw";
-        if (run(add) != 0) return fail(why, "lpadmin refused the queue: " + log());
+        // A server that has just started may still refuse while it finishes loading: try again.
+        bool added = false;
+        for (int i = 0; i < 50 && !added; i++) {
+            added = run(add) == 0;
+            if (!added) std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        }
+        if (!added) return fail(why, "lpadmin refused the queue: " + log());
         setenv("CUPS_SERVER", server_.c_str(), 1);
         return true;
     }
