@@ -20,6 +20,7 @@
 #include "framework/CWindow.h"
 #include "framework/Startup.h"
 #include "layout/ScoreDrawing.h"
+#include "../layout/DrawingTest.h"
 #include "platform/DrawingTestSupport.h"
 #include "platform/HeadlessBackend.h"
 #include "platform/MusicFont.h"
@@ -73,13 +74,7 @@ protected:
         application = new CApplication("");
         win_array = new CArrayPtr;
         ASSERT_NE(create_frame_window(), 0u);
-        std::string error;
-        ASSERT_TRUE(platform::MusicFont::load(drawing_test::music_map(), &error)) << error;
-        init_music_classes();
-        install_score_drawing();
-        couleur_notes = 0;
-        voix_visibles = -1;
-        staff_scale = 1.0f;
+        ASSERT_NO_FATAL_FAILURE(drawing_test::start_score_drawing());
     }
     void TearDown() override {
         if (editor) editor->destroy(1);

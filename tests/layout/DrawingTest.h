@@ -23,17 +23,23 @@
 using platform::DrawnOp;
 using platform::Surface;
 
+namespace drawing_test {
+// Loads the music font and the music classes, installs the score drawing and resets the drawing
+// state, as every test that draws a score starts.
+inline void start_score_drawing() {
+    std::string error;
+    ASSERT_TRUE(platform::MusicFont::load(music_map(), &error)) << error;
+    init_music_classes();
+    install_score_drawing();
+    couleur_notes = 0;
+    voix_visibles = -1;
+    staff_scale = 1.0f;
+}
+}  // namespace drawing_test
+
 class DrawingTest : public ::testing::Test {
 public:
-    void SetUp() override {
-        std::string error;
-        ASSERT_TRUE(platform::MusicFont::load(drawing_test::music_map(), &error)) << error;
-        init_music_classes();
-        install_score_drawing();
-        couleur_notes = 0;
-        voix_visibles = -1;
-        staff_scale = 1.0f;
-    }
+    void SetUp() override { ASSERT_NO_FATAL_FAILURE(drawing_test::start_score_drawing()); }
     void TearDown() override {
         couleur_notes = 0;
         voix_visibles = -1;
