@@ -4,7 +4,7 @@
 
 #include "editor/View.h"
 #include "framework/CUndoManager.h"
-#include "midi/MidiPlaceholders.h"
+#include "midi/BlockCommands.h"
 #include "score/CChord.h"
 #include "score/CChordProgression.h"
 #include "score/CMeasure.h"
@@ -68,7 +68,7 @@ short menu_chord_place(View* view, CUndoManager* undo) {
     return placed;
 }
 
-short menu_chord_notes(View* view, short, CUndoManager*) {
+short menu_chord_notes(View* view, short, CUndoManager* undo) {
     short first, last, staff;
     CChordProgression* prog = current_progression();
     if (!prog || !selected(view, &first, &last, &staff) || staff > doc->tot_piste || staff > doc->tot_ins ||
@@ -80,6 +80,23 @@ short menu_chord_notes(View* view, short, CUndoManager*) {
         int32_t length = mes ? mes->length : 0;
         if (m < first) from += length;
         to += length;
+    }
+    // The chords' notes replace the notes and rests of the staff's measures, written and
+    // recorded alike.
+    for (short m = first; m <= last; m++) {
+        CMeasure* mes = mesure_maitre(doc, m, staff);
+        if (!mes) continue;
+        if (undo)
+            if (void** slot = measure_slot(m, staff)) undo->add_obj(slot, 2, 0, 0);
+        for (short i = mes->total(); i >= 1; i--) {
+            CDataObject* o = mes->get_item(i);
+            if (mes->get_note_item(i) || mes->get_rest_item(i) || mes->get_beams_item(i) ||
+                mes->get_nolet_item(i) || mes->get_lyrics_item(i)) {
+                mes->remove(i);
+                delete o;
+            }
+        }
+        mes->change_mes_flags(0, 0x73);
     }
     effacer_piste_entre(staff, first, last, 1, 0);
     const Ins& ins = doc->ins[staff];
@@ -103,7 +120,7 @@ short menu_chord_notes(View* view, short, CUndoManager*) {
         placed++;
     }
     maj_rel_piste_mesures(staff);
-    transcrire_proc(doc, first, last, staff);
+    transcrire_proc(view, undo);
     doc->modif = 1;
     return placed;
 }

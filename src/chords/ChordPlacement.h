@@ -5,8 +5,8 @@
 // Chord symbols: every chord standing in a selected column gets a symbol in the staff's
 // measure at its offset, above the staff, unless the measure has one there already.
 //
-// Chord notes: the notes the track of the staff held in the selected columns are replaced by
-// the chords' notes, each chord sounding from its start to the next chord or to the end of the
+// Chord notes: the notes and rests of the staff in the selected columns, in its measures and
+// in its track, are replaced by the chords' notes, each chord sounding from its start to the next chord or to the end of the
 // selection, on the staff's channel at its instrument's velocity; the columns are then
 // transcribed into notation. `notes_param` is kept for the callers' vocabulary; every caller
 // passes 0 and it changes nothing.
