@@ -72,6 +72,7 @@ class AuthoredStyles : public ::testing::TestWithParam<AuthoredStyle> {};
 
 TEST_P(AuthoredStyles, LoadWithWindowsTemposChordLinesAndComments) {
     const AuthoredStyle& want = GetParam();
+    chord_note_names_environment->SetUp();  // another test of the program may have changed them
     CStyleFile s;
     ASSERT_EQ(s.load_from_folder(built_styles().c_str(), want.file), 1) << (s.error ? s.error : "");
     EXPECT_GT(s.name.length(), 0);

@@ -34,6 +34,7 @@ class StyleUnderChords : public MidiFixture {
 protected:
     void SetUp() override {
         MidiFixture::SetUp();
+        chord_note_names_environment->SetUp();  // another test of the program may have changed them
         const char* names[] = {"C", "Am", "F", "G7"};
         for (short m = 1; m <= 4; m++) {
             CChord chord;
