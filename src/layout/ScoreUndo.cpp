@@ -58,6 +58,7 @@ CChordProgression* copier_progression(CChordProgression* p) {
 short annuler_niveau(CUndoManager* undo) {
     if (!undo || undo->level < 1 || undo->level > undo->total()) return 0;
     CUndoOperation* op = undo->get(undo->level);
+    bool tracks = false;
     for (short i = op->loc_obj.total(); i >= 1; i--) {
         void** location = (void**)op->loc_obj.get(i);
         void* copy = (void*)op->old_obj.get(i);
@@ -80,17 +81,21 @@ short annuler_niveau(CUndoManager* undo) {
                 Piste*& slot = *(Piste**)location;
                 detruire_piste(slot);
                 slot = (Piste*)copy;
+                tracks = true;
                 break;
             }
             case KIND_SNAPSHOT:
                 // The location was the recording command's own variable; the snapshot stays
                 // with the level, which frees what the restore did not take.
                 restaurer_undo_general(doc, (Undo_general*)copy);
+                tracks = true;
                 continue;
             default: continue;
         }
         op->old_obj.set(0, i);
     }
+    // The measures' links into the tracks follow the tracks put back.
+    for (short t = 1; tracks && doc && t <= doc->tot_piste; t++) maj_rel_piste_mesures(t);
     undo->remove_level();
     return 1;
 }
