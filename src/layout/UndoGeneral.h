@@ -1,49 +1,51 @@
 #pragma once
-// The layout snapshot that makes a change of the score's structure undoable: copies of the
-// current extract's pages, laid-out systems and their staves, the master system with its staves
-// and every measure of it with its items, and, on request, the instruments and the tracks.
-// Restoring puts every copied record back in the slot it came from, so that the document reads
-// and saves exactly as it did when the snapshot was taken.
+// The layout snapshot of a document: copies of its pages with their systems and staves, of the
+// master system with its staves and of every measure of the master system with all its items,
+// and on request of the instruments and tracks. An editing command that relays out the score
+// takes one first and records it in its undo level (kind 7); restoring it brings the layout,
+// the measures and (when held) the instruments and tracks back as they were.
+//
+// The snapshot owns every block it points to and shares nothing with the document, so the
+// document may change or be destroyed while it is kept.
 
 #include "framework/Arrays.h"
 #include "score/Document.h"
 
 struct Undo_general {
     short tot_pag, max_pag;
-    Page** pag;  // 0..max_pag; system numbers replaced by indices into sys
+    Page** pag;  // 0..max_pag; system numbers replaced by indices into `sys`
     short tot_sys, max_sys;
-    Systeme** sys;  // 1..tot_sys; staff numbers replaced by indices into por
+    Systeme** sys;  // 1..tot_sys, page by page; staff numbers replaced by indices into `por`
     short tot_por, max_por;
-    Portee** por;  // 1..tot_por; measure numbers stay the document's
+    Portee** por;  // 1..tot_por: the page systems' staves, then the master system's
     short mise_en_page_ok;
     short cur_pag;
-    Systeme* sys1;  // the master system; staff numbers replaced by indices into por
-    CArrayInt* index_meas;  // slot of every measure of the master system, staff by staff
-    CArrayPtr* tab_meas;    // a full copy of each of them, in the same order
-    short tot_ins, max_ins;  // 0 when the instruments were not taken
+    Systeme* sys1;          // the master system, staff numbers as indices into `por`
+    CArrayInt* index_meas;  // measure numbers of the master system, staff by staff
+    CArrayPtr* tab_meas;    // CMeasure*: a full copy of each, in the same order
+    short tot_ins, max_ins;  // 0 when instruments are not held
     Ins* ins;                // 1..tot_ins
-    short tot_piste, max_piste;  // 0 when the tracks were not taken
+    short tot_piste, max_piste;  // 0 when tracks are not held
     Piste** piste;               // 1..tot_piste
-    // Where each copied system and staff stood in the document.
-    short* sys_slot;  // 1..tot_sys
-    short* por_slot;  // 1..tot_por
-    short sys1_slot;
+    // The document's slot number of each copied system and staff, so that a restored layout
+    // stands in the same slots and the views that keep a system number find it again.
+    CArrayInt* num_sys;
+    CArrayInt* num_por;
 };
 
-// A new snapshot of document d's current extract, or null when undo recording is off. With
-// `with_ins` it also holds copies of the instruments and of the tracks.
+// A new snapshot of document d, or null when undo recording is off (or memory is short).
+// With with_ins it also holds copies of the instruments and tracks.
 Undo_general* preparer_undo_general(Document* d, short with_ins);
-// Frees a snapshot and everything it still holds.
+// Puts the snapshot's layout, measures and (when held) instruments and tracks back into the
+// current extract of d, in place of the present ones; the snapshot stays as it was and is
+// still the caller's. Measures of the master system that the snapshot does not know (added
+// since) are deleted. Returns 1, or 0 when nothing was restored (no document or snapshot).
+short restaurer_undo_general(Document* d, const Undo_general* u);
+// Frees a snapshot and everything it holds; null is allowed.
 void liberer_undo_general(Undo_general* u);
-// Puts the snapshot's structure (and instruments and tracks, when it holds them) back into d,
-// freeing what stands there now; the measure copies pass to the document. Returns 1, or 0 when
-// a record could not be had.
-short restaurer_undo_general(Document* d, Undo_general* u);
 
-// Deep copies that the undo snapshots and the clipboard share: a measure with copies of all its
-// items; a track with its events; an instrument table with its message lists.
+// Deep copies that the snapshot makes and the undo of single objects shares: a measure with
+// copies of all its items, and a track with its events. Null gives null.
 class CMeasure;
 CMeasure* copier_mesure_complete(CMeasure* m);
 Piste* copier_piste(const Piste* t);
-Ins* copier_instruments(const Ins* ins, short tot, short max);
-void liberer_instruments(Ins* ins, short tot);

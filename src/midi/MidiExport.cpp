@@ -1,6 +1,7 @@
 #include "midi/MidiExport.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <strings.h>
@@ -9,15 +10,19 @@
 #include "framework/CApplication.h"
 #include "framework/FileDialog.h"
 #include "framework/UserInput.h"
+#include "midi/ScoreRender.h"
 #include "score/CMeasure.h"
 #include "score/Document.h"
 #include "score/MusicGlobals.h"
 #include "score/Piste.h"
-#include "score/Synthe.h"
 
 namespace {
 
 using Bytes = std::vector<unsigned char>;
+
+// The export's lyric table: 32,000 bytes of 12-byte entries, entry 0 the empty text.
+constexpr int LYRIC_TABLE_SIZE = 32000;
+constexpr short LYRIC_ENTRIES = LYRIC_TABLE_SIZE / 12;
 
 void put_var_len(Bytes& b, uint32_t v) {
     unsigned char groups[5];
@@ -115,48 +120,49 @@ struct Exporter {
         }
     }
 
-    // The instrument's set-up at time 0: program and controller values.
-    void setup(TrackWriter& w, short k) {
-        const Ins& ins = d->ins[k];
-        unsigned char status = (unsigned char)((ins.canal - 1) & 0x0F);
-        if (ins.patch >= 0) {
-            Synthe* syn = get_synthe(ins.synthe);
-            int program = ins.patch - (syn ? syn->num_offset : 0);
-            unsigned char m[2] = {(unsigned char)(0xC0 | status), (unsigned char)std::clamp(program, 0, 127)};
-            w.add(0, m, 2);
+    // The document's own lyric table (of an imported file), kept while the export fills a
+    // fresh one; its syllables are carried into the fresh table when their events are written.
+    char* own_lyrics = nullptr;
+    short own_lyric_count = 0;
+
+    // Staff k's own lyric events in column m (an imported file keeps its lyrics there), put in
+    // the scratch track from tick T as entries of the export's table.
+    void own_lyric_events(Piste*& scratch, short m, short k, int32_t T) {
+        Piste* own = k <= d->tot_piste ? d->piste[k] : nullptr;
+        CMeasure* x = measure(m, k);
+        if (!own || !x || !own_lyrics || !d->tab_lyric || x->tot_event < 1) return;
+        int32_t start = column_start(m, 1);
+        int32_t last = std::min<int32_t>(x->first_event + x->tot_event - 1, own->tot);
+        for (int32_t i = std::max<int32_t>(x->first_event, 1); i <= last; i++) {
+            const MidiEvent& e = own->event[i];
+            if (e.buf[3] != 0 || e.buf[0] != 2) continue;
+            short n = (short)(e.buf[1] + 256 * e.buf[2]);
+            if (n < 1 || n > own_lyric_count || d->tot_lyric >= LYRIC_ENTRIES - 1) continue;
+            short slot = ++d->tot_lyric;
+            std::memcpy(d->tab_lyric + 12 * slot, own_lyrics + 12 * n, 11);
+            d->tab_lyric[12 * slot + 11] = 0;
+            char event[4] = {2, (char)(slot & 0xFF), (char)(slot >> 8), 0};
+            scratch = inserer_dans_piste(T + e.time - start, 4, event, scratch);
         }
-        for (int controller : {7, 10, 91, 93, 1})
-            if (ins.effet[controller] <= 127) {
-                unsigned char m[3] = {(unsigned char)(0xB0 | status), (unsigned char)controller, ins.effet[controller]};
-                w.add(0, m, 3);
-            }
     }
 
-    // Staff k's part of column m, played from tick T: the events its track holds there.
-    void render(TrackWriter& w, short m, short k, int32_t T, bool messages, bool tempos) {
-        Piste* t = d->piste[k];
-        CMeasure* x = measure(m, k);
-        if (!t || !x) return;
-        // The last column also takes what ends on or after its bar line (a final note off).
-        int32_t start = column_start(m, k), end = m == last ? INT32_MAX : start + x->length;
-        const MidiEvent* first = std::lower_bound(&t->event[1], &t->event[t->tot + 1], start,
-                                                  [](const MidiEvent& e, int32_t v) { return e.time < v; });
-        for (const MidiEvent* p = first; p <= &t->event[t->tot] && p->time < end; p++) {
-            const MidiEvent& e = *p;
-            int32_t when = T + (e.time - start);
+    // The scratch track's events into the file's track, as far as this track takes them.
+    void write_scratch(TrackWriter& w, const Piste* scratch, bool messages, bool tempos) {
+        for (short i = 1; i <= scratch->tot; i++) {
+            const MidiEvent& e = scratch->event[i];
             const unsigned char* b = e.buf;
             if (b[3] == 0xFF) {
-                if (!messages || b[0] < 0x80 || b[0] >= 0xF0) continue;
+                if (!messages || b[0] < 0x80) continue;
                 int length = b[1] == 0xFF ? 1 : b[2] == 0xFF ? 2 : 3;
-                w.add(when, b, length);
+                w.add(e.time, b, length);
             } else if (b[0] == 1 && tempos) {
-                w.tempo(when, b[1] * 256 + b[2]);
+                w.tempo(e.time, b[1] * 256 + b[2]);
             } else if (b[0] == 2 && b[3] == 0 && messages) {
                 // A lyric; score-following markers (fourth byte the note) are never written.
                 short n = (short)(b[1] + 256 * b[2]);
-                if (!d->tab_lyric || n < 1 || n > d->tot_lyric) continue;
+                if (!d->tab_lyric || n < 0 || n > d->tot_lyric) continue;
                 const char* text = d->tab_lyric + 12 * n;
-                w.meta(when, 0x05, (const unsigned char*)text, (int)strnlen(text, 11));
+                w.meta(e.time, 0x05, (const unsigned char*)text, (int)strnlen(text, 11));
             }
         }
     }
@@ -186,6 +192,12 @@ struct Exporter {
             if (CMeasure* x = measure(m, 1))
                 for (short i = 1; i <= x->total(); i++)
                     if (CRepeat* r = x->get_repeat_item(i)) r->cur = 0;
+        // The staves are rendered by a render of the export's own, into a scratch track that
+        // holds one staff's column at a time.
+        CScoreRender render;
+        render.reset_effets();
+        Piste* scratch = creer_piste(2000);
+        std::vector<bool> setup_due((size_t)staves + 1, true);
         int32_t T = 0;
         int guard = 0;
         for (short m = 1; m <= columns && m <= last && guard++ < 100000;) {
@@ -194,8 +206,16 @@ struct Exporter {
                 if (sig) signatures(w, m, k, T);
                 bool rendered = kind == 2 ? k == 1 : kind != 3 || t == 1 || t == k + 1;
                 if (!rendered) continue;
-                if (m == 1 && kind != 2 && messages) setup(w, k);
-                render(w, m, k, T, messages, tempos);
+                if (m == 1 && kind != 2 && setup_due[(size_t)k]) {
+                    scratch = render.jouer_mesures(1, 1, 0, 1, k, scratch, 0);
+                    setup_due[(size_t)k] = false;
+                }
+                scratch = render.jouer_mesures(m, m, T, 0, k, scratch, 0);
+                if (messages) own_lyric_events(scratch, m, k, T);
+                // Emptied after each staff: the writer puts the events in time order, and a
+                // scratch track that stays short takes its insertions cheaply.
+                write_scratch(w, scratch, messages, tempos);
+                scratch->tot = 0;
             }
             T += measure(m, 1)->length;
             short next = (short)(m + 1);
@@ -210,6 +230,7 @@ struct Exporter {
                 }
             m = next;
         }
+        detruire_piste(scratch);
         w.write(file, T, head);
     }
 };
@@ -246,6 +267,11 @@ short exporter_midi_document(Document* d, const char* path, short kind, const ch
     Document* previous = doc;
     doc = d;
     Exporter x{d, kind, std::min<short>(d->tot_piste, d->sys[1]->tot_por), 0, 1};
+    // The renderer fills a fresh lyric table; the document's own is given back afterwards.
+    x.own_lyrics = d->tab_lyric;
+    x.own_lyric_count = d->tot_lyric;
+    d->tab_lyric = (char*)std::calloc(LYRIC_TABLE_SIZE, 1);
+    d->tot_lyric = 0;
     x.columns = d->por[d->sys[1]->por[1]]->tot_mes;
     for (short k = 1; k <= x.staves; k++) maj_rel_piste_mesures(k);
     for (short m = x.columns; m >= 1 && x.last == 1; m--)
@@ -263,6 +289,9 @@ short exporter_midi_document(Document* d, const char* path, short kind, const ch
     put_be(file, (uint32_t)tracks, 2);
     put_be(file, 480, 2);
     for (short t = 1; t <= tracks; t++) x.track(file, t);
+    std::free(d->tab_lyric);
+    d->tab_lyric = x.own_lyrics;
+    d->tot_lyric = x.own_lyric_count;
     doc = previous;
     d->flag_maj |= 0x37;
 

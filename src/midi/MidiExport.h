@@ -6,9 +6,10 @@
 //   2  format 0, one track "Tempo": the tempo map alone (tempo, staff 1's signatures, changes);
 //   3  format 1: a track "Tempo" with the tempo map, then one track per staff with its name,
 //      channel, signatures, messages and lyrics.
-// The measure columns are those of the first staff, up to the last one holding a note or an
-// event; repeat signs of the first staff are followed (each at most 10 times). Every event is
-// written at its own time. The file is written whole to a temporary file and then renamed, so
+// The staves are rendered column by column by the score renderer (notes, lyrics, the symbols'
+// play rules and the staves' own track events). The measure columns are those of the first
+// staff, up to the last one holding a note or an event; repeat signs of the first staff are
+// followed (each at most 10 times). Every event is written at its own time. The file is written whole to a temporary file and then renamed, so
 // that a failed export leaves no truncated file.
 
 #include <cstdint>

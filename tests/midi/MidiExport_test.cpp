@@ -11,37 +11,14 @@
 #include <vector>
 
 #include "SmfBuilder.h"
+#include "TrackNotes.h"
 #include "midi/MidiImport.h"
 #include "platform/TempFolder.h"
 #include "score/ScoreFixture.h"
 
 namespace {
 
-// A note as a file states it: staff (track), channel, pitch, start and end in ticks.
-using Note = std::tuple<int, int, int, int32_t, int32_t>;
-
-// The notes of the staves' tracks of an imported score.
-std::vector<Note> notes_of(Document* d) {
-    std::vector<Note> notes;
-    for (short s = 1; s <= d->tot_piste; s++) {
-        Piste* t = d->piste[s];
-        for (short i = 1; i <= t->tot; i++) {
-            const MidiEvent& on = t->event[i];
-            if (on.buf[3] != 0xFF || (on.buf[0] & 0xF0) != 0x90 || on.buf[2] == 0) continue;
-            for (short j = (short)(i + 1); j <= t->tot; j++) {
-                const MidiEvent& off = t->event[j];
-                bool ends = off.buf[3] == 0xFF && off.buf[1] == on.buf[1] &&
-                            ((off.buf[0] & 0xF0) == 0x80 || ((off.buf[0] & 0xF0) == 0x90 && off.buf[2] == 0));
-                if (ends) {
-                    notes.emplace_back(s, on.buf[0] & 0x0F, on.buf[1], on.time, off.time);
-                    break;
-                }
-            }
-        }
-    }
-    std::sort(notes.begin(), notes.end());
-    return notes;
-}
+using Note = TrackNote;
 
 // Two staves: a melody in 3/4 with a key, a tempo change and lyrics, and a bass line whose
 // notes overlap the bar lines.
@@ -71,6 +48,9 @@ protected:
         ScoreFixture& s = *scores.back();
         s.clef(1, 1, 1);
         EXPECT_EQ(importer_midi(s.d, path.c_str()), 1) << midi_import_error();
+        // No soloists, as opening the file as a composition leaves the staves it does not
+        // transcribe: every staff plays its track.
+        for (short n = 1; n <= s.d->tot_ins; n++) s.d->ins[n].in_roll &= ~3;
         doc = s.d;
         return s.d;
     }

@@ -1,6 +1,6 @@
-// The two-staff test score rendered into tracks, written as a Standard MIDI File by a small
-// writer here, and read back by Python's mido: every note comes back with the pitch, start and
-// duration that the notation gives.
+// The two-staff test score exported as a Standard MIDI File, read back by Python's mido and
+// imported again: every note comes back with the pitch, start and duration that the notation
+// gives.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -13,50 +13,15 @@
 #include <vector>
 
 #include "../layout/DrawingScore.h"
+#include "TrackNotes.h"
+#include "midi/MidiExport.h"
+#include "midi/MidiImport.h"
 #include "midi/ScoreRender.h"
 #include "score/MusicClasses.h"
 #include "score/MusicSettings.h"
 #include "score/Piste.h"
 
 namespace {
-
-void put32(std::string& s, uint32_t v) {
-    for (int k = 3; k >= 0; k--) s += (char)((v >> (8 * k)) & 0xFF);
-}
-
-void put_var(std::string& s, uint32_t v) {
-    char bytes[5];
-    int n = 0;
-    do {
-        bytes[n++] = (char)(v & 0x7F);
-        v >>= 7;
-    } while (v);
-    while (n-- > 0) s += (char)(bytes[n] | (n ? 0x80 : 0));
-}
-
-// One track chunk of a rendered track: its MIDI messages and its tempo changes.
-std::string track_chunk(const Piste* t) {
-    std::string body;
-    int32_t last = 0;
-    for (short i = 1; i <= t->tot; i++) {
-        const MidiEvent& e = t->event[i];
-        std::string message;
-        if (e.buf[3] == 0xFF) {
-            for (int k = 0; k < 3 && e.buf[k] != 0xFF; k++) message += (char)e.buf[k];
-        } else if (e.buf[0] == 1) {
-            uint32_t us = 60000000u / (uint32_t)(e.buf[1] * 256 + e.buf[2]);
-            message = std::string("\xFF\x51\x03", 3) + (char)(us >> 16) + (char)(us >> 8) + (char)us;
-        }
-        if (message.empty()) continue;
-        put_var(body, (uint32_t)(e.time - last));
-        last = e.time;
-        body += message;
-    }
-    body += std::string("\x00\xFF\x2F\x00", 4);
-    std::string chunk = "MTrk";
-    put32(chunk, (uint32_t)body.size());
-    return chunk + body;
-}
 
 const char* kReader = R"(import sys
 import mido
@@ -83,34 +48,39 @@ TEST(MidiFileRoundTrip, TheTwoStaffScoreReadsBackAsWritten) {
     short saved_follow = follow_flags;
     follow_flags = 0;
     std::vector<Note> read;
+    int channel[3] = {};
     {
         DrawingScore score(nullptr);
         // The tie over the fourth bar line, marked at both ends.
         DrawingScore::last_note(score.measure(3, 1))->flags |= 0x05;
         DrawingScore::first_note(score.measure(4, 1))->flags |= 0x0A;
-        std::string file = "MThd";
-        put32(file, 6);
-        file += std::string("\x00\x01\x00\x02\x01\xE0", 6);
-        for (short staff = 1; staff <= 2; staff++) {
-            CScoreRender render;
-            render.reset_effets();
-            Piste* t = creer_piste(1000);
-            t = render.jouer_mesures(1, 1, 0, 1, staff, t, 0);
-            t = render.jouer_mesures(1, 4, 0, 0, staff, t, 0);
-            file += track_chunk(t);
-            detruire_piste(t);
-        }
         const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
         std::string dir = std::string(BRINDLECOT_TEST_OUTPUT) + "/midi-" + info->name();
         ASSERT_EQ(std::system(("rm -rf '" + dir + "' && mkdir -p '" + dir + "'").c_str()), 0);
-        std::ofstream(dir + "/score.mid", std::ios::binary) << file;
+        for (short k = 1; k <= 2; k++) channel[k] = score.d->ins[k].canal - 1;
+        const char* why = nullptr;
+        ASSERT_EQ(exporter_midi_document(score.d, (dir + "/score.mid").c_str(), 3, &why), 1) << why;
         std::ofstream(dir + "/read.py") << kReader;
         ASSERT_EQ(std::system(("/usr/bin/python3 '" + dir + "/read.py' '" + dir + "/score.mid' > '" + dir +
                                "/notes.txt'").c_str()),
                   0);
         std::ifstream in(dir + "/notes.txt");
         for (int track, start, pitch, duration, velocity; in >> track >> start >> pitch >> duration >> velocity;)
-            read.push_back({track, start, pitch, duration, velocity});
+            read.push_back({track - 1, start, pitch, duration, velocity});  // after the tempo track
+    }
+    // Imported again: the staves' tracks hold the same notes.
+    std::vector<TrackNote> imported;
+    {
+        ScoreFixture again(1, 1);
+        again.clef(1, 1, 1);
+        std::string dir = std::string(BRINDLECOT_TEST_OUTPUT) + "/midi-" +
+                          ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        ASSERT_EQ(importer_midi(again.d, (dir + "/score.mid").c_str()), 1) << midi_import_error();
+        imported = notes_of(again.d);
+        // The two syllables sung under the first chords.
+        ASSERT_EQ(again.d->tot_lyric, 2);
+        EXPECT_STREQ(again.d->tab_lyric + 12, "Sing");
+        EXPECT_STREQ(again.d->tab_lyric + 24, "on");
     }
     follow_flags = saved_follow;
     quit_music_classes();
@@ -130,4 +100,10 @@ TEST(MidiFileRoundTrip, TheTwoStaffScoreReadsBackAsWritten) {
     std::sort(read.begin(), read.end());
     std::sort(written.begin(), written.end());
     EXPECT_EQ(read, written);
+    std::vector<TrackNote> expected;
+    for (const Note& n : written)
+        expected.emplace_back(std::get<0>(n), channel[std::get<0>(n)], std::get<2>(n), std::get<1>(n),
+                              std::get<1>(n) + std::get<3>(n));
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(imported, expected);
 }
