@@ -9,6 +9,7 @@
 #include <string>
 
 #include "framework/CUndoManager.h"
+#include "layout/PageBreaking.h"
 #include "layout/ScoreUndo.h"
 #include "layout/UtilitairesPartition.h"
 #include "score/CChord.h"
@@ -272,6 +273,68 @@ TEST_F(StructureEditing, NothingHappensWithoutCountsOrWithAnUnknownOperation) {
     EXPECT_EQ(s.d->sub_doc[1].undo->total(), levels);
     ASSERT_EQ(save_to(s.d, file("after")), 1);
     EXPECT_EQ(file_bytes(file("after")), file_bytes(file("before")));
+}
+
+}  // namespace
+
+namespace {
+
+// Lays the score out three columns a line, lines stacked down the pages.
+void lay_out(Document* d) {
+    CArrayInt messys, syspag;
+    for (short c = 1; c <= nombre_colonnes(); c += 3) messys.add((short)(nombre_colonnes() - c + 1 < 3 ? nombre_colonnes() - c + 1 : 3));
+    Page* list = create_page_allsys(&messys, 1, nullptr);
+    ASSERT_NE(list, nullptr);
+    d->sub_doc[d->cur_sub_doc].sys_par_pag = 2;
+    d->sub_doc[d->cur_sub_doc].mes_par_por = 3;
+    calculer_tableau_syspag(list, &syspag, 1);
+    create_all_pages(list, &syspag, 1);
+    liberer_liste_systemes(list);
+    d->mise_en_page_ok = 1;
+}
+
+short columns_on_pages() {
+    CArrayInt messys, syspag;
+    recup_tableaux(&messys, &syspag);
+    short n = 0;
+    for (short i = 1; i <= messys.total(); i++) n = (short)(n + messys.get(i));
+    return n;
+}
+
+// On a laid-out score the lines and pages follow the new columns and staves, and the undo
+// brings the old layout back with the rest.
+TEST_F(StructureEditing, ALaidOutScoreIsLaidOutAgainAndUndoneWithItsPages) {
+    struct Step {
+        AjoutEffacement choice;
+        short column;
+        short columns, pages;
+    };
+    const Step steps[] = {
+        {{1, 3, 0, 2, 2}, 10, 13, 3},
+        {{2, 4, 0, 2, 2}, 1, 6, 1},
+        {{1, 0, 1, 2, 2}, 5, 10, 2},
+    };
+    for (const Step& st : steps) {
+        EditedScore s;
+        lay_out(s.d);
+        ASSERT_EQ(s.d->tot_pag, 2);
+        CUndoManager* undo = s.d->sub_doc[1].undo;
+        ASSERT_EQ(save_to(s.d, file("before")), 1);
+        ajouter_effacer(s.d->por[s.d->sys[1]->por[1]]->mes[st.column], 1.0f, 1.0f, nullptr, st.choice);
+        expect_invariants(s.d);
+        EXPECT_EQ(nombre_colonnes(), st.columns);
+        EXPECT_EQ(columns_on_pages(), st.columns);
+        EXPECT_EQ(s.d->tot_pag, st.pages);
+        for (short p = 1; p <= s.d->tot_pag; p++) {
+            Systeme* sys = s.d->sys[s.d->pag[p]->sys[1]];
+            EXPECT_EQ(sys->tot_por, s.d->sys[1]->tot_por) << "page " << p;
+        }
+        ASSERT_EQ(annuler_niveau(undo), 1);
+        expect_invariants(s.d);
+        EXPECT_EQ(s.d->tot_pag, 2);
+        ASSERT_EQ(save_to(s.d, file("undone")), 1);
+        EXPECT_EQ(file_bytes(file("undone")), file_bytes(file("before")));
+    }
 }
 
 }  // namespace
