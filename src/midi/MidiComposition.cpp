@@ -5,7 +5,7 @@
 #include "framework/CApplication.h"
 #include "midi/CMidi.h"
 #include "midi/MidiImport.h"
-#include "midi/MidiPlaceholders.h"
+#include "midi/BlockCommands.h"
 #include "score/CMeasure.h"
 #include "score/Document.h"
 #include "score/DocumentReader.h"

@@ -1,3 +1,3 @@
 #include "midi/MidiPlaceholders.h"
 
-void transcrire_proc(Document*, short, short, short) {}
+void scale_mesure(short, short, short) {}

@@ -1,11 +1,7 @@
 #pragma once
-// Stand-ins for what opening a MIDI file as a composition calls in parts of the program that
-// are not built yet. Each keeps its call site as it will be; the part that owns the real one
-// replaces it here.
+// Stand-ins for what the transcription calls in parts of the program that are not built yet.
+// Each keeps its call site as it will be; the part that owns the real one replaces it here.
 
-struct Document;
-
-// Transcription of the recorded or imported events of measures first..last of one staff into
-// notes, rests and lyrics. Nothing is transcribed yet: the staff keeps its events in its
-// track, where playing and export find them.
-void transcrire_proc(Document* d, short first, short last, short staff);
+// Rescales the content of measure `mn` (index in the document's measure list) from width `l1`
+// to width `l2`. Nothing moves yet: the measure's later justification places its content.
+void scale_mesure(short mn, short l1, short l2);
