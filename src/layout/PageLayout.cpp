@@ -24,25 +24,6 @@ short columns_of(Page* list, short s) {
     return first ? first->tot_mes : 0;
 }
 
-// Frees the new lines before entry `first` of a list, which stand for lines of pages kept.
-void free_lines_before(Page* list, short first) {
-    for (short e = 1; e < first && e <= list->tot_sys; e++) {
-        short s = list->sys[e];
-        Systeme* sys = doc->sys[s];
-        if (!sys) continue;
-        for (short j = 1; j <= sys->tot_por; j++) {
-            short q = sys->por[j];
-            if (!doc->por[q]) continue;
-            std::free(doc->por[q]);
-            doc->por[q] = nullptr;
-            doc->tot_por--;
-        }
-        std::free(sys);
-        doc->sys[s] = nullptr;
-        doc->tot_sys--;
-    }
-}
-
 void progress(short percent) {
     if (application) application->do_patience(percent);
 }
@@ -96,37 +77,4 @@ void mise_en_page(float scalex, float scaley, CUserPanel* panel) {
     delete own;
     editeur_non_affichable = 0;
     if (application) application->close_patience();
-}
-
-void adapter_mep(CArrayInt* messys, CArrayInt* syspag, short p, float scalex, float scaley,
-                 CUserPanel* panel, short new_pages, CUndoManager*, short even) {
-    if (!doc || !doc->sys || !doc->sys[1] || !messys || !syspag) return;
-    if (p < 1) p = 1;
-    short first = 1;
-    for (short k = 1; k < p; k++) first = (short)(first + syspag->get(k));
-    Page* list = create_page_allsys(messys, first, nullptr);
-    if (!list) return;
-    CUserPanel* own = panel ? nullptr : new CUserPanel(nullptr);
-    if (own) panel = own;
-    Sub_document& sd = doc->sub_doc[doc->cur_sub_doc];
-    short ma = 1;
-    for (short e = 1; e <= list->tot_sys; e++) {
-        const short columns = columns_of(list, e);
-        if (e >= first) {
-            if (sd.opti_sys) optimiser_systeme(list->sys[e], 1, nullptr);
-            adjust_system_horizontally(list->sys[e], scalex, scaley, panel, ma, nullptr, even);
-        }
-        ma = (short)(ma + columns);
-    }
-    if (new_pages) {
-        CArrayInt later;
-        calculer_tableau_syspag(list, &later, first);
-        while (syspag->total() >= p) syspag->remove(syspag->total());
-        for (short k = 1; k <= later.total(); k++) syspag->add(later.get(k));
-    }
-    create_all_pages(list, syspag, p);
-    for (short q = p; q <= doc->tot_pag; q++) adjust_page_vertically(q, 0, 0, nullptr);
-    free_lines_before(list, first);
-    liberer_liste_systemes(list);
-    delete own;
 }

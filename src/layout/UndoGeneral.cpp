@@ -370,3 +370,7 @@ void enregistrer_undo_general(CUndoManager* undo, Document* d, short with_ins) {
     short i = level ? level->find((void**)&snapshot) : 0;
     if (!i || (Undo_general*)level->old_obj.get(i) != snapshot) liberer_undo_general(snapshot);
 }
+
+CMeasure* copier_mesure_complete(CMeasure* m) { return m ? copy_measure(m) : nullptr; }
+
+Piste* copier_piste(const Piste* t) { return copy_track(t); }

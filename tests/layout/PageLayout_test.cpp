@@ -1,5 +1,6 @@
 // Laying out a whole score into lines and pages, and again from one page on after an edit.
 #include "layout/PageLayout.h"
+#include "layout/PageFitting.h"
 
 #include <gtest/gtest.h>
 
