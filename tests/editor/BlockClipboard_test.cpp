@@ -10,6 +10,7 @@
 #include "framework/CApplication.h"
 #include "framework/CUndoManager.h"
 #include "layout/ScoreUndo.h"
+#include "layout/UndoRecording.h"
 #include "layout/UtilitairesPartition.h"
 #include "score/CChord.h"
 #include "score/CChordProgression.h"
@@ -263,6 +264,17 @@ TEST_F(BlockClipboard, CopyAndPasteScenarios) {
                  EXPECT_EQ(s.measure(8, p)->width, 400);
              }
          }},
+        {"a pasted measure takes the length of the metre where it lands",
+         [](ClipScore& s) {
+             s.time(5, 1, 3, 4);
+             maj_duree_mesures();
+             s.copy(2, 2, 1, 1);
+             s.paste_at(6, 1);
+         },
+         [](ClipScore& s) {
+             EXPECT_EQ(s.measure(6, 1)->length, 1440);
+             EXPECT_EQ(s.measure(6, 1)->tot_beat, 3);
+         }},
         {"note ends are paired on their own channel",
          [](ClipScore& s) {
              // Two notes of one key on two channels: the one on channel 5 ends first.
@@ -330,20 +342,7 @@ TEST_F(BlockClipboard, EmptySelectionOrClipboardDoesNothing) {
 
 class BlockClipboardUndo : public BlockClipboard {
 protected:
-    void SetUp() override {
-        BlockClipboard::SetUp();
-        saved_active = undo_active;
-        saved_hooks = undo_hooks;
-        undo_active = 1;
-        install_score_undo();
-    }
-    void TearDown() override {
-        undo_active = saved_active;
-        undo_hooks = saved_hooks;
-        BlockClipboard::TearDown();
-    }
-    short saved_active = 0;
-    UndoHooks saved_hooks{};
+    UndoRecording recording;
 };
 
 // Dragging a two-column block to column 3 four times pastes at 3, 5, 7 and 9, each copy its own
