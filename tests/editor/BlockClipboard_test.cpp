@@ -8,6 +8,7 @@
 
 #include "editor/Editeur.h"
 #include "framework/CApplication.h"
+#include "framework/CWindow.h"
 #include "framework/CUndoManager.h"
 #include "layout/ScoreUndo.h"
 #include "layout/UndoRecording.h"
@@ -131,14 +132,23 @@ protected:
             application = new CApplication("");
             own_application = true;
         }
+        if (!win_array) {
+            win_array = new CArrayPtr;  // the progress box is a window of the program
+            own_windows = true;
+        }
     }
     void TearDown() override {
         if (own_application) {
             delete application;
             application = nullptr;
         }
+        if (own_windows) {
+            delete win_array;
+            win_array = nullptr;
+        }
     }
     bool own_application = false;
+    bool own_windows = false;
 };
 
 struct Case {
