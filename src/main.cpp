@@ -14,6 +14,7 @@
 #include "framework/Startup.h"
 #include "layout/ScoreDrawing.h"
 #include "midi/CMidi.h"
+#include "midi/MidiConfig.h"
 #include "platform/Menu.h"
 #include "score/Document.h"
 #include "score/DocumentReader.h"
@@ -132,6 +133,7 @@ void menu_handler(int32_t id)
     switch (id) {
     case kQuitCommand: application->want_to_quit(); break;
     case kEditScript: application->script.edit(); break;
+    case 301: midi_config_command(); break;  // Configuration MIDI...
     case kRecordScript: record_script(false); break;
     case kAppendScript: record_script(true); break;
     case kPlayScript:
