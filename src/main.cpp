@@ -4,6 +4,7 @@
 // (the built-in synthesizer when there are no settings), the score file named on the command
 // line opens in a score editor window, and the framework's defaults do the rest.
 #include "editor/Editeur.h"
+#include "editor/ScorePrinting.h"
 #include "framework/CApplication.h"
 #include "framework/CMenu.h"
 #include "framework/CPanel.h"
@@ -30,6 +31,7 @@
 namespace {
 
 constexpr int32_t kQuitCommand = 110;  // "Fichier" > "Quitter"
+constexpr int32_t kPrintCommand = 109;  // "Fichier" > "Imprimer..."
 constexpr short kMenuBar = 1;          // the menu bar in the program's resources
 constexpr short kDebugMenu = 5;        // its last menu, for the developers' tools
 constexpr short kAudioEffects = 306;   // "Options" > "Effets audio..."
@@ -132,6 +134,7 @@ void menu_handler(int32_t id)
     if (id != kRecordScript && id != kAppendScript) record_menu_command(id);
     switch (id) {
     case kQuitCommand: application->want_to_quit(); break;
+    case kPrintCommand: imprimer_partition(); break;
     case kEditScript: application->script.edit(); break;
     case 301: midi_config_command(); break;  // Configuration MIDI...
     case kRecordScript: record_script(false); break;

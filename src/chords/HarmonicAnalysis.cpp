@@ -1,5 +1,8 @@
 #include "chords/HarmonicAnalysis.h"
 
+#include "chords/ChordPlacement.h"
+#include "editor/View.h"
+
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -20,7 +23,7 @@
 #include "framework/CUndoManager.h"
 #include "score/Placeholders.h"
 
-AnalysisPlacement analysis_placement;
+AnalysisPlacement analysis_placement = {menu_chord_place, menu_chord_notes};
 
 namespace {
 
@@ -221,7 +224,7 @@ void show_count(CDialog* d, short count) {
 
 }  // namespace
 
-void modify_analyse(CChordProgression* prog, short id, View*, CUndoManager* undo, short notes_param) {
+void modify_analyse(CChordProgression* prog, short id, View* view, CUndoManager* undo, short notes_param) {
     std::vector<CChord*> chords = passage(prog, id);
     if (chords.empty() || !application) return;
     Document* document = prog->doc;
@@ -301,9 +304,22 @@ void modify_analyse(CChordProgression* prog, short id, View*, CUndoManager* undo
             for (CChord* ch : chords) ch->ana_global_choice = value;
             if (value) denombrer(prog, id, value, first->ana_notes_communes);
             application->close_patience();
-            if (symbol_staff && analysis_placement.menu_chord_place) analysis_placement.menu_chord_place(undo);
-            if (note_staff && analysis_placement.menu_chord_notes)
-                analysis_placement.menu_chord_notes(notes_param, undo);
+            // Each placement works on the passage's measures of its staff, selected for it.
+            short from = 0, to = 0;
+            for (short i = 1; i <= prog->total(); i++)
+                if (prog->get_chord(i) == chords.front()) from = prog->get_chord_measure(i);
+                else if (prog->get_chord(i) == chords.back()) to = prog->get_chord_measure(i);
+            if (to < from) to = from;
+            if (view && symbol_staff && analysis_placement.menu_chord_place) {
+                view->selectionner(from, to, symbol_staff, symbol_staff);
+                analysis_placement.menu_chord_place(view, undo);
+                view->selectionner(0, 0, 0, 0);
+            }
+            if (view && note_staff && analysis_placement.menu_chord_notes) {
+                view->selectionner(from, to, note_staff, note_staff);
+                analysis_placement.menu_chord_notes(view, notes_param, undo);
+                view->selectionner(0, 0, 0, 0);
+            }
             break;
         }
         application->patience_string_2(gs(135));

@@ -24,10 +24,10 @@ short denombrer(CChordProgression* prog, short id, short goal, short common);
 // The analysis dialog for the passage of that id.
 void modify_analyse(CChordProgression* prog, short id, View* view, CUndoManager* undo, short notes_param);
 
-// Placing chord symbols or chord notes on the staff chosen in the analysis dialog; empty
-// until the shell provides them.
+// Placing chord symbols or chord notes on the staff chosen in the analysis dialog, over the
+// passage's measures selected in the view (ChordPlacement.h); tests may put others in.
 struct AnalysisPlacement {
-    void (*menu_chord_place)(CUndoManager* undo) = nullptr;
-    void (*menu_chord_notes)(short notes_param, CUndoManager* undo) = nullptr;
+    short (*menu_chord_place)(View* view, CUndoManager* undo);
+    short (*menu_chord_notes)(View* view, short notes_param, CUndoManager* undo);
 };
 extern AnalysisPlacement analysis_placement;

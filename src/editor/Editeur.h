@@ -67,6 +67,21 @@ public:
     // Draws the step-entry caret inverted at its measure.
     void invert_curseur();
 
+    // ---- The measure block clipboard ----
+    void copier_editeur();
+    // Pastes `count` copies side by side from column ma of staff pa, each its own undo level.
+    void coller_glisser_edit(short ma, short pa, short count);
+    // Erases the selection's contents as one undo level, then clears the selection.
+    void effacer_editeur(short all);
+    // The column and staff of the measure of the page shown under screen point (x, y); 0 when
+    // no measure is there.
+    short localiser_dest_edit(short* ma, short* pa, short x, short y);
+    // Attaches library `lib` to the measure under (x, y); a negative `lib` replaces a library of
+    // the same kind.
+    void placer_librairie(short lib, short x, short y);
+    // Clears the selection (and its highlight).
+    void nouvelle_selection_mesures(short first_m, short last_m, short first_p, short last_p, short redraw);
+
     // ---- Re-spacing an edited measure ----
     short justifier_et_dessiner(short ma, short pa);
 

@@ -20,36 +20,12 @@
 #include "score/MusicGlobals.h"
 #include "score/MusicSettings.h"
 #include "score/Placeholders.h"
+#include "editor/StaffFurniture.h"
 
 namespace {
 
 constexpr int32_t kGrey = rgb(192, 192, 192);
 constexpr int32_t kGreen = rgb(0, 255, 0);
-
-// The lowest (`lo`, top of the staff) and highest (`hi`) line position, 10 down to -5, of a
-// staff's line mask (bit 10 - position); a staff without lines counts as position 3, and one
-// whose lines lie fewer than three positions apart is widened by one each way.
-void lignes_de(short lignes, short* hi, short* lo) {
-    *hi = -6;
-    *lo = 11;
-    for (short pos = 10; pos >= -5; pos--)
-        if (lignes & (1 << (10 - pos))) {
-            *hi = std::max(*hi, pos);
-            *lo = std::min(*lo, pos);
-        }
-    if (*lo > *hi) *hi = *lo = 3;
-    if (*hi - *lo < 3) {
-        (*hi)++;
-        (*lo)--;
-    }
-}
-
-// Whether master staff r is shown in the system whose staff table is `table` (staves 1..n).
-bool montree(short r, const short* table, short n) {
-    for (short p = 1; p <= n; p++)
-        if (table[p] == r) return true;
-    return false;
-}
 
 }  // namespace
 
@@ -203,35 +179,11 @@ void Editeur::draw_system(short k, short* table) {
                     up->fill_rect(X, Y, (short)(X + W), T(Y + 24 * scaley * staff_scale), 2);
             }
             // Measure number: the staff's own numbering, or instrument 1's on the top staff.
-            short v = 0;
-            if (d->ins[q].num_type != 0) v = q;
-            else if (p == 1 && d->ins[1].num_type != 0) v = 1;
-            if (v && (d->ins[v].num_type > 0 || t == 1) && (m->number & 0x3FFF) > 0 &&
-                d->num_font) {
-                up->set_color(d->col[3]);
-                up->go_to(T(m->x * scalex + d->ins[v].num_dx * scalex),
-                          T(m->y * scaley + d->ins[v].num_dy * scaley * staff_scale));
-                up->set_font(d->num_font, scaley * staff_scale);
-                char text[12];
-                std::snprintf(text, sizeof text, "%hd", (short)(m->number & 0x3FFF));
-                up->draw_string(text, 0);
-            }
+            dessiner_numero_mesure(up, m, p, q, t, scalex, scaley, d->col[3]);
             if (t == 1) {
                 // Full names on the first system of the linear strip or of page 1, then the
                 // abbreviations.
-                const Ins& named = d->ins[d->position_nom == 0 ? q : 1];
-                const short y = T(m->y * scaley + d->ins[q].y_nom * scaley * staff_scale);
-                const short x = T(m->x * scalex - named.x_nom * scalex);
-                const char* text = (k == 1 && d->cur_pag < 2) ? d->ins[q].nom : d->ins[q].abrege;
-                if (d->nom_font && text[0]) {
-                    up->set_color(d->col[4]);
-                    up->set_font(d->nom_font, scaley * staff_scale);
-                    const short w = up->string_width(text);
-                    if (d->position_nom == 1) up->go_to((short)(x - w), y);
-                    else if (d->position_nom == 3) up->go_to((short)(x - w / 2), y);
-                    else up->go_to(x, y);
-                    up->draw_string(text, 0);
-                }
+                dessiner_nom_instrument(up, m, q, k == 1 && d->cur_pag < 2, scalex, scaley, d->col[4]);
                 up->set_color(d->col[2]);
                 draw_bracket(s, p, q, m, table);
                 up->set_color(0);
@@ -246,57 +198,7 @@ void Editeur::draw_system(short k, short* table) {
 }
 
 void Editeur::draw_bracket(short s, short p, short q, CMeasure* m, short* table) {
-    Document* d = doc;
-    Systeme* sys = d->sys[s];
-    short kind = d->ins[q].accol_type, span = d->ins[q].accol_tot, dx = d->ins[q].accol_dx;
-    if (kind == 0 && q > 1) {
-        // A bracket opened on staves hidden in this system reaches down to this one.
-        short hidden = 0;
-        kind = span = 0;
-        for (short r = (short)(q - 1); r >= 1 && !montree(r, table, sys->tot_por); r--) {
-            hidden++;
-            if (d->ins[r].accol_type && d->ins[r].accol_tot) {
-                kind = d->ins[r].accol_type;
-                dx = d->ins[r].accol_dx;
-                span = (short)(d->ins[r].accol_tot - hidden);
-                break;
-            }
-        }
-    }
-    if (kind == 0 || span <= 0) return;
-    const short x0 = T(T(m->x * scalex) - dx * scalex);
-    short hi = 0, lo = 0;
-    lignes_de(d->ins[q].lignes, &hi, &lo);
-    const short Y = T(m->y * scaley);
-    const short top = T(Y + lo * 6 * scaley * staff_scale);
-    short last = (short)(p + span - 1);
-    for (short r = (short)(q + 1); r <= q + span - 1 && r <= nombre_portees(d); r++)
-        if (!montree(r, table, sys->tot_por)) last--;
-    if (last > sys->tot_por) last = sys->tot_por;
-    if (last < p) last = p;
-    const short q_last = table[last];
-    lignes_de(d->ins[q_last].lignes, &hi, &lo);
-    CMeasure* lm = mesure_systeme(s, last, 1);
-    const short Y2 = lm ? T(lm->y * scaley) : Y;
-    const short bottom = T(Y2 + hi * 6 * scaley * d->ins[q_last].staff_size / 100);
-    if (kind == 2) {
-        const int32_t pts[12] = {x0, top, T(x0 + 6 * scalex), T(top - 6 * scaley),
-                                 T(x0 - 3 * scalex), top, T(x0 - 3 * scalex), bottom,
-                                 T(x0 + 6 * scalex), T(bottom + 6 * scaley), x0, bottom};
-        up->fill_poly(6, pts, 0);
-        return;
-    }
-    CFont saved;
-    saved.set(up->get_font());
-    saved.set_width(up->get_font()->get_width());
-    CFont brace;
-    brace.set("Marcatino", T((bottom - top) * 1.25), 0, up->get_color());
-    brace.set_width(T(scalex * 30));
-    up->set_font(&brace, 1.0f);
-    up->go_to((short)(x0 - up->char_width('{')), bottom);
-    up->draw_char('{', 0);
-    brace.set_width(0);
-    up->set_font(&saved, 1.0f);
+    dessiner_accolade(up, s, p, q, m, table, scalex, scaley);
 }
 
 void Editeur::draw_meas() {

@@ -30,6 +30,18 @@ public:
     // No measure selected.
     bool selection_vide() const { return sel_first_m == 0 || sel_first_p == 0; }
 
+    // ---- The measure block clipboard (the global `sm`) ----
+    // Copies the selected block, with its staves' track events in its span and, when every
+    // staff is selected, the chords of its columns. Beeps on an empty selection.
+    void copier();
+    // Pastes the clipboard with its top-left measure at the selection's first measure, clipped
+    // at the score's last column and last staff; with `undo` every change is recorded in it.
+    void coller(CUndoManager* undo);
+    // Empties the selected measures and the track events of their span; `all` also takes the
+    // clefs, key and time signatures, `remove_prog` the chord symbols and, when every staff is
+    // selected, the chords of the progression in those columns.
+    void effacer(short all, short remove_prog, CUndoManager* undo);
+
     short sel_first_m = 0, sel_last_m = 0;  // columns, 1-based, inclusive; 0 none
     short sel_first_p = 0, sel_last_p = 0;  // staves, 1-based, inclusive; 0 none
     CWindow* win = nullptr;

@@ -1,6 +1,11 @@
 #include "layout/PageFitting.h"
 
+#include <cstdlib>
+
+#include "framework/Arrays.h"
 #include "framework/CUndoManager.h"
+#include "layout/PageBreaking.h"
+#include "layout/PagePlaceholders.h"
 #include "score/CMeasure.h"
 #include "score/Document.h"
 #include "score/MusicGlobals.h"
@@ -54,4 +59,48 @@ void adjust_page_vertically(short p, short keep_first, short keep_last, CUndoMan
         if (!(i == 1 && keep_first)) move_system(sys, (short)(top + 24 - first_top(sys)), undo);
         top = last_top(sys) + after;
     }
+}
+
+void adapter_mep(CArrayInt* messys, CArrayInt* syspag, short p, float scalex, float scaley,
+                 CUserPanel* panel, short new_pages, CUndoManager*, short even) {
+    if (!doc || !messys || !syspag || p < 1) return;
+    short f = 1;
+    for (short i = 1; i < p; i++) f = (short)(f + syspag->get(i));
+    Page* list = create_page_allsys(messys, f, nullptr);
+    if (!list) return;
+    Sub_document& sd = doc->sub_doc[doc->cur_sub_doc];
+    short column = 1;
+    for (short e = 1; e <= list->tot_sys; e++) {
+        if (e >= f) {
+            if (sd.opti_sys) optimiser_systeme(list->sys[e], 1, nullptr);
+            adjust_system_horizontally(list->sys[e], scalex, scaley, panel, column, nullptr, even);
+        }
+        column = (short)(column + messys->get(e));
+    }
+    if (new_pages) {
+        CArrayInt rest;
+        calculer_tableau_syspag(list, &rest, f);
+        while (syspag->total() >= p) syspag->remove(syspag->total());
+        for (short i = 1; i <= rest.total(); i++) syspag->add(rest.get(i));
+    }
+    create_all_pages(list, syspag, p);
+    for (short page = p; page <= doc->tot_pag; page++) adjust_page_vertically(page, 0, 0, nullptr);
+    // The lines before page p were built again only to count the columns: they go.
+    for (short e = 1; e < f && e <= list->tot_sys; e++) {
+        short s = list->sys[e];
+        Systeme* sys = s >= 1 && s <= doc->max_sys ? doc->sys[s] : nullptr;
+        if (!sys) continue;
+        for (short j = 1; j <= sys->tot_por; j++) {
+            short q = sys->por[j];
+            if (doc->por[q]) {
+                std::free(doc->por[q]);
+                doc->por[q] = nullptr;
+                doc->tot_por--;
+            }
+        }
+        std::free(sys);
+        doc->sys[s] = nullptr;
+        doc->tot_sys--;
+    }
+    liberer_liste_systemes(list);
 }

@@ -8,3 +8,14 @@ class CUndoManager;
 // Places the systems of page p; keep_first (keep_last) leaves the first (last) system where
 // it is. With undo, every measure is recorded before it moves.
 void adjust_page_vertically(short p, short keep_first, short keep_last, CUndoManager* undo);
+
+class CArrayInt;
+class CUserPanel;
+
+// Rebuilds the layout of the current extract from page p on, from a measures-per-system table
+// covering the whole score and the current systems-per-page table: builds the systems, drops
+// empty staves when the extract asks for it, fits every line from page p on to the width, and,
+// with `new_pages`, breaks those lines into pages again (updating `syspag`); then places the
+// systems of every page from p on. The lines of the pages before p are kept as they are.
+void adapter_mep(CArrayInt* messys, CArrayInt* syspag, short p, float scalex, float scaley,
+                 CUserPanel* panel, short new_pages, CUndoManager* undo, short even);

@@ -360,3 +360,7 @@ void liberer_undo_general(Undo_general* u) {
     delete u->num_por;
     delete u;
 }
+
+CMeasure* copier_mesure_complete(CMeasure* m) { return m ? copy_measure(m) : nullptr; }
+
+Piste* copier_piste(const Piste* t) { return copy_track(t); }

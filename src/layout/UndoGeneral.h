@@ -43,3 +43,9 @@ Undo_general* preparer_undo_general(Document* d, short with_ins);
 short restaurer_undo_general(Document* d, const Undo_general* u);
 // Frees a snapshot and everything it holds; null is allowed.
 void liberer_undo_general(Undo_general* u);
+
+// Deep copies that the snapshot makes and the undo of single objects shares: a measure with
+// copies of all its items, and a track with its events. Null gives null.
+class CMeasure;
+CMeasure* copier_mesure_complete(CMeasure* m);
+Piste* copier_piste(const Piste* t);

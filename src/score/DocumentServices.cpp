@@ -42,4 +42,3 @@ void convertir_instrument(Ins* ins, const char* synth) {
     std::snprintf(ins->synthe, sizeof ins->synthe, "%s", synth);
 }
 
-void midi_auto_config() {}

@@ -52,5 +52,4 @@ void trouver_nouvelle_position(short* x, short* y, CRect* r, short);
 struct Ins;
 // Gives the instrument the synthesizer `synth` (the patch tables come with the MIDI code).
 void convertir_instrument(Ins* ins, const char* synth);
-// Completes the MIDI set-up of the instruments of `doc`; nothing until the MIDI code is built.
-void midi_auto_config();
+#include "score/MidiAutoConfig.h"  // midi_auto_config, run after reading

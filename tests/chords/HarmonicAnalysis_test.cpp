@@ -1,5 +1,6 @@
 // Harmonic analysis: the neighbour test, counting and applying analyses of a passage, the cap,
-// the question asked while a long count runs, and the analysis dialog.
+// the question asked while a long count runs, and the analysis dialog worked by a script with
+// the chord symbols and chord notes it places.
 #include "chords/HarmonicAnalysis.h"
 
 #include <gtest/gtest.h>
@@ -10,10 +11,17 @@
 #include <thread>
 #include <vector>
 
+#include "ChordDialogFixture.h"
+#include "chords/ChordPlacement.h"
+#include "editor/View.h"
 #include "framework/AppFixture.h"
+#include "framework/CSlider.h"
 #include "framework/MessageBoxes.h"
 #include "score/CChord.h"
 #include "score/CChordProgression.h"
+#include "score/CMeasure.h"
+#include "score/Piste.h"
+#include "score/ScoreFixture.h"
 
 namespace {
 
@@ -118,6 +126,145 @@ TEST_F(LongAnalysis, TheUserIsAskedEveryTwentySecondsAndMayStop) {
         EXPECT_EQ(p.get_chord(i)->ana_global_choice, 1);
     }
     EXPECT_STREQ(p.get_chord(8)->chord_name.get(), "F#");
+}
+
+// A score of two staves and four measures whose progression holds the analysed passage of
+// CountingAndApplying over measures 1 to 3, shown in a view.
+class AnalysisDialog : public ChordDialogFixture {
+protected:
+    void SetUp() override {
+        ChordDialogFixture::SetUp();
+        score = std::make_unique<ScoreFixture>(2, 4);
+        std::snprintf(score->d->ins[1].nom, sizeof score->d->ins[1].nom, "Piano");
+        std::snprintf(score->d->ins[2].nom, sizeof score->d->ins[2].nom, "Guitare");
+        prog = score->d->sub_doc[score->d->cur_sub_doc].chprog;
+        analysed(*prog, 1, 5, {"C", "Am", "!Em"});
+        analysed(*prog, 2, 5, {"F", "Dm", "F#"});
+        analysed(*prog, 3, 5, {"G", "!Bdim"});
+        prog->attach(score->d, &score->d->sub_doc[score->d->cur_sub_doc]);
+        view.init_vue();
+        view.sub_id = score->d->cur_sub_doc;
+    }
+    void TearDown() override {
+        score.reset();
+        ChordDialogFixture::TearDown();
+    }
+    std::string names() {
+        std::string all;
+        for (short i = 1; i <= prog->total(); i++) all += std::string(prog->get_chord(i)->chord_name.get()) + " ";
+        return all;
+    }
+    // The offsets of the chord symbols of a measure.
+    std::vector<short> symbols(short column, short staff) {
+        std::vector<short> offsets;
+        CMeasure* m = score->measure(column, staff);
+        for (short i = 1; i <= m->total(); i++)
+            if (CChordUse* c = m->get_chorduse_item(i)) offsets.push_back(c->offset);
+        return offsets;
+    }
+    // The pitch classes of the notes of a measure of the first staff, sorted.
+    std::vector<int> pitch_classes(short column) {
+        std::vector<int> pitches;
+        CMeasure* m = score->measure(column, 1);
+        for (short i = 1; i <= m->total(); i++)
+            if (CNote* n = m->get_note_item(i); n && n->pitch) pitches.push_back(n->pitch % 12);
+        std::sort(pitches.begin(), pitches.end());
+        return pitches;
+    }
+    std::unique_ptr<ScoreFixture> score;
+    CChordProgression* prog = nullptr;
+    View view;
+};
+
+TEST_F(AnalysisDialog, CountingChoosingAndPlacingOnTheChosenStaves) {
+    std::vector<std::string> instruments;
+    short shown_count = -1, slider_max = -1, chosen = -1;
+    bool slider_off_before = false;
+    script({
+        [&] {
+            CDialog* d = dialog();
+            ASSERT_NE(d, nullptr);
+            for (short i = 1; i <= d->popup(59)->total(); i++) {
+                CString name;
+                d->popup(59)->get_item(i, &name);
+                instruments.push_back(name.get());
+            }
+            slider_off_before = !d->slider(64)->enabled();
+            d->popup(72)->set_cur(1);  // no common note required
+            click(62, 10, 10);         // count
+        },
+        [&] {
+            CDialog* d = dialog();
+            shown_count = (short)d->te(63)->get_integer();
+            slider_max = d->slider(64)->maximum;
+            click(69, 5, 5);  // one analysis further, twice
+        },
+        [&] { click(69, 5, 5); },
+        [&] {
+            CDialog* d = dialog();
+            chosen = d->slider(64)->get_value();
+            d->check(58)->set_value(1);
+            d->popup(59)->set_cur(2);  // chord symbols over the guitar
+            d->check(60)->set_value(1);
+            d->popup(61)->set_cur(1);  // chord notes on the piano
+            snapshot("harmonic_analysis.png");
+            click(1, 10, 10);  // OK
+        },
+    });
+    prog->modify_analyse(5, &view, nullptr, 0);
+    EXPECT_EQ(instruments, (std::vector<std::string>{"Piano", "Guitare"}));
+    EXPECT_TRUE(slider_off_before);  // nothing counted yet
+    // Without a global key every candidate is allowed again: 3 x 3 x 2 analyses.
+    EXPECT_EQ(shown_count, 18);
+    EXPECT_EQ(slider_max, 18);
+    EXPECT_EQ(chosen, 3);
+    // Analysis 3 in depth-first order: C F G, C F Bdim, C Dm G.
+    EXPECT_EQ(names(), "C Dm G ");
+    Sub_document& extract = score->d->sub_doc[score->d->cur_sub_doc];
+    EXPECT_EQ(extract.acc_por_symboles, 2);
+    EXPECT_EQ(extract.acc_por_notes, 1);
+    // A symbol at the start of each measure of the passage on the guitar staff, nowhere else.
+    for (short m = 1; m <= 4; m++) {
+        EXPECT_EQ(symbols(m, 2), m <= 3 ? std::vector<short>{0} : std::vector<short>{}) << m;
+        EXPECT_TRUE(symbols(m, 1).empty()) << m;
+    }
+    // The piano's measures hold each chord's notes, transcribed; the selection is given back
+    // empty.
+    EXPECT_EQ(pitch_classes(1), (std::vector<int>{0, 4, 7}));   // C E G
+    EXPECT_EQ(pitch_classes(2), (std::vector<int>{2, 5, 9}));   // D F A
+    EXPECT_EQ(pitch_classes(3), (std::vector<int>{2, 7, 11}));  // G B D
+    EXPECT_TRUE(pitch_classes(4).empty());
+    EXPECT_TRUE(view.selection_vide());
+    EXPECT_EQ(score->d->modif, 1);
+}
+
+TEST_F(AnalysisDialog, CancellingChangesNothing) {
+    const std::string before = names();
+    script({
+        [&] {
+            dialog()->popup(4)->set_cur(1);
+            dialog()->check(58)->set_value(1);
+        },
+        [&] { click(2, 10, 10); },  // Cancel
+    });
+    prog->modify_analyse(5, &view, nullptr, 0);
+    EXPECT_EQ(names(), before);
+    EXPECT_EQ(score->d->sub_doc[score->d->cur_sub_doc].acc_por_symboles, 0);
+    for (short m = 1; m <= 4; m++) EXPECT_TRUE(symbols(m, 2).empty());
+}
+
+// Placing twice leaves one symbol per chord; placing notes again replaces the notes.
+TEST_F(AnalysisDialog, PlacingAgainAddsNothing) {
+    view.selectionner(1, 4, 1, 1);
+    EXPECT_EQ(menu_chord_place(&view, nullptr), 3);
+    EXPECT_EQ(menu_chord_place(&view, nullptr), 0);
+    EXPECT_EQ(menu_chord_notes(&view, 0, nullptr), 3);
+    const std::vector<int> first = pitch_classes(1);
+    EXPECT_EQ(first, (std::vector<int>{0, 4, 7}));
+    EXPECT_EQ(menu_chord_notes(&view, 0, nullptr), 3);
+    EXPECT_EQ(pitch_classes(1), first);
+    view.selectionner(0, 0, 0, 0);
+    EXPECT_EQ(menu_chord_place(&view, nullptr), 0);  // no selection, nothing placed
 }
 
 }  // namespace

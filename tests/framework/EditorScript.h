@@ -6,7 +6,10 @@
 
 #include "AppFixture.h"
 
+#include "framework/CDialog.h"
 #include "framework/CPanel.h"
+#include "framework/WindowLookup.h"
+#include "platform/FileSystem.h"
 #include "framework/CUserPanel.h"
 #include "platform/DrawingTestSupport.h"
 #include "platform/Surface.h"
@@ -14,12 +17,16 @@
 #include <deque>
 #include <functional>
 #include <string>
+#include <vector>
 
 class EditorScript : public AppFixture {
 protected:
     void SetUp() override
     {
         AppFixture::SetUp();
+        // The program folder, where the tool pictures and the dialogs are found.
+        saved_folder = platform::current_directory();
+        ASSERT_TRUE(platform::set_current_directory(BRINDLECOT_BUILD_DATA));
         saved_width = SCREEN_WIDTH, saved_height = SCREEN_HEIGHT;
         SCREEN_WIDTH = 800;
         SCREEN_HEIGHT = 600;
@@ -44,6 +51,7 @@ protected:
         application->remove_from_idle(&stepper);
         current = nullptr;
         SCREEN_WIDTH = saved_width, SCREEN_HEIGHT = saved_height;
+        platform::set_current_directory(saved_folder);
         AppFixture::TearDown();
     }
 
@@ -102,16 +110,68 @@ protected:
     // A picture of the editor's surface as it stands.
     void picture(const std::string& name)
     {
+        window_picture([this] { return editor()->hwnd; }, name);
+    }
+    // The dialog open over the editor, null when none.
+    static CDialog* open_dialog()
+    {
+        for (platform::WindowId w : platform::WindowManager::current()->top_level_windows())
+            if (CDialog* d = dynamic_cast<CDialog*>(get_cpan_from_handle(w))) return d;
+        return nullptr;
+    }
+    // Clicks a control of the open dialog.
+    void click_dialog_item(short id)
+    {
+        steps.push_back([=] {
+            CDialog* d = open_dialog();
+            ASSERT_NE(d, nullptr);
+            CPanel* item = d->find_child(id);
+            ASSERT_NE(item, nullptr);
+            const platform::Point p = wm->client_to_screen(item->hwnd, {5, 5});
+            wm->inject_mouse_button(platform::ButtonLeft, true, p);
+            wm->inject_mouse_button(platform::ButtonLeft, false, p);
+        });
+        settle();
+    }
+    // The number of pixels of a rectangle of a window that are darker than mid-grey.
+    static int dark_pixels(platform::WindowId w, int x1, int y1, int x2, int y2)
+    {
+        const platform::PixelBuffer pb = platform::WindowManager::current()->pixels(w);
+        int dark = 0;
+        for (int y = y1; pb.pixels && y < y2 && y < pb.height; y++)
+            for (int x = x1; x < x2 && x < pb.width; x++) {
+                const uint32_t c = pb.row(y)[x];
+                dark += ((c >> 16 & 0xFF) + (c >> 8 & 0xFF) + (c & 0xFF)) < 3 * 0x60;
+            }
+        return dark;
+    }
+    // A picture of a window as it stands.
+    void window_picture(std::function<platform::WindowId()> which, const std::string& name)
+    {
         settle();
         steps.push_back([=] {
-            const platform::PixelBuffer pb = wm->pixels(editor()->hwnd);
+            const platform::PixelBuffer pb = wm->pixels(which());
             ASSERT_NE(pb.pixels, nullptr);
             auto s = platform::Surface::over_pixels(pb.pixels, pb.width, pb.height, pb.stride);
             ASSERT_TRUE(s->write_png(drawing_test::output_file(name)));
         });
     }
 
+    // A picture of the whole screen (windows with their controls) as it stands.
+    void screen_picture(const std::string& name)
+    {
+        settle();
+        steps.push_back([=] {
+            const platform::Point size = wm->screen_size();
+            std::vector<uint32_t> pixels((size_t)size.x * size.y, 0xFF000000u);
+            wm->compose({size.x, size.y, size.x * 4, pixels.data()}, {0, 0, size.x, size.y});
+            auto s = platform::Surface::over_pixels(pixels.data(), size.x, size.y, size.x * 4);
+            ASSERT_TRUE(s->write_png(drawing_test::output_file(name)));
+        });
+    }
+
     std::deque<std::function<void()>> steps;
+    std::string saved_folder;
     CPanel stepper{NO_PARENT};
     short saved_width = 0, saved_height = 0;
     static inline EditorScript* current = nullptr;

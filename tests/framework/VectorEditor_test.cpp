@@ -3,6 +3,7 @@
 // an element brought to the front, a line drawn and deleted, the origin moved.
 #include "framework/VectorEditor.h"
 
+#include "framework/CTextedit.h"
 #include "framework/Colors.h"
 
 #include "EditorScript.h"
@@ -82,5 +83,59 @@ TEST_F(VectorEditorSession, RectangleHandlesPolygonAndOrder)
               std::vector<short>({110, 15, 170, 15, 170, 70}));
     EXPECT_EQ(p->col_fill, -1);
     EXPECT_EQ(d->v[3], first);  // brought to the front
+    delete_vect_dessin(d);
+}
+
+// The tool cells show their pictures; the width tool asks for the pen width (its dialog) and
+// gives it to the selected shape; the text tool asks for the text of a new text element.
+TEST_F(VectorEditorSession, ToolPicturesAndTheWidthAndTextDialogs)
+{
+    Vect_dessin* d = create_vect_dessin(1, "essai", 0, 0, 200, 120, 100, 60);
+    Vect_rectangle* shape = create_vect_rectangle();
+    shape->x1 = 140, shape->y1 = 90, shape->x2 = 190, shape->y2 = 110, shape->w = 3;
+    d = add_vecteur_dessin(shape, d);
+
+    step([this] {
+        // Every one of the 14 cells (7 columns by 2 rows of 20 pixels) holds a drawn picture.
+        for (short cell = 1; cell <= 14; cell++) {
+            const int c = (cell - 1) / 2, r = (cell - 1) % 2;
+            EXPECT_GT(dark_pixels(editor()->hwnd, 20 * c + 2, 20 * r + 2, 20 * c + 19, 20 * r + 19), 4) << cell;
+        }
+    });
+    click(10, 10);  // the selection tool
+    click(X(160), Y(100));
+    step([] { EXPECT_EQ(vector_editor::cur_sel, 1); });
+    click(90, 30);  // the width tool: its dialog opens
+    step([] {
+        CDialog* dialog = open_dialog();
+        ASSERT_NE(dialog, nullptr);
+        ASSERT_NE(dialog->te(4), nullptr);
+        dialog->te(4)->set_text("12");
+    });
+    screen_picture("vector_width_dialog.png");
+    click_dialog_item(1);
+    step([shape] {
+        EXPECT_EQ(open_dialog(), nullptr);
+        EXPECT_EQ(vector_editor::cur_w, 12);
+        EXPECT_EQ(shape->w, 12);
+    });
+    click(10, 30);          // the text tool
+    click(X(30), Y(30));    // where the text goes: its dialog opens
+    step([] {
+        CDialog* dialog = open_dialog();
+        ASSERT_NE(dialog, nullptr);
+        ASSERT_NE(dialog->te(4), nullptr);
+        dialog->te(4)->set_text("Bonjour");
+    });
+    screen_picture("vector_text_dialog.png");
+    click_dialog_item(1);
+    picture("vector_editor_text.png");
+    key('\r');
+
+    d = edit_vect_dessin(d);
+    EXPECT_TRUE(steps.empty());
+    ASSERT_EQ(d->tot, 2);
+    ASSERT_EQ(vect_kind(d->v[2]), VECT_TEXTE);
+    EXPECT_STREQ(static_cast<Vect_texte*>(d->v[2])->s, "Bonjour");
     delete_vect_dessin(d);
 }

@@ -1,0 +1,130 @@
+#pragma once
+// A chord dialog of this library worked by a script: the steps run one after the other from
+// the idle handlers while the dialog's modal loop runs, and the screen can be written to a PNG.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "chords/ChordServices.h"
+#include "framework/AppFixture.h"
+#include "framework/Startup.h"
+#include "framework/CButton.h"
+#include "framework/CDialog.h"
+#include "framework/CList.h"
+#include "framework/CScroll.h"
+#include "framework/CTextedit.h"
+#include "framework/CUserPanel.h"
+#include "framework/HeadlessInput.h"
+#include "framework/TimerProbe.h"
+#include "framework/WindowLookup.h"
+#include "platform/DrawingTestSupport.h"
+#include "platform/FileSystem.h"
+#include "platform/MusicFont.h"
+#include "platform/Surface.h"
+#include "score/CChord.h"
+#include "score/CChordLibrary.h"
+#include "score/MusicClasses.h"
+#include "score/MusicGlobals.h"
+#include "score/NoteCodes.h"
+#include "support/ChordNoteNames.h"
+
+class ChordDialogFixture : public AppFixture {
+protected:
+    void SetUp() override {
+        AppFixture::SetUp();
+        SCREEN_WIDTH = 800;
+        SCREEN_HEIGHT = 600;
+        previous = platform::current_directory();
+        ASSERT_TRUE(platform::set_current_directory(BRINDLECOT_BUILD_DATA));
+        std::string error;
+        ASSERT_TRUE(platform::MusicFont::load(drawing_test::music_map(), &error)) << error;
+        init_music_classes();
+        install_chord_services();
+        probe = create_probe_window(*wm);
+    }
+    void TearDown() override {
+        g_on_timer = nullptr;
+        application->remove_from_idle(&idle);
+        quit_music_classes();
+        chord_note_names_environment->SetUp();  // start-up's lists are gone with the classes
+        chord_services = ChordServices{};
+        platform::set_current_directory(previous);
+        SCREEN_WIDTH = SCREEN_HEIGHT = 0;
+        AppFixture::TearDown();
+    }
+
+    // The dialog on screen.
+    CDialog* dialog() {
+        for (platform::WindowId w : wm->top_level_windows())
+            if (CDialog* d = dynamic_cast<CDialog*>(get_cpan_from_handle(w))) return d;
+        return nullptr;
+    }
+    // Clicks at (x, y) of a control of the dialog.
+    void click(short id, int32_t x, int32_t y) {
+        CPanel* p = dialog()->find_child(id);
+        ASSERT_NE(p, nullptr) << id;
+        inject_click(*wm, wm->client_to_screen(p->hwnd, {x, y}));
+    }
+    // The centre of column k of n of a drawing area, at half its height.
+    void click_column(short id, short k, short n) {
+        CPanel* p = dialog()->find_child(id);
+        click(id, p->get_width() / n * k + p->get_width() / n / 2, p->get_height() / 2);
+    }
+    // Runs the steps one after the other, 40 ms of program time apart, so that the input of
+    // one is taken before the next. The dialog's loop lets no timer message through to other
+    // windows, so the steps run from the idle handlers, which see every message; the probe's
+    // timer only makes sure that messages keep coming.
+    void script(std::vector<std::function<void()>> steps) {
+        pending = std::move(steps);
+        next_step = 0;
+        next_at = wm->now() + 40;
+        idle.event_handler = [](CPanel* panel, Event*) -> short {
+            static_cast<IdlePanel*>(panel)->fixture->step();
+            return 0;
+        };
+        idle.fixture = this;
+        application->add_to_idle(&idle);
+        g_on_timer = [this] { wm->set_timer(probe, 1, 20); };
+        wm->set_timer(probe, 1, 20);
+    }
+    void step() {
+        if (next_step >= pending.size() || wm->now() < next_at || !dialog()) return;
+        next_at = wm->now() + 40;
+        pending[next_step++]();
+    }
+    struct IdlePanel : CPanel {
+        IdlePanel() : CPanel(NO_PARENT) {}
+        ChordDialogFixture* fixture = nullptr;
+    };
+    void snapshot(const std::string& name) {
+        CDialog* d = dialog();
+        d->update();
+        for (short k = 1; k <= d->children.total(); k++) ((CPanel*)d->children.get(k))->update();
+        platform::Message m;
+        for (int i = 0; i < 200 && wm->peek_message(m, false) && m.kind == platform::MessageKind::Paint; i++) {
+            wm->peek_message(m, true);
+            wm->dispatch_message(m);
+        }
+        const platform::Point size = wm->screen_size();
+        std::vector<uint32_t> pixels((size_t)size.x * size.y, 0xFF000000u);
+        wm->compose({size.x, size.y, size.x * 4, pixels.data()}, {0, 0, size.x, size.y});
+        std::filesystem::create_directories(BRINDLECOT_TEST_OUTPUT);
+        auto s = platform::Surface::over_pixels(pixels.data(), size.x, size.y, size.x * 4);
+        ASSERT_TRUE(s->write_png(std::string(BRINDLECOT_TEST_OUTPUT) + "/" + name));
+    }
+    std::string field(short id) {
+        CString text;
+        dialog()->te(id)->get_text(&text);
+        return text.get();
+    }
+
+    std::string previous;
+    platform::WindowId probe = 0;
+    IdlePanel idle;
+    std::vector<std::function<void()>> pending;
+    size_t next_step = 0;
+    int64_t next_at = 0;
+};

@@ -1,0 +1,162 @@
+// Printing the score: a generated two-staff score of three pages printed through the print
+// command into a PDF file; the page range, the settings kept in the extract, and a picture of
+// the first printed page.
+#include "editor/ScorePrinting.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "EditorFixture.h"
+#include "framework/CPrinter.h"
+#include "layout/DrawingScore.h"
+#include "platform/PdfInfo.h"
+#include "platform/TempFolder.h"
+#include "score/CTextBloc.h"
+
+namespace {
+
+using pdf_test::info_field;
+using pdf_test::run;
+
+PrintChoice wanted;  // what the print dialog answers
+
+short print_dialog(const std::vector<std::string>&, short, short, PrintChoice* choice) {
+    const std::string printer = choice->printer;
+    *choice = wanted;
+    choice->printer = printer;
+    return 1;
+}
+short cancelled_dialog(const std::vector<std::string>&, short, short, PrintChoice*) { return 0; }
+
+class ScorePrintingTest : public EditorFixture {
+protected:
+    void SetUp() override {
+        EditorFixture::SetUp();
+        const char* old = std::getenv("CUPS_SERVER");
+        had_server = old != nullptr;
+        saved_server = old ? old : "";
+        setenv("CUPS_SERVER", "127.0.0.1:1", 1);  // no print server: "PDF file" is the printer
+        printer_dialogs = default_printer_dialogs();
+        printer_dialogs.print = print_dialog;
+        wanted = PrintChoice{};
+        CUserPanel measuring(nullptr);
+        // Twelve columns, two per system and two systems per page: three pages.
+        auto drawn = std::make_unique<DrawingScore>(&measuring, 3);
+        Document* d = drawn->d;
+        std::snprintf(d->ins[1].nom, sizeof d->ins[1].nom, "Chant");
+        std::snprintf(d->ins[1].abrege, sizeof d->ins[1].abrege, "Ch.");
+        std::snprintf(d->ins[2].nom, sizeof d->ins[2].nom, "Basse");
+        std::snprintf(d->ins[2].abrege, sizeof d->ins[2].abrege, "B.");
+        for (short p = 1; p <= 2; p++) {
+            d->ins[p].dx = 60;
+            d->ins[p].dy = (short)(40 + 70 * (p - 1));
+            d->ins[p].staff_size = 100;
+            d->ins[p].x_nom = 40;
+            d->ins[p].y_nom = 16;
+            d->ins[p].num_type = p == 1 ? 1 : 0;
+            d->ins[p].num_dy = -10;
+            d->ins[p].relier = 1;
+        }
+        d->ins[1].accol_type = 1;
+        d->ins[1].accol_tot = 2;
+        d->ins[1].accol_dx = 8;
+        score = std::move(drawn);
+        build_pages(d, 2, 2);
+        // Room on the left for the names (right-aligned 40 units before the staff) and the brace.
+        d->position_nom = 1;
+        for (short c = 1; c <= 12; c++)
+            for (short p = 1; p <= 2; p++) {
+                score->measure(c, p)->width = 220;
+                score->measure(c, p)->px = (short)(score->measure(c, p)->px + 60);
+            }
+        // A title on page 1 only, a footer on every page from page 2 on.
+        add_text(d, "Trois pages", 1, 1, 220, 40);
+        add_text(d, "Suite", 3, 2, 260, 800);
+        open();
+        folder = std::make_unique<TempFolder>();
+        printer.output_file = folder->path() + "/score.pdf";
+    }
+    void TearDown() override {
+        printer_dialogs = default_printer_dialogs();
+        if (had_server) setenv("CUPS_SERVER", saved_server.c_str(), 1);
+        else unsetenv("CUPS_SERVER");
+        EditorFixture::TearDown();
+    }
+    static void add_text(Document* d, const char* text, short type, short page, short x, short y) {
+        CTextBloc* t = new CTextBloc;
+        t->text.set(text);
+        t->type = type;
+        t->page = page;
+        t->x = x;
+        t->y = y;
+        t->w = 200;
+        d->ptx[++d->tot_ptx] = t;
+    }
+    std::string pages() { return info_field(run("pdfinfo " + printer.last_output), "Pages"); }
+
+    bool had_server = false;
+    std::string saved_server;
+    std::unique_ptr<TempFolder> folder;
+    CPrinter printer;
+};
+
+TEST_F(ScorePrintingTest, AllPagesMakeAThreePageA4Pdf) {
+    Document* d = score->d;
+    ASSERT_EQ(d->tot_pag, 3);
+    ASSERT_EQ(imprimer_partition_sur(&printer), 3);
+    const std::string info = run("pdfinfo " + printer.last_output);
+    EXPECT_EQ(info_field(info, "Pages"), "3") << info;
+    EXPECT_NE(info_field(info, "Page size").find("(A4)"), std::string::npos) << info;
+    EXPECT_EQ(d->flag_maj & 0x10, 0x10);
+    EXPECT_EQ(editeur_non_affichable, 0);
+    // The chosen settings stay with the extract for the next print.
+    const Sub_document& sd = d->sub_doc[d->cur_sub_doc];
+    ASSERT_NE(sd.printer_setup, nullptr);
+    EXPECT_STREQ(sd.printer_setup, "PDF file");
+    // What the page shows: the names, the title, the notes.
+    const std::string text = run("pdftotext -f 1 -l 1 " + printer.last_output + " -");
+    EXPECT_NE(text.find("Chant"), std::string::npos) << text;
+    EXPECT_NE(text.find("Trois pages"), std::string::npos) << text;
+    EXPECT_EQ(text.find("Suite"), std::string::npos) << text;
+    const std::string second = run("pdftotext -f 2 -l 2 " + printer.last_output + " -");
+    EXPECT_NE(second.find("Ch."), std::string::npos) << second;
+    EXPECT_NE(second.find("Suite"), std::string::npos) << second;
+    EXPECT_EQ(second.find("Trois pages"), std::string::npos) << second;
+    const std::string png = drawing_test::output_file("printed_three_pages");
+    run("pdftoppm -r 70 -f 1 -l 1 -singlefile -png " + printer.last_output + " " + png);
+    EXPECT_TRUE(std::ifstream(png + ".png").good());
+}
+
+TEST_F(ScorePrintingTest, PageRangesAreCutToTheDocument) {
+    struct Case {
+        short first, last;
+        short printed;
+    };
+    const Case cases[] = {{2, 2, 1}, {0, 2, 2}, {2, 99, 2}, {3, 1, 1}, {4, 9, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.first) + ".." + std::to_string(c.last));
+        wanted.range = 1;
+        wanted.first = c.first;
+        wanted.last = c.last;
+        printer.last_output.clear();
+        EXPECT_EQ(imprimer_partition_sur(&printer), c.printed);
+        if (c.printed) {
+            EXPECT_EQ(pages(), std::to_string(c.printed));
+        }
+        EXPECT_EQ(editeur_non_affichable, 0);
+    }
+}
+
+TEST_F(ScorePrintingTest, NothingIsPrintedWhenTheDialogIsCancelledOrNothingIsLaidOut) {
+    printer_dialogs.print = cancelled_dialog;
+    EXPECT_EQ(imprimer_partition_sur(&printer), 0);
+    EXPECT_TRUE(printer.last_output.empty());
+    printer_dialogs.print = print_dialog;
+    score->d->mise_en_page_ok = 0;
+    score->d->tot_pag = 0;
+    EXPECT_EQ(imprimer_partition_sur(&printer), 0);
+    EXPECT_TRUE(printer.last_output.empty());
+}
+
+}  // namespace
