@@ -309,15 +309,16 @@ void View::coller(CUndoManager* undo) {
             progress.step();
         }
     }
+    doc->flag_maj |= 0x17;
+    doc->modif = 1;
+    maj_param_measures();
+    // The pasted measures take the lengths of the metre in force where they now stand, and the
+    // measures' links into the tracks follow.
+    maj_duree_mesures();
     for (short r = 1; r <= h; r++) {
         const short p = (short)(sel_first_p + r - 1);
         if (p <= staves && p <= doc->tot_piste) maj_rel_piste_mesures(p);
     }
-    doc->flag_maj |= 0x17;
-    doc->modif = 1;
-    maj_param_measures();
-    // The pasted measures take the lengths of the metre in force where they now stand.
-    maj_duree_mesures();
     (void)library_pasted;  // regenerating the libraries is not part of this program
 }
 

@@ -111,6 +111,10 @@ void calculer_tableau_messys(CUserPanel* panel, CArrayInt* tab) {
 
 void liberer_liste_systemes(Page* list) { std::free(list); }
 
+void liberer_systeme(short s) {
+    if (s >= 1 && s <= doc->max_sys && doc->sys[s]) free_system(s);
+}
+
 Page* create_page_allsys(CArrayInt* tab, short first, CUndoManager* undo) {
     short total = tab->total();
     Page* list = nouveau_page(total);

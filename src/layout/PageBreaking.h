@@ -31,5 +31,7 @@ void calculer_tableau_syspag(Page* list, CArrayInt* tab, short first);
 void create_all_pages(Page* list, CArrayInt* tab, short first_page);
 // Reads the existing layout back into the two tables.
 void recup_tableaux(CArrayInt* messys, CArrayInt* syspag);
+// Frees system s of the document with its staves (slots emptied, counts lowered).
+void liberer_systeme(short s);
 // Frees a system list (not the systems it names).
 void liberer_liste_systemes(Page* list);

@@ -1,7 +1,5 @@
 #include "layout/PageFitting.h"
 
-#include <cstdlib>
-
 #include "framework/Arrays.h"
 #include "framework/CUndoManager.h"
 #include "layout/PageBreaking.h"
@@ -86,21 +84,6 @@ void adapter_mep(CArrayInt* messys, CArrayInt* syspag, short p, float scalex, fl
     create_all_pages(list, syspag, p);
     for (short page = p; page <= doc->tot_pag; page++) adjust_page_vertically(page, 0, 0, nullptr);
     // The lines before page p were built again only to count the columns: they go.
-    for (short e = 1; e < f && e <= list->tot_sys; e++) {
-        short s = list->sys[e];
-        Systeme* sys = s >= 1 && s <= doc->max_sys ? doc->sys[s] : nullptr;
-        if (!sys) continue;
-        for (short j = 1; j <= sys->tot_por; j++) {
-            short q = sys->por[j];
-            if (doc->por[q]) {
-                std::free(doc->por[q]);
-                doc->por[q] = nullptr;
-                doc->tot_por--;
-            }
-        }
-        std::free(sys);
-        doc->sys[s] = nullptr;
-        doc->tot_sys--;
-    }
+    for (short e = 1; e < f && e <= list->tot_sys; e++) liberer_systeme(list->sys[e]);
     liberer_liste_systemes(list);
 }

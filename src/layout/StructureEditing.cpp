@@ -572,6 +572,5 @@ void ajouter_effacer(short m, float sx, float sy, CUserPanel* panel, const Ajout
     if (extract().chprog) extract().chprog->update();
     maj_param_measures();
     maj_duree_mesures();
-    if (n && choice.operation == 1)
-        for (short j = 1; j <= master()->tot_por && j <= doc->tot_piste; j++) maj_rel_piste_mesures(j);
+    for (short j = 1; j <= master()->tot_por && j <= doc->tot_piste; j++) maj_rel_piste_mesures(j);
 }

@@ -8,8 +8,10 @@
 
 #include "editor/Editeur.h"
 #include "framework/CApplication.h"
+#include "framework/CWindow.h"
 #include "framework/CUndoManager.h"
 #include "layout/ScoreUndo.h"
+#include "layout/UndoRecording.h"
 #include "layout/UtilitairesPartition.h"
 #include "score/CChord.h"
 #include "score/CChordProgression.h"
@@ -130,14 +132,23 @@ protected:
             application = new CApplication("");
             own_application = true;
         }
+        if (!win_array) {
+            win_array = new CArrayPtr;  // the progress box is a window of the program
+            own_windows = true;
+        }
     }
     void TearDown() override {
         if (own_application) {
             delete application;
             application = nullptr;
         }
+        if (own_windows) {
+            delete win_array;
+            win_array = nullptr;
+        }
     }
     bool own_application = false;
+    bool own_windows = false;
 };
 
 struct Case {
@@ -263,6 +274,17 @@ TEST_F(BlockClipboard, CopyAndPasteScenarios) {
                  EXPECT_EQ(s.measure(8, p)->width, 400);
              }
          }},
+        {"a pasted measure takes the length of the metre where it lands",
+         [](ClipScore& s) {
+             s.time(5, 1, 3, 4);
+             maj_duree_mesures();
+             s.copy(2, 2, 1, 1);
+             s.paste_at(6, 1);
+         },
+         [](ClipScore& s) {
+             EXPECT_EQ(s.measure(6, 1)->length, 1440);
+             EXPECT_EQ(s.measure(6, 1)->tot_beat, 3);
+         }},
         {"note ends are paired on their own channel",
          [](ClipScore& s) {
              // Two notes of one key on two channels: the one on channel 5 ends first.
@@ -330,20 +352,7 @@ TEST_F(BlockClipboard, EmptySelectionOrClipboardDoesNothing) {
 
 class BlockClipboardUndo : public BlockClipboard {
 protected:
-    void SetUp() override {
-        BlockClipboard::SetUp();
-        saved_active = undo_active;
-        saved_hooks = undo_hooks;
-        undo_active = 1;
-        install_score_undo();
-    }
-    void TearDown() override {
-        undo_active = saved_active;
-        undo_hooks = saved_hooks;
-        BlockClipboard::TearDown();
-    }
-    short saved_active = 0;
-    UndoHooks saved_hooks{};
+    UndoRecording recording;
 };
 
 // Dragging a two-column block to column 3 four times pastes at 3, 5, 7 and 9, each copy its own

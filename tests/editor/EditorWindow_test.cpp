@@ -5,6 +5,10 @@
 #include "framework/CButton.h"
 #include "framework/CList.h"
 #include "framework/CScroll.h"
+#include "framework/CDialog.h"
+#include "framework/CTextedit.h"
+#include "framework/WindowLookup.h"
+#include "platform/FileSystem.h"
 
 namespace {
 
@@ -255,6 +259,95 @@ TEST_F(EditorFixture, BringingAMeasureIntoSightTurnsThePageAndScrolls) {
     d->cur_pag = 0;
     e->rendre_visible_enpage(1, 1);
     EXPECT_EQ(d->cur_pag, 0);
+}
+
+// The last entry of the zoom pop-up asks for a percentage in a dialog: a typed 145 is taken,
+// a typed 0 is brought to the smallest zoom, and Cancel leaves the zoom and the pop-up as
+// they were.
+class CustomZoom : public EditorFixture {
+protected:
+    void SetUp() override {
+        EditorFixture::SetUp();
+        previous = platform::current_directory();
+        ASSERT_TRUE(platform::set_current_directory(BRINDLECOT_BUILD_DATA));  // the dialog's file
+        SCREEN_WIDTH = 1280;  // the dialog is centred on the screen
+        SCREEN_HEIGHT = 1024;
+    }
+    void TearDown() override {
+        SCREEN_WIDTH = SCREEN_HEIGHT = 0;
+        platform::set_current_directory(previous);
+        EditorFixture::TearDown();
+    }
+    std::string previous;
+    struct Answer {
+        const char* typed;  // null: cancel
+    };
+    // Chooses "Autre..." and answers the dialog from the idle handlers while it runs.
+    void choose_other(Editeur* e, Answer answer, const char* picture = nullptr) {
+        struct Idle : CPanel {
+            Idle() : CPanel(NO_PARENT) {}
+            Answer answer{};
+            const char* picture = nullptr;
+            bool done = false;
+        } idle;
+        idle.answer = answer;
+        idle.picture = picture;
+        idle.event_handler = [](CPanel* panel, Event* ev) -> short {
+            Idle* self = static_cast<Idle*>(panel);
+            if (ev->type != EvIdle || self->done) return 0;
+            CDialog* d = nullptr;
+            for (platform::WindowId w : platform::WindowManager::current()->top_level_windows())
+                if (CDialog* found = dynamic_cast<CDialog*>(get_cpan_from_handle(w))) d = found;
+            if (!d || !d->te(3)) return 0;
+            self->done = true;
+            if (self->answer.typed) d->te(3)->set_text(self->answer.typed);
+            if (self->picture) {
+                d->update();
+                for (short k = 1; k <= d->children.total(); k++) ((CPanel*)d->children.get(k))->update();
+                platform::WindowManager* wm = platform::WindowManager::current();
+                platform::Message m;
+                for (int i = 0; i < 200 && wm->peek_message(m, false) && m.kind == platform::MessageKind::Paint; i++) {
+                    wm->peek_message(m, true);
+                    wm->dispatch_message(m);
+                }
+                const platform::Point size = wm->screen_size();
+                std::vector<uint32_t> pixels((size_t)size.x * size.y, 0xFF000000u);
+                wm->compose({size.x, size.y, size.x * 4, pixels.data()}, {0, 0, size.x, size.y});
+                auto s = platform::Surface::over_pixels(pixels.data(), size.x, size.y, size.x * 4);
+                EXPECT_TRUE(s->write_png(drawing_test::output_file(self->picture)));
+            }
+            CPanel* button = d->find_child(self->answer.typed ? 1 : 2);
+            const platform::Point p = platform::WindowManager::current()->client_to_screen(button->hwnd, {5, 5});
+            platform::WindowManager::current()->inject_mouse_button(platform::ButtonLeft, true, p);
+            platform::WindowManager::current()->inject_mouse_button(platform::ButtonLeft, false, p);
+            return 0;
+        };
+        application->add_to_idle(&idle);
+        wm->set_timer(e->win->hwnd, 7, 20);  // keeps messages coming while the dialog waits
+        e->zoom_pop->set_cur((short)(tot_zoom_table + 1));
+        e->win->send_message(EvControl, 0, 0, 0, 9);
+        wm->kill_timer(e->win->hwnd, 7);
+        application->remove_from_idle(&idle);
+        EXPECT_TRUE(idle.done);
+    }
+};
+
+TEST_F(CustomZoom, TheOtherEntryAsksForThePercentage) {
+    Document* d = make_score(2, 4);
+    Sub_document& x = d->sub_doc[d->cur_sub_doc];
+    x.zoom_score = 100;
+    Editeur* e = open(800, 600);
+    choose_other(e, {"145"}, "editor_custom_zoom.png");
+    EXPECT_EQ(x.zoom_score, 145);
+    EXPECT_EQ(e->scalex, 1.45f);
+    EXPECT_EQ(e->zoom_pop->get_cur(), tot_zoom_table + 1);  // 145 is not in the table
+    choose_other(e, {"0"});
+    EXPECT_EQ(x.zoom_score, zoom_minimum());
+    EXPECT_GT(e->scalex, 0.0f);
+    const short before = x.zoom_score;
+    choose_other(e, {nullptr});
+    EXPECT_EQ(x.zoom_score, before);
+    EXPECT_EQ(e->zoom_pop->get_cur(), 1);  // the table's entry of the zoom in force
 }
 
 }  // namespace

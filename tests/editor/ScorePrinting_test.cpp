@@ -145,6 +145,7 @@ TEST_F(ScorePrintingTest, PageRangesAreCutToTheDocument) {
             EXPECT_EQ(pages(), std::to_string(c.printed));
         }
         EXPECT_EQ(editeur_non_affichable, 0);
+        EXPECT_EQ(wm->cursor(), platform::Cursor::Arrow) << "the wait cursor goes, also when nothing prints";
     }
 }
 

@@ -11,6 +11,7 @@
 #include "framework/CUndoManager.h"
 #include "layout/PageBreaking.h"
 #include "layout/ScoreUndo.h"
+#include "layout/UndoRecording.h"
 #include "layout/UtilitairesPartition.h"
 #include "score/CChord.h"
 #include "score/CChordProgression.h"
@@ -108,22 +109,11 @@ void expect_invariants(Document* d) {
 
 class StructureEditing : public ::testing::Test {
 protected:
-    void SetUp() override {
-        saved_active = undo_active;
-        saved_hooks = undo_hooks;
-        undo_active = 1;
-        install_score_undo();
-    }
-    void TearDown() override {
-        undo_active = saved_active;
-        undo_hooks = saved_hooks;
-    }
     std::string file(const char* what) {
         return scratch_path(std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "-" +
                             what + ".mrc");
     }
-    short saved_active = 0;
-    UndoHooks saved_hooks{};
+    UndoRecording recording;
 };
 
 struct Case {
