@@ -115,7 +115,7 @@ void transcrire_proc(View* v, CUndoManager* undo) {
     Document* d = doc;
     const short a = v->sel_first_m, b = v->sel_last_m, p1 = v->sel_first_p, p2 = v->sel_last_p;
     const short count = (short)((p2 - p1 + 1) * (b - a + 1));
-    Progression progress(count, 1, 66, 1);
+    Progression progress(count, 1, 66, 17);
     if (undo)
         for (short s = 1; s <= d->tot_ins; s++)
             for (short m = a; m <= b; m++) {
@@ -126,7 +126,7 @@ void transcrire_proc(View* v, CUndoManager* undo) {
     const bool whole = p1 == 1 && p2 == d->tot_piste;
     short done = 0;
     for (short p = p1; p <= p2; p++) {
-        progress.ligne(1, 66, 2, p, p2);
+        progress.ligne(1, 66, 18, p, p2);
         record_track(undo, p);
         for (short m = a; m <= b; m++) transfert_mesure_piste(m, p);
         maj_rel_piste_mesures(p);
@@ -183,7 +183,7 @@ void detranscrire_proc(View* v, CUndoManager* undo, short del) {
         if (CMeasure* measure = mesure_maitre(d, m, 1)) t0 += measure->length;
     midi_auto_config();
     for (short p = p1; p <= p2; p++) {
-        progress.ligne(1, 66, 2, p, p2);
+        progress.ligne(1, 66, 18, p, p2);
         record_track(undo, p);
         if (p > d->tot_piste) continue;
         // A render of its own: what plays meanwhile keeps its clock, tempo and effects.
@@ -211,14 +211,14 @@ void detranscrire_proc(View* v, CUndoManager* undo, short del) {
 }
 
 short dialogue_transposition_105(Document* d) {
-    if (!gdr) return 0;
+    Dial_res dialogs;
     short ok = 0, cancel = 0;
     void* table[7] = {&ok, &cancel, &d->valeur_intervalle, &d->type_intervalle, &d->sens_intervalle,
                       &d->octave_intervalle, nullptr};
-    if (!gdr->ouvrir("MISC", "MUSIC.RES", 105, table, 0)) return 0;
-    while (!ok && !cancel && gdr->tot > 0) gdr->work(105);
-    gdr->update_var();
-    gdr->fermer(105);
+    if (!dialogs.ouvrir("MISC", "MUSIC.RES", 105, table, 0)) return 0;
+    while (!ok && !cancel && dialogs.tot > 0) dialogs.work(105);
+    dialogs.update_var();
+    dialogs.fermer(105);
     return ok ? 1 : 0;
 }
 
@@ -240,7 +240,7 @@ void transposer_proc(View* v, CUndoManager* undo) {
     }
     const short a = v->sel_first_m, b = v->sel_last_m, p1 = v->sel_first_p, p2 = v->sel_last_p;
     const short count = (short)((p2 - p1 + 1) * (b - a + 1));
-    Progression progress(count, 0, 66, 3);
+    Progression progress(count, 0, 66, 19);
     short done = 0;
     for (short p = p1; p <= p2; p++) {
         progress.ligne(1, 65, 23, p, p2);

@@ -54,7 +54,7 @@ short demi_tons_intervalle(short valeur, short type) {
 short intervalle_document(short* steps, short* semitones) {
     Document* d = doc;
     short table = d ? demi_tons_intervalle(d->valeur_intervalle, d->type_intervalle) : -1000;
-    if (table == -1000 || d->octave_intervalle < 0 || d->octave_intervalle > 10) return 0;
+    if (table == -1000 || d->octave_intervalle < -5 || d->octave_intervalle > 10) return 0;
     *steps = (short)(7 * d->octave_intervalle + d->valeur_intervalle - 1);
     *semitones = (short)(table + 12 * d->octave_intervalle);
     if (d->sens_intervalle == 2) {
