@@ -98,8 +98,9 @@ void Sortie::clef_orthographe_effacement() {
         if (first) {
             if (!(choice == 1 && first->id == 9)) first->id = choice;
         } else {
+            // A bass clef already in force is not repeated in every measure.
             short in_force = get_clef_start(m, target);
-            if (choice == 2 || (in_force != 1 && in_force != 9 && in_force != 10)) {
+            if ((choice == 2 && in_force != 2) || (choice == 1 && in_force != 1 && in_force != 9 && in_force != 10)) {
                 CClef* c = new CClef;
                 c->id = choice;
                 T->insert(c, 1);
