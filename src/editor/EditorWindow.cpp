@@ -17,7 +17,7 @@
 #include "framework/DefaultHandlers.h"
 #include "framework/Dial_res.h"
 #include "framework/WindowLookup.h"
-#include "layout/PagePlaceholders.h"
+#include "layout/PageSetup.h"
 #include "score/Document.h"
 #include "score/DocumentServices.h"
 #include "score/MusicClasses.h"

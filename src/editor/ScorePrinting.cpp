@@ -12,7 +12,7 @@
 #include "framework/CPrinter.h"
 #include "framework/CResFile.h"
 #include "framework/CString.h"
-#include "layout/PagePlaceholders.h"
+#include "layout/PageSetup.h"
 #include "layout/SystemHeaders.h"
 #include "layout/UtilitairesGroupesAccords.h"
 #include "layout/UtilitairesPartition.h"
