@@ -149,15 +149,17 @@ TEST_F(ScorePrintingTest, PageRangesAreCutToTheDocument) {
     }
 }
 
-TEST_F(ScorePrintingTest, NothingIsPrintedWhenTheDialogIsCancelledOrNothingIsLaidOut) {
+TEST_F(ScorePrintingTest, NothingIsPrintedWhenTheDialogIsCancelledAndAScoreWithoutPagesIsLaidOutFirst) {
     printer_dialogs.print = cancelled_dialog;
     EXPECT_EQ(imprimer_partition_sur(&printer), 0);
     EXPECT_TRUE(printer.last_output.empty());
     printer_dialogs.print = print_dialog;
     score->d->mise_en_page_ok = 0;
     score->d->tot_pag = 0;
-    EXPECT_EQ(imprimer_partition_sur(&printer), 0);
-    EXPECT_TRUE(printer.last_output.empty());
+    EXPECT_NE(imprimer_partition_sur(&printer), 0);
+    EXPECT_EQ(score->d->mise_en_page_ok, 1);
+    EXPECT_GE(score->d->tot_pag, 1);
+    EXPECT_FALSE(printer.last_output.empty());
 }
 
 }  // namespace
