@@ -11,7 +11,6 @@
 #include "framework/CUserPanel.h"
 #include "layout/DrawingRules.h"
 #include "layout/Justification.h"
-#include "layout/LayoutPlaceholders.h"
 #include "layout/UtilitairesGroupesAccords.h"
 #include "score/CMeasure.h"
 #include "score/Document.h"

@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "layout/ColumnJustifier.h"
-#include "layout/LayoutPlaceholders.h"
+#include "layout/MeasureScaling.h"
 #include "layout/UtilitairesGroupesAccords.h"
 #include "score/MusicGlobals.h"
 #include "score/Placeholders.h"

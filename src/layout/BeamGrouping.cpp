@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "layout/ColumnJustifier.h"
-#include "layout/LayoutPlaceholders.h"
 #include "layout/UtilitairesGroupesAccords.h"
 
 namespace {

@@ -7,7 +7,6 @@
 #include "layout/ColumnJustifier.h"
 #include "framework/CUserPanel.h"
 #include "framework/VectorDrawing.h"
-#include "layout/LayoutPlaceholders.h"
 #include "score/MusicGlobals.h"
 #include "score/Placeholders.h"
 

@@ -3,7 +3,6 @@
 #include <new>
 
 #include "layout/ColumnJustifier.h"
-#include "layout/LayoutPlaceholders.h"
 #include "layout/MidiConversion.h"
 #include "layout/SystemHeaders.h"
 #include "layout/UtilitairesGroupesAccords.h"

@@ -19,14 +19,20 @@ Systeme* master() { return doc->sys[1]; }
 
 CMeasure* first_measure(Portee* p) { return (p && p->tot_mes >= 1) ? doc->mes[p->mes[1]] : nullptr; }
 
-// The width of an instrument's name placed as the document places names.
-short name_extent(CUserPanel* panel, short p, bool full) {
+// The measure number at column ma of master staff p, 0 when there is none.
+short column_slot(short ma, short p) {
+    Portee* staff = p >= 1 && p <= master()->tot_por ? doc->por[master()->por[p]] : nullptr;
+    return staff && ma >= 1 && ma <= staff->tot_mes ? staff->mes[ma] : 0;
+}
+
+// The width of an instrument's name, scaled to `percent`, placed as the document places names.
+short name_extent(CUserPanel* panel, short p, bool full, short percent) {
     const char* name = full ? doc->ins[p].nom : doc->ins[p].abrege;
     if (!name[0]) return 0;
-    short w = 0;
+    int32_t w = 0;
     if (doc->nom_font) {
         panel->set_font(doc->nom_font, 1.0f);
-        w = panel->string_width(name);
+        w = panel->string_width(name) * (int32_t)percent / 100;
     }
     short x1 = doc->ins[1].x_nom;
     switch (doc->position_nom) {
@@ -43,15 +49,15 @@ short bracket_extent(short p) {
     return (short)(in.accol_dx + (in.accol_type == 2 ? 3 : get_accol_width()));
 }
 
-// Margin and the widest name or bracket of the master staves.
-short line_head(CUserPanel* panel, bool full) {
-    short widest = 0;
-    for (short p = 1; p <= master()->tot_por && p <= doc->tot_ins; p++) {
-        short n = name_extent(panel, p, full), b = bracket_extent(p);
-        if (n > widest) widest = n;
-        if (b > widest) widest = b;
+// True when master staff p's measure at column ma opens a staff of system s.
+bool opens_staff_of(short s, short ma, short p) {
+    Systeme* sys = doc->sys[s];
+    short m = column_slot(ma, p);
+    for (short j = 1; m && sys && j <= sys->tot_por; j++) {
+        Portee* staff = doc->por[sys->por[j]];
+        if (staff && staff->tot_mes >= 1 && staff->mes[1] == m) return true;
     }
-    return (short)(extract().mi_g + extract().me_g + widest);
+    return false;
 }
 
 short system_height(short s) {
@@ -81,6 +87,21 @@ void free_system(short s) {
 
 }  // namespace
 
+short largeur_tete_ligne(CUserPanel* panel, short ma, short s) {
+    CUserPanel* own = panel ? nullptr : new CUserPanel(nullptr);
+    if (own) panel = own;
+    short widest = 0;
+    for (short p = 1; p <= master()->tot_por && p <= doc->tot_ins; p++) {
+        if (s && !opens_staff_of(s, ma, p)) continue;
+        short n = name_extent(panel, p, ma == 1, s ? doc->ins[p].staff_size : (short)100);
+        short b = bracket_extent(p);
+        if (n > widest) widest = n;
+        if (b > widest) widest = b;
+    }
+    delete own;
+    return (short)(extract().mi_g + extract().me_g + widest);
+}
+
 void calculer_tableau_messys(CUserPanel* panel, CArrayInt* tab) {
     tab->clear();
     short columns = nombre_colonnes();
@@ -92,7 +113,7 @@ void calculer_tableau_messys(CUserPanel* panel, CArrayInt* tab) {
     int32_t used = 0;
     short count = 0;
     for (short c = 1; c <= columns;) {
-        if (used == 0) used = line_head(panel, c == 1);
+        if (used == 0) used = largeur_tete_ligne(panel, c, 0);
         CMeasure* m = mesure_maitre(doc, c, 1);
         int32_t candidate = used + (m->pw == 0 ? m->width : m->pw + m->front);
         if ((per_line < 1 || count < per_line) && (candidate <= limit || per_line != 0 || count == 0)) {

@@ -10,6 +10,11 @@ class CArrayInt;
 class CUndoManager;
 class CUserPanel;
 
+// The width before the first measure of a line that starts at column ma: the left margin and
+// the widest instrument name (in full on the first line, abbreviated after) or bracket. With
+// s non-zero only the instruments whose staff stands in laid-out system s count, their names
+// measured at their staff size. A null panel is replaced by a scratch one.
+short largeur_tete_ligne(CUserPanel* panel, short ma, short s);
 // The measures-per-system table: greedy over the columns, a line taking columns while they
 // fit between the margins after the line head (names and brackets), or exactly `mes_par_por`
 // columns when that is set. The first column of a line always joins it.

@@ -1,9 +1,12 @@
 #include "layout/PageFitting.h"
 
+#include <vector>
+
 #include "framework/Arrays.h"
 #include "framework/CUndoManager.h"
+#include "layout/MeasureScaling.h"
 #include "layout/PageBreaking.h"
-#include "layout/PagePlaceholders.h"
+#include "layout/SystemHeaders.h"
 #include "score/CMeasure.h"
 #include "score/Document.h"
 #include "score/MusicGlobals.h"
@@ -30,7 +33,90 @@ void move_system(Systeme* sys, short delta, CUndoManager* undo) {
     }
 }
 
+void record(CUndoManager* undo, short m) {
+    if (undo && m) undo->add_obj((void**)&doc->mes[m], 2, 0, 0);
+}
+
+// The measure number at column c of master staff p, 0 when there is none.
+short master_slot(short c, short p) {
+    Portee* staff = doc->por[doc->sys[1]->por[p]];
+    return staff && c >= 1 && c <= staff->tot_mes ? staff->mes[c] : 0;
+}
+
+// A measure's width without its line-start part; a measure never fitted has no `pw` yet.
+int32_t natural(const CMeasure* m) { return m->pw ? m->pw : m->width - m->front; }
+
 }  // namespace
+
+void adjust_system_horizontally(short s, float scalex, float scaley, CUserPanel* panel, short ma,
+                                CUndoManager* undo, short even) {
+    if (!doc || !doc->sys || s < 1 || s > doc->max_sys || !doc->sys[s] || !doc->sys[1]) return;
+    Systeme* sys = doc->sys[s];
+    Portee* ref = sys->tot_por >= 1 ? doc->por[sys->por[1]] : nullptr;
+    const short n = ref ? ref->tot_mes : 0;
+    if (n < 1) return;
+    Sub_document& sd = doc->sub_doc[doc->cur_sub_doc];
+    const short staves = doc->sys[1]->tot_por;
+
+    const short head = largeur_tete_ligne(panel, ma, s);
+    for (short p = 1; p <= staves; p++) {
+        short m = master_slot(ma, p);
+        if (!m || !doc->mes[m]) continue;
+        record(undo, m);
+        doc->mes[m]->x = doc->mes[m]->px = head;
+    }
+    ajuster_mesures_systeme(s, ma, scalex, scaley, panel, undo);
+
+    std::vector<CMeasure*> line(n + 1);
+    int32_t content = 0;
+    for (short k = 1; k <= n; k++) {
+        line[k] = doc->mes[ref->mes[k]];
+        if (!line[k]) return;
+        content += line[k]->width - line[k]->front;
+    }
+    const int32_t average = content / n;
+    int32_t end = line[1]->x + 1;
+    for (short k = 1; k <= n; k++)
+        end += (even ? average : natural(line[k])) + line[k]->front + line[k]->extended;
+    const int32_t overflow = end - (sd.mx - sd.mi_d - sd.me_d);
+
+    std::vector<int32_t> share(n + 1, 0);
+    int32_t given = 0;
+    for (short k = 1; k < n; k++) {
+        // A line of measures without content width shares the overflow out evenly.
+        share[k] = content ? (line[k]->width - line[k]->front) * overflow / content : overflow / n;
+        given += share[k];
+    }
+    share[n] = overflow - given;
+
+    for (short k = 1; k <= n; k++) {
+        const short old_width = line[k]->width;
+        const short f = line[k]->front;
+        const short w = (short)((even ? average : natural(line[k])) + f - share[k]);
+        for (short p = 1; p <= staves; p++) {
+            short m = master_slot((short)(ma + k - 1), p);
+            if (!m || !doc->mes[m]) continue;
+            record(undo, m);
+            scale_mesure(m, old_width, w);
+            doc->mes[m]->width = w;
+            doc->mes[m]->pw = (short)(w - f);
+        }
+    }
+
+    const short left = line[1]->px;
+    for (short j = 1; j <= sys->tot_por; j++) {
+        Portee* staff = doc->por[sys->por[j]];
+        short x = left;
+        for (short k = 1; staff && k <= staff->tot_mes && k <= n; k++) {
+            CMeasure* m = doc->mes[staff->mes[k]];
+            if (k > 1) x = (short)(x + line[k - 1]->width);
+            if (!m) continue;
+            record(undo, staff->mes[k]);
+            m->x = x;
+            if (k > 1) m->px = x;
+        }
+    }
+}
 
 void adjust_page_vertically(short p, short keep_first, short keep_last, CUndoManager* undo) {
     if (!doc || p < 1 || p > doc->max_pag || !doc->pag[p]) return;

@@ -3,8 +3,6 @@
 #include "score/Document.h"
 #include "score/MusicGlobals.h"
 
-void adjust_system_horizontally(short, float, float, CUserPanel*, short, CUndoManager*, short) {}
-
 short dialogue_mise_en_page(short, float, float, CUserPanel*, short) {
     if (!doc) return 0;
     if (doc->tot_pag >= 1) doc->mise_en_page_ok = 1;

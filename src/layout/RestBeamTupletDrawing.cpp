@@ -4,7 +4,6 @@
 #include "framework/CUserPanel.h"
 #include "layout/DrawingRules.h"
 #include "layout/DrawingServices.h"
-#include "layout/LayoutPlaceholders.h"
 #include "layout/UtilitairesGroupesAccords.h"
 #include "layout/ScoreDrawing.h"
 #include "score/CMeasure.h"

@@ -8,7 +8,6 @@
 #include "framework/CUserPanel.h"
 #include "layout/DrawingRules.h"
 #include "layout/DrawingServices.h"
-#include "layout/LayoutPlaceholders.h"
 #include "layout/ScoreDrawing.h"
 #include "score/CMeasure.h"
 #include "score/CMusicalSymbolManager.h"

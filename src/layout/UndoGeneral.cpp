@@ -361,6 +361,16 @@ void liberer_undo_general(Undo_general* u) {
     delete u;
 }
 
+void enregistrer_undo_general(CUndoManager* undo, Document* d, short with_ins) {
+    if (!undo) return;
+    Undo_general* snapshot = preparer_undo_general(d, with_ins);
+    if (!snapshot) return;
+    undo->add_obj((void**)&snapshot, 7, 4, 0);
+    CUndoOperation* level = undo->level >= 1 && undo->level <= undo->total() ? undo->get(undo->level) : nullptr;
+    short i = level ? level->find((void**)&snapshot) : 0;
+    if (!i || (Undo_general*)level->old_obj.get(i) != snapshot) liberer_undo_general(snapshot);
+}
+
 CMeasure* copier_mesure_complete(CMeasure* m) { return m ? copy_measure(m) : nullptr; }
 
 Piste* copier_piste(const Piste* t) { return copy_track(t); }

@@ -9,6 +9,8 @@
 // document may change or be destroyed while it is kept.
 
 #include "framework/Arrays.h"
+
+class CUndoManager;
 #include "score/Document.h"
 
 struct Undo_general {
@@ -41,6 +43,12 @@ Undo_general* preparer_undo_general(Document* d, short with_ins);
 // still the caller's. Measures of the master system that the snapshot does not know (added
 // since) are deleted. Returns 1, or 0 when nothing was restored (no document or snapshot).
 short restaurer_undo_general(Document* d, const Undo_general* u);
+// Takes a snapshot of d and records it in the current (or pending) level of `undo` as kind 7,
+// specifier 4. The level keeps what the application's copy hook gives for it: the snapshot
+// itself (the level then owns it) or a copy of its own (the snapshot is then freed here, as it
+// is when undo recording is off or the hook keeps nothing). Restoring such a level calls
+// restaurer_undo_general with the kept snapshot; the recorded location is only a key.
+void enregistrer_undo_general(CUndoManager* undo, Document* d, short with_ins);
 // Frees a snapshot and everything it holds; null is allowed.
 void liberer_undo_general(Undo_general* u);
 

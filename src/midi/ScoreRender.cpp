@@ -5,7 +5,6 @@
 
 #include "framework/CApplication.h"
 #include "framework/UserInput.h"
-#include "layout/LayoutPlaceholders.h"
 #include "layout/MidiConversion.h"
 #include "layout/UtilitairesPartition.h"
 #include "layout/VoiceAssignment.h"

@@ -8,7 +8,7 @@
 #include "editor/View.h"
 #include "layout/UtilitairesGroupesAccords.h"
 #include "layout/UtilitairesPartition.h"
-#include "midi/MidiPlaceholders.h"
+#include "layout/MeasureScaling.h"
 #include "midi/TranscriptionList.h"
 #include "score/CMeasure.h"
 #include "score/Document.h"

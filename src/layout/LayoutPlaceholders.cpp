@@ -1,8 +1,0 @@
-#include "layout/LayoutPlaceholders.h"
-
-#include "score/CMeasure.h"
-#include "score/Document.h"
-#include "score/MusicGlobals.h"
-
-void ajuster_paroles(short, short) {}
-

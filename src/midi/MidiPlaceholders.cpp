@@ -1,3 +1,0 @@
-#include "midi/MidiPlaceholders.h"
-
-void scale_mesure(short, short, short) {}
