@@ -161,6 +161,22 @@ TEST(BlockCommands, RegeneratingTracksKeepsOrClearsTheNotation) {
     }
 }
 
+TEST(BlockCommands, JustifyingOneStaffLeavesTheOthersWhereTheyAre) {
+    for (short together = 0; together <= 1; together++) {
+        PlayedScore score(4, 1);
+        for (short p = 1; p <= 4; p++)
+            for (short k = 0; k < 4; k++) score.note(1, p, 20, 3)->x = (short)(20 + 2 * k);  // crowded
+        std::vector<short> before;
+        for (short p = 1; p <= 4; p++) before.push_back(score.measure(1, p)->get_note_item(2)->x);
+        View v = together ? selection(1, 1, 2, 4) : selection(1, 1, 3, 3);
+        justifier_proc(&v, nullptr);
+        auto moved = [&](short p) { return score.measure(1, p)->get_note_item(2)->x != before[(size_t)p - 1]; };
+        EXPECT_TRUE(moved(3)) << "together " << together;
+        EXPECT_EQ(moved(2), together == 1);
+        EXPECT_EQ(score.d->flag_maj & 0x17, 0x17);
+    }
+}
+
 TEST(BlockCommands, TheTranspositionDialogOpensWithItsBoundFields) {
     // The program's resource file as the build compiles it.
     std::string misc = std::string(BRINDLECOT_BUILD_DATA) + "/misc";
