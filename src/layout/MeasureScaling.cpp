@@ -124,9 +124,11 @@ void ajuster_paroles(short mm, short pp) {
     if (!doc) return;
     CMeasure* m = mesure_maitre(doc, mm, pp);
     if (!m) return;
+    bool any = false;
     for (short i = 1; i <= m->total(); i++) {
         CLyrics* l = m->get_lyrics_item(i);
         if (!l) continue;
+        any = true;
         for (short j = 1; j <= m->total(); j++)
             if (CNote* n = m->get_note_item(j))
                 if (n->lid == l->lid) {
@@ -134,6 +136,7 @@ void ajuster_paroles(short mm, short pp) {
                     break;
                 }
     }
+    if (!any) return;  // no scratch panel for a measure without lyrics
     CUserPanel panel(nullptr);
     for (short i = 1; i <= m->total(); i++) {
         CLyrics* l = m->get_lyrics_item(i);
