@@ -42,7 +42,7 @@ protected:
         wanted = PrintChoice{};
         CUserPanel measuring(nullptr);
         // Twelve columns, two per system and two systems per page: three pages.
-        auto drawn = std::make_unique<DrawingScore>(&measuring, 3);
+        auto drawn = std::make_unique<DrawingScore>(&measuring, copies());
         Document* d = drawn->d;
         std::snprintf(d->ins[1].nom, sizeof d->ins[1].nom, "Chant");
         std::snprintf(d->ins[1].abrege, sizeof d->ins[1].abrege, "Ch.");
@@ -65,7 +65,7 @@ protected:
         build_pages(d, 2, 2);
         // Room on the left for the names (right-aligned 40 units before the staff) and the brace.
         d->position_nom = 1;
-        for (short c = 1; c <= 12; c++)
+        for (short c = 1; c <= nombre_colonnes(); c++)
             for (short p = 1; p <= 2; p++) {
                 score->measure(c, p)->width = 220;
                 score->measure(c, p)->px = (short)(score->measure(c, p)->px + 60);
@@ -94,6 +94,8 @@ protected:
         d->ptx[++d->tot_ptx] = t;
     }
     std::string pages() { return info_field(run("pdfinfo " + printer.last_output), "Pages"); }
+    // Four-measure copies of the drawing score.
+    virtual short copies() const { return 3; }
 
     bool had_server = false;
     std::string saved_server;
@@ -160,6 +162,47 @@ TEST_F(ScorePrintingTest, NothingIsPrintedWhenTheDialogIsCancelledAndAScoreWitho
     EXPECT_EQ(score->d->mise_en_page_ok, 1);
     EXPECT_GE(score->d->tot_pag, 1);
     EXPECT_FALSE(printer.last_output.empty());
+}
+
+// Forty measures laid out from scratch on A4 at 100 % by the print command: the lines fill
+// the width between the margins, the pages take the lines down the page; every page is
+// written as a picture to look at.
+class FortyMeasures : public ScorePrintingTest {
+protected:
+    short copies() const override { return 10; }
+};
+
+TEST_F(FortyMeasures, LaidOutOnA4AndPrinted) {
+    Document* d = score->d;
+    ASSERT_EQ(nombre_colonnes(), 40);
+    Sub_document& sd = d->sub_doc[d->cur_sub_doc];
+    sd.mmx = 210;
+    sd.mmy = 297;
+    sd.mme_g = sd.mme_d = sd.mme_s = sd.mme_i = 5;
+    sd.mmi_g = sd.mmi_d = sd.mmi_s = sd.mmi_i = 10;
+    sd.reduction = 100;
+    sd.reserve_titre_mm = 20;
+    sd.mes_par_por = sd.sys_par_pag = 0;
+    sd.dist_syst = 4;
+    d->mise_en_page_ok = 0;
+    const short printed = imprimer_partition_sur(&printer);
+    ASSERT_GE(printed, 1);
+    EXPECT_EQ(d->mise_en_page_ok, 1);
+    EXPECT_EQ(pages(), std::to_string(d->tot_pag));
+    // Every line ends one unit short of the right margin.
+    const short right = (short)(sd.mx - sd.mi_d - sd.me_d - 1);
+    for (short p = 1; p <= d->tot_pag; p++)
+        for (short k = 1; k <= d->pag[p]->tot_sys; k++) {
+            Portee* staff = d->por[d->sys[d->pag[p]->sys[k]]->por[1]];
+            CMeasure* last = d->mes[staff->mes[staff->tot_mes]];
+            EXPECT_EQ(last->x + last->width, right) << "page " << p << " line " << k;
+        }
+    for (short p = 1; p <= d->tot_pag; p++) {
+        const std::string png = drawing_test::output_file("forty_measures_page_" + std::to_string(p));
+        run("pdftoppm -r 60 -f " + std::to_string(p) + " -l " + std::to_string(p) + " -singlefile -png " +
+            printer.last_output + " " + png);
+        EXPECT_TRUE(std::ifstream(png + ".png").good()) << png;
+    }
 }
 
 }  // namespace
