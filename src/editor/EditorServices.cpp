@@ -8,6 +8,8 @@ EditeurHooks default_editeur_hooks() {
         []() -> int32_t { return 0; },
         [](short, unsigned char) {},
         nullptr,
+        [](CPanel*, short, short) -> short { return 1; },
+        nullptr,
     };
 }
 
