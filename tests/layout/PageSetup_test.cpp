@@ -105,6 +105,8 @@ namespace {
 class PageSetupDialog : public AppFixture {
 protected:
     void SetUp() override {
+        saved_application = application;  // the program-wide one of these tests
+        saved_windows = win_array;
         AppFixture::SetUp();
         previous = platform::current_directory();
         ASSERT_TRUE(platform::set_current_directory(BRINDLECOT_BUILD_DATA));
@@ -122,6 +124,8 @@ protected:
         platform::set_current_directory(previous);
         SCREEN_WIDTH = SCREEN_HEIGHT = 0;
         AppFixture::TearDown();
+        application = saved_application;
+        win_array = saved_windows;
     }
     // A4 at 100 %, outer margins 5 mm, inner 12 mm, three systems a page at most, no printer.
     static void a4(Sub_document& sd) {
@@ -146,6 +150,8 @@ protected:
 
     std::string previous, saved_server;
     bool had_server = false;
+    CApplication* saved_application = nullptr;
+    CArrayPtr* saved_windows = nullptr;
 };
 
 }  // namespace
