@@ -3,6 +3,7 @@
 // "Quitter" closes the program as the close box does, the MIDI layer is configured on its own
 // (the built-in synthesizer when there are no settings), the score file named on the command
 // line opens in a score editor window, and the framework's defaults do the rest.
+#include "chords/ChordServices.h"
 #include "editor/Editeur.h"
 #include "editor/ScorePrinting.h"
 #include "framework/CApplication.h"
@@ -170,6 +171,7 @@ int main(int argc, char** argv)
         g_score_path = realpath(argv[i], full) ? full : argv[i];
         break;
     }
+    install_chord_services();
     app_hooks.start = start;
     app_hooks.periodic_task = periodic_task;
     app_hooks.event_filter = event_filter;
