@@ -33,6 +33,26 @@ enum : short {
     kOffsetX = 39, kOffsetY = 40, kOffsetFirst = 41, kOffsetLast = 44,
 };
 
+// The number fields that hold an extract's setting as it stands, and the check boxes.
+struct Bound {
+    short item;
+    short Sub_document::*field;
+};
+const Bound kNumbers[] = {
+    {kOuterTop, &Sub_document::mme_s},   {kOuterLeft, &Sub_document::mme_g},
+    {kOuterRight, &Sub_document::mme_d}, {kOuterBottom, &Sub_document::mme_i},
+    {kInnerLeft, &Sub_document::mmi_g},  {kInnerRight, &Sub_document::mmi_d},
+    {kInnerTop, &Sub_document::mmi_s},   {kInnerBottom, &Sub_document::mmi_i},
+    {kPaperWidth, &Sub_document::mmx},   {kPaperHeight, &Sub_document::mmy},
+    {kSpacing, &Sub_document::dist_syst}, {kOffsetX, &Sub_document::mmdecx},
+    {kOffsetY, &Sub_document::mmdecy},   {kReduction, &Sub_document::reduction},
+};
+const Bound kChecks[] = {
+    {kSpread, &Sub_document::repartir_syst},
+    {kOptimise, &Sub_document::opti_sys},
+    {kFitWidth, &Sub_document::adjust_horiz},
+};
+
 short in_range(short reduction) {
     if (reduction < smallest_reduction) return smallest_reduction;
     if (reduction > largest_reduction) return largest_reduction;
@@ -132,26 +152,11 @@ private:
     }
 
     void fill(short laid_out) {
-        set(kOuterTop, edited.mme_s);
-        set(kOuterLeft, edited.mme_g);
-        set(kOuterRight, edited.mme_d);
-        set(kOuterBottom, edited.mme_i);
-        set(kInnerLeft, edited.mmi_g);
-        set(kInnerRight, edited.mmi_d);
-        set(kInnerTop, edited.mmi_s);
-        set(kInnerBottom, edited.mmi_i);
-        set(kPaperWidth, edited.mmx);
-        set(kPaperHeight, edited.mmy);
-        set(kSpacing, edited.dist_syst);
-        set(kOffsetX, edited.mmdecx);
-        set(kOffsetY, edited.mmdecy);
-        tick(kSpread, edited.repartir_syst);
-        tick(kOptimise, edited.opti_sys);
-        tick(kFitWidth, edited.adjust_horiz);
+        for (const Bound& b : kNumbers) set(b.item, edited.*b.field);
+        for (const Bound& b : kChecks) tick(b.item, edited.*b.field);
         optional(kPerLineOn, kPerLine, edited.mes_par_por);
         optional(kPerPageOn, kPerPage, edited.sys_par_pag);
         optional(kTitleOn, kTitle, edited.reserve_titre_mm);
-        set(kReduction, edited.reduction);
         // Without pages the dialog lays them out, whatever the user wants.
         tick(kRelayout, !laid_out);
         enable(kRelayout, laid_out);
@@ -229,26 +234,11 @@ private:
     }
 
     void read() {
-        edited.mme_g = get(kOuterLeft);
-        edited.mme_d = get(kOuterRight);
-        edited.mme_s = get(kOuterTop);
-        edited.mme_i = get(kOuterBottom);
-        edited.mmi_g = get(kInnerLeft);
-        edited.mmi_d = get(kInnerRight);
-        edited.mmi_s = get(kInnerTop);
-        edited.mmi_i = get(kInnerBottom);
-        edited.mmx = get(kPaperWidth);
-        edited.mmy = get(kPaperHeight);
-        edited.mmdecx = get(kOffsetX);
-        edited.mmdecy = get(kOffsetY);
-        edited.opti_sys = ticked(kOptimise);
+        for (const Bound& b : kNumbers) edited.*b.field = get(b.item);
+        for (const Bound& b : kChecks) edited.*b.field = ticked(b.item);
         edited.mes_par_por = ticked(kPerLineOn) ? get(kPerLine) : (short)0;
         edited.sys_par_pag = ticked(kPerPageOn) ? get(kPerPage) : (short)0;
         edited.reserve_titre_mm = ticked(kTitleOn) ? get(kTitle) : (short)0;
-        edited.reduction = get(kReduction);
-        edited.dist_syst = get(kSpacing);
-        edited.repartir_syst = ticked(kSpread);
-        edited.adjust_horiz = ticked(kFitWidth);
         relayout = ticked(kRelayout);
     }
 
