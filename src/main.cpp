@@ -16,6 +16,7 @@
 #include "layout/ScoreDrawing.h"
 #include "midi/CMidi.h"
 #include "midi/MidiConfig.h"
+#include "midi/PlayRecordManager.h"
 #include "platform/Menu.h"
 #include "score/Document.h"
 #include "score/DocumentReader.h"
@@ -63,7 +64,7 @@ void open_score(const std::string& path)
     }
     doc = d;
     g_editor = new Editeur;
-    if (!g_editor->create(0)) {
+    if (!g_editor->create(1)) {
         delete g_editor;
         g_editor = nullptr;
         return;
@@ -103,6 +104,7 @@ void quit()
 
 void periodic_task()
 {
+    if (mpr && mpr->get_cur_play_mes()) mpr->play_temps_reel();
     if (!g_editor) return;
     g_editor->do_indic();
     g_editor->work();
@@ -170,6 +172,7 @@ int main(int argc, char** argv)
         g_score_path = realpath(argv[i], full) ? full : argv[i];
         break;
     }
+    install_play_record_manager();
     app_hooks.start = start;
     app_hooks.periodic_task = periodic_task;
     app_hooks.event_filter = event_filter;
