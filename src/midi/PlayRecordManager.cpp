@@ -48,7 +48,8 @@ int32_t clock_now() {
     return midi ? midi->time_unit.load() : 0;
 }
 
-Document* played_document(short id) { return id ? doc : nullptr; }
+// The played document: one document is open at a time, whatever its number.
+Document* played_document(short) { return doc; }
 
 short column_count() { return doc && doc->sys && doc->sys[1] && doc->sys[1]->tot_por ? nombre_colonnes() : 0; }
 
@@ -739,8 +740,9 @@ void midi_special_treatment(char* msg, short) {
 }
 
 void dessiner_marqueur(char* msg, short) {
-    if (!mpr || !msg) return;
-    Document* d = played_document(mpr->id);
+    if (!msg) return;
+    const short played_extract = mpr ? mpr->sub_id : 0;
+    Document* d = played_document(mpr ? mpr->id : 0);
     if (!d) return;
     const unsigned char* b = (const unsigned char*)msg;
     const short kind = b[0] & 0x07, staff = b[0] >> 3;
@@ -765,7 +767,7 @@ void dessiner_marqueur(char* msg, short) {
     Editeur* editor = nullptr;
     for (short i = 1; i <= 10 && !editor; i++) {
         View* v = d->vue[i];
-        if (v && v->id == mpr->id && v->sub_id == mpr->sub_id && v->typ == 1) editor = static_cast<Editeur*>(v);
+        if (v && v->typ == 1 && (!played_extract || v->sub_id == played_extract)) editor = static_cast<Editeur*>(v);
     }
     if (!editor) return;
     CUserPanel* panel = editor->up;
