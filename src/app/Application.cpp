@@ -22,6 +22,7 @@
 #include "platform/Menu.h"
 #include "score/MusicClasses.h"
 #include "score/MusicGlobals.h"
+#include "score/Placeholders.h"
 #include "score/DocumentServices.h"
 
 #include <climits>
@@ -218,6 +219,8 @@ void app_start()
 
 void app_periodic_task()
 {
+    // The playback pump, while a score plays.
+    if (mpr && editeur_hooks.get_cur_play_mes && editeur_hooks.get_cur_play_mes()) mpr->play_temps_reel();
     if (view) {
         view->do_indic();
         view->work();
