@@ -131,7 +131,7 @@ void open_view_of_document()
 {
     if (!doc) return;
     view = new Editeur;
-    if (!view->create(0)) {
+    if (!view->create(1)) {  // the open document is document 1
         delete view;
         view = nullptr;
         return;
