@@ -222,6 +222,7 @@ void app_periodic_task()
 {
     // The playback pump, while a score plays.
     if (mpr && mpr->get_cur_play_mes()) mpr->play_temps_reel();
+    draw_queued_highlights();
     if (view) {
         view->do_indic();
         view->work();
