@@ -1,4 +1,5 @@
 #include "app/Application.h"
+#include "framework/ScriptPlayer.h"
 
 #include "app/DocumentLifeCycle.h"
 #include "app/MenuCommands.h"
@@ -17,11 +18,13 @@
 #include "midi/CMidi.h"
 #include "midi/MidiComposition.h"
 #include "midi/MidiFileCapture.h"
+#include "midi/PlayRecordManager.h"
 #include "platform/Cp1252.h"
 #include "platform/FileSystem.h"
 #include "platform/Menu.h"
 #include "score/MusicClasses.h"
 #include "score/MusicGlobals.h"
+#include "score/Placeholders.h"
 #include "score/DocumentServices.h"
 
 #include <climits>
@@ -62,8 +65,6 @@ void init_music()
     init_music_classes();
     install_score_drawing();
     install_chord_services();
-    // The notes being played are highlighted by the program's thread, from the view's queue.
-    if (application->midi) application->midi->midi_special_treatment = queue_midi_color;
 }
 
 // The tablet is probed once and left closed; an open document binds it to its view.
@@ -104,6 +105,7 @@ void delete_midi(CMidi* midi) { delete midi; }
 short event_filter(CPanel* panel, Event* event)
 {
     if (!panel || !panel->event_handler) return 0;
+    record_panel_event(panel, event);  // while a demonstration script records
     return panel->event_handler(panel, event) ? 1 : 0;
 }
 
@@ -218,6 +220,9 @@ void app_start()
 
 void app_periodic_task()
 {
+    // The playback pump, while a score plays.
+    if (mpr && mpr->get_cur_play_mes()) mpr->play_temps_reel();
+    draw_queued_highlights();
     if (view) {
         view->do_indic();
         view->work();
@@ -248,19 +253,9 @@ void app_open_document(char* path)
 
 void install_application()
 {
-    app_hooks.get_document_class = document_class;
-    app_hooks.get_executable_name = executable_name;
-    app_hooks.init = app_init;
-    app_hooks.start = app_start;
-    app_hooks.periodic_task = app_periodic_task;
-    app_hooks.event_filter = event_filter;
-    app_hooks.menu_handler = menu_handler;
-    app_hooks.menu_enabler = menu_enabler;
-    app_hooks.open_document = app_open_document;
-    app_hooks.stop = app_stop;
-    app_hooks.quit = app_quit;
-    app_hooks.create_midi = create_midi;
-    app_hooks.delete_midi = delete_midi;
+    app_hooks = {document_class, executable_name, app_init,          app_start,
+                 app_periodic_task, default_app_hooks().run_script, event_filter, menu_handler,
+                 menu_enabler,   app_open_document, app_stop, app_quit, create_midi, delete_midi};
     editeur_hooks.midi_time = []() -> int32_t {
         return application && application->midi ? application->midi->time_unit.load() : 0;
     };
@@ -271,6 +266,7 @@ void install_application()
     editeur_hooks.midi_special_treatment = midi_color;
     midi_composition_hooks.close_document = []() -> short { return fermer_document(true); };
     midi_composition_hooks.open_view = [](Document*) { open_view_of_document(); };
+    install_play_record_manager();  // the player, its transport keys and its markers
 }
 
 int run_application(int argc, char** argv)
