@@ -4,6 +4,7 @@
 // (the built-in synthesizer when there are no settings), the score file named on the command
 // line opens in a score editor window, and the framework's defaults do the rest.
 #include "editor/Editeur.h"
+#include "editor/PaletteWindows.h"
 #include "editor/ScorePrinting.h"
 #include "framework/CApplication.h"
 #include "framework/CMenu.h"
@@ -70,6 +71,7 @@ void open_score(const std::string& path)
     }
     vue[1] = g_editor;
     d->vue[1] = g_editor;
+    ouvrir_palettes_partition();  // the tool palettes float over the score
 }
 
 void start()

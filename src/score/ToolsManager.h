@@ -25,6 +25,7 @@
 
 class CPanel;
 class CWindow;
+struct Event;
 struct Vect_dessin;
 
 constexpr int TOOL_NAME_SIZE = 21;
@@ -134,6 +135,22 @@ public:
     // Lends a definition for lookups only (not owned, not saved): for callers that build
     // their own definitions.
     void add_definition(Definition* d) { lent.add((intptr_t)d); }
+    // ---- Palette windows (editor/PaletteWindows.cpp) ----
+    // Opens the window of palette id (or shows it again): 1, or 0 when no slot is free or no
+    // palette has that id.
+    short ouvrir_palette(short id);
+    // Closes every window of palette id, saving each place; 1.
+    short fermer_palette(short id);
+    short is_palette_open(short id);
+    // The palette id that a window shows, 0 for any other window.
+    short is_window_palette(CWindow* window);
+    // The size that the grid of the window's palette needs.
+    void get_limits(short* width, short* height, CWindow* window);
+    void draw(CWindow* window);
+    // Screen position of the centre of the cell of tool_id: 1, or 0 when it is not shown.
+    short localize_tool(CWindow* window, short tool_id, short* x, short* y);
+    // The input of a palette window: 0 when not handled.
+    short dispatch(Event* event, CWindow* window);
     // The supervisor reference of a point of a palette window: ref and sub by the tool under
     // the mouse.
     void ask_ref_sup_proc(CPanel* panel, short* ref, short* sub);
