@@ -150,7 +150,8 @@ ToolHandler handler_of_tool(short t) {
 }
 
 short Editeur::dispatch(Event* e) {
-    if (!set_cur_doc(id, sub_id) || !doc || !pal) return 0;
+    if (!set_cur_doc(id, sub_id) || !doc) return 0;
+    if (!pal) return e->type == EvKey && dispatch_touches_scroll(hor, ver, page_scroll, win, e, 1);
     // Hand-scrolling: its end and its drag.
     if (e->type == EvRelease && (e->flags & EvfLeft) && moving) {
         moving = 0;
