@@ -320,10 +320,11 @@ void lire_position_palette(short id, short* x1, short* y1, short* x2, short* y2)
     Rect4 r[PALETTE_POSITION_LINES];
     read_positions(r);
     Rect4 v = r[id - 1];
+    // Kept on the screen (while its size is not known, as it is).
     if (v.x1 < 0) v.x2 = (short)(v.x2 - v.x1), v.x1 = 0;
-    if (v.x2 > SCREEN_WIDTH) v.x1 = (short)(v.x1 + SCREEN_WIDTH - v.x2), v.x2 = SCREEN_WIDTH;
+    if (SCREEN_WIDTH > 0 && v.x2 > SCREEN_WIDTH) v.x1 = (short)(v.x1 + SCREEN_WIDTH - v.x2), v.x2 = SCREEN_WIDTH;
     if (v.y1 < 0) v.y2 = (short)(v.y2 - v.y1), v.y1 = 0;
-    if (v.y2 > SCREEN_HEIGHT) v.y1 = (short)(v.y1 + SCREEN_HEIGHT - v.y2), v.y2 = SCREEN_HEIGHT;
+    if (SCREEN_HEIGHT > 0 && v.y2 > SCREEN_HEIGHT) v.y1 = (short)(v.y1 + SCREEN_HEIGHT - v.y2), v.y2 = SCREEN_HEIGHT;
     *x1 = v.x1, *y1 = v.y1, *x2 = v.x2, *y2 = v.y2;
 }
 
