@@ -412,7 +412,9 @@ short score_proc(CPanel* panel, Event* e) {
     default:
         break;
     }
-    // The score panel's input (and the keys of the window) go to the tool of the moment.
+    // Space and Enter drive the player; the score panel's other input (and the keys of the
+    // window) go to the tool of the moment.
+    if (e->type == EvKey && editeur_hooks.transport_key(e)) return 1;
     if ((panel->uid == 7 && panel->item_id == 1) || (panel == v->win && e->type == EvKey))
         if (v->dispatch(e)) return 1;
     return default_event_handler(panel, e);
