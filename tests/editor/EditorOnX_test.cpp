@@ -152,6 +152,17 @@ TEST_F(EditorOnX, TheScoreOpensInAnEditorWindowAndScrollsByKeyboard) {
 
 namespace {
 
+// Closes the program's windows and waits for it to end (killing it after five seconds).
+void close_program(const std::string& display, pid_t pid) {
+    close_x_windows(display);
+    for (int i = 0; i < 250; i++) {
+        if (::waitpid(pid, nullptr, WNOHANG) == pid) return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+}
+
 // The mean darkness (0 white, 255 black) of a box of the screenshot.
 int darkness(cairo_surface_t* image, int x1, int y1, int x2, int y2) {
     const unsigned char* data = cairo_image_surface_get_data(image);
@@ -205,13 +216,5 @@ TEST_F(EditorOnX, TheScoreShowsItsPalettesAndAClickChoosesATool) {
         cairo_surface_destroy(image);
     }
     EXPECT_TRUE(chosen) << "the eraser's cell is highlighted and the pointer's no longer";
-    close_x_windows(server.display());
-    for (int i = 0; i < 250; i++) {
-        if (::waitpid(pid, nullptr, WNOHANG) == pid) break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        if (i == 249) {
-            ::kill(pid, SIGKILL);
-            ::waitpid(pid, nullptr, 0);
-        }
-    }
+    close_program(server.display(), pid);
 }

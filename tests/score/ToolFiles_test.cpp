@@ -12,6 +12,7 @@
 #include <string>
 
 #include "ProgramFolder.h"
+#include "framework/TextForms.h"
 #include "framework/Bitmap.h"
 #include "framework/Startup.h"
 #include "framework/UserInput.h"
@@ -31,26 +32,13 @@ void spit(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
+using text_forms::written;
+
 // Runs `read` on a file holding `text`.
 template <class F>
 auto read_text(const std::string& text, F read) {
-    FILE* f = fmemopen(const_cast<char*>(text.data()), text.size(), "rb");
-    auto r = read(f);
-    std::fclose(f);
-    return r;
-}
-
-// What `write` puts into a file.
-template <class F>
-std::string written(F write) {
-    char* buffer = nullptr;
-    size_t size = 0;
-    FILE* f = open_memstream(&buffer, &size);
-    write(f);
-    std::fclose(f);
-    std::string out(buffer, size);
-    std::free(buffer);
-    return out;
+    using T = decltype(read(static_cast<FILE*>(nullptr)));
+    return text_forms::read_from<T>(text, read);
 }
 
 // A tools manager built from the files of a program folder of the test's own.
