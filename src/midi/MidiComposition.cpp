@@ -147,6 +147,14 @@ std::string soloist_box_title(Document* d, short n) {
     return title + " )";
 }
 
+short accepter_sans_choix(Document* d, MidiCompositionChoice* choice) {
+    d->ins[1].in_roll |= 3;
+    d->ins[1].color = 0;
+    *choice = MidiCompositionChoice();
+    choice->composer = "Compositeur";
+    return 1;
+}
+
 short choisir_solistes(Document* d, MidiCompositionChoice* choice) {
     CDialog* dialog = new CDialog("MISC", "Brindlecot.res", MIDI_CHOICE_DIALOG, default_dialog_handler, 0);
     const short boxes = boxed_staves(d);

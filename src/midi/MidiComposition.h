@@ -47,6 +47,9 @@ extern short file_opening;
 // is the soloist. 0 when the user cancels.
 constexpr short MIDI_CHOICE_DIALOG = 10;
 short choisir_solistes(Document* d, MidiCompositionChoice* choice);
+// The choice as the dialog gives it when accepted untouched: staff 1 the soloist, no
+// variations staff, the file's name as title; for runs that ask nobody.
+short accepter_sans_choix(Document* d, MidiCompositionChoice* choice);
 // The title of staff n's box: its instrument's name, then the name of its program on the
 // synthesizer of port 1 in " - ( ... )", or three blanks for a percussion staff.
 std::string soloist_box_title(Document* d, short n);

@@ -8,6 +8,7 @@
 #include "score/DocumentFileSupport.h"
 #include "framework/XClose.h"
 #include "framework/XKeys.h"
+#include "framework/ProgramOnX.h"
 
 #include <cairo.h>
 #include <signal.h>
@@ -20,68 +21,6 @@
 #include <thread>
 
 namespace {
-
-std::string program_path() {
-    return std::filesystem::path(BRINDLECOT_TEST_OUTPUT).parent_path().string() + "/src/brindlecot";
-}
-
-// The program on `display` with its own settings and program folder, the score as argument.
-pid_t start_program(const TempFolder& home, const std::string& display, const std::string& score) {
-    const std::string program_dir = home / "program";
-    std::filesystem::create_directories(program_dir);
-    if (!std::filesystem::exists(program_dir + "/misc"))
-        std::filesystem::copy(BRINDLECOT_BUILD_DATA "/misc", program_dir + "/misc",
-                          std::filesystem::copy_options::recursive);
-    std::filesystem::remove(program_dir + "/misc/MIDIWIN.PFR");
-    const pid_t pid = ::fork();
-    if (pid != 0) return pid;
-    ::unsetenv("BRINDLECOT_HEADLESS");
-    ::setenv("DISPLAY", display.c_str(), 1);
-    ::setenv("BRINDLECOT_DATA", program_dir.c_str(), 1);
-    ::setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
-    ::setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
-    ::setenv("XDG_RUNTIME_DIR", home.path().c_str(), 1);
-    if (!std::freopen((home / "stderr.txt").c_str(), "w", stderr)) ::_exit(126);
-    const std::string path = program_path();
-    ::execl(path.c_str(), "brindlecot", score.c_str(), (char*)nullptr);
-    ::_exit(127);
-}
-
-// A screenshot of the whole screen, as a cairo image (null when it cannot be had).
-cairo_surface_t* screenshot(const std::string& display, const std::string& png) {
-    const std::string import = XvfbServer::find_program("import");
-    if (import.empty()) return nullptr;
-    std::filesystem::remove(png);
-    const std::string command = "DISPLAY=" + display + " " + import + " -window root " + png;
-    if (std::system(command.c_str()) != 0) return nullptr;
-    cairo_surface_t* image = cairo_image_surface_create_from_png(png.c_str());
-    if (cairo_surface_status(image) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(image);
-        return nullptr;
-    }
-    cairo_surface_flush(image);
-    return image;
-}
-
-// Rows of the screenshot, in the middle column x, that are mostly dark across 300 pixels:
-// staff lines.
-std::vector<int> staff_rows(cairo_surface_t* image, int x0) {
-    const unsigned char* data = cairo_image_surface_get_data(image);
-    const int stride = cairo_image_surface_get_stride(image);
-    const auto dark = [&](int y) {
-        int n = 0;
-        for (int x = x0; x < x0 + 300; x++) {
-            const uint32_t c = *reinterpret_cast<const uint32_t*>(data + y * stride + x * 4);
-            n += (c & 0xFF) < 0x60 && ((c >> 8) & 0xFF) < 0x60 && ((c >> 16) & 0xFF) < 0x60;
-        }
-        return n;
-    };
-    // A thin line: dark across, with light rows two pixels above and below.
-    std::vector<int> rows;
-    for (int y = 2; y + 2 < cairo_image_surface_get_height(image); y++)
-        if (dark(y) > 250 && dark(y - 2) < 100 && dark(y + 2) < 100) rows.push_back(y);
-    return rows;
-}
 
 class EditorOnX : public EditorFixture {
 protected:
@@ -165,15 +104,7 @@ TEST_F(EditorOnX, TheScoreOpensInAnEditorWindowAndScrollsByKeyboard) {
             cairo_surface_destroy(b);
         }
         EXPECT_TRUE(changed) << c.name << ": the key scrolled the view";
-        close_x_windows(server.display());
-        for (int i = 0; i < 250; i++) {
-            if (::waitpid(pid, nullptr, WNOHANG) == pid) break;
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            if (i == 249) {
-                ::kill(pid, SIGKILL);
-                ::waitpid(pid, nullptr, 0);
-            }
-        }
+        end_program(server.display(), pid);
     }
 }
 

@@ -25,13 +25,8 @@ protected:
         before = creer_document("before.mrc", "before");
         doc = before;
         midi_composition_hooks = default_midi_composition_hooks();
-        midi_composition_hooks.choose_soloists = accept_with_no_box;
+        midi_composition_hooks.choose_soloists = accepter_sans_choix;
         file_opening = 0;
-    }
-    // The choice accepted as the dialog leaves it: no box checked, staff 1 the soloist.
-    static short accept_with_no_box(Document* d, MidiCompositionChoice*) {
-        d->ins[1].in_roll |= 3;
-        return 1;
     }
     void TearDown() override {
         if (doc && doc != before) destroy_document(doc);
