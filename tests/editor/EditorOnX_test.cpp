@@ -8,7 +8,7 @@
 #include "score/DocumentFileSupport.h"
 #include "framework/XClose.h"
 #include "framework/XKeys.h"
-#include "framework/ProgramOnX.h"
+#include "support/ProgramOnX.h"
 
 #include <cairo.h>
 #include <signal.h>
@@ -21,6 +21,17 @@
 #include <thread>
 
 namespace {
+
+// The program on `display` with its own settings and program folder, the score as argument.
+pid_t start_program(const TempFolder& home, const std::string& display, const std::string& score) {
+    const std::string program_dir = home / "program";
+    std::filesystem::create_directories(program_dir);
+    if (!std::filesystem::exists(program_dir + "/misc"))
+        std::filesystem::copy(BRINDLECOT_BUILD_DATA "/misc", program_dir + "/misc",
+                          std::filesystem::copy_options::recursive);
+    std::filesystem::remove(program_dir + "/misc/MIDIWIN.PFR");
+    return start_program_on_x(home, display, program_dir, {score});
+}
 
 class EditorOnX : public EditorFixture {
 protected:
@@ -104,7 +115,15 @@ TEST_F(EditorOnX, TheScoreOpensInAnEditorWindowAndScrollsByKeyboard) {
             cairo_surface_destroy(b);
         }
         EXPECT_TRUE(changed) << c.name << ": the key scrolled the view";
-        end_program(server.display(), pid);
+        close_x_windows(server.display());
+        for (int i = 0; i < 250; i++) {
+            if (::waitpid(pid, nullptr, WNOHANG) == pid) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            if (i == 249) {
+                ::kill(pid, SIGKILL);
+                ::waitpid(pid, nullptr, 0);
+            }
+        }
     }
 }
 

@@ -7,8 +7,9 @@
 #include <thread>
 
 #include "SmfBuilder.h"
-#include "framework/ProgramOnX.h"
+#include "framework/XClose.h"
 #include "framework/XKeys.h"
+#include "support/ProgramOnX.h"
 
 namespace {
 
@@ -22,6 +23,15 @@ Bytes song() {
     bass.text(0, 0x03, "Basse").program(0, 1, 32);
     for (int p : {48, 43, 45, 41, 48, 43, 48, 36}) bass.note(0, 1, p, 960);
     return smf(1, 480, {tempo, melody.end(), bass.end()});
+}
+
+// The program with the build's program folder (without MIDI settings), `file` as argument.
+pid_t start_program(const TempFolder& home, const std::string& display, const std::string& file) {
+    const std::string program_dir = home / "program";
+    std::filesystem::create_directories(program_dir);
+    std::filesystem::copy(BRINDLECOT_BUILD_DATA "/misc", program_dir + "/misc", std::filesystem::copy_options::recursive);
+    std::filesystem::remove(program_dir + "/misc/MIDIWIN.PFR");
+    return start_program_on_x(home, display, program_dir, {file});
 }
 
 // Whether the screenshot shows an active window's caption below the frame's: a dialog.
@@ -76,5 +86,6 @@ TEST(MidiFileOnX, TheFileOnTheCommandLineOpensAsAScore) {
     for (unsigned long w : top_level_x_windows(server.display())) send_x_key(server.display(), w, "Return");
     EXPECT_GE(wait_for_staves(server.display(), out + "/midi_xvfb_score.png", 10), 10u)
         << "two staves of five lines";
-    end_program(server.display(), pid);
+    close_x_windows(server.display());
+    wait_program_exit(pid);
 }

@@ -1,6 +1,6 @@
 #pragma once
-// The program started by a test on the test's X server, with its own settings and program
-// folder; screenshots of the screen and the staff lines found in them.
+// The built program run by a test on a private X server, with settings of its own under a
+// test folder; and screenshots of that server.
 
 #include <cairo.h>
 #include <signal.h>
@@ -16,23 +16,20 @@
 #include <thread>
 #include <vector>
 
-#include "framework/XClose.h"
 #include "platform/TempFolder.h"
 #include "platform/XvfbServer.h"
 
-inline std::string program_path() {
+// The program built beside the tests.
+inline std::string built_program_path()
+{
     return std::filesystem::path(BRINDLECOT_TEST_OUTPUT).parent_path().string() + "/src/brindlecot";
 }
 
-// The program on `display` with its own settings and program folder (the build's, without MIDI
-// settings) in `home`, `file` as its argument; what it says goes to home/stderr.txt.
-inline pid_t start_program(const TempFolder& home, const std::string& display, const std::string& file) {
-    const std::string program_dir = home / "program";
-    std::filesystem::create_directories(program_dir);
-    if (!std::filesystem::exists(program_dir + "/misc"))
-        std::filesystem::copy(BRINDLECOT_BUILD_DATA "/misc", program_dir + "/misc",
-                              std::filesystem::copy_options::recursive);
-    std::filesystem::remove(program_dir + "/misc/MIDIWIN.PFR");
+// Starts the program on `display` with the program folder `program_dir`, its settings, data and
+// standard error (appended to "stderr.txt") under `home`, and the arguments `args`.
+inline pid_t start_program_on_x(const TempFolder& home, const std::string& display, const std::string& program_dir,
+                                const std::vector<std::string>& args)
+{
     const pid_t pid = ::fork();
     if (pid != 0) return pid;
     ::unsetenv("BRINDLECOT_HEADLESS");
@@ -41,31 +38,35 @@ inline pid_t start_program(const TempFolder& home, const std::string& display, c
     ::setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
     ::setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
     ::setenv("XDG_RUNTIME_DIR", home.path().c_str(), 1);
-    if (!std::freopen((home / "stderr.txt").c_str(), "w", stderr)) ::_exit(126);
-    const std::string path = program_path();
-    ::execl(path.c_str(), "brindlecot", file.c_str(), (char*)nullptr);
+    if (!std::freopen((home / "stderr.txt").c_str(), "a", stderr)) ::_exit(126);
+    const std::string path = built_program_path();
+    std::vector<char*> argv{const_cast<char*>("brindlecot")};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    ::execv(path.c_str(), argv.data());
     ::_exit(127);
 }
 
-// Closes the program's windows as a desktop does and waits for it to end, killing it after
-// five seconds.
-inline void end_program(const std::string& display, pid_t pid) {
-    close_x_windows(display);
-    for (int i = 0; i < 250; i++) {
-        if (::waitpid(pid, nullptr, WNOHANG) == pid) return;
+// Waits up to twenty seconds for the program to end, then ends it; true when it ended by itself.
+inline bool wait_program_exit(pid_t pid)
+{
+    for (int i = 0; i < 1000; i++) {
+        if (::waitpid(pid, nullptr, WNOHANG) == pid) return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     ::kill(pid, SIGKILL);
     ::waitpid(pid, nullptr, 0);
+    return false;
 }
 
-// A screenshot of the whole screen of `display`, written to `png` and read back as a cairo
-// image (null when it cannot be had).
-inline cairo_surface_t* screenshot(const std::string& display, const std::string& png) {
+// A screenshot of the whole screen written to `png`, as a cairo image (null when it cannot be
+// had).
+inline cairo_surface_t* screenshot(const std::string& display, const std::string& png)
+{
     const std::string import = XvfbServer::find_program("import");
     if (import.empty()) return nullptr;
     std::filesystem::remove(png);
-    const std::string command = "DISPLAY=" + display + " " + import + " -window root " + png;
+    const std::string command = "DISPLAY=" + display + " " + import + " -window root '" + png + "'";
     if (std::system(command.c_str()) != 0) return nullptr;
     cairo_surface_t* image = cairo_image_surface_create_from_png(png.c_str());
     if (cairo_surface_status(image) != CAIRO_STATUS_SUCCESS) {
@@ -77,7 +78,8 @@ inline cairo_surface_t* screenshot(const std::string& display, const std::string
 }
 
 // Rows of the screenshot that are mostly dark across the 300 pixels from x0: staff lines.
-inline std::vector<int> staff_rows(cairo_surface_t* image, int x0) {
+inline std::vector<int> staff_rows(cairo_surface_t* image, int x0)
+{
     const unsigned char* data = cairo_image_surface_get_data(image);
     const int stride = cairo_image_surface_get_stride(image);
     const auto dark = [&](int y) {
