@@ -11,6 +11,8 @@
 #include "framework/Startup.h"
 #include "midi/CMidi.h"
 #include "midi/MidiImport.h"
+#include "midi/PlayRecordManager.h"
+#include "score/MusicClasses.h"
 #include "midi/BlockCommands.h"
 #include "score/CMeasure.h"
 #include "score/Document.h"
@@ -29,8 +31,14 @@ namespace {
 
 short close_nothing() { return 1; }
 void no_view(Document*) {}
-void nothing_plays() {}
-short not_playing() { return 0; }
+// The imported tracks are played by the play and record manager, when there is one.
+void start_manager() {
+    if (mpr) mpr->start_playing(1);
+}
+void stop_manager() {
+    if (mpr) mpr->stop_playing();
+}
+short manager_playing() { return mpr ? mpr->get_play_but() : 0; }
 
 // Items of the choice dialog.
 constexpr short kBoxes = 16, kAccept = 17, kPlay = 18, kPages = 20, kCancel = 22, kStop = 23, kTitle = 24,
@@ -231,7 +239,7 @@ short choisir_solistes(Document* d, MidiCompositionChoice* choice) {
 }
 
 MidiCompositionHooks default_midi_composition_hooks() {
-    return {close_nothing, choisir_solistes, no_view, nothing_plays, nothing_plays, not_playing, nullptr};
+    return {close_nothing, choisir_solistes, no_view, start_manager, stop_manager, manager_playing, nullptr};
 }
 MidiCompositionHooks midi_composition_hooks = default_midi_composition_hooks();
 

@@ -27,7 +27,8 @@ struct MidiCompositionHooks {
     short (*choose_soloists)(Document* d, MidiCompositionChoice* choice);
     // Lays the composition out in a new play-along view and starts it. Default: nothing.
     void (*open_view)(Document* d);
-    // Playing the imported tracks from the choice dialog. Defaults: nothing plays.
+    // Playing the imported tracks from the choice dialog. Defaults: the play and record
+    // manager `mpr` (nothing plays without it).
     void (*start_playing)();
     void (*stop_playing)();
     short (*playing)();
