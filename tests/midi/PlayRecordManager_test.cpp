@@ -20,6 +20,14 @@ using Ons = std::vector<std::vector<int>>;
 
 namespace {
 
+// The first staff records; the take is merged as it came (no transcription).
+void record_on_first_staff(Document* d, short erase) {
+    d->rec_piste = 1;
+    d->sub_doc[d->cur_sub_doc].rec_piste = 1;
+    d->auto_transcrire = 0;
+    d->auto_erase = erase;
+}
+
 // One whole note per column, each a step higher: E, F, G, A, B... (64, 65, 67, 69, 71).
 void whole_notes(ScoreFixture& s, short columns) {
     const short ys[] = {26, 23, 20, 17, 14, 11, 8};
@@ -175,10 +183,7 @@ TEST_F(Play, ASpaceDuringTheStartWaitIsKept) {
 // is one undo level.
 TEST_F(Play, RecordedKeysLandAtTheirTicks) {
     Document* d = score_of(4);
-    d->rec_piste = 1;
-    d->sub_doc[d->cur_sub_doc].rec_piste = 1;
-    d->auto_transcrire = 0;
-    d->auto_erase = 1;
+    record_on_first_staff(d, 1);
     undo_active = 1;
     mpr->compter = 2;
     mpr->start_recording(3);
@@ -321,4 +326,49 @@ TEST_F(Play, TheTwoStaffScoreSoundsThroughTheBuiltInSynthesizer) {
     // A picture of the sound for a person to look at.
     const std::string png = dir + "/two-staves-spectrogram.png";
     std::system(("sox '" + wav + "' -n remix 1 rate 4k spectrogram -y 300 -x 800 -o '" + png + "' 2>/dev/null").c_str());
+}
+
+// After a play the timer goes back to what its tasks need: slow with the scheduler alone, the
+// period it had while another task (the play-along view, the styles) runs on it.
+TEST_F(Play, TheTimerPeriodFollowsItsTasksAfterAPlay) {
+    score_of(1);
+    whole_notes(*score, 1);
+    mpr->compter = 0;
+    struct Case {
+        bool other_task;
+        short before, after;
+    } cases[] = {{false, 100, 250}, {true, 5, 5}, {true, 20, 20}};
+    static int other_turns;
+    const TimerTask other = [] { other_turns++; };
+    for (const Case& c : cases) {
+        if (c.other_task) application->timer.add_timer_task(other);
+        application->timer.set_timer_resolution(c.before);
+        type_key(0x20);
+        EXPECT_EQ(application->timer.get_timer_resolution(), 5) << "5 ms while it plays";
+        type_key(0x20);
+        EXPECT_EQ(application->timer.get_timer_resolution(), c.after) << c.before;
+        if (c.other_task) application->timer.remove_timer_task(other);
+    }
+}
+
+// A take too large for the staff's track: what the track cannot hold is told to the user, and
+// the take itself stops growing below the 16-bit counters.
+TEST_F(Play, ATakeTooLargeForTheTrackIsTold) {
+    Document* d = score_of(4);
+    record_on_first_staff(d, 0);
+    mpr->compter = 0;
+    mpr->start_recording(1);
+    ASSERT_EQ(mpr->get_rec_but(), 1);
+    run_to(100);
+    const int warnings = application->shown.warnings;
+    MidiEvent e{0, {0x90, 60, 100, 0xFF}};
+    for (int i = 0; i < RECORD_TAKE_MAX_EVENTS; i++) mpr->piste_record.push_back(e);
+    for (int i = 0; i < 10; i++) in->inject(0x643C90);  // beyond the take's ceiling
+    run_to(200);
+    EXPECT_EQ((int32_t)mpr->piste_record.size(), RECORD_TAKE_MAX_EVENTS);
+    type_key(0x20);
+    ASSERT_NE(d->piste[1], nullptr);
+    EXPECT_EQ(d->piste[1]->tot, PISTE_MAX_EVENTS);
+    EXPECT_EQ(application->shown.warnings, warnings + 1);
+    EXPECT_NE(std::string(application->shown.last_warning.get()).find("pleine"), std::string::npos);
 }
