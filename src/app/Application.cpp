@@ -22,6 +22,7 @@
 #include "platform/Cp1252.h"
 #include "platform/FileSystem.h"
 #include "platform/Menu.h"
+#include "platform/WindowManager.h"
 #include "score/MusicClasses.h"
 #include "score/MusicGlobals.h"
 #include "score/Placeholders.h"
@@ -45,6 +46,7 @@ constexpr short kMenuBar = 1;       // the menu bar in the program's resources
 constexpr short kDebugMenu = 5;     // its last menu, for the developers' tools
 constexpr short kAudioEffects = 306;  // "Options" > "Effets audio...", never shown
 constexpr const char* kHandOver = "MidiFileToOpen.txt";
+constexpr int32_t kCloseCommand = 105;  // "Fichier" > "Fermer"
 
 void load_menu_bar()
 {
@@ -264,6 +266,19 @@ void install_application()
             application->midi->tab_midi_thru[channel] = to;
     };
     editeur_hooks.midi_special_treatment = midi_color;
+    // The editor's close box closes the document, with its save question, as "Fermer" does:
+    // the command is queued, so the window is not destroyed inside its own handler.
+    editeur_hooks.close_window = [](CPanel*, short, short) -> short {
+        platform::WindowManager* wm = platform::WindowManager::current();
+        if (!wm || !application) return 1;
+        platform::Message command;
+        command.window = application->hwnd;
+        command.kind = platform::MessageKind::Command;
+        command.id = kCloseCommand;
+        command.param2 = platform::kFromMenu;
+        wm->post_message(command);
+        return 0;
+    };
     midi_composition_hooks.close_document = []() -> short { return fermer_document(true); };
     midi_composition_hooks.open_view = [](Document*) { open_view_of_document(); };
     install_play_record_manager();  // the player, its transport keys and its markers

@@ -197,3 +197,32 @@ TEST_F(DocumentLifeCycle, SaveAsProposesTheFolderThatSuitsTheDocument)
 }
 
 }  // namespace
+
+namespace {
+
+// The editor window's close box closes the document as "Fermer" does: with the save question,
+// Cancel keeping the window and the document.
+TEST_F(DocumentLifeCycle, TheEditorsCloseBoxClosesTheDocumentWithTheSaveQuestion)
+{
+    const std::string path = write_score(home / "c.bcc");
+    for (const short reply : {kAnswerCancel, kAnswerDontSave}) {
+        if (!doc) {
+            ASSERT_EQ(load_document(path.c_str()), 1);
+        }
+        ASSERT_NE(view, nullptr);
+        doc->modif = 1;
+        answer = reply;
+        questions.clear();
+        platform::Message close;
+        close.window = view->get_win()->hwnd;
+        close.kind = platform::MessageKind::Close;
+        wm->post_message(close);
+        platform::Message m;
+        for (int i = 0; i < 100 && wm->peek_message(m, true); i++) wm->dispatch_message(m);
+        EXPECT_EQ(questions.size(), 1u) << reply;
+        EXPECT_EQ(doc == nullptr, reply == kAnswerDontSave) << reply;
+        EXPECT_EQ(view == nullptr, reply == kAnswerDontSave) << reply;
+    }
+}
+
+}  // namespace
