@@ -8,6 +8,7 @@
 #include "score/DocumentFileSupport.h"
 #include "framework/XClose.h"
 #include "framework/XKeys.h"
+#include "platform/XClient.h"
 #include "support/ProgramOnX.h"
 
 #include <cairo.h>
