@@ -16,6 +16,7 @@
 #include "layout/ScoreDrawing.h"
 #include "midi/CMidi.h"
 #include "midi/MidiConfig.h"
+#include "midi/ScoreEditCommands.h"
 #include "platform/Menu.h"
 #include "score/Document.h"
 #include "score/DocumentReader.h"
@@ -137,6 +138,14 @@ void menu_handler(int32_t id)
     case kPrintCommand: imprimer_partition(); break;
     case kEditScript: application->script.edit(); break;
     case 301: midi_config_command(); break;  // Configuration MIDI...
+    case CMD_COPIER_MESURES: commande_edition(g_editor, id); break;
+    case CMD_COLLER_MESURES: commande_edition(g_editor, id); break;
+    case CMD_EFFACER_MESURES: commande_edition(g_editor, id); break;
+    case CMD_AJOUTER_EFFACER: commande_edition(g_editor, id); break;
+    case CMD_TRANSPOSER: commande_edition(g_editor, id); break;
+    case CMD_TRANSCRIRE: commande_edition(g_editor, id); break;
+    case CMD_REGENERER_PISTES: commande_edition(g_editor, id); break;
+    case CMD_JUSTIFIER: commande_edition(g_editor, id); break;
     case kRecordScript: record_script(false); break;
     case kAppendScript: record_script(true); break;
     case kPlayScript:
