@@ -1,0 +1,284 @@
+#include "app/Application.h"
+
+#include "app/DocumentLifeCycle.h"
+#include "app/MenuCommands.h"
+#include "app/OptionFiles.h"
+#include "app/UserFolders.h"
+#include "chords/ChordServices.h"
+#include "editor/Editeur.h"
+#include "framework/CApplication.h"
+#include "framework/CMenu.h"
+#include "framework/CPanel.h"
+#include "framework/JoystickManager.h"
+#include "framework/ProgramFiles.h"
+#include "framework/Startup.h"
+#include "framework/TabletManager.h"
+#include "layout/ScoreDrawing.h"
+#include "midi/CMidi.h"
+#include "midi/MidiComposition.h"
+#include "midi/MidiFileCapture.h"
+#include "platform/FileSystem.h"
+#include "platform/Menu.h"
+#include "score/MusicClasses.h"
+#include "score/MusicGlobals.h"
+#include "score/DocumentServices.h"
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+Editeur* view = nullptr;
+short variation = 0, composition = 0, from_midi = 0, named = 0, modification = 0;
+short tools_active = 0, compo_active = 0;
+bool canevas = false;
+short to_be_transfered = 0;
+std::string command_line_file;
+
+namespace {
+
+constexpr short kMenuBar = 1;       // the menu bar in the program's resources
+constexpr short kDebugMenu = 5;     // its last menu, for the developers' tools
+constexpr short kAudioEffects = 306;  // "Options" > "Effets audio...", never shown
+constexpr const char* kHandOver = "MidiFileToOpen.txt";
+
+void load_menu_bar()
+{
+    application->load_menu(kMenuBar);
+    // The developers' menu, with the demonstration-script commands, is kept on request.
+    const char* debug = std::getenv("BRINDLECOT_DEBUG_MENU");
+    if (!debug || std::strcmp(debug, "1") != 0)
+        application->menu->remove_byposition(1, kDebugMenu);
+    application->menu->remove_item(kAudioEffects);
+    if (application->hwnd)
+        platform::draw_menu_bar(application->hwnd);
+}
+
+void init_devices() { init_joystick(); }
+
+void init_music()
+{
+    init_music_classes();
+    install_score_drawing();
+    install_chord_services();
+    // The notes being played are highlighted by the program's thread, from the view's queue.
+    if (application->midi) application->midi->midi_special_treatment = queue_midi_color;
+}
+
+// The tablet is probed once and left closed; an open document binds it to its view.
+void probe_tablet()
+{
+    init_tablet();
+    quit_tablet();
+}
+
+// The file of the command line, else the last document of the previous run.
+void open_first_document()
+{
+    if (!command_line_file.empty()) {
+        open_given_file(command_line_file.c_str());
+        return;
+    }
+    reopen_last_document();
+}
+
+void quit_devices()
+{
+    quit_joystick();
+    stop_midifile_capture();
+}
+
+void quit_music() { quit_music_classes(); }
+
+// The MIDI port layer of the run: a program folder without settings plays into the built-in
+// synthesizer, which says once where its sound goes.
+CMidi* create_midi()
+{
+    return new CMidi();
+}
+
+void delete_midi(CMidi* midi) { delete midi; }
+
+// Keys go to the panel that has them, as every other event.
+short event_filter(CPanel* panel, Event* event)
+{
+    if (!panel || !panel->event_handler) return 0;
+    return panel->event_handler(panel, event) ? 1 : 0;
+}
+
+const char* document_class() { return "BrindlecotFile"; }
+const char* executable_name() { return "BRINDLE-COT.exe"; }
+
+bool ends_with_nocase(const std::string& s, const char* end)
+{
+    const size_t n = std::strlen(end);
+    if (s.size() < n) return false;
+    for (size_t i = 0; i < n; i++)
+        if (platform::fold_case(s[s.size() - n + i]) != platform::fold_case(end[i])) return false;
+    return true;
+}
+
+// A MIDI file by its name, or by its first four bytes ("MThd", or "RIFF" for ".rmi").
+bool is_midi_file(const char* path)
+{
+    const std::string p = path;
+    if (ends_with_nocase(p, ".mid") || ends_with_nocase(p, ".rmi") || ends_with_nocase(p, ".midi"))
+        return true;
+    FILE* f = platform::open_file(p, "rb");
+    if (!f) return false;
+    char head[4] = {};
+    const size_t got = std::fread(head, 1, 4, f);
+    std::fclose(f);
+    return got == 4 && (std::memcmp(head, "MThd", 4) == 0 || std::memcmp(head, "RIFF", 4) == 0);
+}
+
+// The hand-over file of a second start: read once, deleted, and its file opened.
+void take_hand_over()
+{
+    if (file_opening) return;
+    set_main_dir();
+    FILE* f = platform::open_file(kHandOver, "rb");
+    if (!f) return;
+    std::string line;
+    for (int c; (c = std::fgetc(f)) != EOF && c != '\r' && c != '\n';) line += (char)c;
+    std::fclose(f);
+    platform::remove_file(kHandOver);
+    // The second start passes its whole command line: its first word that is not an option.
+    std::string path;
+    size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && line[i] == ' ') i++;
+        size_t j = i;
+        while (j < line.size() && line[j] != ' ') j++;
+        const std::string word = line.substr(i, j - i);
+        if (!word.empty() && word[0] != '-') {
+            path = line.substr(i);  // a path may hold blanks: the rest of the line
+            break;
+        }
+        i = j;
+    }
+    if (path.empty()) return;
+    application->bring_to_top();
+    open_given_file(path.c_str());
+}
+
+}  // namespace
+
+ShellSteps default_shell_steps()
+{
+    return {load_menu_bar,       init_devices,      init_music, read_settings, probe_tablet,
+            open_first_document, start_midifile_capture, move_user_folders, write_options,
+            quit_devices,        quit_music};
+}
+ShellSteps shell_steps = default_shell_steps();
+
+std::string program_misc_file(const char* name)
+{
+    std::string path = main_dir ? std::string(main_dir) + "\\" : std::string();
+    return path + "Misc\\" + name;
+}
+
+short open_given_file(const char* path)
+{
+    if (!path || !*path || file_opening) return 0;
+    if (is_midi_file(path)) {
+        application->set_cursor_arrow();
+        if (!load_midi_document(path)) return 0;
+        from_midi = 1;
+        variation = composition = named = 0;
+        modification = 1;
+        return 1;
+    }
+    if (!load_document(path)) return 0;
+    variation = composition = named = modification = 0;
+    return 1;
+}
+
+void app_init()
+{
+    application->default_help_reference = 0x10000;
+    working_mode = 2;
+    if (application->midi) application->midi->auto_config();
+    application->name.set("BRINDLE-COT");
+}
+
+void app_start()
+{
+    shell_steps.load_menu();
+    shell_steps.init_devices();
+    shell_steps.init_music();
+    shell_steps.read_settings();
+    shell_steps.probe_tablet();
+    shell_steps.open_first_document();
+    shell_steps.start_capture();
+    shell_steps.move_user_folders();
+}
+
+void app_periodic_task()
+{
+    if (view) {
+        view->do_indic();
+        view->work();
+    }
+    take_hand_over();
+}
+
+short app_stop()
+{
+    if (!fermer_document(true)) return 0;
+    shell_steps.write_settings();
+    shell_steps.quit_devices();
+    return 1;
+}
+
+void app_quit()
+{
+    // A run that ends without a close request (an interruption) still closes its document.
+    discard_document();
+    shell_steps.quit_music();
+}
+
+void app_open_document(char* path)
+{
+    if (file_opening) return;
+    open_given_file(path);
+}
+
+void install_application()
+{
+    app_hooks.get_document_class = document_class;
+    app_hooks.get_executable_name = executable_name;
+    app_hooks.init = app_init;
+    app_hooks.start = app_start;
+    app_hooks.periodic_task = app_periodic_task;
+    app_hooks.event_filter = event_filter;
+    app_hooks.menu_handler = menu_handler;
+    app_hooks.menu_enabler = menu_enabler;
+    app_hooks.open_document = app_open_document;
+    app_hooks.stop = app_stop;
+    app_hooks.quit = app_quit;
+    app_hooks.create_midi = create_midi;
+    app_hooks.delete_midi = delete_midi;
+    editeur_hooks.midi_time = []() -> int32_t {
+        return application && application->midi ? application->midi->time_unit.load() : 0;
+    };
+    editeur_hooks.set_midi_thru = [](short channel, unsigned char to) {
+        if (application && application->midi && channel >= 0 && channel < 16)
+            application->midi->tab_midi_thru[channel] = to;
+    };
+    editeur_hooks.midi_special_treatment = midi_color;
+    midi_composition_hooks.close_document = []() -> short { return fermer_document(true); };
+    midi_composition_hooks.open_view = [](Document*) { open_view_of_document(); };
+}
+
+int run_application(int argc, char** argv)
+{
+    for (int i = 1; i < argc; i++) {
+        if (argv[i][0] == '-') continue;
+        char full[PATH_MAX];
+        command_line_file = realpath(argv[i], full) ? full : argv[i];
+        break;
+    }
+    install_application();
+    return WinMain(argc, argv);
+}

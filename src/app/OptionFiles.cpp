@@ -1,0 +1,153 @@
+#include "app/OptionFiles.h"
+
+#include "app/Application.h"
+#include "app/DocumentLifeCycle.h"
+#include "editor/Editeur.h"
+#include "framework/CUserPanel.h"
+#include "framework/ProgramFiles.h"
+#include "layout/ScoreDrawing.h"
+#include "platform/FileSystem.h"
+#include "score/CMeasure.h"
+#include "score/CNote.h"
+#include "score/Document.h"
+#include "score/MusicGlobals.h"
+#include "score/MusicSettings.h"
+
+#include <cstdio>
+#include <cstring>
+
+short patch_favoris[17] = {};
+short pressure_effect = 1, metro_velo = 100, transpo = 0;
+short panvol_x = 200, panvol_y = 200, paneffect_x = 300, paneffect_y = 150, paninstru_x = 400,
+      paninstru_y = 100;
+short panvol_open = 0, paneffect_open = 0, paninstru_open = 0;
+
+namespace {
+
+// The values of "Options.txt" after its version, in the file's order.
+short* const kOptionValues[] = {
+    &patch_favoris[1], &patch_favoris[2],  &patch_favoris[3],  &patch_favoris[4],
+    &patch_favoris[5], &patch_favoris[6],  &patch_favoris[7],  &patch_favoris[8],
+    &patch_favoris[9], &patch_favoris[10], &patch_favoris[11], &patch_favoris[12],
+    &patch_favoris[13], &patch_favoris[14], &patch_favoris[15], &patch_favoris[16],
+    &pressure_effect,  &metro_velo,        &transpo,
+    &panvol_x,         &panvol_y,          &paneffect_x,       &paneffect_y,
+    &paninstru_x,      &paninstru_y,
+    &panvol_open,      &paneffect_open,    &paninstru_open,
+};
+
+constexpr unsigned short kHighlighted = 0x0100;
+
+}  // namespace
+
+void read_options()
+{
+    FILE* f = platform::open_file(program_misc_file("Options.txt"), "rb");
+    if (!f) return;
+    short version = 0;
+    if (std::fscanf(f, "%hd", &version) == 1) {
+        for (short* value : kOptionValues) {
+            short v = 0;
+            if (std::fscanf(f, "%hd", &v) != 1) break;
+            *value = v;
+        }
+    }
+    std::fclose(f);
+}
+
+void write_options()
+{
+    FILE* f = platform::open_file(program_misc_file("Options.txt"), "wb");
+    if (!f) return;
+    std::fprintf(f, "1\n");
+    for (short i = 1; i <= 16; i++) std::fprintf(f, "%hd ", patch_favoris[i]);
+    std::fprintf(f, "\n%hd %hd %hd\n", pressure_effect, metro_velo, transpo);
+    std::fprintf(f, "%hd %hd %hd %hd %hd %hd\n", panvol_x, panvol_y, paneffect_x, paneffect_y,
+                 paninstru_x, paninstru_y);
+    std::fprintf(f, "%hd %hd %hd\n", panvol_open, paneffect_open, paninstru_open);
+    std::fclose(f);
+}
+
+void read_settings()
+{
+    for (short i = 1; i <= 16; i++) patch_favoris[i] = 1;
+    read_options();
+}
+
+void write_last_document(const char* path)
+{
+    FILE* f = platform::open_file(program_misc_file("LastDoc.txt"), "wb");
+    if (!f) return;
+    std::fputs(path, f);
+    std::fclose(f);
+}
+
+std::string read_last_document()
+{
+    FILE* f = platform::open_file(program_misc_file("LastDoc.txt"), "rb");
+    if (!f) return std::string();
+    std::string path;
+    for (int c; (c = std::fgetc(f)) != EOF && c != '\r' && c != '\n';) path += (char)c;
+    std::fclose(f);
+    return path;
+}
+
+void reopen_last_document()
+{
+    const std::string path = read_last_document();
+    set_main_dir();
+    if (path.empty() || !load_document(path.c_str())) return;
+    tools_active = 0;
+    variation = modification = composition = named = 0;
+    if (path.find("compositions") != std::string::npos) composition = 1;
+    // The score editor edits what it shows: a score that is not a composition is saved as a
+    // variation.
+    if (!composition) variation = 1;
+}
+
+void queue_midi_color(char* marker, short)
+{
+    Editeur* v = view;
+    if (!v || !v->color_note_buffer || !marker) return;
+    const int32_t message = (int32_t)((unsigned char)marker[0] | ((unsigned char)marker[1] << 8) |
+                                      ((unsigned char)marker[2] << 16) |
+                                      ((uint32_t)(unsigned char)marker[3] << 24));
+    v->color_note_buffer->push(message);
+}
+
+void midi_color(char* marker, short)
+{
+    marker[0] = (char)(marker[0] & 7);
+    const short kind = marker[0];
+    Document* d = doc;
+    if (!d || !view || (kind != 2 && kind != 3)) return;
+    const short number = (short)(((unsigned char)marker[1] & 0x7F) * 256 + (unsigned char)marker[2]);
+    if (number < 1 || number > d->max_mes || !d->mes[number]) return;
+    CMeasure* m = d->mes[number];
+    if (m->flags & 0x000C) return;
+    bool visible = false;
+    const short page = d->cur_pag;
+    if (d->pag && page >= 0 && page <= d->max_pag && d->pag[page]) {
+        Page* p = d->pag[page];
+        for (short s = 1; s <= p->tot_sys && !visible; s++) {
+            Systeme* sys = d->sys[p->sys[s]];
+            for (short r = 1; sys && r <= sys->tot_por && !visible; r++) {
+                Portee* staff = d->por[sys->por[r]];
+                for (short k = 1; staff && k <= staff->tot_mes && !visible; k++)
+                    visible = staff->mes[k] == number;
+            }
+        }
+    }
+    const short item = (unsigned char)marker[3];
+    if (item == 0 || item > m->total()) return;
+    CNote* note = object_as<CNote>(m->get_item(item));
+    if (!note) return;
+    if (visible && view->up) {
+        view->up->go_to((short)(int)(m->x * view->scalex - view->ox), (short)(int)(m->y * view->scaley - view->oy));
+        draw_note_head(note, view->up, view->scalex, view->scaley, kind == 2 ? highlight_note : note->color);
+    }
+    if (kind == 2)
+        note->flags = (short)(note->flags | kHighlighted);
+    else
+        note->flags = (short)(note->flags & ~kHighlighted);
+}
