@@ -17,6 +17,7 @@
 #include "midi/CMidi.h"
 #include "midi/MidiComposition.h"
 #include "midi/MidiFileCapture.h"
+#include "platform/Cp1252.h"
 #include "platform/FileSystem.h"
 #include "platform/Menu.h"
 #include "score/MusicClasses.h"
@@ -143,6 +144,7 @@ void take_hand_over()
     for (int c; (c = std::fgetc(f)) != EOF && c != '\r' && c != '\n';) line += (char)c;
     std::fclose(f);
     platform::remove_file(kHandOver);
+    line = platform::utf8_to_cp1252(line);  // the second start's command line
     // The second start passes its whole command line: its first word that is not an option.
     std::string path;
     size_t i = 0;
@@ -183,7 +185,7 @@ short open_given_file(const char* path)
     if (!path || !*path || file_opening) return 0;
     if (is_midi_file(path)) {
         application->set_cursor_arrow();
-        if (!load_midi_document(path)) return 0;
+        if (!load_midi_document(native_path(path).c_str())) return 0;
         from_midi = 1;
         variation = composition = named = 0;
         modification = 1;
@@ -276,7 +278,7 @@ int run_application(int argc, char** argv)
     for (int i = 1; i < argc; i++) {
         if (argv[i][0] == '-') continue;
         char full[PATH_MAX];
-        command_line_file = realpath(argv[i], full) ? full : argv[i];
+        command_line_file = platform::utf8_to_cp1252(realpath(argv[i], full) ? full : argv[i]);
         break;
     }
     install_application();

@@ -27,6 +27,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -99,7 +100,26 @@ void prepare_score(Document* d)
     }
 }
 
+// The path with its file name as the existing file spells it (the names are matched without
+// regard to letter case), so that a replaced file keeps its name and no second one is made.
+std::string name_on_disk(const std::string& path)
+{
+    const size_t cut = path.find_last_of("/\\");
+    if (cut == std::string::npos) return path;
+    std::vector<platform::DirectoryEntry> entries;
+    if (!platform::list_directory(path, &entries)) return path;
+    for (const platform::DirectoryEntry& e : entries)
+        if (!e.directory && e.name.size() == path.size() - cut - 1) return path.substr(0, cut + 1) + e.name;
+    return path;
+}
+
 }  // namespace
+
+std::string native_path(const std::string& path)
+{
+    std::string resolved;
+    return platform::resolve_path(path, &resolved) ? resolved : path;
+}
 
 void set_save_question_responder(std::function<short(const char* text)> responder)
 {
@@ -125,8 +145,9 @@ short load_document(const char* path)
     // The new score is read first: a file that cannot be opened leaves the open one as it is.
     Document* previous = doc;
     file_opening = 1;
-    const std::string name = base_name(path);
-    Document* d = creer_document(path, name.c_str());
+    std::string name = base_name(path);
+    if (ends_with_bcc(name)) name.resize(name.size() - 4);
+    Document* d = creer_document(native_path(path).c_str(), name.c_str());
     DocumentRefusal why;
     const short read = ouvrir_document_texte(d, &why);
     doc = previous;
@@ -218,6 +239,7 @@ short save_as(Document* d)
     else
         path += ".bcc";
     if (platform::file_exists(path)) {
+        path = name_on_disk(path);
         const std::string l7 = res_line(65, 7), l8 = res_line(65, 8), l9 = res_line(65, 9),
                           l10 = res_line(65, 10);
         if (!application->question(l7.c_str(), l8.c_str(), l9.c_str(), l10.c_str())) return 0;
@@ -225,7 +247,7 @@ short save_as(Document* d)
     const std::string old_path = d->path ? d->path->get() : "";
     const std::string old_name = d->nom ? d->nom->get() : "";
     const short old_untitled = d->sans_titre;
-    d->path->set(path.c_str());
+    d->path->set(native_path(path).c_str());
     d->nom->set(name.c_str());
     d->sans_titre = 0;
     const short saved = save_document(d);

@@ -4,6 +4,7 @@
 // that suits where it came from.
 
 #include <functional>
+#include <string>
 
 struct Document;
 
@@ -23,6 +24,10 @@ short save_as(Document* d);
 void discard_document();
 // Makes the view of the current document `doc` (a document the MIDI import just built).
 void open_view_of_document();
+
+// The file as the system names it (for the readers and writers that open a file by its path as
+// it stands), from a path as the program writes it.
+std::string native_path(const std::string& path);
 
 // The save question's answers.
 constexpr short kAnswerSave = 1000;

@@ -32,8 +32,12 @@ const Library& library(short kind)
     return kLibraries[3];  // any other kind: "Mes compositions"
 }
 
-// The table of the last rebuild, by kind.
-std::map<short, std::vector<LibraryEntry>> g_table;
+// The table of the last rebuild, by kind, with the folder it was read from.
+struct Table {
+    std::string folder;
+    std::vector<LibraryEntry> entries;
+};
+std::map<short, Table> g_table;
 
 // The position in ".bcc" of a library file's name (any letter case), npos for other names.
 size_t bcc_position(const std::string& name)
@@ -129,8 +133,8 @@ void create_library_tree()
         position++;
         for (int i = 0; i < 1000 && menu->remove_byposition(3, file, position, 1); i++) {
         }
-        std::vector<LibraryEntry>& entries = g_table[l.kind];
-        entries = walk_library(l.kind);
+        g_table[l.kind] = {library_folder(l.kind), walk_library(l.kind)};
+        const std::vector<LibraryEntry>& entries = g_table[l.kind].entries;
         short top = 0, inner = 0;
         for (const LibraryEntry& e : entries) {
             if (e.inside) {
@@ -146,9 +150,18 @@ void create_library_tree()
 short build_model_path(short id, CString* path, short kind)
 {
     path->set("");
+    // The table of the menu's last opening; an id that it does not hold (a command given
+    // without the menu, by a script or an accelerator) is looked for in the folder as it is now.
     auto found = g_table.find(kind);
-    if (found == g_table.end()) found = g_table.emplace(kind, walk_library(kind)).first;
-    for (const LibraryEntry& e : found->second) {
+    const auto holds = [&]() {
+        if (found->second.folder != library_folder(kind)) return false;
+        for (const LibraryEntry& e : found->second.entries)
+            if (e.id == id) return true;
+        return false;
+    };
+    if (found == g_table.end() || !holds())
+        found = g_table.insert_or_assign(kind, Table{library_folder(kind), walk_library(kind)}).first;
+    for (const LibraryEntry& e : found->second.entries) {
         if (e.id != id) continue;
         if (e.folder || !platform::file_exists(e.path) || platform::is_directory(e.path)) return 0;
         path->set(e.path.c_str());

@@ -5,6 +5,7 @@
 #include "framework/CWindow.h"
 #include "framework/CMenu.h"
 #include "framework/JoystickManager.h"
+#include "framework/TabletManager.h"
 #include "framework/ScriptPlayer.h"
 #include "framework/UserInput.h"
 #include "framework/WindowLookup.h"
@@ -199,6 +200,7 @@ short CApplication::run()
         idle_events();
         run_sup();
         poll_joystick();
+        poll_tablet();
         if (translate_keys(m)) continue;
         wm->translate_message(m);
         if (m.kind == MessageKind::Character) {
@@ -233,6 +235,7 @@ void CApplication::idle()
     idle_events();
     run_sup();
     poll_joystick();
+    poll_tablet();
     if (translate_keys(m)) return;
     wm->translate_message(m);
     if (m.kind == MessageKind::KeyDown && (wm->mouse_buttons() & ButtonLeft)) {

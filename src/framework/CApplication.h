@@ -17,7 +17,7 @@
 #include "framework/CTimer.h"
 #include "framework/Event.h"
 #include "framework/MessageBoxes.h"
-#include "framework/Placeholders.h"
+#include "framework/Supervis.h"
 #include "platform/Backend.h"
 #include "platform/Menu.h"
 #include "platform/Message.h"

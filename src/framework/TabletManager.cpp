@@ -3,6 +3,7 @@
 #include "framework/CApplication.h"
 #include "platform/InputDevices.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -133,4 +134,30 @@ short dispatch_tablet_proximity(bool entered)
 {
     if (dsp_tablette && opened) send(entered ? 13 : 14);
     return 1;
+}
+
+namespace {
+// A device position 0..max as 0-10000; a device that gives no maximum is taken as 0-10000.
+int32_t scaled(int32_t v, int32_t max)
+{
+    if (max <= 0) return std::max(0, std::min(v, 10000));
+    return (int32_t)((int64_t)std::max(0, std::min(v, max)) * 10000 / max);
+}
+}  // namespace
+
+void poll_tablet()
+{
+    for (const platform::TabletReading& r : platform::take_tablet_readings()) {
+        if (!opened) continue;
+        if (r.kind != platform::TabletReading::Packet) {
+            dispatch_tablet_proximity(r.kind == platform::TabletReading::Enter);
+            continue;
+        }
+        TabletPacket p;
+        p.x = scaled(r.x, maxx);
+        p.y = 10000 - scaled(r.y, maxy);
+        p.pressure = (uint32_t)std::max(0, r.pressure);
+        p.buttons = (r.change << 16) | (r.button & 0xFFFF);
+        dispatch_tablet_packet(p);
+    }
 }

@@ -44,6 +44,10 @@ short get_tablet_pressure();
 short dispatch_tablet_packet(const TabletPacket& packet);
 // The pen entered (13) or left (14) the tablet. 1 always.
 short dispatch_tablet_proximity(bool entered);
+// Dispatches the pen's readings that the display gave since the last call, their positions
+// scaled from the device's axes to 0-10000 with y growing upwards (the message loop calls it).
+// Readings that come while no tablet is open are dropped.
+void poll_tablet();
 // The tilts in degrees of a pen at that azimuth and altitude (tenths of a degree).
 void tablet_tilt(int32_t azimuth, int32_t altitude, int32_t* tilt_x, int32_t* tilt_y);
 

@@ -12,9 +12,9 @@
 
 namespace platform {
 
-bool find_pressure_device(TabletDeviceInfo* info)
+bool find_pressure_device(TabletDeviceInfo* info, void* on_display)
 {
-    Display* display = XOpenDisplay(nullptr);
+    Display* display = on_display ? static_cast<Display*>(on_display) : XOpenDisplay(nullptr);
     if (!display) return false;
     int opcode = 0, event = 0, error = 0, major = 2, minor = 0;
     bool found = false;
@@ -28,12 +28,14 @@ bool find_pressure_device(TabletDeviceInfo* info)
             if (d.use != XISlavePointer || pressure == None) continue;
             TabletDeviceInfo candidate;
             candidate.name = d.name ? d.name : "";
+            candidate.device_id = d.deviceid;
             for (int c = 0; c < d.num_classes; c++) {
                 if (d.classes[c]->type != XIValuatorClass) continue;
                 const auto* v = reinterpret_cast<const XIValuatorClassInfo*>(d.classes[c]);
                 const int32_t max = static_cast<int32_t>(std::max(0.0, v->max));
                 if (v->label == pressure) {
                     candidate.max_pressure = max;
+                    candidate.pressure_valuator = v->number;
                     found = true;
                 } else if (v->number == 0) {
                     candidate.max_x = max;
@@ -45,8 +47,65 @@ bool find_pressure_device(TabletDeviceInfo* info)
         }
         if (devices) XIFreeDeviceInfo(devices);
     }
-    XCloseDisplay(display);
+    if (!on_display) XCloseDisplay(display);
     return found;
+}
+
+void TabletTracker::feed(int type, int detail, const unsigned char* mask, int mask_bytes, const double* values,
+                         std::vector<TabletReading>* out)
+{
+    if (type == XI_Enter || type == XI_Leave) {
+        if ((type == XI_Enter) != near_) {
+            near_ = type == XI_Enter;
+            TabletReading r;
+            r.kind = near_ ? TabletReading::Enter : TabletReading::Leave;
+            out->push_back(r);
+        }
+        return;
+    }
+    if (type != XI_Motion && type != XI_ButtonPress && type != XI_ButtonRelease) return;
+    // The values are packed: the n-th set bit of the mask gives the n-th value.
+    int k = 0;
+    for (int bit = 0; mask && values && bit < mask_bytes * 8; bit++) {
+        if (!XIMaskIsSet(mask, bit)) continue;
+        const int32_t v = static_cast<int32_t>(values[k++]);
+        if (bit == 0) x_ = v;
+        else if (bit == 1) y_ = v;
+        else if (bit == device_.pressure_valuator) pressure_ = std::max(0, v);
+    }
+    if (!near_) {
+        near_ = true;  // the pen's first event: it came near
+        TabletReading r;
+        r.kind = TabletReading::Enter;
+        out->push_back(r);
+    }
+    TabletReading r;
+    r.x = x_;
+    r.y = y_;
+    r.pressure = pressure_;
+    if (type != XI_Motion && detail >= 1) {
+        r.button = detail - 1;
+        r.change = type == XI_ButtonPress ? 2 : 1;
+    }
+    out->push_back(r);
+}
+
+namespace {
+std::vector<TabletReading> g_tablet_readings;
+constexpr size_t kMaxTabletReadings = 1024;
+}  // namespace
+
+void push_tablet_reading(const TabletReading& reading)
+{
+    if (g_tablet_readings.size() >= kMaxTabletReadings) g_tablet_readings.erase(g_tablet_readings.begin());
+    g_tablet_readings.push_back(reading);
+}
+
+std::vector<TabletReading> take_tablet_readings()
+{
+    std::vector<TabletReading> taken;
+    taken.swap(g_tablet_readings);
+    return taken;
 }
 
 namespace {

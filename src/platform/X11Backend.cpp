@@ -2,6 +2,7 @@
 
 #include "platform/Clock.h"
 #include "platform/Cp1252.h"
+#include "platform/InputDevices.h"
 #include "platform/WindowManager.h"
 #include "platform/X11DropTarget.h"
 
@@ -10,6 +11,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/cursorfont.h>
+#include <X11/extensions/XInput2.h>
 #include <X11/keysym.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -41,6 +43,8 @@ struct X11Backend::State {
     bool focused = false;
     int64_t saver_reset = 0;
     std::unique_ptr<X11DropTarget> drops;
+    int xi_opcode = -1;                      // XInput2, when there is a pen that reports pressure
+    std::unique_ptr<TabletTracker> tablet;   // that pen's events
 };
 
 namespace {
@@ -99,6 +103,39 @@ unsigned int cursor_glyph(Cursor cursor)
     return XC_left_ptr;
 }
 
+// Asks for the events of the display's pressure device over the window, when it has one.
+std::unique_ptr<TabletTracker> listen_to_pen(Display* display, ::Window window, int* opcode)
+{
+    int event = 0, error = 0, major = 2, minor = 0;
+    TabletDeviceInfo pen;
+    if (!XQueryExtension(display, "XInputExtension", opcode, &event, &error) ||
+        XIQueryVersion(display, &major, &minor) != Success || !find_pressure_device(&pen, display)) {
+        *opcode = -1;
+        return nullptr;
+    }
+    unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
+    for (int type : {XI_Motion, XI_ButtonPress, XI_ButtonRelease, XI_Enter, XI_Leave}) XISetMask(bits, type);
+    XIEventMask mask{pen.device_id, static_cast<int>(sizeof bits), bits};
+    XISelectEvents(display, window, &mask, 1);
+    return std::make_unique<TabletTracker>(pen);
+}
+
+// A pen event of the XInput2 extension becomes the pen's readings.
+void pen_event(Display* display, TabletTracker* tablet, int opcode, XEvent& event)
+{
+    if (!tablet || event.xcookie.extension != opcode || !XGetEventData(display, &event.xcookie)) return;
+    std::vector<TabletReading> readings;
+    const int type = event.xcookie.evtype;
+    if (type == XI_Enter || type == XI_Leave) {
+        tablet->feed(type, 0, nullptr, 0, nullptr, &readings);
+    } else if (type == XI_Motion || type == XI_ButtonPress || type == XI_ButtonRelease) {
+        const auto* d = static_cast<const XIDeviceEvent*>(event.xcookie.data);
+        tablet->feed(type, d->detail, d->valuators.mask, d->valuators.mask_len, d->valuators.values, &readings);
+    }
+    XFreeEventData(display, &event.xcookie);
+    for (const TabletReading& r : readings) push_tablet_reading(r);
+}
+
 }  // namespace
 
 std::unique_ptr<X11Backend> X11Backend::open(const char* display_name, Point size)
@@ -132,6 +169,7 @@ std::unique_ptr<X11Backend> X11Backend::open(const char* display_name, Point siz
         s->input_context = XCreateIC(s->input_method, XNInputStyle, XIMPreeditNothing | XIMStatusNothing,
                                      XNClientWindow, s->window, XNFocusWindow, s->window, nullptr);
     s->drops = std::make_unique<X11DropTarget>(s->display, s->window);
+    s->tablet = listen_to_pen(s->display, s->window, &s->xi_opcode);
     XMapWindow(s->display, s->window);
     XFlush(s->display);
     std::unique_ptr<X11Backend> backend(new X11Backend(std::move(s)));
@@ -265,6 +303,9 @@ bool X11Backend::handle_events()
         WindowManager* m = s_->manager;
         if (!m || s_->drops->handle(event, *m)) continue;
         switch (event.type) {
+        case GenericEvent:
+            pen_event(s_->display, s_->tablet.get(), s_->xi_opcode, event);
+            break;
         case MapNotify:
             s_->mapped = true;
             present({0, 0, s_->size.x, s_->size.y});

@@ -12,13 +12,6 @@
 
 // ---- Supervisor and working mode ---------------------------------------------------------
 
-short last_call_sup = 0;
-
-short call_sup(short id) {
-    last_call_sup = id;
-    return 0;
-}
-
 short working_mode = 2;
 
 // ---- Views -------------------------------------------------------------------------------

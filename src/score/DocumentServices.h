@@ -1,6 +1,6 @@
 #pragma once
 // Stand-ins for the services of other subsystems that opening and saving a score and making an
-// extract call: the supervisor, the working mode, the views, the playback pump and the MIDI
+// extract call: the working mode, the views, the playback pump and the MIDI
 // set-up. Each keeps the call sites as they will be and records what it would have shown, so
 // that tests can tell; the subsystem that owns the real one replaces it here.
 
@@ -9,14 +9,12 @@
 #include "framework/Arrays.h"
 #include "framework/CRect.h"
 #include "framework/CString.h"
+#include "framework/Supervis.h"
 #include "score/MeasureNumbering.h"  // maj_param_measures, called after reading and copying
 
 // ---- Supervisor and working mode ---------------------------------------------------------
 
-// Requests supervisor interaction `id`; the supervisor runs without a screen file, so nothing
-// is shown. The last request is kept so that a headless run can tell.
-short call_sup(short id);
-extern short last_call_sup;
+// Supervisor requests (call_sup, last_call_sup) come from the framework.
 
 // Working mode of the program; bit 2 allows building extracts in the music library.
 extern short working_mode;

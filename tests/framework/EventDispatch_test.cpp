@@ -6,7 +6,7 @@
 #include "framework/CScroll.h"
 #include "framework/CUserPanel.h"
 #include "framework/EventDispatch.h"
-#include "framework/Placeholders.h"
+#include "framework/Supervis.h"
 
 #include <string>
 #include <vector>

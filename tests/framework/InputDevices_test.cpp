@@ -3,6 +3,9 @@
 
 #include "AppFixture.h"
 #include "framework/CUserPanel.h"
+#include "platform/InputDevices.h"
+
+#include <X11/extensions/XInput2.h>
 
 #include <gtest/gtest.h>
 
@@ -152,6 +155,57 @@ TEST_F(Tablet, OpeningAgainResetsTheStateAndAZeroMaximumNeverDivides)
     g_events.clear();
     dispatch_tablet_packet(packet(1, 2, 3));
     EXPECT_TRUE(g_events.empty());
+}
+
+TEST_F(Tablet, PenEventsOfTheDisplayBecomeTabletEvents)
+{
+    ASSERT_EQ(init_tablet(), 1);
+    set_tablet_dispatch_panel(panel);
+    platform::TabletDeviceInfo device;
+    device.max_x = 20000, device.max_y = 15000, device.max_pressure = 1024, device.pressure_valuator = 2;
+    platform::TabletTracker pen(device);
+    std::vector<platform::TabletReading> readings;
+    // The server sends only the valuators of its mask, packed in order.
+    unsigned char all[1] = {0x07}, pressure_only[1] = {0x04}, x_only[1] = {0x01};
+    double first[] = {10000, 3000, 512}, lighter[] = {256}, right[] = {20000};
+    pen.feed(XI_Motion, 0, all, 1, first, &readings);  // its first event: the pen came near
+    pen.feed(XI_ButtonPress, 1, pressure_only, 1, lighter, &readings);
+    pen.feed(XI_ButtonRelease, 1, x_only, 1, right, &readings);
+    pen.feed(XI_Leave, 0, nullptr, 0, nullptr, &readings);
+    pen.feed(XI_Leave, 0, nullptr, 0, nullptr, &readings);  // already gone: nothing
+    for (const platform::TabletReading& r : readings) platform::push_tablet_reading(r);
+    poll_tablet();
+    const std::vector<Seen> expected = {
+        {13, 0, 10000, 0},
+        {12, 5000, 2000, 0},    // y grows downwards again at the receiver
+        {21, 5000, 2000, 500},
+        {21, 5000, 2000, 250},
+        {15, 5000, 2000, 250},
+        {12, 10000, 2000, 250},
+        {18, 10000, 2000, 250},
+        {14, 10000, 2000, 0},
+    };
+    const std::vector<Seen> got = seen();
+    ASSERT_EQ(got.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); i++) {
+        EXPECT_EQ(got[i].type, expected[i].type) << i;
+        EXPECT_EQ(got[i].x, expected[i].x) << i;
+        EXPECT_EQ(got[i].y, expected[i].y) << i;
+        if (expected[i].type != 13 && expected[i].type != 14) {
+            EXPECT_EQ(got[i].pressure, expected[i].pressure) << i;
+        }
+    }
+    // Without an open tablet the readings are dropped, and the queue never holds more than 1024.
+    quit_tablet();
+    g_events.clear();
+    for (int i = 0; i < 1100; i++) platform::push_tablet_reading(readings[1]);
+    poll_tablet();
+    ASSERT_EQ(init_tablet(), 1);
+    set_tablet_dispatch_panel(panel);
+    poll_tablet();
+    EXPECT_TRUE(g_events.empty());
+    for (int i = 0; i < 1100; i++) platform::push_tablet_reading(readings[1]);
+    EXPECT_EQ(platform::take_tablet_readings().size(), 1024u);
 }
 
 TEST(TabletTilt, UprightPensAndSlants)

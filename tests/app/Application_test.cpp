@@ -1,0 +1,124 @@
+// The program's own members: the order of start-up, the close request, the file handed over by
+// a second start, and files dropped on the frame window.
+#include "ShellFixture.h"
+
+#include "app/OptionFiles.h"
+
+namespace {
+
+std::vector<std::string> g_calls;
+
+using Application = ShellFixture;
+
+TEST_F(Application, StartUpRunsItsStepsInOrderAndTheCloseRequestSavesTheOptions)
+{
+#define STEP(field, name) shell_steps.field = [] { g_calls.push_back(name); }
+    STEP(load_menu, "menu");
+    STEP(init_devices, "joystick");
+    STEP(init_music, "music classes");
+    STEP(read_settings, "options");
+    STEP(probe_tablet, "tablet");
+    STEP(open_first_document, "first document");
+    STEP(start_capture, "capture MIDI files");
+    STEP(move_user_folders, "move user folders");
+    STEP(write_settings, "write options");
+    STEP(quit_devices, "release devices");
+    STEP(quit_music, "quit music classes");
+#undef STEP
+    g_calls.clear();
+    app_start();
+    EXPECT_EQ(g_calls, (std::vector<std::string>{"menu", "joystick", "music classes", "options", "tablet",
+                                                 "first document", "capture MIDI files", "move user folders"}));
+    // A close request cancelled at the save question changes nothing.
+    const std::string path = write_score(home / "a.bcc");
+    ASSERT_EQ(load_document(path.c_str()), 1);
+    doc->modif = 1;
+    answer = kAnswerCancel;
+    g_calls.clear();
+    EXPECT_EQ(app_stop(), 0);
+    EXPECT_NE(doc, nullptr);
+    EXPECT_TRUE(g_calls.empty());
+    answer = kAnswerDontSave;
+    EXPECT_EQ(app_stop(), 1);
+    EXPECT_EQ(doc, nullptr);
+    app_quit();
+    EXPECT_EQ(g_calls, (std::vector<std::string>{"write options", "release devices", "quit music classes"}));
+}
+
+TEST_F(Application, TheCommandLineFileWinsOverTheLastDocument)
+{
+    const std::string last = write_score(data + "/Mes variations/Last.bcc");
+    const std::string given = write_score(home / "Given.bcc");
+    write_last_document(last.c_str());
+    shell_steps = default_shell_steps();
+    shell_steps.open_first_document();
+    EXPECT_EQ(doc_path(), last);
+    discard_document();
+    command_line_file = given;
+    shell_steps.open_first_document();
+    EXPECT_EQ(doc_path(), given);
+}
+
+// A Standard MIDI File of one track with one note.
+std::string small_midi()
+{
+    const unsigned char smf[] = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 120,
+                                 'M', 'T', 'r', 'k', 0, 0, 0, 12,
+                                 0x00, 0x90, 60, 100, 0x78, 0x80, 60, 0, 0x00, 0xFF, 0x2F, 0x00};
+    return std::string(reinterpret_cast<const char*>(smf), sizeof smf);
+}
+
+TEST_F(Application, AHandedOverFileOpensOnceByItsKindAndTheHandOverIsDeleted)
+{
+    const std::string score = write_score(home / "dir with blanks/Handed.bcc");
+    write(home / "tune.mid", small_midi());
+    write(home / "tune.data", small_midi());  // a MIDI file by its content
+    struct Case {
+        std::string line;
+        std::string opened;  // the document's path afterwards, empty for a MIDI composition
+        short from_midi;
+    };
+    const Case cases[] = {
+        {score, score, 0},
+        {"--headless " + score, score, 0},
+        {home / "tune.mid", "", 1},
+        {home / "tune.data", "", 1},
+    };
+    for (const Case& c : cases) {
+        discard_document();
+        from_midi = 0;
+        write(program + "/MidiFileToOpen.txt", c.line);
+        app_periodic_task();
+        EXPECT_FALSE(std::filesystem::exists(program + "/MidiFileToOpen.txt")) << c.line;
+        ASSERT_NE(doc, nullptr) << c.line;
+        EXPECT_EQ(from_midi, c.from_midi) << c.line;
+        if (!c.opened.empty()) {
+            EXPECT_EQ(doc_path(), c.opened);
+        }
+        EXPECT_NE(view, nullptr) << "shown: " << c.line;
+        Document* opened = doc;
+        app_periodic_task();
+        EXPECT_EQ(doc, opened) << "acted on once";
+    }
+    // While a file is being opened the hand-over waits.
+    write(program + "/MidiFileToOpen.txt", score);
+    file_opening = 1;
+    app_periodic_task();
+    EXPECT_TRUE(std::filesystem::exists(program + "/MidiFileToOpen.txt"));
+    file_opening = 0;
+}
+
+TEST_F(Application, ADroppedScoreOpensAsAScoreAndNothingOpensWhileAFileIsBeingOpened)
+{
+    std::string score = write_score(home / "Dropped.bcc");
+    app_open_document(&score[0]);
+    EXPECT_EQ(doc_path(), score);
+    EXPECT_EQ(from_midi, 0);
+    std::string other = write_score(home / "Other.bcc");
+    file_opening = 1;
+    app_open_document(&other[0]);
+    file_opening = 0;
+    EXPECT_EQ(doc_path(), score);
+}
+
+}  // namespace

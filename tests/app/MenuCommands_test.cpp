@@ -1,0 +1,117 @@
+// The menu commands: which items are enabled in each state of the program, the flags a library
+// score opens with, saving from the menu, and commands dropped while a file opens.
+#include "ShellFixture.h"
+
+#include "app/LibraryMenus.h"
+#include "app/MenuCommands.h"
+#include "app/OptionFiles.h"
+
+namespace {
+
+using MenuCommands = ShellFixture;
+
+TEST_F(MenuCommands, TheEnablingMatrix)
+{
+    const std::string path = write_score(home / "m.bcc");
+    enum State { none, fresh, changed, a_composition };
+    struct Row {
+        int32_t id;
+        bool enabled[4];  // no document, just opened, changed, a composition
+    };
+    const Row rows[] = {
+        {104, {true, true, true, true}},    {105, {false, true, true, true}},
+        {106, {false, false, true, false}}, {107, {false, false, true, true}},
+        {109, {false, true, true, true}},   {110, {true, true, true, true}},
+        {111, {true, true, true, true}},    {115, {true, true, true, true}},
+        {301, {true, true, true, true}},    {401, {true, true, true, true}},
+    };
+    for (State s : {none, fresh, changed, a_composition}) {
+        discard_document();
+        variation = composition = named = modification = 0;
+        if (s != none) {
+            ASSERT_EQ(load_document(path.c_str()), 1);
+        }
+        if (s == changed) doc->modif = 1;
+        if (s == a_composition) composition = 1;
+        menu_enabler();
+        for (const Row& r : rows) EXPECT_EQ(!grayed(r.id), r.enabled[s]) << r.id << " in state " << s;
+        // The commands that do not act yet stay greyed whatever the state.
+        for (const int32_t* id = menu_bar_items; *id; id++)
+            if (!menu_command_known(*id)) {
+                EXPECT_TRUE(grayed(*id)) << *id << " in state " << s;
+            }
+    }
+}
+
+TEST_F(MenuCommands, ALibraryScoreOpensWithTheFlagsOfItsLibraryAndIsRemembered)
+{
+    write_score(program + "/Biblioth\xC3\xA8que d'origine/Air.bcc");
+    write_score(data + "/Mes variations/Air.bcc");
+    write_score(data + "/Ma librairie/Air.bcc");
+    write_score(data + "/Mes compositions/Air.bcc");
+    struct Case {
+        int32_t id;
+        short variation, composition, named;
+    };
+    answer = kAnswerDontSave;
+    for (const Case& c : {Case{2001, 1, 0, 0}, Case{3001, 1, 0, 1}, Case{4001, 1, 0, 1}, Case{5001, 0, 1, 1}}) {
+        modification = 1;
+        menu_handler(c.id);
+        ASSERT_NE(doc, nullptr) << c.id;
+        EXPECT_EQ(variation, c.variation) << c.id;
+        EXPECT_EQ(composition, c.composition) << c.id;
+        EXPECT_EQ(named, c.named) << c.id;
+        EXPECT_EQ(modification, 0) << c.id;
+        EXPECT_EQ(native_path(read_last_document()), doc_path()) << c.id;
+    }
+}
+
+TEST_F(MenuCommands, SavingAnOriginalScoreAsksForANameAndNeverWritesTheLibrary)
+{
+    const std::string original = write_score(program + "/Biblioth\xC3\xA8que d'origine/Air.bcc");
+    const std::string old = bytes(original);
+    menu_handler(2001);
+    ASSERT_NE(doc, nullptr);
+    doc->modif = 1;
+    doc->tempo = 90;
+    chosen = data + "/Mes variations/Mon air";
+    menu_handler(106);
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_EQ(bytes(original), old);
+    EXPECT_EQ(doc_path(), data + "/Mes variations/Mon air.bcc");
+    EXPECT_EQ(named, 1);
+    EXPECT_EQ(modification, 0);
+    // Saved again, the file is written back without a question.
+    doc->modif = 1;
+    menu_handler(106);
+    EXPECT_EQ(dialogs.size(), 1u);
+    // Closed from the menu, it asks nothing more once saved.
+    doc->modif = 0;
+    menu_handler(105);
+    EXPECT_EQ(doc, nullptr);
+    EXPECT_TRUE(questions.empty());
+}
+
+TEST_F(MenuCommands, CommandsArriveWhileAFileOpensAreDropped)
+{
+    write_score(data + "/Mes variations/Air.bcc");
+    file_opening = 1;
+    menu_handler(3001);
+    EXPECT_EQ(doc, nullptr);
+    file_opening = 0;
+    menu_handler(3001);
+    EXPECT_NE(doc, nullptr);
+    for (auto& b : boxes) ADD_FAILURE() << b;
+}
+
+TEST_F(MenuCommands, TheCompositionModelFollowsTheScreenWidth)
+{
+    const std::pair<short, const char*> cases[] = {
+        {640, "Misc\\Compo-640x480.bcc"},  {799, "Misc\\Compo-640x480.bcc"},
+        {800, "Misc\\Compo-800x600.bcc"},  {1023, "Misc\\Compo-800x600.bcc"},
+        {1024, "Misc\\Compo-1024x768.bcc"}, {1920, "Misc\\Compo-1024x768.bcc"},
+    };
+    for (const auto& c : cases) EXPECT_STREQ(composition_model(c.first), c.second) << c.first;
+}
+
+}  // namespace

@@ -1,0 +1,221 @@
+// The program on a private X server, driven by its menus as a user would: a score of
+// "Bibliothèque d'origine" opened and drawn, saved under another name, closed, opened again from
+// "Mes variations...", and opened once more at the next start as the last document. The
+// screenshots of the library menu and of the opened score are written for a person to look at.
+#include "platform/TempFolder.h"
+#include "platform/XvfbServer.h"
+#include "framework/XKeys.h"
+#include "XWindows.h"
+
+#include <cairo.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <thread>
+#include <vector>
+
+namespace {
+
+const std::string kOutput = BRINDLECOT_TEST_OUTPUT;
+
+std::string program_path()
+{
+    return std::filesystem::path(kOutput).parent_path().string() + "/src/brindlecot";
+}
+
+// The program on `display` with its own settings and a program folder copied from the build's.
+pid_t start_program(const TempFolder& home, const std::string& display)
+{
+    const std::string program_dir = home / "program";
+    if (!std::filesystem::exists(program_dir)) {
+        std::filesystem::copy(BRINDLECOT_BUILD_DATA, program_dir, std::filesystem::copy_options::recursive);
+        std::filesystem::remove(program_dir + "/misc/MIDIWIN.PFR");
+    }
+    const pid_t pid = ::fork();
+    if (pid != 0) return pid;
+    ::unsetenv("BRINDLECOT_HEADLESS");
+    ::setenv("DISPLAY", display.c_str(), 1);
+    ::setenv("BRINDLECOT_DATA", program_dir.c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
+    ::setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
+    ::setenv("XDG_RUNTIME_DIR", home.path().c_str(), 1);
+    if (!std::freopen((home / "stderr.txt").c_str(), "a", stderr)) ::_exit(126);
+    const std::string path = program_path();
+    ::execl(path.c_str(), "brindlecot", (char*)nullptr);
+    ::_exit(127);
+}
+
+bool wait_exit(pid_t pid)
+{
+    for (int i = 0; i < 1000; i++) {
+        if (::waitpid(pid, nullptr, WNOHANG) == pid) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+    return false;
+}
+
+bool wait_for(const std::function<bool()>& done)
+{
+    for (int i = 0; i < 240; i++) {
+        if (done()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(250));
+    }
+    return done();
+}
+
+cairo_surface_t* screenshot(const std::string& display, const std::string& png)
+{
+    const std::string import = XvfbServer::find_program("import");
+    std::filesystem::remove(png);
+    const std::string command = "DISPLAY=" + display + " " + import + " -window root '" + png + "'";
+    if (std::system(command.c_str()) != 0) return nullptr;
+    cairo_surface_t* image = cairo_image_surface_create_from_png(png.c_str());
+    if (cairo_surface_status(image) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(image);
+        return nullptr;
+    }
+    cairo_surface_flush(image);
+    return image;
+}
+
+// Rows that are dark across 300 pixels from x0 with light rows two pixels around: staff lines.
+int staff_lines(const std::string& display, const std::string& png)
+{
+    cairo_surface_t* image = screenshot(display, png);
+    if (!image) return 0;
+    const unsigned char* data = cairo_image_surface_get_data(image);
+    const int stride = cairo_image_surface_get_stride(image);
+    const auto dark = [&](int y) {
+        int n = 0;
+        for (int x = 300; x < 600; x++) {
+            const uint32_t c = *reinterpret_cast<const uint32_t*>(data + y * stride + x * 4);
+            n += (c & 0xFF) < 0x60 && ((c >> 8) & 0xFF) < 0x60 && ((c >> 16) & 0xFF) < 0x60;
+        }
+        return n;
+    };
+    int rows = 0;
+    for (int y = 2; y + 2 < cairo_image_surface_get_height(image); y++)
+        if (dark(y) > 250 && dark(y - 2) < 100 && dark(y + 2) < 100) rows++;
+    cairo_surface_destroy(image);
+    return rows;
+}
+
+// The screen's pixels, empty when no screenshot can be had.
+std::string pixels(const std::string& display, const std::string& png)
+{
+    cairo_surface_t* image = screenshot(display, png);
+    if (!image) return std::string();
+    const std::string out(reinterpret_cast<const char*>(cairo_image_surface_get_data(image)),
+                          (size_t)cairo_image_surface_get_stride(image) * cairo_image_surface_get_height(image));
+    cairo_surface_destroy(image);
+    return out;
+}
+
+// The program draws every window of its own on one X window, the size of the screen.
+class ShellOnX : public ::testing::Test {
+protected:
+    unsigned long screen_window()
+    {
+        std::vector<XWindow> w = shown_windows(server.display());
+        return w.empty() ? 0 : w.back().id;
+    }
+    // Does `action` and waits until the screen shows a change.
+    bool changes(const std::function<void()>& action)
+    {
+        const std::string png = kOutput + "/shell_step.png";
+        const std::string before = pixels(server.display(), png);
+        action();
+        return wait_for([&] { return pixels(server.display(), png) != before; });
+    }
+    // Opens "Fichier" by a click on its title, under the frame's caption.
+    bool open_file_menu()
+    {
+        return changes([&] { click(server.display(), {screen_window(), 0, 0, 0, 0}, 30, 32); });
+    }
+    void key(const char* name, bool control = false) { send_x_key(server.display(), screen_window(), name, control); }
+    // Keys that each change what the screen shows (moves in a menu, letters in a field).
+    void keys(std::initializer_list<const char*> names)
+    {
+        for (const char* k : names) EXPECT_TRUE(changes([&] { key(k); })) << k;
+    }
+    // The menu's first item is reached by Down; each more Down goes to the next enabled item.
+    void choose_in_file_menu(int downs)
+    {
+        ASSERT_TRUE(open_file_menu());
+        for (int i = 0; i < downs; i++) keys({"Down"});
+        key("Return");
+    }
+    bool score_shown(const std::string& png) { return staff_lines(server.display(), png) >= 5; }
+
+    XvfbServer server{"1024x768x24"};
+    TempFolder home;
+};
+
+TEST_F(ShellOnX, AScoreOfTheLibraryOpensIsSavedUnderAnotherNameClosedAndOpensAgain)
+{
+    if (server.display().empty()) GTEST_SKIP() << "Xvfb is not available";
+    if (XvfbServer::find_program("import").empty()) GTEST_SKIP() << "no screenshot program";
+    pid_t pid = start_program(home, server.display());
+    ASSERT_TRUE(wait_for([&] { return screen_window() != 0; })) << "the program shows";
+    ASSERT_TRUE(wait_for([&] { return pixels(server.display(), kOutput + "/shell_step.png").size() > 0; }));
+
+    // "Fichier" > "Bibliothèque d'origine..." lists the scores; the third is "Au clair de la lune".
+    ASSERT_TRUE(open_file_menu());
+    keys({"Down", "Right"});
+    const std::string menu_png = kOutput + "/shell_library_menu.png";
+    cairo_surface_t* shot = screenshot(server.display(), menu_png);
+    ASSERT_NE(shot, nullptr);
+    cairo_surface_destroy(shot);
+    keys({"Down", "Down"});
+    key("Return");
+    const std::string score_png = kOutput + "/shell_library_score.png";
+    EXPECT_TRUE(wait_for([&] { return score_shown(score_png); })) << "the score is drawn";
+
+    // "Enregistrer sous..." (the ninth enabled item) asks for a name in "Mes variations".
+    choose_in_file_menu(9);
+    keys({"m", "o", "n", "space", "a", "i", "r"});
+    screenshot(server.display(), kOutput + "/shell_save_dialog.png");
+    key("Return");
+    std::string saved;
+    ASSERT_TRUE(wait_for([&] {
+        for (const auto& e : std::filesystem::recursive_directory_iterator(home.path()))
+            if (e.path().filename() == "mon air.bcc") saved = e.path().string();
+        return !saved.empty();
+    })) << "the score is saved under its new name";
+    EXPECT_NE(saved.find("/Mes variations/"), std::string::npos) << saved;
+
+    // "Fermer" (the eighth enabled item) closes it: no staff is left.
+    choose_in_file_menu(8);
+    EXPECT_TRUE(wait_for([&] { return !score_shown(kOutput + "/shell_closed.png"); })) << "closed";
+
+    // "Mes variations..." holds it; chosen, it opens again.
+    ASSERT_TRUE(open_file_menu());
+    keys({"Down", "Down", "Right"});
+    key("Return");
+    EXPECT_TRUE(wait_for([&] { return score_shown(kOutput + "/shell_variation.png"); })) << "opened again";
+
+    // Quit (Ctrl+Q), start again: the last document opens by itself.
+    key("q", true);
+    EXPECT_TRUE(wait_exit(pid)) << "the program ends on Ctrl+Q";
+    pid = start_program(home, server.display());
+    EXPECT_TRUE(wait_for([&] { return score_shown(kOutput + "/shell_last_document.png"); }))
+        << "the last document opens at start";
+    key("q", true);
+    EXPECT_TRUE(wait_exit(pid));
+    std::string line;
+    std::ifstream last(home / "program/misc/LastDoc.txt");
+    std::getline(last, line);
+    EXPECT_NE(line.find("mon air.bcc"), std::string::npos) << line;
+}
+
+}  // namespace

@@ -1,0 +1,44 @@
+#include "XWindows.h"
+
+#include <X11/Xlib.h>
+
+std::vector<XWindow> shown_windows(const std::string& display)
+{
+    std::vector<XWindow> out;
+    Display* d = XOpenDisplay(display.c_str());
+    if (!d) return out;
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned int count = 0;
+    XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count);
+    for (unsigned int i = 0; i < count; i++) {
+        XWindowAttributes a;
+        if (XGetWindowAttributes(d, children[i], &a) && a.map_state == IsViewable)
+            out.push_back({children[i], a.x, a.y, a.width, a.height});
+    }
+    if (children) XFree(children);
+    XCloseDisplay(d);
+    return out;
+}
+
+void click(const std::string& display, const XWindow& w, int x, int y)
+{
+    Display* d = XOpenDisplay(display.c_str());
+    if (!d) return;
+    for (int type : {ButtonPress, ButtonRelease}) {
+        XEvent e{};
+        e.xbutton.type = type;
+        e.xbutton.window = w.id;
+        e.xbutton.root = DefaultRootWindow(d);
+        e.xbutton.x = x;
+        e.xbutton.y = y;
+        e.xbutton.x_root = w.x + x;
+        e.xbutton.y_root = w.y + y;
+        e.xbutton.button = Button1;
+        e.xbutton.state = type == ButtonRelease ? Button1Mask : 0;
+        e.xbutton.same_screen = True;
+        XSendEvent(d, w.id, True, type == ButtonPress ? ButtonPressMask : ButtonReleaseMask, &e);
+    }
+    XFlush(d);
+    XCloseDisplay(d);
+}
+

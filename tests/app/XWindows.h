@@ -1,0 +1,15 @@
+#pragma once
+// The shown top-level windows of a test's X server, and clicks sent to one, as a user's mouse.
+
+#include <string>
+#include <vector>
+
+struct XWindow {
+    unsigned long id;
+    int x, y, width, height;
+};
+
+// The shown top-level windows, in stacking order (the topmost last).
+std::vector<XWindow> shown_windows(const std::string& display);
+// A left click at (x, y) of the window.
+void click(const std::string& display, const XWindow& w, int x, int y);
