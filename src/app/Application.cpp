@@ -22,6 +22,7 @@
 #include "platform/Menu.h"
 #include "score/MusicClasses.h"
 #include "score/MusicGlobals.h"
+#include "score/Placeholders.h"
 #include "score/DocumentServices.h"
 
 #include <climits>
@@ -218,6 +219,8 @@ void app_start()
 
 void app_periodic_task()
 {
+    // The playback pump, while a score plays.
+    if (mpr && editeur_hooks.get_cur_play_mes && editeur_hooks.get_cur_play_mes()) mpr->play_temps_reel();
     if (view) {
         view->do_indic();
         view->work();
@@ -248,19 +251,9 @@ void app_open_document(char* path)
 
 void install_application()
 {
-    app_hooks.get_document_class = document_class;
-    app_hooks.get_executable_name = executable_name;
-    app_hooks.init = app_init;
-    app_hooks.start = app_start;
-    app_hooks.periodic_task = app_periodic_task;
-    app_hooks.event_filter = event_filter;
-    app_hooks.menu_handler = menu_handler;
-    app_hooks.menu_enabler = menu_enabler;
-    app_hooks.open_document = app_open_document;
-    app_hooks.stop = app_stop;
-    app_hooks.quit = app_quit;
-    app_hooks.create_midi = create_midi;
-    app_hooks.delete_midi = delete_midi;
+    app_hooks = {document_class, executable_name, app_init,          app_start,
+                 app_periodic_task, default_app_hooks().run_script, event_filter, menu_handler,
+                 menu_enabler,   app_open_document, app_stop, app_quit, create_midi, delete_midi};
     editeur_hooks.midi_time = []() -> int32_t {
         return application && application->midi ? application->midi->time_unit.load() : 0;
     };

@@ -1,8 +1,17 @@
 #include "framework/CPrinter.h"
 
+#include "framework/CButton.h"
+#include "framework/CDialog.h"
+#include "framework/CList.h"
+#include "framework/CTextedit.h"
+#include "framework/ControlHandlers.h"
+#include "framework/Event.h"
 #include "platform/Cp1252.h"
 #include "platform/CupsPrinters.h"
 #include "platform/PrintJob.h"
+#include "platform/WindowManager.h"
+
+#include <algorithm>
 
 #include <cstdio>
 #include <cstdlib>
@@ -13,10 +22,58 @@ namespace {
 
 constexpr short kFixedSize = static_cast<short>(sizeof(PrinterSettings));
 
-// Without a dialog to show, the choices are confirmed as offered.
-short confirm_page_setup(const std::vector<std::string>&, PageSetupChoice*) { return 1; }
+constexpr short kPageSetupDialog = 12, kPrintDialog = 13;  // in "CLASSES.RES"
 
-short confirm_print(const std::vector<std::string>&, short, short, PrintChoice*) { return 1; }
+// The paper sizes the page-setup dialog offers, in tenths of a millimetre, in its order.
+constexpr short kPapers[][2] = {{2100, 2970}, {2970, 4200}, {1480, 2100}, {2159, 2794}, {2159, 3556}};
+constexpr short kPaperCount = short(sizeof kPapers / sizeof kPapers[0]);
+
+// The dialogs are shown where there is a display; a run without one (tests, scripts) confirms
+// the choices as offered.
+bool on_display()
+{
+    platform::WindowManager* wm = platform::WindowManager::current();
+    return wm && !wm->backend().virtual_clock();
+}
+
+short shown_page_setup(const std::vector<std::string>& printers, PageSetupChoice* choice)
+{
+    return on_display() ? run_page_setup_dialog(printers, choice) : 1;
+}
+
+short shown_print(const std::vector<std::string>& printers, short min_page, short max_page, PrintChoice* choice)
+{
+    return on_display() ? run_print_dialog(printers, min_page, max_page, choice) : 1;
+}
+
+// Fills pop-up `id` with the printers and selects the chosen one.
+void offer_printers(CDialog* d, short id, const std::vector<std::string>& printers, const std::string& chosen)
+{
+    CPopup* p = d->popup(id);
+    if (!p) return;
+    p->clear();
+    for (size_t i = 0; i < printers.size(); i++) {
+        p->add(printers[i].c_str());
+        if (printers[i] == chosen) p->set_cur(short(i + 1));
+    }
+    if (!p->get_cur() && !printers.empty()) p->set_cur(1);
+}
+
+std::string chosen_printer(CDialog* d, short id, const std::vector<std::string>& printers)
+{
+    CPopup* p = d->popup(id);
+    const short n = p ? p->get_cur() : 0;
+    return n >= 1 && n <= short(printers.size()) ? printers[size_t(n - 1)] : std::string();
+}
+
+// Runs the dialog until OK (1) or cancel (0: the cancel button, Escape or the close box).
+short confirmed(CDialog* d)
+{
+    Event ev;
+    while (d->run_modal(&ev))
+        if (ev.type == EvControl && (ev.item == 1 || ev.item == 2)) return ev.item == 1 ? 1 : 0;
+    return 0;
+}
 
 PrinterSettings settings_for(const std::string& printer, short orientation)
 {
@@ -40,7 +97,68 @@ bool printer_exists(const std::string& name)
 
 }  // namespace
 
-PrinterDialogs default_printer_dialogs() { return {confirm_page_setup, confirm_print}; }
+PrinterDialogs default_printer_dialogs() { return {shown_page_setup, shown_print}; }
+
+short run_page_setup_dialog(const std::vector<std::string>& printers, PageSetupChoice* choice)
+{
+    CDialog* d = new CDialog("MISC", "CLASSES.RES", kPageSetupDialog, default_dialog_handler, 0);
+    CPopup* paper = d->popup(6);
+    CRadio* portrait = d->radio(8);
+    if (!paper || !portrait || !d->popup(4)) {
+        delete d;
+        return 0;
+    }
+    offer_printers(d, 4, printers, choice->printer);
+    short current = 0;
+    for (short i = 0; i < kPaperCount; i++)
+        if (kPapers[i][0] == choice->paper_width && kPapers[i][1] == choice->paper_height) current = short(i + 1);
+    if (!current) {
+        // A size of its own, offered as it is.
+        char text[64];
+        std::snprintf(text, sizeof text, "%d x %d mm", choice->paper_width / 10, choice->paper_height / 10);
+        current = paper->add(text);
+    }
+    paper->set_cur(current);
+    portrait->set_group_value(choice->landscape ? 2 : 1);
+    const short ok = confirmed(d);
+    if (ok) {
+        choice->printer = chosen_printer(d, 4, printers);
+        const short n = paper->get_cur();
+        if (n >= 1 && n <= kPaperCount) choice->paper_width = kPapers[n - 1][0], choice->paper_height = kPapers[n - 1][1];
+        choice->landscape = portrait->get_group_value() == 2 ? 1 : 0;
+    }
+    delete d;
+    return ok;
+}
+
+short run_print_dialog(const std::vector<std::string>& printers, short min_page, short max_page, PrintChoice* choice)
+{
+    CDialog* d = new CDialog("MISC", "CLASSES.RES", kPrintDialog, default_dialog_handler, 0);
+    CRadio* all = d->radio(6);
+    CTextedit *first = d->te(8), *last = d->te(10), *copies = d->te(12);
+    if (!all || !first || !last || !copies || !d->popup(4)) {
+        delete d;
+        return 0;
+    }
+    offer_printers(d, 4, printers, choice->printer);
+    all->set_group_value(choice->range ? 2 : 1);
+    first->set_integer(choice->first);
+    last->set_integer(choice->last);
+    copies->set_integer(choice->copies);
+    const short ok = confirmed(d);
+    if (ok) {
+        choice->printer = chosen_printer(d, 4, printers);
+        choice->range = all->get_group_value() == 2 ? 1 : 0;
+        // The range stays within the document's pages, in order.
+        auto page = [&](CTextedit* t) { return std::max(min_page, std::min(max_page, t->get_integer())); };
+        choice->first = page(first);
+        choice->last = page(last);
+        if (choice->first > choice->last) std::swap(choice->first, choice->last);
+        choice->copies = std::max<short>(1, std::min<short>(99, copies->get_integer()));
+    }
+    delete d;
+    return ok;
+}
 
 PrinterDialogs printer_dialogs = default_printer_dialogs();
 

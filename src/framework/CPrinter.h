@@ -58,13 +58,20 @@ struct PrintChoice {
 };
 
 // The dialogs: given the choices offered (filled in from the current settings), 1 when the user
-// confirmed them as changed, 0 when cancelled. Tests and scripts may replace them.
+// confirmed them as changed, 0 when cancelled. The program's own dialogs are shown where there
+// is a display; without one the choices are confirmed as offered. Tests may replace them.
 struct PrinterDialogs {
     short (*page_setup)(const std::vector<std::string>& printers, PageSetupChoice* choice);
     short (*print)(const std::vector<std::string>& printers, short min_page, short max_page, PrintChoice* choice);
 };
 extern PrinterDialogs printer_dialogs;
 PrinterDialogs default_printer_dialogs();
+
+// The page-setup and print dialogs of the program's resources, shown in any case: the printer,
+// the paper and the orientation; the printer, all pages or a range within min..max, and the
+// copies (1 to 99).
+short run_page_setup_dialog(const std::vector<std::string>& printers, PageSetupChoice* choice);
+short run_print_dialog(const std::vector<std::string>& printers, short min_page, short max_page, PrintChoice* choice);
 
 // The printers a job can go to: "PDF file" first, then the print server's.
 std::vector<std::string> printer_names();

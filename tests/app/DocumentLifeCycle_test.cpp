@@ -90,11 +90,15 @@ TEST_F(DocumentLifeCycle, AFileThatDoesNotOpenSaysWhyAndLeavesTheOpenDocument)
     std::string cut = bytes(path);
     cut.resize(cut.size() / 2);
     write(home / "cut.bcc", cut);
-    for (const std::string& bad : {home / "missing.bcc", home / "garbage.bcc", home / "cut.bcc"}) {
+    // A score in the plain format, without this program's own check value.
+    write(home / "plain.bcc", "D927" + bytes(path).substr(4));
+    for (const std::string& bad : {home / "missing.bcc", home / "garbage.bcc", home / "cut.bcc", home / "plain.bcc"}) {
         boxes.clear();
         questions.clear();
         EXPECT_EQ(load_document(bad.c_str()), 0) << bad;
         EXPECT_EQ(doc, open) << bad;
+        ASSERT_EQ(boxes.size(), 1u) << "the user is told why: " << bad;
+        EXPECT_NE(boxes[0].find(bad.substr(bad.find_last_of('/') + 1)), std::string::npos) << boxes[0];
         EXPECT_EQ(view, shown) << bad;
         EXPECT_EQ(vue[1], shown) << bad;
         EXPECT_TRUE(questions.empty()) << "the open document is not even questioned: " << bad;

@@ -115,3 +115,33 @@ TEST_F(MenuCommands, TheCompositionModelFollowsTheScreenWidth)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MenuCommands, ANewCompositionOpensTheModelOfTheScreenAsAnUnnamedComposition)
+{
+    ASSERT_TRUE(std::filesystem::exists(program + "/misc/Compo-1024x768.bcc"));
+    const short width = SCREEN_WIDTH;
+    SCREEN_WIDTH = 1024;
+    for (int32_t id : {111, 115}) {
+        variation = named = 1;
+        menu_handler(id);
+        ASSERT_NE(doc, nullptr) << id;
+        EXPECT_NE(doc_path().find("Compo-1024x768.bcc"), std::string::npos) << "a screen 1024 pixels wide";
+        EXPECT_STREQ(doc->nom->get(), "Nouvelle composition");
+        EXPECT_EQ(composition, 1);
+        EXPECT_EQ(variation, 0);
+        EXPECT_EQ(named, 0);
+        EXPECT_EQ(canevas, id == 115);
+    }
+    // Saving it asks for a name in "Mes compositions"; the model stays as it was.
+    const std::string model = bytes(program + "/misc/Compo-1024x768.bcc");
+    doc->modif = 1;
+    chosen = data + "/Mes compositions/Ma valse";
+    menu_handler(106);
+    EXPECT_TRUE(std::filesystem::exists(data + "/Mes compositions/Ma valse.bcc"));
+    EXPECT_EQ(bytes(program + "/misc/Compo-1024x768.bcc"), model);
+    SCREEN_WIDTH = width;
+}
+
+}  // namespace

@@ -6,6 +6,7 @@
 #include "platform/XvfbServer.h"
 #include "framework/XKeys.h"
 #include "XWindows.h"
+#include "support/ProgramOnX.h"
 
 #include <cairo.h>
 #include <gtest/gtest.h>
@@ -26,11 +27,6 @@ namespace {
 
 const std::string kOutput = BRINDLECOT_TEST_OUTPUT;
 
-std::string program_path()
-{
-    return std::filesystem::path(kOutput).parent_path().string() + "/src/brindlecot";
-}
-
 // The program on `display` with its own settings and a program folder copied from the build's.
 pid_t start_program(const TempFolder& home, const std::string& display)
 {
@@ -39,29 +35,7 @@ pid_t start_program(const TempFolder& home, const std::string& display)
         std::filesystem::copy(BRINDLECOT_BUILD_DATA, program_dir, std::filesystem::copy_options::recursive);
         std::filesystem::remove(program_dir + "/misc/MIDIWIN.PFR");
     }
-    const pid_t pid = ::fork();
-    if (pid != 0) return pid;
-    ::unsetenv("BRINDLECOT_HEADLESS");
-    ::setenv("DISPLAY", display.c_str(), 1);
-    ::setenv("BRINDLECOT_DATA", program_dir.c_str(), 1);
-    ::setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
-    ::setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
-    ::setenv("XDG_RUNTIME_DIR", home.path().c_str(), 1);
-    if (!std::freopen((home / "stderr.txt").c_str(), "a", stderr)) ::_exit(126);
-    const std::string path = program_path();
-    ::execl(path.c_str(), "brindlecot", (char*)nullptr);
-    ::_exit(127);
-}
-
-bool wait_exit(pid_t pid)
-{
-    for (int i = 0; i < 1000; i++) {
-        if (::waitpid(pid, nullptr, WNOHANG) == pid) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    ::kill(pid, SIGKILL);
-    ::waitpid(pid, nullptr, 0);
-    return false;
+    return start_program_on_x(home, display, program_dir, {});
 }
 
 bool wait_for(const std::function<bool()>& done)
@@ -71,21 +45,6 @@ bool wait_for(const std::function<bool()>& done)
         std::this_thread::sleep_for(std::chrono::milliseconds(250));
     }
     return done();
-}
-
-cairo_surface_t* screenshot(const std::string& display, const std::string& png)
-{
-    const std::string import = XvfbServer::find_program("import");
-    std::filesystem::remove(png);
-    const std::string command = "DISPLAY=" + display + " " + import + " -window root '" + png + "'";
-    if (std::system(command.c_str()) != 0) return nullptr;
-    cairo_surface_t* image = cairo_image_surface_create_from_png(png.c_str());
-    if (cairo_surface_status(image) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(image);
-        return nullptr;
-    }
-    cairo_surface_flush(image);
-    return image;
 }
 
 // Rows that are dark across 300 pixels from x0 with light rows two pixels around: staff lines.
@@ -206,12 +165,12 @@ TEST_F(ShellOnX, AScoreOfTheLibraryOpensIsSavedUnderAnotherNameClosedAndOpensAga
 
     // Quit (Ctrl+Q), start again: the last document opens by itself.
     key("q", true);
-    EXPECT_TRUE(wait_exit(pid)) << "the program ends on Ctrl+Q";
+    EXPECT_TRUE(wait_program_exit(pid)) << "the program ends on Ctrl+Q";
     pid = start_program(home, server.display());
     EXPECT_TRUE(wait_for([&] { return score_shown(kOutput + "/shell_last_document.png"); }))
         << "the last document opens at start";
     key("q", true);
-    EXPECT_TRUE(wait_exit(pid));
+    EXPECT_TRUE(wait_program_exit(pid));
     std::string line;
     std::ifstream last(home / "program/misc/LastDoc.txt");
     std::getline(last, line);

@@ -8,6 +8,7 @@
 #include "score/DocumentFileSupport.h"
 #include "framework/XClose.h"
 #include "framework/XKeys.h"
+#include "support/ProgramOnX.h"
 
 #include <cairo.h>
 #include <signal.h>
@@ -21,10 +22,6 @@
 
 namespace {
 
-std::string program_path() {
-    return std::filesystem::path(BRINDLECOT_TEST_OUTPUT).parent_path().string() + "/src/brindlecot";
-}
-
 // The program on `display` with its own settings and program folder, the score as argument.
 pid_t start_program(const TempFolder& home, const std::string& display, const std::string& score) {
     const std::string program_dir = home / "program";
@@ -33,34 +30,7 @@ pid_t start_program(const TempFolder& home, const std::string& display, const st
         std::filesystem::copy(BRINDLECOT_BUILD_DATA "/misc", program_dir + "/misc",
                           std::filesystem::copy_options::recursive);
     std::filesystem::remove(program_dir + "/misc/MIDIWIN.PFR");
-    const pid_t pid = ::fork();
-    if (pid != 0) return pid;
-    ::unsetenv("BRINDLECOT_HEADLESS");
-    ::setenv("DISPLAY", display.c_str(), 1);
-    ::setenv("BRINDLECOT_DATA", program_dir.c_str(), 1);
-    ::setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
-    ::setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
-    ::setenv("XDG_RUNTIME_DIR", home.path().c_str(), 1);
-    if (!std::freopen((home / "stderr.txt").c_str(), "w", stderr)) ::_exit(126);
-    const std::string path = program_path();
-    ::execl(path.c_str(), "brindlecot", score.c_str(), (char*)nullptr);
-    ::_exit(127);
-}
-
-// A screenshot of the whole screen, as a cairo image (null when it cannot be had).
-cairo_surface_t* screenshot(const std::string& display, const std::string& png) {
-    const std::string import = XvfbServer::find_program("import");
-    if (import.empty()) return nullptr;
-    std::filesystem::remove(png);
-    const std::string command = "DISPLAY=" + display + " " + import + " -window root " + png;
-    if (std::system(command.c_str()) != 0) return nullptr;
-    cairo_surface_t* image = cairo_image_surface_create_from_png(png.c_str());
-    if (cairo_surface_status(image) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(image);
-        return nullptr;
-    }
-    cairo_surface_flush(image);
-    return image;
+    return start_program_on_x(home, display, program_dir, {score});
 }
 
 // Rows of the screenshot, in the middle column x, that are mostly dark across 300 pixels:

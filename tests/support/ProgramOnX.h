@@ -1,0 +1,77 @@
+#pragma once
+// The built program run by a test on a private X server, with settings of its own under a
+// test folder; and screenshots of that server.
+
+#include <cairo.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/TempFolder.h"
+#include "platform/XvfbServer.h"
+
+// The program built beside the tests.
+inline std::string built_program_path()
+{
+    return std::filesystem::path(BRINDLECOT_TEST_OUTPUT).parent_path().string() + "/src/brindlecot";
+}
+
+// Starts the program on `display` with the program folder `program_dir`, its settings, data and
+// standard error (appended to "stderr.txt") under `home`, and the arguments `args`.
+inline pid_t start_program_on_x(const TempFolder& home, const std::string& display, const std::string& program_dir,
+                                const std::vector<std::string>& args)
+{
+    const pid_t pid = ::fork();
+    if (pid != 0) return pid;
+    ::unsetenv("BRINDLECOT_HEADLESS");
+    ::setenv("DISPLAY", display.c_str(), 1);
+    ::setenv("BRINDLECOT_DATA", program_dir.c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
+    ::setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
+    ::setenv("XDG_RUNTIME_DIR", home.path().c_str(), 1);
+    if (!std::freopen((home / "stderr.txt").c_str(), "a", stderr)) ::_exit(126);
+    const std::string path = built_program_path();
+    std::vector<char*> argv{const_cast<char*>("brindlecot")};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    ::execv(path.c_str(), argv.data());
+    ::_exit(127);
+}
+
+// Waits up to twenty seconds for the program to end, then ends it; true when it ended by itself.
+inline bool wait_program_exit(pid_t pid)
+{
+    for (int i = 0; i < 1000; i++) {
+        if (::waitpid(pid, nullptr, WNOHANG) == pid) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+    return false;
+}
+
+// A screenshot of the whole screen written to `png`, as a cairo image (null when it cannot be
+// had).
+inline cairo_surface_t* screenshot(const std::string& display, const std::string& png)
+{
+    const std::string import = XvfbServer::find_program("import");
+    if (import.empty()) return nullptr;
+    std::filesystem::remove(png);
+    const std::string command = "DISPLAY=" + display + " " + import + " -window root '" + png + "'";
+    if (std::system(command.c_str()) != 0) return nullptr;
+    cairo_surface_t* image = cairo_image_surface_create_from_png(png.c_str());
+    if (cairo_surface_status(image) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(image);
+        return nullptr;
+    }
+    cairo_surface_flush(image);
+    return image;
+}
