@@ -30,7 +30,11 @@ public:
     {
         return static_cast<int32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(steady::now() - start).count());
     }
-    double now_us() const { return std::chrono::duration<double, std::micro>(steady::now() - start).count(); }
+    int64_t now_us() const override
+    {
+        return std::chrono::duration_cast<std::chrono::microseconds>(steady::now() - start).count();
+    }
+    double exact_us() const { return std::chrono::duration<double, std::micro>(steady::now() - start).count(); }
 };
 
 class TimingDevice : public platform::MidiOutDevice {
@@ -41,7 +45,7 @@ public:
     int short_msg(uint32_t msg) override
     {
         std::lock_guard<std::mutex> g(lock);
-        sent.push_back({clock.now_us(), static_cast<int>((msg >> 8) & 0x7F) << 7 | static_cast<int>((msg >> 16) & 0x7F)});
+        sent.push_back({clock.exact_us(), static_cast<int>((msg >> 8) & 0x7F) << 7 | static_cast<int>((msg >> 16) & 0x7F)});
         return 0;
     }
     int long_msg(const unsigned char*, int) override { return 0; }

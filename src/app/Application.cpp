@@ -17,6 +17,7 @@
 #include "midi/CMidi.h"
 #include "midi/MidiComposition.h"
 #include "midi/MidiFileCapture.h"
+#include "midi/PlayRecordManager.h"
 #include "platform/Cp1252.h"
 #include "platform/FileSystem.h"
 #include "platform/Menu.h"
@@ -63,8 +64,6 @@ void init_music()
     init_music_classes();
     install_score_drawing();
     install_chord_services();
-    // The notes being played are highlighted by the program's thread, from the view's queue.
-    if (application->midi) application->midi->midi_special_treatment = queue_midi_color;
 }
 
 // The tablet is probed once and left closed; an open document binds it to its view.
@@ -220,7 +219,8 @@ void app_start()
 void app_periodic_task()
 {
     // The playback pump, while a score plays.
-    if (mpr && editeur_hooks.get_cur_play_mes && editeur_hooks.get_cur_play_mes()) mpr->play_temps_reel();
+    if (mpr && mpr->get_cur_play_mes()) mpr->play_temps_reel();
+    draw_queued_highlights();
     if (view) {
         view->do_indic();
         view->work();
@@ -264,6 +264,7 @@ void install_application()
     editeur_hooks.midi_special_treatment = midi_color;
     midi_composition_hooks.close_document = []() -> short { return fermer_document(true); };
     midi_composition_hooks.open_view = [](Document*) { open_view_of_document(); };
+    install_play_record_manager();  // the player, its transport keys and its markers
 }
 
 int run_application(int argc, char** argv)

@@ -1,6 +1,7 @@
 #include "app/DocumentLifeCycle.h"
 
 #include "app/Application.h"
+#include "app/OptionFiles.h"
 #include "editor/Editeur.h"
 #include "framework/CApplication.h"
 #include "framework/CDialog.h"
@@ -130,7 +131,7 @@ void open_view_of_document()
 {
     if (!doc) return;
     view = new Editeur;
-    if (!view->create(0)) {
+    if (!view->create(1)) {  // the open document is document 1
         delete view;
         view = nullptr;
         return;
@@ -204,6 +205,8 @@ short fermer_document(bool /*close_assistant*/)
 
 void discard_document()
 {
+    // Markers still waiting belong to this document.
+    draw_queued_highlights();
     if (view) {
         view->destroy(1);
         view = nullptr;

@@ -3,6 +3,7 @@
 #include "app/Application.h"
 #include "app/DocumentLifeCycle.h"
 #include "editor/Editeur.h"
+#include "editor/EditorServices.h"
 #include "framework/CUserPanel.h"
 #include "framework/ProgramFiles.h"
 #include "layout/ScoreDrawing.h"
@@ -37,6 +38,10 @@ short* const kOptionValues[] = {
 };
 
 constexpr unsigned short kHighlighted = 0x0100;
+
+// The markers of the MIDI threads, waiting for the program's thread. The queue lives as long as
+// the program, so that no thread ever reaches a view that is being closed.
+ColorNoteQueue g_markers(2001);
 
 }  // namespace
 
@@ -107,12 +112,20 @@ void reopen_last_document()
 
 void queue_midi_color(char* marker, short)
 {
-    Editeur* v = view;
-    if (!v || !v->color_note_buffer || !marker) return;
+    if (!marker) return;
     const int32_t message = (int32_t)((unsigned char)marker[0] | ((unsigned char)marker[1] << 8) |
                                       ((unsigned char)marker[2] << 16) |
                                       ((uint32_t)(unsigned char)marker[3] << 24));
-    v->color_note_buffer->push(message);
+    g_markers.push(message);
+}
+
+void draw_queued_highlights()
+{
+    for (int32_t message : g_markers.take_all()) {
+        char marker[4] = {(char)(message & 0xFF), (char)((message >> 8) & 0xFF), (char)((message >> 16) & 0xFF),
+                          (char)((message >> 24) & 0xFF)};
+        midi_color(marker, 0);
+    }
 }
 
 void midi_color(char* marker, short)

@@ -35,6 +35,7 @@ void reopen_last_document();
 // the low 3 bits of byte 0, 2 starts and 3 ends the note; measure number in bytes 1 and 2;
 // item of the note in byte 3). Runs on the program's thread: it draws.
 void midi_color(char* marker, short unused);
-// What the MIDI threads call with a marker: it waits in the view's queue for the program's
-// thread, which draws it (nothing without a view).
+// What the MIDI threads call with a marker: it waits for the program's thread, whose periodic
+// task draws it.
 void queue_midi_color(char* marker, short unused);
+void draw_queued_highlights();

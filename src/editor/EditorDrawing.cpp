@@ -2,6 +2,7 @@
 // with the page furniture, text blocks, measures, selection, measure numbers, instrument names,
 // brackets and braces, the play indicator and the step-entry caret.
 #include "editor/Editeur.h"
+#include "score/MusicClasses.h"
 #include "layout/UtilitairesPartition.h"
 
 #include <algorithm>
@@ -190,7 +191,7 @@ void Editeur::draw_system(short k, short* table) {
             }
             if (editeur_hooks.get_play_but()) {
                 up->set_origin(0, 0);
-                if (mpr) mpr->play_temps_reel();
+                jouer_temps_reel();
                 up->set_origin((short)-ox, (short)-oy);
             }
         }

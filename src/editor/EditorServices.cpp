@@ -8,6 +8,7 @@ EditeurHooks default_editeur_hooks() {
         []() -> int32_t { return 0; },
         [](short, unsigned char) {},
         nullptr,
+        [](Event*) -> short { return 0; },
     };
 }
 

@@ -10,6 +10,8 @@
 #include <mutex>
 #include <vector>
 
+struct Event;
+
 struct EditeurHooks {
     short (*get_play_but)();      // non-zero while the player plays
     short (*get_cur_play_mes)();  // column being played, 0 when none
@@ -20,6 +22,8 @@ struct EditeurHooks {
     void (*set_midi_thru)(short channel, unsigned char to);
     // The MIDI layer's special-message treatment of a coloured note; may be null.
     void (*midi_special_treatment)(char* msg, short arg);
+    // The transport keys (space: play or stop, Enter: record); 1 when the key was taken.
+    short (*transport_key)(Event* e);
 };
 extern EditeurHooks editeur_hooks;
 EditeurHooks default_editeur_hooks();

@@ -410,7 +410,9 @@ short score_proc(CPanel* panel, Event* e) {
     default:
         break;
     }
-    // The editing tools take the score panel's input; until they are here, the keys scroll.
+    // Space and Enter drive the player; the editing tools take the score panel's other input;
+    // until they are here, the keys scroll.
+    if (e->type == EvKey && editeur_hooks.transport_key(e)) return 1;
     if (e->type == EvKey && (panel == v->win || (panel->uid == 7 && panel->item_id == 1)) &&
         dispatch_touches_scroll(v->hor, v->ver, v->page_scroll, v->win, e, 1))
         return 1;

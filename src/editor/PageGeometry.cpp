@@ -1,6 +1,7 @@
 // The places of the measures in the two views and the scroll bars: the linear strip on page 0,
 // the refresh of the page shown, the bars' ranges and steps, and bringing a measure into sight.
 #include "editor/Editeur.h"
+#include "score/MusicClasses.h"
 #include "layout/UtilitairesPartition.h"
 
 #include <algorithm>
@@ -26,7 +27,7 @@ namespace {
 
 // While playback runs, the player gets its turn during long layouts.
 void pompe() {
-    if (mpr && editeur_hooks.get_play_but()) mpr->play_temps_reel();
+    if (editeur_hooks.get_play_but()) jouer_temps_reel();
 }
 
 short panel_width(CUserPanel* up) { return up ? up->get_width() : 0; }

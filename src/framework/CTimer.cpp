@@ -48,6 +48,11 @@ void CTimer::remove_timer_task(TimerTask task)
     }
 }
 
+void CTimer::wake_in_us(int64_t us)
+{
+    ticker_.wake_at(std::chrono::steady_clock::now() + std::chrono::microseconds(us > 0 ? us : 0));
+}
+
 void CTimer::timer_proc(uint32_t id, CTimer* timer)
 {
     if (id != timer->timer_id.load()) return;

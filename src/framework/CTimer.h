@@ -32,6 +32,9 @@ public:
     void add_timer_task(TimerTask task);
     // Removes the first entry holding the task; an absent task changes nothing.
     void remove_timer_task(TimerTask task);
+    // One more tick, `us` microseconds from now, when that comes before the next one (a task
+    // that knows when it is next due asks for it).
+    void wake_in_us(int64_t us);
 
     // One tick of the timer `id`: runs the tasks when `id` is the current timer.
     static void timer_proc(uint32_t id, CTimer* timer);

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -135,6 +136,33 @@ void wait_ms(int32_t ms)
         const int64_t now = manager->now();
         if (now > deadline) return;
         manager->backend().wait(deadline - now + 1);
+    }
+}
+
+void wait_ms_keeping_input(int32_t ms)
+{
+    platform::WindowManager* manager = wm();
+    if (!manager) {
+        platform::sleep_ms(ms);
+        return;
+    }
+    const int64_t deadline = manager->now() + ms;
+    std::vector<platform::Message> kept;
+    platform::Message m;
+    while (true) {
+        if (manager->peek_message(m, true)) {
+            if (m.kind == platform::MessageKind::Paint) manager->dispatch_message(m);
+            else kept.push_back(m);
+            if (m.kind == platform::MessageKind::Quit) break;
+            continue;
+        }
+        const int64_t now = manager->now();
+        if (now > deadline) break;
+        manager->backend().wait(deadline - now + 1);
+    }
+    for (const platform::Message& k : kept) {
+        if (k.kind == platform::MessageKind::Quit) manager->post_quit(k.id);
+        else manager->post_message(k);
     }
 }
 

@@ -38,6 +38,9 @@ extern int beep_count;
 // Waits at least `ms` milliseconds; the user's input meanwhile is discarded (windows are still
 // painted). The quit message ends the wait and stays queued for the message loop.
 void wait_ms(int32_t ms);
+// Waits as wait_ms does, but keeps the user's input: what arrives meanwhile is handed to the
+// message loop afterwards, in its order.
+void wait_ms_keeping_input(int32_t ms);
 
 // Handles are plain pointers here: does nothing.
 void lock_handle(void** h);

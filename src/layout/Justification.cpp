@@ -1,4 +1,5 @@
 #include "layout/Justification.h"
+#include "score/MusicClasses.h"
 
 #include <new>
 
@@ -27,7 +28,7 @@ ColumnJustifier::ColumnJustifier(Document* d_, short m_, short p_, short all_, s
 CMeasure* ColumnJustifier::measure(short staff) { return mesure_maitre(d, m, staff); }
 
 void ColumnJustifier::pump() {
-    if (d->joue && mpr) mpr->play_temps_reel();
+    if (d->joue) jouer_temps_reel();
 }
 
 void ColumnJustifier::run() {

@@ -1,4 +1,5 @@
 #include "layout/SystemHeaders.h"
+#include "score/MusicClasses.h"
 
 #include <vector>
 
@@ -40,7 +41,7 @@ short bar_allowance(short start_bar) {
 }
 
 void pump() {
-    if (doc->joue && mpr) mpr->play_temps_reel();
+    if (doc->joue) jouer_temps_reel();
 }
 
 short slot_at(short ma, short pa) {

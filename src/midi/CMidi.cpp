@@ -1,6 +1,8 @@
 // The port layer's object, its timed queues and the immediate output operations.
 #include "midi/CMidi.h"
 
+#include "framework/CApplication.h"
+
 #include "score/Document.h"
 #include "score/MusicGlobals.h"
 #include "platform/MidiDevices.h"
@@ -46,6 +48,7 @@ CMidi::CMidi()
     for (auto& channel : lastctrl)
         for (auto& c : channel)
             c = -1;
+    std::memset(percussion_level, 100, sizeof percussion_level);
     midi_init(1);
     midi_dispatch_init();
 }
@@ -179,6 +182,10 @@ void CMidi::send(short node, int32_t when, short tot, char* bytes, short echo_fl
     if (node < 1 || node > 8)
         return;
     Midi_node& n = midi_node[node];
+    if (node <= 4 && when < next_pass_tick.load(std::memory_order_relaxed) && application) {
+        next_pass_tick.store(when, std::memory_order_relaxed);
+        application->timer.wake_in_us(0);
+    }
     Queued m{when, tot, {}};
     std::memcpy(m.buf, bytes, 4);
     std::unique_lock<std::mutex> lock(n.ready, std::try_to_lock);
@@ -302,7 +309,8 @@ short CMidi::midi_out(short, char* bytes, short port)
             return 1;
     }
     if (b[0] == 0x99 && b[2] > 0 && doc && doc->tot_ins == 16 && doc->ins && doc->ins[10].percu) {
-        int v = doc->ins[10].map[b[1] & 0x7F] * b[2] / 100;
+        // The level of the key, not the key map: the map says which note a key plays.
+        int v = percussion_level[b[1] & 0x7F] * b[2] / 100;
         b[2] = static_cast<unsigned char>(v < 1 ? 1 : v > 127 ? 127 : v);
     }
     MidiOutHandle h = port >= 1 && port <= 4 ? midi_out_handle[port] : nullptr;

@@ -99,6 +99,8 @@ public:
 
     // Scheduler, clock and tempo.
     void run();
+    // The tick of this moment, between the clock's 5 ms steps (input is stamped with it).
+    int32_t current_tick();
     void midi_dispatch_init();
     void midi_dispatch_quit();
     void reset_progression_tempo(int32_t time);
@@ -136,6 +138,11 @@ public:
     void (*midi_special_treatment)(char* msg, short arg);
     short (*midi_input_filter)(Midi_union* data, short tot);
     std::atomic<short> lastctrl[16][128];
+    // The tick at which the scheduler plans its next pass; a message sent for an earlier tick
+    // asks for a pass at once.
+    std::atomic<int32_t> next_pass_tick{0};
+    // The level of each key of the percussion channel (10), in percent of its velocity.
+    unsigned char percussion_level[128];
 
 private:
     struct Queued {
@@ -150,6 +157,11 @@ private:
     void empty_node(Midi_node& n, bool keep_note_offs);
     void drain_backlog(Midi_node& n, int max);
     void progression_step();
+    // The tick of the clock at `now` (ms), inside the current 5 ms step; `units` its share of
+    // the step in 1/125,000 tick.
+    int32_t tick_in_step(int32_t now, int64_t* units);
+    // Asks the timer for a pass when the next queued output message falls due.
+    void plan_next_pass(int32_t due, int64_t step_units, int32_t now);
     short curve_tempo(int32_t time);
     void start_segment();
     void remove_breakpoint(short i);

@@ -46,7 +46,7 @@ void midiInCallback(MidiInHandle, unsigned message, uintptr_t instance, uint32_t
     if (tot > 1)
         wait_keyboard_flag = 1;
     if (midi->echo(u, tot, port))
-        midi->send(port + 4, midi->time_unit, tot, reinterpret_cast<char*>(u.byte), 1);
+        midi->send(port + 4, midi->current_tick(), tot, reinterpret_cast<char*>(u.byte), 1);
 }
 
 short CMidi::echo(Midi_union data, short tot, short port)

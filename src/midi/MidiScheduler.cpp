@@ -8,6 +8,7 @@
 #include "platform/MidiDevices.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 
@@ -128,6 +129,12 @@ void CMidi::run()
         var_tempo = static_cast<int32_t>(acc);
     }
 
+    // Between two 5 ms steps the clock has moved on by a share of a step: what falls due
+    // inside it goes out now rather than at the next step.
+    int64_t step_units = 0;  // the clock's position in the step, in 1/125,000 tick
+    const bool running = time_unit_status && !external_sync && tempo > 0;
+    const int32_t due = tick_in_step(now, &step_units);
+
     for (short i = 1; i <= 8; i++) {
         if (midi_node[i].tot_send_backlog > 0)
             drain_backlog(midi_node[i], 50);
@@ -141,7 +148,7 @@ void CMidi::run()
                     break;
                 n.tot_wait = 0;
             }
-            int32_t when = time_unit;
+            int32_t when = due;
             short tot;
             receive(port, &when, &tot, buf);
             if (tot == 0)
@@ -162,8 +169,63 @@ void CMidi::run()
                 break;
             }
         }
-    }
+    }    if (running)
+        plan_next_pass(due, step_units, now);
 }
+
+int32_t CMidi::tick_in_step(int32_t now, int64_t* units)
+{
+    *units = 0;
+    const short t = tempo;
+    if (!time_unit_status || external_sync || t <= 0)
+        return time_unit;
+    const int64_t into_step_us =
+        static_cast<int64_t>(static_cast<uint32_t>(now) - static_cast<uint32_t>(old_time_pos)) * 1000 +
+        platform::midi_clock()->now_us() % 1000;
+    *units = static_cast<int64_t>(var_tempo) * 5000 + static_cast<int64_t>(t) * std::max<int64_t>(into_step_us, 0);
+    return time_unit + static_cast<int32_t>(*units / 125000);
+}
+
+int32_t CMidi::current_tick()
+{
+    int64_t units;
+    return tick_in_step(platform::midi_clock()->now_ms(), &units);
+}
+
+void CMidi::plan_next_pass(int32_t due, int64_t step_units, int32_t now)
+{
+    // The earliest message still queued for an output, and when the clock reaches it.
+    int32_t first = INT32_MAX;
+    bool waiting = false;
+    for (short port = 1; port <= 4; port++) {
+        Midi_node& n = midi_node[port];
+        waiting = waiting || n.tot_wait || n.tot_send_backlog > 0;
+        std::unique_lock<std::mutex> lock(n.ready, std::try_to_lock);
+        if (!lock.owns_lock()) {
+            waiting = true;
+            continue;
+        }
+        if (n.msg && n.tot_msg > 0)
+            first = std::min(first, n.msg[n.next_out].when);
+    }
+    if (waiting || first <= due) {
+        next_pass_tick = due;
+        if (application) application->timer.wake_in_us(200);
+        return;
+    }
+    next_pass_tick = first;
+    if (first == INT32_MAX || !application)
+        return;
+    // Units still to run from the start of this step until the clock reaches `first`.
+    const int64_t needed = static_cast<int64_t>(first - time_unit) * 125000 - static_cast<int64_t>(var_tempo) * 5000;
+    const int64_t from_step_us = (needed + tempo - 1) / tempo;
+    const int64_t into_step_us = (step_units - static_cast<int64_t>(var_tempo) * 5000) / tempo;
+    (void)now;
+    const int64_t wait_us = from_step_us - into_step_us;
+    if (wait_us < 200000)
+        application->timer.wake_in_us(wait_us);
+}
+
 
 // ---- Tempo progressions --------------------------------------------------------------------
 

@@ -152,7 +152,7 @@ void CScoreRender::setup_pass(int32_t when, short midi_file) {
         }
     }
     // The instruments take their set-up before the first note.
-    if (mode == 0) wait_ms(250);
+    if (mode == 0) wait_ms_keeping_input(250);
 }
 
 void CScoreRender::metronome_clicks(int32_t t, int32_t db, int32_t beats) {

@@ -2,12 +2,20 @@
 
 #include "platform/Clock.h"
 
+#include <chrono>
+
 namespace platform {
 
 int32_t MidiSystemClock::now_ms() const
 {
     // The low 32 bits, as a millisecond counter that wraps.
     return static_cast<int32_t>(static_cast<uint32_t>(real_milliseconds()));
+}
+
+int64_t MidiSystemClock::now_us() const
+{
+    const auto since_boot = std::chrono::steady_clock::now().time_since_epoch();
+    return std::chrono::duration_cast<std::chrono::microseconds>(since_boot).count();
 }
 
 namespace {

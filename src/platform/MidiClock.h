@@ -13,12 +13,15 @@ public:
     virtual ~MidiClock() = default;
     // Milliseconds since an arbitrary start; wraps like any 32-bit millisecond counter.
     virtual int32_t now_ms() const = 0;
+    // The same clock to the microsecond: its thousands are now_ms (before the wrap).
+    virtual int64_t now_us() const { return static_cast<int64_t>(now_ms()) * 1000; }
 };
 
 // Milliseconds of the system's monotonic clock.
 class MidiSystemClock : public MidiClock {
 public:
     int32_t now_ms() const override;
+    int64_t now_us() const override;
 };
 
 // A clock that stands still until a test moves it.

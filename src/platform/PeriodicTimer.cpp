@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <sys/prctl.h>
+
 namespace platform {
 
 void PeriodicTimer::start(int32_t period_ms, std::function<void()> tick)
@@ -55,24 +57,44 @@ int32_t PeriodicTimer::period() const
     return period_;
 }
 
+void PeriodicTimer::wake_at(std::chrono::steady_clock::time_point when)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (early_set_ && early_ <= when) return;
+    early_set_ = true;
+    early_ = when;
+    woken_ = true;
+    changed_.notify_all();
+}
+
 void PeriodicTimer::run()
 {
     using Clock = std::chrono::steady_clock;
+    // Deadlines are kept to the microsecond rather than rounded up by the kernel's slack.
+    prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
     std::unique_lock<std::mutex> lock(mutex_);
     auto next = Clock::now() + std::chrono::milliseconds(period_);
     while (!stopping_) {
-        if (changed_.wait_until(lock, next, [this] { return stopping_ || restart_; })) {
+        const auto deadline = early_set_ && early_ < next ? early_ : next;
+        woken_ = false;
+        if (changed_.wait_until(lock, deadline, [this] { return stopping_ || restart_ || woken_; })) {
             if (stopping_) break;
-            restart_ = false;
-            next = Clock::now() + std::chrono::milliseconds(period_);
+            if (restart_) {
+                restart_ = false;
+                next = Clock::now() + std::chrono::milliseconds(period_);
+            }
             continue;
         }
+        auto now = Clock::now();
+        const bool periodic = now >= next;
+        if (early_set_ && early_ <= now) early_set_ = false;
         std::function<void()> tick = tick_;
         lock.unlock();
         if (tick) tick();
         lock.lock();
+        if (!periodic) continue;
         next += std::chrono::milliseconds(period_);
-        const auto now = Clock::now();
+        now = Clock::now();
         if (next <= now) next = now + std::chrono::milliseconds(period_);
     }
 }

@@ -1,4 +1,5 @@
 #include "score/DocumentWriter.h"
+#include "score/MusicClasses.h"
 
 #include <cctype>
 #include <cstdio>
@@ -61,7 +62,7 @@ void replace_commas(char* s) {
 void progress(short percent) { application->do_patience(percent); }
 
 void pump() {
-    if (mpr) mpr->play_temps_reel();
+    jouer_temps_reel();
 }
 
 void write_settings(FILE* f, Document* d) {

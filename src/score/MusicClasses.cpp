@@ -13,6 +13,7 @@
 
 CArrayString* strings = nullptr;
 CPlayRecordManager* mpr = nullptr;
+PlayRecordHooks play_record_hooks = {nullptr, nullptr, nullptr};
 CArrayString* scale_names = nullptr;
 CArrayInt** scale_table = nullptr;
 CArrayString* scale_chord_names = nullptr;
@@ -104,7 +105,7 @@ void init_music_classes() {
     if (!msm->load_table("Marcatino"))
         application->warning("Impossible de lire la table des symboles musicaux",
                             "misc\\mst-01.tbl", nullptr, nullptr);
-    mpr = new CPlayRecordManager;
+    mpr = play_record_hooks.create ? play_record_hooks.create() : nullptr;
     chord_library = new CChordLibrary;
     chord_library->load();
     note_names = load_list("MUSIC.RES", chord_library->notation == 1 ? 76 : 77);
@@ -140,8 +141,13 @@ void quit_music_classes() {
     delete_and_clear(chord_note_names[0]);
     delete_and_clear(chord_note_names[1]);
     delete_and_clear(chord_library);
-    delete_and_clear(mpr);
+    if (mpr && play_record_hooks.destroy) play_record_hooks.destroy(mpr);
+    mpr = nullptr;
     delete_and_clear(msm);
+}
+
+void jouer_temps_reel() {
+    if (mpr && play_record_hooks.pump) play_record_hooks.pump();
 }
 
 char* gs(short n) {

@@ -9,7 +9,18 @@ class CPlayRecordManager;
 class CTextBloc;
 class View;
 
-// The play and record manager `mpr` is declared with its class in Placeholders.h.
+// The play and record manager lives with the MIDI code, above this library: it is made and
+// deleted through `play_record_hooks`, which the MIDI code fills; until then there is none.
+extern CPlayRecordManager* mpr;
+struct PlayRecordHooks {
+    CPlayRecordManager* (*create)();        // a new manager (start-up)
+    void (*destroy)(CPlayRecordManager*);   // deletes it (exit)
+    void (*pump)();                         // one turn of the playback pump
+};
+extern PlayRecordHooks play_record_hooks;
+// One turn of the playback pump, so that a play goes on during a long operation; nothing
+// without a manager.
+void jouer_temps_reel();
 extern CArrayString* strings;          // the program's texts, string list 78 of "MUSIC.RES"
 extern CArrayString* scale_names;      // one keyword record per scale (list 3 of "COMPOSER.RES")
 extern CArrayInt** scale_table;        // per scale 1..n its notes; entry 0 unused

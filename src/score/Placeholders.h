@@ -100,15 +100,6 @@ public:
     static int prefs_written;
 };
 
-// ---- Playback and MIDI set-up -----------------------------------------------------------
-
-// The play and record manager, reduced to the playback pump, which counts its turns.
-class CPlayRecordManager : public CObject {
-public:
-    void play_temps_reel() { pump_turns++; }
-    int32_t pump_turns = 0;
-};
-extern CPlayRecordManager* mpr;
 
 // The supervisor, views and the playback set-up used by the score files.
 #include "score/DocumentServices.h"

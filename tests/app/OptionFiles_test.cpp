@@ -139,8 +139,13 @@ TEST_F(OptionFiles, TheHighlightMarksTheNoteAndOnlyKinds2And3Count)
     char marker[4] = {2, 0, (char)number, 2};
     queue_midi_color(marker, 0);
     EXPECT_EQ(note->flags & 0x0100, 0) << "not drawn on the MIDI thread";
-    view->work();
+    app_periodic_task();
     EXPECT_NE(note->flags & 0x0100, 0);
+    // A marker that arrives after its document closed is dropped.
+    char late[4] = {3, 0, (char)number, 2};
+    queue_midi_color(late, 0);
+    discard_document();
+    app_periodic_task();
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The program on a private X server, driven by its menus as a user would: a score of
-// "Bibliothèque d'origine" opened and drawn, saved under another name, closed, opened again from
+// "Bibliothèque d'origine" opened, drawn and played, saved under another name, closed, opened again from
 // "Mes variations...", and opened once more at the next start as the last document. The
 // screenshots of the library menu and of the opened score are written for a person to look at.
 #include "platform/TempFolder.h"
@@ -139,6 +139,11 @@ TEST_F(ShellOnX, AScoreOfTheLibraryOpensIsSavedUnderAnotherNameClosedAndOpensAga
     key("Return");
     const std::string score_png = kOutput + "/shell_library_score.png";
     EXPECT_TRUE(wait_for([&] { return score_shown(score_png); })) << "the score is drawn";
+
+    // The space bar plays it: the notes being played are marked as the play goes on.
+    EXPECT_TRUE(changes([&] { key("space"); })) << "playing shows on the score";
+    screenshot(server.display(), kOutput + "/shell_playing.png");
+    key("space");
 
     // "Enregistrer sous..." (the ninth enabled item) asks for a name in "Mes variations".
     choose_in_file_menu(9);

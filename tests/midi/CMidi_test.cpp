@@ -199,19 +199,25 @@ TEST_F(Output, RefusedControllerIsSentWhenOfferedAgain)
     EXPECT_EQ(out[0]->log()[0].bytes, (std::vector<unsigned char>{0xB0, 10, 64}));
 }
 
-TEST_F(Output, PercussionLevelFollowsTheStaffMap)
+// The percussion channel's velocities follow the per-key level table (100 % by default); the
+// instrument's key map, which says which note a key plays, does not scale them.
+TEST_F(Output, PercussionLevelFollowsTheKeyLevels)
 {
     write_prefs();
     make_midi();
     ScoreFixture score(16, 1);
     Ins* ins = score.d->ins;
     ins[10].percu = 1;
-    ins[10].map[36] = 150;
-    ins[10].map[38] = 0;
-    ins[10].map[40] = 50;
+    for (int k = 0; k < 128; k++)
+        ins[10].map[k] = static_cast<unsigned char>(k);  // the identity key map
+    ins[10].map[42] = 7;
+    midi->percussion_level[36] = 150;
+    midi->percussion_level[38] = 0;
+    midi->percussion_level[40] = 50;
     struct Case {
         int status, note, vel, expected;
-    } cases[] = {{0x99, 36, 100, 127}, {0x99, 38, 100, 1}, {0x99, 40, 100, 50}, {0x99, 40, 0, 0}, {0x90, 40, 100, 100}};
+    } cases[] = {{0x99, 36, 100, 127}, {0x99, 38, 100, 1}, {0x99, 40, 100, 50}, {0x99, 40, 0, 0},
+                 {0x90, 40, 100, 100}, {0x99, 35, 100, 100}, {0x99, 42, 90, 90}};
     for (auto& c : cases) {
         out[0]->clear();
         char m[3] = {static_cast<char>(c.status), static_cast<char>(c.note), static_cast<char>(c.vel)};

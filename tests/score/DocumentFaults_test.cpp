@@ -7,6 +7,7 @@
 #include <random>
 #include <string>
 
+#include "score/MusicClasses.h"
 #include "score/DocumentFileSupport.h"
 #include "framework/CApplication.h"
 #include "score/DocumentServices.h"
@@ -333,11 +334,17 @@ TEST(DocumentFaults, CompactionBeforeSaving) {
     document_view_hooks.invalider_lineaire = [](View*) { invalidated++; };
     alignas(8) char editor[8] = {};
     d->vue[1] = reinterpret_cast<View*>(editor);
-    CPlayRecordManager pump;
+    // A manager that counts the turns of its pump.
+    static int pump_turns;
+    pump_turns = 0;
+    alignas(8) char manager[8] = {};
     CPlayRecordManager* saved_mpr = mpr;
-    mpr = &pump;
+    PlayRecordHooks saved_pump = play_record_hooks;
+    mpr = reinterpret_cast<CPlayRecordManager*>(manager);
+    play_record_hooks.pump = [] { pump_turns++; };
     ASSERT_EQ(save_to(d, scratch_path("compacted.mrc")), 1);
     mpr = saved_mpr;
+    play_record_hooks = saved_pump;
     d->vue[1] = nullptr;
     document_view_hooks = saved_hooks;
     EXPECT_EQ(d->mes[10], nullptr);
@@ -348,7 +355,7 @@ TEST(DocumentFaults, CompactionBeforeSaving) {
     EXPECT_EQ(d->pag[0]->tot_sys, 0);
     EXPECT_EQ(invalidated, 1);
     EXPECT_EQ(rebuilt, 1);
-    EXPECT_GT(pump.pump_turns, 0);
+    EXPECT_GT(pump_turns, 0);
 }
 
 // A document left without any staff (here: its only staff was not listed by the extract and

@@ -42,6 +42,16 @@ CArrayString* lines(std::initializer_list<const char*> texts) {
 TEST_F(MusicClasses, StartUpCreatesEveryGlobalAndExitDeletesThem) {
     EXPECT_STREQ(gs(1), "?");
     int warnings = application->shown.warnings;
+    // The play and record manager is made and deleted by the MIDI code through its hooks.
+    static int managers;
+    managers = 0;
+    alignas(8) static char manager[8];
+    PlayRecordHooks saved_hooks = play_record_hooks;
+    play_record_hooks.create = []() -> CPlayRecordManager* {
+        managers++;
+        return reinterpret_cast<CPlayRecordManager*>(manager);
+    };
+    play_record_hooks.destroy = [](CPlayRecordManager*) { managers--; };
     init_music_classes();
     EXPECT_EQ(application->shown.warnings, warnings);  // the music font and its table are there
     ASSERT_NE(strings, nullptr);
@@ -52,6 +62,7 @@ TEST_F(MusicClasses, StartUpCreatesEveryGlobalAndExitDeletesThem) {
     ASSERT_NE(msm, nullptr);
     EXPECT_EQ(msm->total, 64);
     EXPECT_NE(mpr, nullptr);
+    EXPECT_EQ(managers, 1);
     ASSERT_NE(chord_library, nullptr);
     EXPECT_GT(chord_library->total(), 0);
     ASSERT_NE(note_names, nullptr);
@@ -69,6 +80,8 @@ TEST_F(MusicClasses, StartUpCreatesEveryGlobalAndExitDeletesThem) {
 
     int written = CKeyboard::prefs_written;
     quit_music_classes();
+    EXPECT_EQ(managers, 0);
+    play_record_hooks = saved_hooks;
     EXPECT_EQ(CKeyboard::prefs_written, written);  // no keyboard window: no preferences
     for (void* p : {(void*)strings, (void*)msm, (void*)mpr, (void*)chord_library,
                     (void*)note_names, (void*)chord_note_names[0], (void*)chord_note_names[1],

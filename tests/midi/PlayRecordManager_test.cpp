@@ -1,0 +1,209 @@
+// Playing and recording on the virtual clock: the transport keys, the count-in, every Note On
+// at its millisecond, repeats, loops, the end of the range, the score-following highlight and
+// a recorded take merged into the staff's track.
+#include "PlayFixture.h"
+
+#include "score/ScoreItems.h"
+#include "framework/CUndoManager.h"
+
+#include <fstream>
+#include <sstream>
+
+using Play = PlayFixture;
+using Ons = std::vector<std::vector<int>>;
+
+namespace {
+
+// One whole note per column, each a step higher: E, F, G, A, B... (64, 65, 67, 69, 71).
+void whole_notes(ScoreFixture& s, short columns) {
+    const short ys[] = {26, 23, 20, 17, 14, 11, 8};
+    for (short c = 1; c <= columns; c++) s.note(c, 1, ys[(c - 1) % 7], 1);
+}
+
+}  // namespace
+
+// Three measures of four quarters played from the space key: the count-in of one measure (the
+// first beat on note 33 at 80, the others on 34 at 64), then every note at its millisecond
+// (one tick a millisecond), and the play ends once the clock has passed the last column.
+TEST_F(Play, ThreeMeasuresFromTheSpaceKeyWithCountIn) {
+    Document* d = score_of(3);
+    const short ys[] = {26, 23, 20, 17};
+    for (short c = 1; c <= 3; c++)
+        for (short y : ys) score->note(c, 1, y);
+    mpr->compter = 1;
+    EXPECT_EQ(type_key(0x20), 1);
+    EXPECT_EQ(mpr->get_play_but(), 1);
+    EXPECT_EQ(mpr->get_cur_play_mes(), 1);
+    EXPECT_EQ(d->joue, 1);
+    run_to(7681);
+    EXPECT_EQ(mpr->get_play_but(), 1) << "the last column still sounds";
+    Ons expected = {{1, 0x99, 33}, {481, 0x99, 34}, {961, 0x99, 34}, {1441, 0x99, 34}};
+    const int pitches[] = {64, 65, 67, 69};
+    for (int k = 0; k < 12; k++) expected.push_back({1921 + 480 * k, 0x90, pitches[k % 4]});
+    EXPECT_EQ(note_ons(), expected);
+    // The first click's bytes.
+    for (const auto& m : out->log()) {
+        if (m.ms == 1 && m.bytes[0] == 0x99) {
+            EXPECT_EQ(m.bytes, (std::vector<unsigned char>{0x99, 0x21, 0x50}));
+        }
+    }
+    run_to(7700);
+    EXPECT_EQ(mpr->get_play_but(), 0) << "the play ends after the last column";
+    EXPECT_EQ(mpr->joue, 0);
+    EXPECT_EQ(d->joue, 0);
+    EXPECT_EQ(mpr->get_cur_play_mes(), 0);
+    EXPECT_EQ(application->timer.get_timer_resolution(), 250) << "nothing else runs on the timer";
+    for (short c = 1; c <= 3; c++) EXPECT_EQ(score->measure(c, 1)->start_time, 1920 * (c - 1));
+}
+
+// A repeat at the end of column 4 back to column 1 on the first pass: 1-4, 1-4, 5. A loop of
+// two from column 3 plays 3, 4, 3, 4 until stopped. A measure marked to play three times plays
+// three times.
+TEST_F(Play, RepeatsLoopsAndRepeatedMeasures) {
+    struct Case {
+        const char* name;
+        short boucler, from, columns;
+        int32_t until;
+        std::vector<int> expected;
+    } cases[] = {
+        {"repeat", 0, 1, 5, 9 * 1920 + 100, {64, 65, 67, 69, 64, 65, 67, 69, 71}},
+        {"loop", 1, 3, 5, 4 * 1920 - 100, {67, 69, 67, 69}},
+        {"three times", 0, 5, 6, 4 * 1920 - 100, {71, 71, 71, 72}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Document* d = score_of(c.columns);
+        whole_notes(*score, c.columns);
+        CRepeat* r = nullptr;
+        if (c.columns == 5) {
+            r = new CRepeat;
+            r->next[1] = 1;
+            score->measure(4, 1)->add(r);
+        } else {
+            score->measure(5, 1)->meas = 0x2003;
+        }
+        mpr->compter = 0;
+        mpr->boucler = c.boucler;
+        mpr->largeur_boucle = 2;
+        mpr->mes_jeu = 0;
+        d->cur_mes = c.from;
+        out->clear();
+        ASSERT_EQ(type_key(0x20), 1);
+        run_to(clock.now_ms() + c.until);
+        EXPECT_EQ(pitches(), c.expected);
+        if (mpr->get_play_but()) type_key(0x20);
+        EXPECT_EQ(mpr->get_play_but(), 0);
+        if (c.columns == 5 && !c.boucler) {
+            EXPECT_EQ(r->cur, 0) << "a stop sets the passes back";
+        }
+        editor->destroy(1);
+        editor = nullptr;
+        vue[1] = nullptr;
+        d->vue[1] = nullptr;
+    }
+}
+
+// A loop started near the end of the score plays what fits, and keeps the loop width setting.
+TEST_F(Play, LoopNearTheEndKeepsItsWidthSetting) {
+    score_of(4);
+    whole_notes(*score, 4);
+    score->d->cur_mes = 4;
+    mpr->compter = 0;
+    mpr->boucler = 1;
+    mpr->largeur_boucle = 3;
+    mpr->mes_jeu = 0;
+    type_key(0x20);
+    run_to(3 * 1920 - 100);
+    EXPECT_EQ(pitches(), (std::vector<int>{69, 69, 69}));
+    type_key(0x20);
+    EXPECT_EQ(mpr->largeur_boucle, 3);
+}
+
+// Score following: a note is highlighted from its start marker to its end marker, the markers
+// reaching the editor's idle task through its queue; a stop takes the highlight off.
+TEST_F(Play, MarkersToggleTheNoteHighlight) {
+    score_of(2);
+    CNote* first = score->note(1, 1, 26, 2);
+    CNote* second = score->note(1, 1, 20, 2);
+    follow_flags |= 0x10;
+    mpr->compter = 0;
+    mpr->mes_jeu = 0;
+    type_key(0x20);
+    const int32_t start = mpr->offset_time_unit;
+    run_to(start + 2);
+    EXPECT_TRUE(first->flags & 0x100);
+    EXPECT_FALSE(second->flags & 0x100);
+    run_to(start + 962);
+    EXPECT_FALSE(first->flags & 0x100);
+    EXPECT_TRUE(second->flags & 0x100);
+    type_key(0x20);
+    editor->work();
+    EXPECT_FALSE(second->flags & 0x100) << "the stop hands over the end marker";
+}
+
+// Waits at the start of a play keep the user's keys: a space typed while the instruments are
+// set up is still waiting for the message loop once the play has started, where it reaches the
+// editor and stops the play.
+TEST_F(Play, ASpaceDuringTheStartWaitIsKept) {
+    score_of(2);
+    whole_notes(*score, 2);
+    mpr->compter = 1;
+    wm->inject_key(platform::KeySpace, true, ' ');
+    wm->inject_key(platform::KeySpace, false, ' ');
+    type_key(0x20);
+    EXPECT_EQ(mpr->get_play_but(), 1);
+    int keys = 0;
+    for (platform::Message m; wm->peek_message(m, true);) {
+        if (m.kind == platform::MessageKind::KeyDown && m.key == platform::KeySpace) {
+            keys++;
+            type_key(0x20);  // as the editor's window takes it
+        }
+    }
+    EXPECT_EQ(keys, 1);
+    EXPECT_EQ(mpr->get_play_but(), 0);
+}
+
+// Recording from column 3 (after two measures of 1920 ticks) with the count-in: keys injected
+// at chosen milliseconds land in the staff's track at the tick of that moment in the score;
+// the input of the count-in lands at the start of column 3; clocks are not recorded; the take
+// is one undo level.
+TEST_F(Play, RecordedKeysLandAtTheirTicks) {
+    Document* d = score_of(4);
+    d->rec_piste = 1;
+    d->sub_doc[d->cur_sub_doc].rec_piste = 1;
+    d->auto_transcrire = 0;
+    d->auto_erase = 1;
+    undo_active = 1;
+    mpr->compter = 2;
+    mpr->start_recording(3);
+    ASSERT_EQ(mpr->get_rec_but(), 1);
+    EXPECT_EQ(mpr->sta, 3);
+    const int32_t origin = mpr->offset_time_unit;  // where column 3 begins to sound
+    EXPECT_EQ(origin, 1921);
+    run_to(1000);
+    in->inject(0x403E90);  // during the count-in
+    in->inject(0xF8);
+    run_to(origin + 100);
+    in->inject(0x643C90);
+    run_to(origin + 600);
+    in->inject(0x003C80);
+    run_to(origin + 2500);
+    type_key(0x20);
+    EXPECT_EQ(mpr->get_rec_but(), 0);
+    EXPECT_EQ(d->modif, 1);
+    std::vector<std::string> got;
+    Piste* t = d->piste[1];
+    ASSERT_NE(t, nullptr);
+    for (short i = 1; i <= t->tot; i++) {
+        char line[40];
+        std::snprintf(line, sizeof line, "%d: %02X %02X %02X %02X", t->event[i].time, t->event[i].buf[0],
+                      t->event[i].buf[1], t->event[i].buf[2], t->event[i].buf[3]);
+        got.push_back(line);
+    }
+    EXPECT_EQ(got, (std::vector<std::string>{"3840: 90 3E 40 FF", "3940: 90 3C 64 FF", "4440: 80 3C 00 FF"}));
+    EXPECT_EQ(mpr->total_record, 2) << "stopped in the second recorded column";
+    CUndoManager* undo = d->sub_doc[d->cur_sub_doc].undo;
+    ASSERT_NE(undo, nullptr);
+    EXPECT_EQ(undo->total(), 1);
+    undo_active = 0;
+}
