@@ -1,4 +1,5 @@
 #include "app/Application.h"
+#include "framework/ScriptPlayer.h"
 
 #include "app/DocumentLifeCycle.h"
 #include "app/MenuCommands.h"
@@ -104,6 +105,7 @@ void delete_midi(CMidi* midi) { delete midi; }
 short event_filter(CPanel* panel, Event* event)
 {
     if (!panel || !panel->event_handler) return 0;
+    record_panel_event(panel, event);  // while a demonstration script records
     return panel->event_handler(panel, event) ? 1 : 0;
 }
 

@@ -325,7 +325,11 @@ short CScript::save_user()
     fd.prompt.set(program_string(157).c_str());
     fd.ext[1].set(".DEM");
     if (!save_file_dialog(&fd, data_dir)) return 0;
-    filename.set(fd.path.get());
+    // A name typed without an extension gets ".DEM", so that the script is offered again.
+    std::string path = fd.path.get() ? fd.path.get() : "";
+    const size_t slash = path.find_last_of("/\\");
+    if (path.find('.', slash == std::string::npos ? 0 : slash + 1) == std::string::npos) path += ".DEM";
+    filename.set(path.c_str());
     return save();
 }
 

@@ -101,6 +101,8 @@ public:
     void run();
     // The tick of this moment, between the clock's 5 ms steps (input is stamped with it).
     int32_t current_tick();
+    // The same with its fraction of a tick.
+    double exact_tick();
     void midi_dispatch_init();
     void midi_dispatch_quit();
     void reset_progression_tempo(int32_t time);

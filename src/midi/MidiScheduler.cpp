@@ -192,6 +192,13 @@ int32_t CMidi::current_tick()
     return tick_in_step(platform::midi_clock()->now_ms(), &units);
 }
 
+double CMidi::exact_tick()
+{
+    int64_t units;
+    const int32_t whole = tick_in_step(platform::midi_clock()->now_ms(), &units);
+    return whole + static_cast<double>(units % 125000) / 125000.0;
+}
+
 void CMidi::plan_next_pass(int32_t due, int64_t step_units, int32_t now)
 {
     // The earliest message still queued for an output, and when the clock reaches it.

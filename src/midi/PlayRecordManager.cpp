@@ -97,7 +97,9 @@ void for_views(Document* d, short id, short sub_id, short type, F f) {
 // a slow timer; any other task (the play-along view, the styles) keeps what it had.
 short period_after_play(short before) {
     if (!application) return kIdlePeriod;
-    if (application->timer.total_timer.load() > 1) return before > 0 ? before : kPlayPeriod;
+    const CTimer& timer = application->timer;
+    for (short i = 1; i <= timer.total_timer.load() && i <= CTimer::kMaxTasks; i++)
+        if (timer.timer_task[i].load() != run_midi) return before > 0 ? before : kPlayPeriod;
     return std::max<short>(before, kIdlePeriod);
 }
 

@@ -18,6 +18,7 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <thread>
 
 namespace {
@@ -148,3 +149,112 @@ TEST_F(EditorOnX, TheScoreOpensInAnEditorWindowAndScrollsByKeyboard) {
 }
 
 }  // namespace
+
+namespace {
+
+// The files under `folder` whose names end in ".DEM", in any case.
+std::vector<std::string> scripts_under(const std::string& folder) {
+    std::vector<std::string> found;
+    std::error_code e;
+    for (auto it = std::filesystem::recursive_directory_iterator(folder, e); !e && it != std::filesystem::recursive_directory_iterator(); it.increment(e)) {
+        std::string name = it->path().filename().string();
+        for (char& ch : name) ch = (char)std::toupper((unsigned char)ch);
+        if (name.size() > 4 && name.compare(name.size() - 4, 4, ".DEM") == 0) found.push_back(it->path().string());
+    }
+    return found;
+}
+
+bool same_pixels(cairo_surface_t* a, cairo_surface_t* b) {
+    if (!a || !b || cairo_image_surface_get_height(a) != cairo_image_surface_get_height(b)) return false;
+    const int size = cairo_image_surface_get_stride(a) * cairo_image_surface_get_height(a);
+    return std::memcmp(cairo_image_surface_get_data(a), cairo_image_surface_get_data(b), size) == 0;
+}
+
+// Screenshots until the screen stays the same twice running and `wanted` says yes to it; the
+// last one is kept in `png`. False when that does not happen within a minute.
+bool settled_screen(const std::string& display, const std::string& png,
+                    const std::function<bool(cairo_surface_t*)>& wanted) {
+    cairo_surface_t* last = nullptr;
+    bool ok = false;
+    for (int i = 0; i < 240 && !ok; i++) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(250));
+        cairo_surface_t* now = screenshot(display, png);
+        if (!now) continue;
+        ok = same_pixels(now, last) && wanted(now);
+        if (last) cairo_surface_destroy(last);
+        last = now;
+    }
+    if (last) cairo_surface_destroy(last);
+    return ok;
+}
+
+void send_to_program(const std::string& display, const char* key, bool control = false) {
+    for (unsigned long w : top_level_x_windows(display)) send_x_key(display, w, key, control);
+}
+
+// The zoom changed the score: the program would ask whether to save it, so it is stopped.
+void stop_program(pid_t pid) {
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+}
+
+}  // namespace
+
+// A demonstration script recorded while the score is zoomed with the editor's "+" button,
+// saved, and played by the program started again on the same score, brings the screen to
+// where the recording left it.
+TEST_F(EditorOnX, AScriptRecordedInTheEditorReplaysToTheSameScreen) {
+    if (server.display().empty()) GTEST_SKIP() << "Xvfb is not available";
+    if (XvfbServer::find_program("import").empty()) GTEST_SKIP() << "no screenshot program";
+    ::setenv("BRINDLECOT_DEBUG_MENU", "1", 1);  // the script commands
+    const std::string file = write_score(1);
+    const std::string out = BRINDLECOT_TEST_OUTPUT;
+    const std::string display = server.display();
+    const auto staves = [](cairo_surface_t* image) { return staff_rows(image, 120).size() >= 10; };
+    const auto differs_from = [](const std::string& png) {
+        return [png](cairo_surface_t* s) {
+            cairo_surface_t* other = cairo_image_surface_create_from_png(png.c_str());
+            const bool differs = !same_pixels(s, other);
+            cairo_surface_destroy(other);
+            return differs;
+        };
+    };
+    const auto zoom_in = [&] {
+        for (unsigned long w : top_level_x_windows(display)) send_x_click(display, w, 183, 75);  // "+"
+    };
+
+    pid_t pid = start_program(home, display, file);
+    ASSERT_TRUE(settled_screen(display, out + "/script_xvfb_start.png", staves));
+    send_to_program(display, "r", true);  // records
+    zoom_in();
+    zoom_in();
+    ASSERT_TRUE(settled_screen(display, out + "/script_xvfb_recorded.png", differs_from(out + "/script_xvfb_start.png")));
+    send_to_program(display, "r", true);  // stops and asks where to save
+    std::vector<std::string> saved;
+    for (int i = 0; i < 240 && saved.empty(); i++) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(250));
+        if (i % 20 == 4) {  // once the save dialog is up: a name and Return
+            if (cairo_surface_t* shot = screenshot(display, out + "/script_xvfb_save_dialog.png"))
+                cairo_surface_destroy(shot);
+            for (const char* k : {"d", "e", "m", "o", "period", "d", "e", "m", "Return"}) send_to_program(display, k);
+        }
+        saved = scripts_under(home.path());
+    }
+    ASSERT_EQ(saved.size(), 1u) << "the script is saved";
+    stop_program(pid);
+
+    // The program again on the same score; the script is offered among the demonstrations.
+    std::filesystem::copy_file(saved[0], home / "program/misc/Demos/demo.DEM");
+    std::filesystem::copy_file(saved[0], out + "/script_xvfb.DEM", std::filesystem::copy_options::overwrite_existing);
+    pid = start_program(home, display, file);
+    ASSERT_TRUE(settled_screen(display, out + "/script_xvfb_before_replay.png", staves));
+    send_to_program(display, "j", true);  // the list of scripts, the first one selected
+    ASSERT_TRUE(settled_screen(display, out + "/script_xvfb_choosing.png", differs_from(out + "/script_xvfb_before_replay.png")));
+    send_to_program(display, "Return");
+    cairo_surface_t* recorded = cairo_image_surface_create_from_png((out + "/script_xvfb_recorded.png").c_str());
+    EXPECT_TRUE(settled_screen(display, out + "/script_xvfb_replayed.png", [&](cairo_surface_t* s) { return same_pixels(s, recorded); }))
+        << "the replay ends on the recorded screen";
+    cairo_surface_destroy(recorded);
+    stop_program(pid);
+    ::unsetenv("BRINDLECOT_DEBUG_MENU");
+}

@@ -10,6 +10,7 @@
 #include "framework/CUserPanel.h"
 #include "framework/CWindow.h"
 #include "framework/EventDispatch.h"
+#include "framework/FileDialog.h"
 #include "framework/LocalTime.h"
 #include "framework/ScriptEditor.h"
 #include "framework/ScriptPlayer.h"
@@ -151,6 +152,29 @@ TEST(ScriptFile, AFailedSaveLeavesTheOldFileWhole)
 // ---- Recording ----------------------------------------------------------------------------
 
 class ScriptRecording : public AppFixture {};
+
+TEST_F(ScriptRecording, SavingUnderANameWithoutExtensionAddsIt)
+{
+    TempFolder dir;
+    struct Case {
+        std::string typed, written;
+    } cases[] = {{"demo", "demo.DEM"}, {"autre.dem", "autre.dem"}, {"v1.2/demo", "v1.2/demo.DEM"}};
+    ASSERT_TRUE(platform::make_directory(dir / "v1.2"));
+    CScript s;
+    s.record_event(ScriptMenu, 101);
+    for (const Case& c : cases) {
+        set_file_dialog_responder([&](FileDialogRequest& r) {
+            r.chosen = dir / c.typed;
+            return true;
+        });
+        EXPECT_EQ(s.save_user(), 1) << c.typed;
+        EXPECT_STREQ(s.filename.get(), (dir / c.written).c_str());
+        EXPECT_TRUE(std::ifstream(dir / c.written).good()) << c.written;
+    }
+    set_file_dialog_responder([](FileDialogRequest&) { return false; });
+    EXPECT_EQ(s.save_user(), 0);
+    set_file_dialog_responder(nullptr);
+}
 
 TEST_F(ScriptRecording, RulesOfTheRecorder)
 {

@@ -3,10 +3,16 @@
 // a recorded take merged into the staff's track.
 #include "PlayFixture.h"
 
+#include "../layout/DrawingScore.h"
+#include "platform/MidiSynth.h"
+
 #include "score/ScoreItems.h"
 #include "framework/CUndoManager.h"
 
+#include <algorithm>
+#include <cmath>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 using Play = PlayFixture;
@@ -206,4 +212,161 @@ TEST_F(Play, RecordedKeysLandAtTheirTicks) {
     ASSERT_NE(undo, nullptr);
     EXPECT_EQ(undo->total(), 1);
     undo_active = 0;
+}
+
+// ---- The two-staff test score through the built-in synthesizer ---------------------------
+
+namespace {
+
+// The samples of a 16-bit PCM WAV file, channels mixed; its rate in `rate`.
+std::vector<double> wav_samples(const std::string& path, int* rate) {
+    std::ifstream f(path, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    std::vector<double> out;
+    auto u16 = [&](size_t at) { return (int)(unsigned char)bytes[at] | (int)(unsigned char)bytes[at + 1] << 8; };
+    auto u32 = [&](size_t at) { return (uint32_t)u16(at) | (uint32_t)u16(at + 2) << 16; };
+    if (bytes.size() < 44 || bytes.compare(0, 4, "RIFF") != 0) return out;
+    int channels = 1, bits = 16;
+    for (size_t at = 12; at + 8 <= bytes.size();) {
+        const std::string id = bytes.substr(at, 4);
+        const uint32_t size = u32(at + 4);
+        if (id == "fmt ") {
+            channels = u16(at + 10);
+            *rate = (int)u32(at + 12);
+            bits = u16(at + 22);
+        } else if (id == "data" && bits == 16) {
+            const size_t end = std::min(bytes.size(), at + 8 + size);
+            for (size_t s = at + 8; s + 2 * channels <= end; s += 2 * channels) {
+                double v = 0;
+                for (int c = 0; c < channels; c++) v += (int16_t)u16(s + 2 * c);
+                out.push_back(v / channels / 32768.0);
+            }
+        }
+        at += 8 + size + (size & 1);
+    }
+    return out;
+}
+
+// The MIDI note whose fundamental carries the most energy between from_ms and to_ms.
+int strongest_note(const std::vector<double>& s, int rate, double from_ms, double to_ms) {
+    const size_t a = (size_t)(from_ms * rate / 1000), b = std::min(s.size(), (size_t)(to_ms * rate / 1000));
+    int best = -1;
+    double best_power = 0;
+    for (int note = 36; note <= 96; note++) {
+        const double w = 2 * M_PI * 440.0 * std::pow(2.0, (note - 69) / 12.0) / rate;
+        double q1 = 0, q2 = 0;
+        for (size_t i = a; i < b; i++) {
+            const double q0 = 2 * std::cos(w) * q1 - q2 + s[i];
+            q2 = q1;
+            q1 = q0;
+        }
+        const double power = q1 * q1 + q2 * q2 - 2 * std::cos(w) * q1 * q2;
+        if (power > best_power) best_power = power, best = note;
+    }
+    return best;
+}
+
+}  // namespace
+
+// The two-staff test score played on the virtual clock into the built-in synthesizer, which
+// renders into a WAV file: the sound is not silent, the strongest note while the opening chord
+// sounds is one of its notes, and while the first note that sounds alone (the first eighth of
+// the second measure) sounds, it is that note.
+TEST_F(Play, TheTwoStaffScoreSoundsThroughTheBuiltInSynthesizer) {
+    ASSERT_FALSE(platform::midi_soundfont_path().empty()) << "a General MIDI SoundFont is installed";
+    const std::string wav = dir + "/two-staves.wav";
+    delete mpr;
+    application->midi = nullptr;
+    midi.reset();
+    platform::MidiDeviceList list;
+    list.outputs.push_back(std::make_unique<platform::MidiSynthDevice>(wav));
+    platform::set_midi_devices(std::move(list));
+    midi = std::make_unique<CMidi>();
+    application->timer.remove_timer_task(run_midi);
+    application->midi = midi.get();
+    mpr = new CPlayRecordManager;
+    follow_flags = 0;
+    DrawingScore score(nullptr);
+    score.d->tempo = 120;
+    midi->tempo = 120;
+    mpr->id = mpr->sub_id = 1;
+    mpr->compter = 0;
+    mpr->play_but = 1;
+    mpr->play(0);
+    const int32_t origin = mpr->offset_time_unit;
+    std::vector<int> chord;
+    for (short i = 1; i <= score.measure(1, 1)->total(); i++)
+        if (CNote* n = score.measure(1, 1)->get_note_item(i)) chord.push_back(n->pitch);
+    const int alone = score.first_note(score.measure(2, 1))->pitch;
+    for (int32_t t = 1; t <= 9000 && mpr->get_play_but(); t++) {
+        clock.set(t);
+        midi->run();
+        mpr->play_temps_reel();
+    }
+    EXPECT_EQ(mpr->get_play_but(), 0) << "the score ends by itself";
+    application->midi = nullptr;
+    midi.reset();  // closing the port renders up to the clock's time
+    int rate = 0;
+    std::vector<double> samples = wav_samples(wav, &rate);
+    ASSERT_EQ(rate, 44100);
+    ASSERT_GT(samples.size(), (size_t)rate * 8);
+    double peak = 0;
+    for (double v : samples) peak = std::max(peak, std::fabs(v));
+    EXPECT_GT(peak, 0.01) << "not silent";
+    const double ms_per_tick = 1000.0 / (120 * 8);
+    const double chord_at = origin * ms_per_tick, alone_at = (origin + 1920) * ms_per_tick;
+    const int in_chord = strongest_note(samples, rate, chord_at + 100, chord_at + 900);
+    EXPECT_NE(std::find(chord.begin(), chord.end(), in_chord), chord.end()) << "strongest " << in_chord;
+    EXPECT_EQ(strongest_note(samples, rate, alone_at + 30, alone_at + 240), alone);
+    // A picture of the sound for a person to look at.
+    const std::string png = dir + "/two-staves-spectrogram.png";
+    std::system(("sox '" + wav + "' -n remix 1 rate 4k spectrogram -y 300 -x 800 -o '" + png + "' 2>/dev/null").c_str());
+}
+
+// After a play the timer goes back to what its tasks need: slow with the scheduler alone, the
+// period it had while another task (the play-along view, the styles) runs on it.
+TEST_F(Play, TheTimerPeriodFollowsItsTasksAfterAPlay) {
+    score_of(1);
+    whole_notes(*score, 1);
+    mpr->compter = 0;
+    struct Case {
+        bool other_task;
+        short before, after;
+    } cases[] = {{false, 100, 250}, {true, 5, 5}, {true, 20, 20}};
+    static int other_turns;
+    const TimerTask other = [] { other_turns++; };
+    for (const Case& c : cases) {
+        if (c.other_task) application->timer.add_timer_task(other);
+        application->timer.set_timer_resolution(c.before);
+        type_key(0x20);
+        EXPECT_EQ(application->timer.get_timer_resolution(), 5) << "5 ms while it plays";
+        type_key(0x20);
+        EXPECT_EQ(application->timer.get_timer_resolution(), c.after) << c.before;
+        if (c.other_task) application->timer.remove_timer_task(other);
+    }
+}
+
+// A take too large for the staff's track: what the track cannot hold is told to the user, and
+// the take itself stops growing below the 16-bit counters.
+TEST_F(Play, ATakeTooLargeForTheTrackIsTold) {
+    Document* d = score_of(4);
+    d->rec_piste = 1;
+    d->sub_doc[d->cur_sub_doc].rec_piste = 1;
+    d->auto_transcrire = 0;
+    d->auto_erase = 0;
+    mpr->compter = 0;
+    mpr->start_recording(1);
+    ASSERT_EQ(mpr->get_rec_but(), 1);
+    run_to(100);
+    const int warnings = application->shown.warnings;
+    MidiEvent e{0, {0x90, 60, 100, 0xFF}};
+    for (int i = 0; i < RECORD_TAKE_MAX_EVENTS; i++) mpr->piste_record.push_back(e);
+    for (int i = 0; i < 10; i++) in->inject(0x643C90);  // beyond the take's ceiling
+    run_to(200);
+    EXPECT_EQ((int32_t)mpr->piste_record.size(), RECORD_TAKE_MAX_EVENTS);
+    type_key(0x20);
+    ASSERT_NE(d->piste[1], nullptr);
+    EXPECT_EQ(d->piste[1]->tot, PISTE_MAX_EVENTS);
+    EXPECT_EQ(application->shown.warnings, warnings + 1);
+    EXPECT_NE(std::string(application->shown.last_warning.get()).find("pleine"), std::string::npos);
 }
