@@ -115,31 +115,11 @@ void beep()
     if (wm()) wm()->backend().bell();
 }
 
-void wait_ms(int32_t ms)
-{
-    platform::WindowManager* manager = wm();
-    if (!manager) {
-        platform::sleep_ms(ms);
-        return;
-    }
-    const int64_t deadline = manager->now() + ms;
-    platform::Message m;
-    while (true) {
-        if (manager->peek_message(m, true)) {
-            if (m.kind == platform::MessageKind::Quit) {
-                manager->post_quit(m.id);
-                return;
-            }
-            if (m.kind == platform::MessageKind::Paint) manager->dispatch_message(m);
-            continue;
-        }
-        const int64_t now = manager->now();
-        if (now > deadline) return;
-        manager->backend().wait(deadline - now + 1);
-    }
-}
+namespace {
 
-void wait_ms_keeping_input(int32_t ms)
+// Waits `ms` milliseconds drawing what needs drawing; the other messages are dropped, or with
+// `keep` handed back to the message loop afterwards, in their order. A quit ends the wait.
+void wait_drawing(int32_t ms, bool keep)
 {
     platform::WindowManager* manager = wm();
     if (!manager) {
@@ -149,11 +129,12 @@ void wait_ms_keeping_input(int32_t ms)
     const int64_t deadline = manager->now() + ms;
     std::vector<platform::Message> kept;
     platform::Message m;
-    while (true) {
+    bool quit = false;
+    while (!quit) {
         if (manager->peek_message(m, true)) {
             if (m.kind == platform::MessageKind::Paint) manager->dispatch_message(m);
-            else kept.push_back(m);
-            if (m.kind == platform::MessageKind::Quit) break;
+            else if (keep || m.kind == platform::MessageKind::Quit) kept.push_back(m);
+            quit = m.kind == platform::MessageKind::Quit;
             continue;
         }
         const int64_t now = manager->now();
@@ -165,5 +146,11 @@ void wait_ms_keeping_input(int32_t ms)
         else manager->post_message(k);
     }
 }
+
+}  // namespace
+
+void wait_ms(int32_t ms) { wait_drawing(ms, false); }
+
+void wait_ms_keeping_input(int32_t ms) { wait_drawing(ms, true); }
 
 void lock_handle(void**) {}

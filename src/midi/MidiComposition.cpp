@@ -1,10 +1,18 @@
 #include "midi/MidiComposition.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "framework/CApplication.h"
+#include "framework/CButton.h"
+#include "framework/CDialog.h"
+#include "framework/CTextedit.h"
+#include "framework/ControlHandlers.h"
+#include "framework/Startup.h"
 #include "midi/CMidi.h"
 #include "midi/MidiImport.h"
+#include "midi/PlayRecordManager.h"
+#include "score/MusicClasses.h"
 #include "midi/BlockCommands.h"
 #include "score/CMeasure.h"
 #include "score/Document.h"
@@ -14,28 +22,225 @@
 #include "score/MusicGlobals.h"
 #include "score/Placeholders.h"
 #include "score/StructureSlots.h"
+#include "score/CTextBloc.h"
+#include "score/Synthe.h"
 
 short file_opening = 0;
 
 namespace {
 
 short close_nothing() { return 1; }
-
-short first_staff_alone(Document* d, short* variations) {
-    *variations = 0;
-    d->ins[1].in_roll |= 3;
-    d->ins[1].color = 0;
-    return 1;
-}
-
 void no_view(Document*) {}
+// The imported tracks are played by the play and record manager, when there is one.
+void start_manager() {
+    if (mpr) mpr->start_playing(1);
+}
+void stop_manager() {
+    if (mpr) mpr->stop_playing();
+}
+short manager_playing() { return mpr ? mpr->get_play_but() : 0; }
+
+// Items of the choice dialog.
+constexpr short kBoxes = 16, kAccept = 17, kPlay = 18, kPages = 20, kCancel = 22, kStop = 23, kTitle = 24,
+                kComposer = 25, kVariations = 30;
+constexpr short kResultAccept = 1000;
+const char kTooMany[] = "Maximum trois port\xE9""es (solistes + variations) !";
 
 // Staff n of the master system.
 Portee* staff(Document* d, short n) { return d->por[d->sys[1]->por[n]]; }
 
+// Staves of the master system, as many boxes as the dialog has at most.
+short boxed_staves(Document* d) { return d->sys[1]->tot_por < kBoxes ? d->sys[1]->tot_por : kBoxes; }
+
+// The volume every staff is heard at while the user chooses: its own with no box checked,
+// else full for the checked ones and a third of its own for the others.
+void listening_volumes(Document* d, CDialog* dialog) {
+    CMidi* midi = application ? application->midi : nullptr;
+    if (!midi) return;
+    short boxes = boxed_staves(d);
+    bool any = false;
+    for (short n = 1; n <= boxes; n++) any = any || (dialog->check(n) && dialog->check(n)->get_value());
+    for (short n = 1; n <= d->sys[1]->tot_por; n++) {
+        const Ins& ins = d->ins[n];
+        if (ins.canal < 1 || ins.canal > 16) continue;
+        short own = ins.effet[7];
+        bool checked = n <= boxes && dialog->check(n) && dialog->check(n)->get_value();
+        char msg[4] = {(char)(0xB0 + ins.canal - 1), 7, (char)(!any ? own : checked ? 127 : own / 3), 0};
+        midi->send(1, 0, 3, msg, 1);
+    }
+}
+
+// Checked boxes among the staves' and the variations box.
+short checked_boxes(Document* d, CDialog* dialog) {
+    short count = 0;
+    for (short n = 1; n <= boxed_staves(d); n++) count += dialog->check(n) && dialog->check(n)->get_value() ? 1 : 0;
+    return (short)(count + (dialog->check(kVariations) && dialog->check(kVariations)->get_value() ? 1 : 0));
+}
+
+std::string text_of(CDialog* dialog, short item) {
+    CString s;
+    if (CTextedit* t = dialog->te(item)) t->get_text(&s);
+    return s.get() ? s.get() : "";
+}
+
+void set_block_text(CTextBloc* b, const std::string& text) {
+    b->text.set(text.c_str());
+    b->ajuster_cadre_texte();
+}
+
+// The page settings of a composition opened from a file, and its title, page number and composer
+// blocks from the user's choice.
+void page_settings(Document* d, const MidiCompositionChoice& choice) {
+    Sub_document& s = d->sub_doc[1];
+    s.opti_sys = 1;
+    s.reduction = 50;
+    s.mes_par_por = 0;
+    s.reserve_titre = s.reserve_titre_mm = 0;
+    s.mise_en_page_ok = d->mise_en_page_ok = 0;
+    short panel_w = 0, panel_h = 0;
+    if (choice.preset_pages && midi_composition_hooks.drawing_panel_size)
+        midi_composition_hooks.drawing_panel_size(&panel_w, &panel_h);
+    if (panel_w > 0 && panel_h > 0) {
+        s.me_g = 16;
+        s.mi_g = 0;
+        s.me_d = (short)(2 * s.mx - panel_w);
+        s.mi_d = 0;
+        s.me_s = 18;
+        s.mi_s = 50;
+        s.me_i = (short)(2 * s.my - panel_h);
+        s.mi_i = 0;
+        auto mm = [&](short v) { return (short)((int32_t)v * 127 * s.reduction / 36000); };
+        s.mmi_g = mm(s.mi_g);
+        s.mmi_d = mm(s.mi_d);
+        s.mme_g = mm(s.me_g);
+        s.mme_d = mm(s.me_d);
+        s.mmi_s = mm(s.mi_s);
+        s.mmi_i = mm(s.mi_i);
+        s.mme_s = mm(s.me_s);
+        s.mme_i = mm(s.me_i);
+    }
+    if (!choice.title.empty()) d->nom->set(choice.title.c_str());
+    if (d->tot_ptx < 3) return;
+    CTextBloc* title = d->ptx[1];
+    CTextBloc* number = d->ptx[2];
+    CTextBloc* composer = d->ptx[3];
+    if (!title || !number || !composer) return;
+    set_block_text(title, d->nom->get() ? d->nom->get() : "");
+    char pages[32] = "";
+    if (s.tot_pag > 1) std::snprintf(pages, sizeof pages, "- $1 / %d -", s.tot_pag);
+    set_block_text(number, pages);
+    set_block_text(composer, choice.composer);
+    title->x = (short)((s.mx - title->w) / 2);
+    title->y = s.me_s;
+    number->x = s.me_g;
+    number->y = (short)(s.me_s + s.mi_s - number->h);
+    composer->x = (short)(s.mx - s.me_d - composer->w);
+    composer->y = (short)(s.me_s + s.mi_s - composer->h);
+}
+
 }  // namespace
 
-MidiCompositionHooks default_midi_composition_hooks() { return {close_nothing, first_staff_alone, no_view}; }
+std::string soloist_box_title(Document* d, short n) {
+    const Ins& ins = d->ins[n];
+    std::string title = ins.nom;
+    if (ins.canal == 10) return title + "   ";
+    title += " - ( ";
+    const char* port_synth = application && application->midi ? application->midi->midi_prefs.synthe[1] : synthe_port(1);
+    if (Synthe* syn = get_synthe(port_synth))
+        for (short k = 1; k <= syn->tot_instr; k++)
+            if (syn->instr[k].num == ins.patch) {
+                title += syn->instr[k].nom;
+                break;
+            }
+    return title + " )";
+}
+
+short accepter_sans_choix(Document* d, MidiCompositionChoice* choice) {
+    d->ins[1].in_roll |= 3;
+    d->ins[1].color = 0;
+    *choice = MidiCompositionChoice();
+    choice->composer = "Compositeur";
+    return 1;
+}
+
+short choisir_solistes(Document* d, MidiCompositionChoice* choice) {
+    CDialog* dialog = new CDialog("MISC", "Brindlecot.res", MIDI_CHOICE_DIALOG, default_dialog_handler, 0);
+    const short boxes = boxed_staves(d);
+    for (short n = 1; n <= kBoxes; n++) {
+        CCheck* box = dialog->check(n);
+        if (!box) continue;
+        box->set_value(0);
+        if (n > boxes) box->hide();
+        else {
+            const std::string title = soloist_box_title(d, n);
+            box->set_title(title.c_str());
+            box->set_dimension((short)(control_text_width(title.c_str()) + 22), box->get_height());  // box and gap
+        }
+    }
+    // Centred, low on the screen, so that the score stays in sight above it (with room for the
+    // title bar and the desktop's panel below it).
+    short top = (short)(SCREEN_HEIGHT - 270);
+    if (top + dialog->get_height() + 48 > SCREEN_HEIGHT) top = (short)(SCREEN_HEIGHT - dialog->get_height() - 48);
+    dialog->set_position((short)((SCREEN_WIDTH - dialog->get_width()) / 2), top < 0 ? 0 : top);
+    listening_volumes(d, dialog);
+    if (CRadio* r = dialog->radio(kPages)) r->set_group_value(1);
+    if (CTextedit* t = dialog->te(kTitle)) t->set_text(d->nom->get() ? d->nom->get() : "");
+    if (CTextedit* t = dialog->te(kComposer)) t->set_text("Compositeur");
+    if (CCheck* c = dialog->check(kVariations)) c->set_value(0);
+
+    auto stop = [] {
+        if (midi_composition_hooks.playing()) midi_composition_hooks.stop_playing();
+    };
+    Event ev;
+    while (dialog->run_modal(&ev)) {
+        if (ev.type != EvControl) continue;
+        const short item = ev.item;
+        if ((item >= 1 && item <= boxes) || item == kVariations) {
+            if (checked_boxes(d, dialog) >= 4) {
+                application->warning(kTooMany, "", "", "");
+                if (CCheck* c = dialog->check(item)) c->set_value(0);
+            }
+            listening_volumes(d, dialog);
+        } else if (item == kPlay) {
+            if (!midi_composition_hooks.playing()) midi_composition_hooks.start_playing();
+        } else if (item == kStop) {
+            stop();
+        } else if (item == kCancel) {
+            stop();
+            dialog->result = 0;
+            dialog->close();
+        } else if (item == kAccept) {
+            dialog->result = kResultAccept;
+            dialog->close();
+            stop();
+        }
+    }
+    // Closed another way than by its two buttons: as Cancel.
+    const bool accepted = dialog->result == kResultAccept;
+    if (accepted) {
+        short chosen = 0;
+        for (short n = 1; n <= boxes; n++)
+            if (dialog->check(n) && dialog->check(n)->get_value()) {
+                d->ins[n].in_roll |= 3;
+                d->ins[n].color = 0;
+                chosen++;
+            }
+        if (!chosen) {
+            d->ins[1].in_roll |= 3;
+            d->ins[1].color = 0;
+        }
+        choice->variations = dialog->check(kVariations) && dialog->check(kVariations)->get_value() ? 1 : 0;
+        choice->preset_pages = dialog->radio(kPages) && dialog->radio(kPages)->get_group_value() == 1 ? 1 : 0;
+        choice->title = text_of(dialog, kTitle);
+        choice->composer = text_of(dialog, kComposer);
+    }
+    delete dialog;
+    return accepted ? 1 : 0;
+}
+
+MidiCompositionHooks default_midi_composition_hooks() {
+    return {close_nothing, choisir_solistes, no_view, start_manager, stop_manager, manager_playing, nullptr};
+}
 MidiCompositionHooks midi_composition_hooks = default_midi_composition_hooks();
 
 short load_midi_document(const char* path) {
@@ -83,8 +288,8 @@ short load_midi_document(const char* path) {
     if (application->midi) application->midi->tempo = d->tempo;
     for (short n = 1; n <= d->tot_ins; n++) d->ins[n].in_roll &= ~3;
 
-    short variations = 0;
-    if (!midi_composition_hooks.choose_soloists(d, &variations)) {
+    MidiCompositionChoice choice;
+    if (!midi_composition_hooks.choose_soloists(d, &choice)) {
         destroy_document(d);
         doc = nullptr;
         file_opening = 0;
@@ -103,7 +308,7 @@ short load_midi_document(const char* path) {
             ins.effet[7] = 64;
         }
     }
-    if (variations && first_soloist) {
+    if (choice.variations && first_soloist) {
         short count = 0;
         if (ajouter_piste_portee_midi(&count, columns)) {
             Ins copy = d->ins[first_soloist];
@@ -124,6 +329,7 @@ short load_midi_document(const char* path) {
     }
     d->sub_doc[1].sys = d->sys[1];
     copier_champs_extrait(*d, d->sub_doc[1]);
+    page_settings(d, choice);
     midi_composition_hooks.open_view(d);
     d->sub_doc[1].actif_just = 1;
     working_mode = 8;

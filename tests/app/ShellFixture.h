@@ -66,6 +66,7 @@ public:
         ASSERT_NE(create_frame_window(), 0u);
         ASSERT_NO_FATAL_FAILURE(drawing_test::start_score_drawing());
         install_application();
+        midi_composition_hooks.choose_soloists = accepter_sans_choix;  // no one to ask
         application->menu->assigned = 1;
         application->load_menu(1);
 
@@ -104,6 +105,7 @@ public:
         app_hooks = default_app_hooks();
         editeur_hooks = default_editeur_hooks();
         midi_composition_hooks = default_midi_composition_hooks();
+        midi_composition_hooks.choose_soloists = accepter_sans_choix;  // no one to ask
         for (View*& v : vue) v = nullptr;
         free_res_files();
         quit_main_dir();

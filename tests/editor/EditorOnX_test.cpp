@@ -34,26 +34,6 @@ pid_t start_program(const TempFolder& home, const std::string& display, const st
     return start_program_on_x(home, display, program_dir, {score});
 }
 
-// Rows of the screenshot, in the middle column x, that are mostly dark across 300 pixels:
-// staff lines.
-std::vector<int> staff_rows(cairo_surface_t* image, int x0) {
-    const unsigned char* data = cairo_image_surface_get_data(image);
-    const int stride = cairo_image_surface_get_stride(image);
-    const auto dark = [&](int y) {
-        int n = 0;
-        for (int x = x0; x < x0 + 300; x++) {
-            const uint32_t c = *reinterpret_cast<const uint32_t*>(data + y * stride + x * 4);
-            n += (c & 0xFF) < 0x60 && ((c >> 8) & 0xFF) < 0x60 && ((c >> 16) & 0xFF) < 0x60;
-        }
-        return n;
-    };
-    // A thin line: dark across, with light rows two pixels above and below.
-    std::vector<int> rows;
-    for (int y = 2; y + 2 < cairo_image_surface_get_height(image); y++)
-        if (dark(y) > 250 && dark(y - 2) < 100 && dark(y + 2) < 100) rows.push_back(y);
-    return rows;
-}
-
 class EditorOnX : public EditorFixture {
 protected:
     // A score file of 2 staves x 24 columns with notes, on pages of 3 columns a system and

@@ -103,14 +103,7 @@ TEST_F(PlayOnX, TheSpaceKeyPlaysTheScoreAndTheIndicatorMoves) {
     cairo_surface_destroy(first);
     cairo_surface_destroy(before);
     close_x_windows(server.display());
-    for (int i = 0; i < 250; i++) {
-        if (::waitpid(pid, nullptr, WNOHANG) == pid) break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        if (i == 249) {
-            ::kill(pid, SIGKILL);
-            ::waitpid(pid, nullptr, 0);
-        }
-    }
+    wait_program_exit(pid);
 }
 
 }  // namespace

@@ -25,6 +25,7 @@ protected:
         before = creer_document("before.mrc", "before");
         doc = before;
         midi_composition_hooks = default_midi_composition_hooks();
+        midi_composition_hooks.choose_soloists = accepter_sans_choix;
         file_opening = 0;
     }
     void TearDown() override {
@@ -110,16 +111,16 @@ TEST_F(MidiComposition, RefusalsLeaveTheOpenScore) {
     EXPECT_EQ(load_midi_document(file(song()).c_str()), 0);
     EXPECT_EQ(doc, before);
     midi_composition_hooks = default_midi_composition_hooks();
-    midi_composition_hooks.choose_soloists = [](Document*, short*) { return (short)0; };  // cancel
+    midi_composition_hooks.choose_soloists = [](Document*, MidiCompositionChoice*) { return (short)0; };  // cancel
     EXPECT_EQ(load_midi_document(file(song()).c_str()), 0);
     EXPECT_EQ(file_opening, 0);
     doc = before;
 }
 
 TEST_F(MidiComposition, VariationsStaffCopiesTheSoloist) {
-    midi_composition_hooks.choose_soloists = [](Document* d, short* variations) {
+    midi_composition_hooks.choose_soloists = [](Document* d, MidiCompositionChoice* choice) {
         d->ins[2].in_roll |= 3;
-        *variations = 1;
+        choice->variations = 1;
         return (short)1;
     };
     ASSERT_EQ(load_midi_document(file(song()).c_str()), 1);

@@ -12,19 +12,11 @@
 #include <iterator>
 #include <string>
 
-#include "framework/AppFixture.h"
+#include "DialogScript.h"
 #include "framework/CButton.h"
-#include "framework/CDialog.h"
-#include "framework/CList.h"
-#include "framework/HeadlessInput.h"
-#include "framework/TimerProbe.h"
-#include "framework/WindowLookup.h"
 #include "midi/CMidi.h"
-#include "platform/Control.h"
-#include "platform/FileSystem.h"
 #include "platform/MidiClock.h"
 #include "platform/MidiTestDevices.h"
-#include "platform/Surface.h"
 #include "score/DocumentServices.h"
 #include "score/Placeholders.h"
 
@@ -44,21 +36,11 @@ const char kPrefs[] =
     "0 0000 0 0 0 0 0 \"\"\n"
     "0 0000 0 0 0 0 0 \"\"\n";
 
-class MidiConfigDialog : public AppFixture {
+class MidiConfigDialog : public DialogScript {
 public:
+    std::string folder_prefix() const override { return "midi-config"; }
     void SetUp() override {
-        saved_application = application;
-        AppFixture::SetUp();
-        SCREEN_WIDTH = 800;
-        SCREEN_HEIGHT = 600;
-        previous = platform::current_directory();
-        ASSERT_TRUE(platform::set_current_directory(BRINDLECOT_BUILD_DATA));  // the dialog's resources
-        const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        folder = std::string(BRINDLECOT_TEST_OUTPUT) + "/midi-config-" + info->name();
-        std::filesystem::remove_all(folder);
-        std::filesystem::create_directories(folder + "/MISC");
-        saved_dir = main_dir;
-        main_dir = folder.data();
+        DialogScript::SetUp();
         platform::set_midi_clock(&clock);
         platform::MidiDeviceList list;
         for (int i = 0; i < 3; i++) {
@@ -68,19 +50,13 @@ public:
         }
         list.inputs.push_back(std::make_unique<platform::MidiInjectedDevice>("Clavier"));
         platform::set_midi_devices(std::move(list));
-        probe = create_probe_window(*wm);
     }
     void TearDown() override {
-        g_on_timer = nullptr;
         application->remove_from_idle(&idle);
         midi.reset();
         application->midi = nullptr;
         platform::set_midi_clock(nullptr);
-        main_dir = saved_dir;
-        platform::set_current_directory(previous);
-        SCREEN_WIDTH = SCREEN_HEIGHT = 0;
-        AppFixture::TearDown();
-        application = saved_application;
+        DialogScript::TearDown();
     }
 
     std::string prefs_path() const { return folder + "/MISC/MIDIWIN.PFR"; }
@@ -92,91 +68,24 @@ public:
         application->midi = midi.get();
     }
 
-    CDialog* dialog() {
-        for (platform::WindowId w : wm->top_level_windows())
-            if (CPanel* p = get_cpan_from_handle(w); p && p->find_child(10) && p->find_child(9) && p->find_child(6))
-                return (CDialog*)p;
-        return nullptr;
-    }
-    void click(CPanel* p, int32_t x = -1, int32_t y = -1) {
-        if (x < 0) x = p->get_width() / 2;
-        if (y < 0) y = p->get_height() / 2;
-        inject_click(*wm, wm->client_to_screen(p->hwnd, {x, y}));
-    }
-    // Two steps: drops the popup down, then clicks its entry.
-    std::vector<std::function<void()>> choose(short id, short entry) {
-        return {[this, id] { click(dialog()->popup(id)); },
-                [this, id, entry] {
-                    auto* combo = static_cast<platform::ComboControl*>(platform::Control::of(dialog()->popup(id)->hwnd));
-                    ASSERT_TRUE(combo->dropped());
-                    inject_click(*wm, wm->client_to_screen(combo->drop_window(),
-                                                           {10, 1 + combo->row_height() * (entry - 1) + 3}));
-                }};
-    }
+    CDialog* dialog() { return find_dialog(10, 9, 6); }
+    Steps choose(short id, short entry) { return DialogScript::choose([this] { return dialog(); }, id, entry); }
 
-    // Runs the steps one after the other, 40 ms apart, from the idle handlers while the dialog
-    // has the message loop, then the dialog itself.
-    void run(std::vector<std::vector<std::function<void()>>> groups) {
-        pending.clear();
-        for (auto& g : groups)
-            for (auto& s : g) pending.push_back(s);
-        next_step = 0;
-        next_at = wm->now() + 40;
-        idle.event_handler = [](CPanel* panel, Event*) -> short {
-            static_cast<IdlePanel*>(panel)->fixture->step();
-            return 0;
-        };
-        idle.fixture = this;
-        application->add_to_idle(&idle);
-        g_on_timer = [this] { wm->set_timer(probe, 1, 20); };
-        wm->set_timer(probe, 1, 20);
-        midi_config_command();
-        application->remove_from_idle(&idle);
+    // The dialog through its menu command, worked by the steps.
+    void run(std::vector<Steps> groups) {
+        DialogScript::run(std::move(groups), [this] { return dialog() != nullptr; }, [] { midi_config_command(); });
         application->timer.remove_timer_task(run_midi);  // the tests run the scheduler themselves
-        EXPECT_EQ(next_step, pending.size()) << "every step ran";
     }
-    void step() {
-        if (next_step >= pending.size() || wm->now() < next_at || !dialog()) return;
-        next_at = wm->now() + 40;
-        pending[next_step++]();
-    }
-    struct IdlePanel : CPanel {
-        IdlePanel() : CPanel(NO_PARENT) {}
-        MidiConfigDialog* fixture = nullptr;
-    };
-    void snapshot(const std::string& name) {
-        CDialog* d = dialog();
-        d->update();
-        for (short k = 1; k <= d->children.total(); k++) ((CPanel*)d->children.get(k))->update();
-        platform::Message m;
-        for (int i = 0; i < 200 && wm->peek_message(m, false) && m.kind == platform::MessageKind::Paint; i++) {
-            wm->peek_message(m, true);
-            wm->dispatch_message(m);
-        }
-        const platform::Point size = wm->screen_size();
-        std::vector<uint32_t> pixels((size_t)size.x * size.y, 0xFF000000u);
-        wm->compose({size.x, size.y, size.x * 4, pixels.data()}, {0, 0, size.x, size.y});
-        auto s = platform::Surface::over_pixels(pixels.data(), size.x, size.y, size.x * 4);
-        ASSERT_TRUE(s->write_png(std::string(BRINDLECOT_TEST_OUTPUT) + "/" + name));
-    }
-    void escape() { wm->inject_key(platform::KeyEscape, true); }
+    void snapshot(const std::string& name) { DialogScript::snapshot(dialog(), name); }
     std::string entry(short id, short n) {
         CString text;
         dialog()->popup(id)->get_item(n, &text);
         return text.get();
     }
 
-    CApplication* saved_application = nullptr;
-    std::string previous, folder;
-    char* saved_dir = nullptr;
     platform::MidiVirtualClock clock;
     std::vector<platform::MidiRecordingDevice*> out;
     std::unique_ptr<CMidi> midi;
-    platform::WindowId probe = 0;
-    IdlePanel idle;
-    std::vector<std::function<void()>> pending;
-    size_t next_step = 0;
-    int64_t next_at = 0;
 };
 
 }  // namespace
@@ -260,22 +169,22 @@ TEST_F(MidiConfigDialog, OkWithOnlyTheModelChangedRestartsNothing) {
 TEST_F(MidiConfigDialog, StoredValuesShownAndWhatTheUserEndsWith) {
     struct Case {
         const char* prefs;
-        std::vector<std::vector<std::function<void()>>> (*steps)(MidiConfigDialog*);
+        std::vector<Steps> (*steps)(MidiConfigDialog*);
         short shown_output, shown_model;
         short port_after;
         const char* model_after;
         short queued;
     };
-    auto ok = [](MidiConfigDialog* f) -> std::vector<std::vector<std::function<void()>>> {
+    auto ok = [](MidiConfigDialog* f) -> std::vector<Steps> {
         return {{[f] { f->click(f->dialog()->button(1)); }}};
     };
-    auto none_then_scale = [](MidiConfigDialog* f) -> std::vector<std::vector<std::function<void()>>> {
+    auto none_then_scale = [](MidiConfigDialog* f) -> std::vector<Steps> {
         return {f->choose(6, 1), {[f] { f->click(f->dialog()->button(10)); }, [f] { f->click(f->dialog()->button(1)); }}};
     };
-    auto closed = [](MidiConfigDialog* f) -> std::vector<std::vector<std::function<void()>>> {
+    auto closed = [](MidiConfigDialog* f) -> std::vector<Steps> {
         return {f->choose(6, 3), {[f] { f->dialog()->close(); }}};  // neither OK nor Cancel
     };
-    auto escape = [](MidiConfigDialog* f) -> std::vector<std::vector<std::function<void()>>> {
+    auto escape = [](MidiConfigDialog* f) -> std::vector<Steps> {
         return {f->choose(8, 2), {[f] { f->escape(); }}};
     };
     const Case cases[] = {

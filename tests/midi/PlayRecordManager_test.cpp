@@ -20,6 +20,14 @@ using Ons = std::vector<std::vector<int>>;
 
 namespace {
 
+// The first staff records; the take is merged as it came (no transcription).
+void record_on_first_staff(Document* d, short erase) {
+    d->rec_piste = 1;
+    d->sub_doc[d->cur_sub_doc].rec_piste = 1;
+    d->auto_transcrire = 0;
+    d->auto_erase = erase;
+}
+
 // One whole note per column, each a step higher: E, F, G, A, B... (64, 65, 67, 69, 71).
 void whole_notes(ScoreFixture& s, short columns) {
     const short ys[] = {26, 23, 20, 17, 14, 11, 8};
@@ -175,10 +183,7 @@ TEST_F(Play, ASpaceDuringTheStartWaitIsKept) {
 // is one undo level.
 TEST_F(Play, RecordedKeysLandAtTheirTicks) {
     Document* d = score_of(4);
-    d->rec_piste = 1;
-    d->sub_doc[d->cur_sub_doc].rec_piste = 1;
-    d->auto_transcrire = 0;
-    d->auto_erase = 1;
+    record_on_first_staff(d, 1);
     undo_active = 1;
     mpr->compter = 2;
     mpr->start_recording(3);
@@ -350,10 +355,7 @@ TEST_F(Play, TheTimerPeriodFollowsItsTasksAfterAPlay) {
 // the take itself stops growing below the 16-bit counters.
 TEST_F(Play, ATakeTooLargeForTheTrackIsTold) {
     Document* d = score_of(4);
-    d->rec_piste = 1;
-    d->sub_doc[d->cur_sub_doc].rec_piste = 1;
-    d->auto_transcrire = 0;
-    d->auto_erase = 0;
+    record_on_first_staff(d, 0);
     mpr->compter = 0;
     mpr->start_recording(1);
     ASSERT_EQ(mpr->get_rec_but(), 1);

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -74,4 +75,24 @@ inline cairo_surface_t* screenshot(const std::string& display, const std::string
     }
     cairo_surface_flush(image);
     return image;
+}
+
+// Rows of the screenshot that are mostly dark across the 300 pixels from x0: staff lines.
+inline std::vector<int> staff_rows(cairo_surface_t* image, int x0)
+{
+    const unsigned char* data = cairo_image_surface_get_data(image);
+    const int stride = cairo_image_surface_get_stride(image);
+    const auto dark = [&](int y) {
+        int n = 0;
+        for (int x = x0; x < x0 + 300; x++) {
+            const uint32_t c = *reinterpret_cast<const uint32_t*>(data + y * stride + x * 4);
+            n += (c & 0xFF) < 0x60 && ((c >> 8) & 0xFF) < 0x60 && ((c >> 16) & 0xFF) < 0x60;
+        }
+        return n;
+    };
+    // A thin line: dark across, with light rows two pixels above and below.
+    std::vector<int> rows;
+    for (int y = 2; y + 2 < cairo_image_surface_get_height(image); y++)
+        if (dark(y) > 250 && dark(y - 2) < 100 && dark(y + 2) < 100) rows.push_back(y);
+    return rows;
 }
