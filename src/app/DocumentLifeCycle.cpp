@@ -3,6 +3,7 @@
 #include "app/Application.h"
 #include "app/OptionFiles.h"
 #include "editor/Editeur.h"
+#include "editor/PaletteWindows.h"
 #include "framework/CApplication.h"
 #include "framework/CDialog.h"
 #include "framework/CLabel.h"
@@ -138,6 +139,7 @@ void open_view_of_document()
     }
     vue[1] = view;
     doc->vue[1] = view;
+    ouvrir_palettes_partition();  // the tool palettes float over the score
 }
 
 short load_document(const char* path)

@@ -85,6 +85,10 @@ public:
     // ---- Re-spacing an edited measure ----
     short justifier_et_dessiner(short ma, short pa);
 
+    // ---- Input: every click, key and menu command of the score panel, to the tool of the
+    // moment; 1 when consumed (editor/ToolDispatch.cpp) ----
+    short dispatch(Event* e);
+
     // ---- Chords and beam groups ----
     short get_info_accord(CMeasure* obj, short acid, short* tabi, short* tabm, short* tabx,
                           short* taby, short* tot);

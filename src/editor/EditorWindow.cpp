@@ -1,6 +1,7 @@
 // The score editor's window: its construction with the panels and the tool strip, its
 // destruction, the zoom, and the event procedure shared by all its panels.
 #include "editor/Editeur.h"
+#include "editor/PaletteWindows.h"
 #include "layout/UtilitairesPartition.h"
 
 #include <algorithm>
@@ -94,6 +95,7 @@ short Editeur::create(short id_doc) {
     id = id_doc;
     if (id_doc > 10) return 0;
     install_document_view_hooks();
+    install_palette_windows();
     set_cur_doc(id, doc ? doc->cur_sub_doc : 1);
     sub_id = doc ? doc->cur_sub_doc : 1;
     Sub_document* extract = doc ? &doc->sub_doc[sub_id] : nullptr;
@@ -410,11 +412,10 @@ short score_proc(CPanel* panel, Event* e) {
     default:
         break;
     }
-    // Space and Enter drive the player; the editing tools take the score panel's other input;
-    // until they are here, the keys scroll.
+    // Space and Enter drive the player; the score panel's other input (and the keys of the
+    // window) go to the tool of the moment.
     if (e->type == EvKey && editeur_hooks.transport_key(e)) return 1;
-    if (e->type == EvKey && (panel == v->win || (panel->uid == 7 && panel->item_id == 1)) &&
-        dispatch_touches_scroll(v->hor, v->ver, v->page_scroll, v->win, e, 1))
-        return 1;
+    if ((panel->uid == 7 && panel->item_id == 1) || (panel == v->win && e->type == EvKey))
+        if (v->dispatch(e)) return 1;
     return default_event_handler(panel, e);
 }

@@ -29,7 +29,7 @@ void for_each_rule(Definition* def, F f) {
     Jeu* saved = def->jeu;
     short options = def->options;
     Jeu* chain = def->jeu;
-    short own_kind = chain ? chain->param[14] : 0;
+    short own_kind = chain ? chain->type : 0;
     if (own_kind == 0 && def->sym_id != 0 && pal)
         if (Definition* from = pal->get_definition(def->sym_id))
             if (from->options & 0x2000) {

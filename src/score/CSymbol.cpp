@@ -16,7 +16,7 @@ CDataObject* CSymbol::duplicate() {
 short CSymbol::get_local_param(Definition* def, short n) {
     for (short i = 1; i <= param.total(); i++)
         if (param.get(i) == n) return value.get(i);
-    return def ? def->get_global_param(n) : 0;
+    return get_global_param(def, n);
 }
 
 void CSymbol::set_local_param(short n, short v) {

@@ -24,4 +24,4 @@ short musical_font_index = 1;
 CArrayString* note_names = nullptr;
 CChordLibrary* chord_library = nullptr;
 Document* doc = nullptr;
-CToolsManager* pal = nullptr;
+CToolsManager* pal = nullptr;  // the tools manager (score/ToolsManager.h)

@@ -238,3 +238,72 @@ TEST_F(EditorOnX, AScriptRecordedInTheEditorReplaysToTheSameScreen) {
     stop_program(pid);
     ::unsetenv("BRINDLECOT_DEBUG_MENU");
 }
+
+namespace {
+
+// Closes the program's windows and waits for it to end (killing it after five seconds).
+void close_program(const std::string& display, pid_t pid) {
+    close_x_windows(display);
+    for (int i = 0; i < 250; i++) {
+        if (::waitpid(pid, nullptr, WNOHANG) == pid) return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+}
+
+// The mean darkness (0 white, 255 black) of a box of the screenshot.
+int darkness(cairo_surface_t* image, int x1, int y1, int x2, int y2) {
+    const unsigned char* data = cairo_image_surface_get_data(image);
+    const int stride = cairo_image_surface_get_stride(image);
+    long sum = 0, n = 0;
+    for (int y = y1; y < y2; y++)
+        for (int x = x1; x < x2; x++, n++) {
+            const uint32_t c = *reinterpret_cast<const uint32_t*>(data + y * stride + x * 4);
+            sum += 255 - (((c & 0xFF) + ((c >> 8) & 0xFF) + ((c >> 16) & 0xFF)) / 3);
+        }
+    return n ? (int)(sum / n) : 0;
+}
+
+}  // namespace
+
+// With a score open the tool palettes float over the frame where "PAL.PFR" puts them, the
+// pointer's cell inverted; a click on the eraser's cell makes it the current tool.
+TEST_F(EditorOnX, TheScoreShowsItsPalettesAndAClickChoosesATool) {
+    if (server.display().empty()) GTEST_SKIP() << "Xvfb is not available";
+    if (XvfbServer::find_program("import").empty()) GTEST_SKIP() << "no screenshot program";
+    const std::string file = write_score(1);
+    const pid_t pid = start_program(home, server.display(), file);
+    // The palette of the score tools (palette 16) opens with its window's top-left corner at
+    // (620, 80); its cells are 24 x 26 pixels below the window's caption, in columns of seven.
+    const int left = 620, top = 80;
+    const std::string shot = std::string(BRINDLECOT_TEST_OUTPUT) + "/editor_xvfb_palettes.png";
+    // The pointer's cell (the first) is inverted: dark; find the caption's height from it.
+    int caption = -1;
+    for (int i = 0; i < 120 && caption < 0; i++) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(250));
+        cairo_surface_t* image = screenshot(server.display(), shot);
+        if (!image) continue;
+        for (int c = 8; c <= 30 && caption < 0; c++)
+            if (darkness(image, left + 2, top + c + 2, left + 22, top + c + 24) > 150 &&
+                darkness(image, left + 2, top + c + 29, left + 22, top + c + 51) < 120)
+                caption = c;
+        cairo_surface_destroy(image);
+    }
+    ASSERT_GE(caption, 0) << "the palette with the pointer's cell highlighted";
+    const int eraser_top = top + caption + 27;  // the second cell
+    for (unsigned long w : top_level_x_windows(server.display()))
+        send_x_click(server.display(), w, left + 12, eraser_top + 13);
+    const std::string clicked = std::string(BRINDLECOT_TEST_OUTPUT) + "/editor_xvfb_palettes_clicked.png";
+    bool chosen = false;
+    for (int i = 0; i < 80 && !chosen; i++) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(250));
+        cairo_surface_t* image = screenshot(server.display(), clicked);
+        if (!image) continue;
+        chosen = darkness(image, left + 2, eraser_top + 2, left + 22, eraser_top + 24) > 150 &&
+                 darkness(image, left + 2, top + caption + 2, left + 22, top + caption + 24) < 120;
+        cairo_surface_destroy(image);
+    }
+    EXPECT_TRUE(chosen) << "the eraser's cell is highlighted and the pointer's no longer";
+    close_program(server.display(), pid);
+}

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <map>
 #include <utility>
 #include <vector>
 
@@ -27,13 +28,37 @@ struct Rule {
         def.id = id;
         def.jeu = &jeu;
         def.options = 0x2000;
-        for (auto [n, v] : params) (n < 14 ? def.param[n] : jeu.param[n]) = v;
+        for (auto [n, v] : params) set(n, v);
         tab.push_back(0);
         tab.insert(tab.end(), table.begin(), table.end());
         jeu.tot = (short)table.size();
         jeu.tab = tab.data();
         pal->add_definition(&def);
     }
+    // Parameter n as the definition and its rule hold it; the table's parameters (25 and up)
+    // become values of every symbol of this definition placed afterwards.
+    void set(short n, short v) {
+        short* fields[] = {nullptr, &def.dx, &def.dy, &def.dw, &def.dh, &def.dec_x, &def.dec_y};
+        auto option = [&](short bit, bool on) { jeu.options = (short)(on ? jeu.options | bit : jeu.options & ~bit); };
+        if (n >= 1 && n <= 6) *fields[n] = v;
+        else if (n == 14) jeu.type = v;
+        else if (n == 15) option(0x0002, v == 2), option(0x0004, v == 3);
+        else if (n == 16) option(0x0008, v == 2);
+        else if (n == 17) jeu.tot_mes = v;
+        else if (n == 18) jeu.tot_temps = v;
+        else if (n == 19) jeu.tot_fract = v;
+        else if (n == 20) option(0x0001, v != 1);
+        else if (n == 21) jeu.param1 = v;
+        else if (n == 22) jeu.param2 = v;
+        else if (n == 23) option(0x0020, v != 0);
+        else if (n == 24) option(0x0010, v != 0);
+        else overrides()[def.id].push_back({n, v});
+    }
+    static std::map<short, std::vector<std::pair<short, short>>>& overrides() {
+        static std::map<short, std::vector<std::pair<short, short>>> table;
+        return table;
+    }
+    ~Rule() { overrides().erase(def.id); }
     Definition def;
     Jeu jeu;
     std::vector<short> tab;
@@ -59,6 +84,7 @@ struct Score : ScoreFixture {
         CSymbol* s = new CSymbol;
         s->tool_id = tool;
         s->note_id = note_id;
+        for (auto [n, v] : Rule::overrides()[tool]) s->set_local_param(n, v);
         measure(column, 1)->add(s);
         return s;
     }

@@ -1,0 +1,295 @@
+#include "editor/ToolDispatch.h"
+
+#include "editor/Editeur.h"
+#include "editor/NoteRestMenus.h"
+#include "framework/CApplication.h"
+#include "framework/CButton.h"
+#include "framework/CList.h"
+#include "framework/CScroll.h"
+#include "framework/CUndoManager.h"
+#include "framework/CUserPanel.h"
+#include "framework/CWindow.h"
+#include "framework/Event.h"
+#include "framework/UserInput.h"
+#include "framework/WindowLookup.h"
+#include "score/Document.h"
+#include "score/DocumentServices.h"
+#include "score/MusicGlobals.h"
+#include "score/MusicSettings.h"
+#include "score/ToolsManager.h"
+
+namespace {
+
+short takes_nothing(Editeur*, Event*) { return 0; }
+
+}  // namespace
+
+ToolHandlers tool_handlers = {takes_nothing, takes_nothing, takes_nothing, takes_nothing, takes_nothing,
+                              takes_nothing, takes_nothing, takes_nothing, takes_nothing, takes_nothing,
+                              takes_nothing, takes_nothing, takes_nothing, takes_nothing, takes_nothing,
+                              takes_nothing, takes_nothing, takes_nothing, takes_nothing, takes_nothing,
+                              takes_nothing, takes_nothing, takes_nothing, takes_nothing, takes_nothing,
+                              takes_nothing};
+
+namespace {
+
+// What a handler's answer does: mark the event handled, or handled with the measure re-spaced.
+enum Effect : short { Handled = 1, Respace = 2 };
+
+struct Route {
+    short lo, hi;
+    ToolHandler ToolHandlers::*handler;
+    Effect effect;
+};
+
+// The tools with one handler each, in the order they are tested.
+const Route kRoutes[] = {
+    {80, 80, &ToolHandlers::tetes, Handled},          {41, 41, &ToolHandlers::enharmonie, Handled},
+    {70, 79, &ToolHandlers::voix, Handled},           {38, 38, &ToolHandlers::librairies, Handled},
+    {62, 62, &ToolHandlers::texte, Handled},          {2, 2, &ToolHandlers::chord_use, Handled},
+    {61, 61, &ToolHandlers::disposition, Handled},    {57, 57, &ToolHandlers::selection, Handled},
+    {58, 60, &ToolHandlers::paroles, Handled},        {2000, 5999, &ToolHandlers::symbole, Handled},
+    {1, 1, &ToolHandlers::mesure, Handled},           {50, 50, &ToolHandlers::clefs, Respace},
+    {54, 54, &ToolHandlers::liaison_tenue, Handled},  {13, 13, &ToolHandlers::temps, Handled},
+    {17, 17, &ToolHandlers::notes, Respace},          {14, 14, &ToolHandlers::inverser, Handled},
+    {19, 19, &ToolHandlers::accord, Respace},         {21, 21, &ToolHandlers::point, Respace},
+    {18, 18, &ToolHandlers::hauteurs, Handled},       {31, 36, &ToolHandlers::alterations, Respace},
+    {37, 37, &ToolHandlers::bouger_alterations, Respace}, {43, 43, &ToolHandlers::armures, Respace},
+    {55, 55, &ToolHandlers::reprises, Handled},       {44, 44, &ToolHandlers::nolet, Respace},
+};
+
+// The pointer's and eraser's chain: a handler and whether only an answer of exactly 1 counts.
+struct Try {
+    ToolHandler ToolHandlers::*handler;
+    bool exactly_one;
+    Effect effect;
+};
+const Try kChain[] = {
+    {&ToolHandlers::notes, true, Respace},          {&ToolHandlers::silences, true, Respace},
+    {&ToolHandlers::clefs, false, Respace},         {&ToolHandlers::temps, false, Handled},
+    {&ToolHandlers::armures, false, Respace},       {&ToolHandlers::nolet, false, Respace},
+    {&ToolHandlers::bouger_alterations, false, Respace}, {&ToolHandlers::hauteurs, false, Handled},
+    {&ToolHandlers::symbole, false, Handled},       {&ToolHandlers::texte, false, Handled},
+    {&ToolHandlers::chord_use, false, Handled},     {&ToolHandlers::librairies, false, Handled},
+    {&ToolHandlers::paroles, false, Handled},       {&ToolHandlers::mesure, false, Handled},
+};
+
+bool is_note_value(short t) { return (t >= 5 && t <= 12) || t == 20; }
+
+struct Outcome {
+    bool handled = false, respace = false;
+    void take(short answer, Effect effect) {
+        if (!answer) return;
+        handled = true;
+        if (effect == Respace) respace = true;
+    }
+};
+
+// The routing of one click (real or made from a key) with tool t.
+Outcome route(Editeur* v, Event* e, short t) {
+    Outcome o;
+    ToolHandlers& h = tool_handlers;
+    for (const Route& r : kRoutes)
+        if (t >= r.lo && t <= r.hi) {
+            short answer = (h.*r.handler)(v, e);
+            if (r.handler == &ToolHandlers::symbole) o.handled = true, o.respace = o.respace || answer == 2;
+            else o.take(answer, r.effect);
+            return o;
+        }
+    if (is_note_value(t)) {
+        if (e->flags & EvfCtrl) {
+            o.take(h.notes(v, e), Respace);
+        } else if (e->flags & EvfShift) {
+            pal->set_tool(t == 20 ? (short)30 : (short)(34 - t), 0);
+            o.take(h.silences(v, e), Respace);
+        } else {
+            short answer = h.notes(v, e);
+            if (answer > 0) {
+                o.take(1, Respace);
+            } else if (answer == -1) {
+                pal->set_tool(16, 0);
+                o.take(h.silences(v, e), Respace);
+            }
+        }
+        return o;
+    }
+    if (t >= 22 && t <= 30) {
+        if (doc && doc->curseur) return o;
+        short answer = h.silences(v, e);
+        if (answer > 0) {
+            o.take(1, Respace);
+        } else if (answer == -1) {
+            pal->set_tool(16, 0);
+            o.take(h.notes(v, e), Respace);
+        }
+        return o;
+    }
+    if (t == 16 || t == 81) {
+        const short x = e->x, y = e->y;
+        if (t == 81) pal->set_erase_tool(1);
+        for (const Try& k : kChain) {
+            e->x = x, e->y = y;
+            short answer = (h.*k.handler)(v, e);
+            if (k.exactly_one ? answer == 1 : answer != 0) {
+                o.take(1, k.effect);
+                break;
+            }
+        }
+    }
+    return o;
+}
+
+}  // namespace
+
+ToolHandler handler_of_tool(short t) {
+    for (const Route& r : kRoutes)
+        if (t >= r.lo && t <= r.hi) return tool_handlers.*r.handler;
+    if (is_note_value(t) || t == 16 || t == 81) return tool_handlers.notes;
+    if (t >= 22 && t <= 30) return tool_handlers.silences;
+    return nullptr;
+}
+
+short Editeur::dispatch(Event* e) {
+    if (!set_cur_doc(id, sub_id) || !doc) return 0;
+    if (!pal) return e->type == EvKey && dispatch_touches_scroll(hor, ver, page_scroll, win, e, 1);
+    // Hand-scrolling: its end and its drag.
+    if (e->type == EvRelease && (e->flags & EvfLeft) && moving) {
+        moving = 0;
+        if (application) application->set_cursor_arrow();
+        return 1;
+    }
+    if (e->type == EvMove) {
+        if (moving && get_mouse_left()) {
+            const short dx = (short)(get_mouse_x() - move_position_x), dy = (short)(get_mouse_y() - move_position_y);
+            if (hor) {
+                ox = (short)(ox - dx);
+                hor->set_value(ox);
+                ox = hor->get_value();
+                pox = ox;
+            }
+            if (ver) {
+                oy = (short)(oy - dy);
+                ver->set_value(oy);
+                oy = ver->get_value();
+                poy = oy;
+            }
+            if ((dx || dy) && up) up->dirty();
+            move_position_x = (short)(move_position_x + dx);
+            move_position_y = (short)(move_position_y + dy);
+            if (application) application->set_cursor_hand();
+        }
+        return 0;
+    }
+    if (e->type == EvPress && (e->flags & EvfRight)) return ouvrir_menu_note_silence(this, e);
+    if (e->type == EvMenuCommand) {
+        commande_menu_note_silence(this, e);
+        return 1;
+    }
+    if (e->type != EvPress && e->type != EvKey) return 0;
+
+    const short t_before = pal->get_tool();
+    short t = t_before;
+    pal->set_erase_tool(0);
+    couleur_notes = doc->utiliser_couleurs == 1 ? (voice == 0 ? 0 : -1 - voice) : doc->utiliser_couleurs == 2 ? -1 : 0;
+    voix_visibles = doc->voix_visibles;
+    short gx = e->x, gy = e->y;
+    if (up) up->local_to_global(&gx, &gy);
+    auto over_this_window = [&]() { return get_window_under(gx, gy) == win; };
+    bool real_left_click = false;
+
+    if (e->type == EvKey) {
+        if (undo) undo->new_level(0, 0);
+        if (get_cur_te()) return 0;
+        if (t == 58) {
+            tool_handlers.paroles(this, e);
+            return 1;
+        }
+        const short c = e->value;
+        if (doc->curseur && ((t >= 5 && t <= 12) || t == 20 || t == 16)) {
+            tool_handlers.curseur(this, e);
+            return 1;
+        }
+        if (doc->curseur && (c == 9 || (c >= 0x1C && c <= 0x1F))) {
+            tool_handlers.curseur(this, e);
+            return 1;
+        }
+        if (dispatch_touches_scroll(hor, ver, page_scroll, win, e, 1)) return 1;
+        if (c == 'j') {
+            if (!(working_mode & 0x08) && justi_check) {
+                justi_check->set_value(!justi_check->get_value());
+                doc->sub_doc[sub_id].actif_just = justi_check->get_value();
+            }
+            return 1;
+        }
+        if (c == 'P') {
+            if (!(working_mode & 0x08) && lin_pag_pop && win) {
+                lin_pag_pop->set_cur(lin_pag_pop->get_cur() == 2 ? 1 : 2);
+                Event change;
+                change.type = EvControl;
+                change.item = 13;
+                score_proc(win, &change);
+            }
+            return 1;
+        }
+        const short s = pal->get_tool_raccourci(c);
+        if (s == 0) return 0;
+        if (s == -1) return 1;
+        if (s == 1) {
+            if (!over_this_window()) return 0;
+            if (!pal->get_erase_tool()) {
+                e->type = EvPress;
+                e->flags = EvfLeft | EvfDouble;
+                t = 1;
+            }
+        } else if (is_note_value(s) || s == 14 || s == 16 || (s >= 20 && s <= 30)) {
+            if (!doc->curseur) {
+                if (!over_this_window()) return 0;
+                e->type = EvPress;
+                e->flags = EvfLeft;
+                t = s;
+            }
+        } else if (s != 51) {
+            if (!over_this_window()) {
+                pal->annuler_raccourci();
+                return 0;
+            }
+            e->type = EvPress;
+            e->flags = EvfLeft;
+            t = s;
+        }
+        pal->set_tool(t, 0);
+    } else if (e->flags & EvfLeft) {
+        real_left_click = true;
+    }
+    if (e->type == EvPress && (e->flags & EvfLeft)) {
+        if (undo) undo->new_level(0, 0);
+        if (doc->curseur && tool_handlers.curseur(this, e)) {
+            pal->set_tool(t_before, 0);
+            pal->set_erase_tool(0);
+            pal->annuler_raccourci();
+            return 1;
+        }
+    }
+    if (e->type != EvPress && e->type != EvKey) return 0;
+    last_flags_groupe = e->flags;
+
+    short saved_ox = 0, saved_oy = 0;
+    if (up) up->get_origin(&saved_ox, &saved_oy);
+    offset = 1;
+    last_ma = last_pa = 0;
+    Outcome o = route(this, e, t);
+    if (o.respace) o.handled = true;
+    if (up) up->set_origin(saved_ox, saved_oy);
+    offset = 0;
+    if (!o.handled && doc->cur_pag != 0 && real_left_click) {
+        moving = 1;
+        move_position_x = get_mouse_x();
+        move_position_y = get_mouse_y();
+        if (application) application->set_cursor_hand();
+    }
+    if (o.respace && doc->sub_doc[doc->cur_sub_doc].actif_just && last_ma && last_pa) justifier_et_dessiner(last_ma, last_pa);
+    pal->set_tool(t_before, 0);
+    pal->set_erase_tool(0);
+    pal->annuler_raccourci();
+    return 1;
+}

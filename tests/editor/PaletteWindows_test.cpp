@@ -1,0 +1,180 @@
+// The palette windows: their grid, the choice of a tool by a click, their places kept in
+// "PAL.PFR", and the palette commands.
+#include "EditorFixture.h"
+
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "editor/PaletteWindows.h"
+#include "framework/Event.h"
+#include "score/ProgramFolder.h"
+
+namespace {
+
+Outil* tool(short id, const char* name = "t") {
+    Outil* t = new Outil;
+    std::snprintf(t->nom, sizeof t->nom, "%s", name);
+    t->id = id;
+    return t;
+}
+
+class PaletteWindows : public EditorFixture {
+protected:
+    void SetUp() override {
+        EditorFixture::SetUp();
+        saved_pal = pal;
+        saved_dialogs = palette_dialogs;
+        // Palette 5: ten cells of 20 x 20 in a window 63 pixels high.
+        std::ofstream(folder.dir + "/MISC/PAL.PFR") << std::string(4, '\n');
+        ecrire_position_palette(5, 100, 100, 200, 163);
+        m = new CToolsManager;
+        Palette_outil* p = create_palette(10, nullptr);
+        p->id = 5, p->w = 20, p->h = 20;
+        std::strcpy(p->nom, "Essai");
+        const short ids[] = {9, 8, 4, 16, 57, 51, 56, 46, 25, 2100};
+        for (short i = 0; i < 10; i++) p->outil[i + 1] = tool(ids[i]);
+        m->add_palette(p);
+        pal = m;
+        ASSERT_EQ(m->ouvrir_palette(5), 1);
+        window = m->win[1];
+        ASSERT_NE(window, nullptr);
+    }
+    void TearDown() override {
+        palette_dialogs = saved_dialogs;
+        last_tool_edit = nullptr;
+        delete m;
+        pal = saved_pal;
+        EditorFixture::TearDown();
+    }
+    short send(short type, short x, short y, short flags, short value = 0) {
+        Event e;
+        e.type = type, e.x = x, e.y = y, e.flags = flags, e.value = value;
+        return m->dispatch(&e, window);
+    }
+    std::string file(const char* name) {
+        std::ifstream in(folder.dir + "/MISC/" + name, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    ProgramFolder folder;
+    CToolsManager* saved_pal = nullptr;
+    CToolsManager* m = nullptr;
+    CWindow* window = nullptr;
+    PaletteDialogs saved_dialogs{};
+};
+
+}  // namespace
+
+TEST_F(PaletteWindows, TheGridFillsColumnsAndAClickChoosesATool) {
+    short w = 0, h = 0;
+    m->get_limits(&w, &h, window);
+    EXPECT_EQ(w, 83) << "four columns of 3, 3, 3 and 1 cells";
+    EXPECT_EQ(h, 62);
+    short x = 0, y = 0;
+    ASSERT_EQ(m->localize_tool(window, 51, &x, &y), 1);
+    short cx = 31, cy = 52;  // the centre of cell 6: column 2, row 3
+    window->find_child(1)->local_to_global(&cx, &cy);
+    EXPECT_EQ(x, cx);
+    EXPECT_EQ(y, cy);
+    EXPECT_EQ(m->is_window_palette(window), 5);
+    EXPECT_EQ(m->is_palette_open(5), 1);
+
+    struct Case {
+        short x, y, flags;
+        short tool, erase;
+    } cases[] = {
+        {5, 25, EvfLeft, 8, 0},               // cell 2
+        {5, 25, EvfLeft, 8, 0},               // the same again: kept
+        {5, 25, EvfLeft | EvfDouble, 8, 0},   // a double click does nothing
+        {5, 45, EvfLeft, 8, 1},               // tool 4: erase mode, the tool stays
+        {5, 45, EvfLeft, 8, 0},               // twice: as it was
+        {70, 5, EvfLeft, 2100, 0},            // cell 10, a symbol tool
+        {70, 50, EvfLeft, 0, 0},              // below the last cell: no tool
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(send(EvPress, c.x, c.y, c.flags), 1) << c.x << "," << c.y;
+        EXPECT_EQ(m->tool, c.tool) << c.x << "," << c.y;
+        EXPECT_EQ(m->erase_tool, c.erase) << c.x << "," << c.y;
+    }
+    EXPECT_EQ(send(EvPress, 5, 5, EvfRight), 1) << "a right click is consumed";
+    EXPECT_EQ(send(EvDragStart, 5, 5, 0), 1);
+}
+
+TEST_F(PaletteWindows, PlacesAreSavedOnCloseAndReadOnOpening) {
+    window->set_position(140, 120);
+    EXPECT_EQ(m->fermer_palette(5), 1);
+    EXPECT_EQ(m->is_palette_open(5), 0);
+    short x1, y1, x2, y2;
+    lire_position_palette(5, &x1, &y1, &x2, &y2);
+    EXPECT_EQ(x1, 140);
+    EXPECT_EQ(y1, 120);
+    ASSERT_EQ(m->ouvrir_palette(5), 1);
+    EXPECT_EQ(m->win[1]->get_x(), 140);
+    EXPECT_EQ(m->ouvrir_palette(5), 1) << "opened twice: the same window";
+    EXPECT_EQ(m->win[2], nullptr);
+    EXPECT_EQ(m->ouvrir_palette(77), 0) << "no such palette";
+}
+
+TEST_F(PaletteWindows, ToolCommandsNeedTheToolBeingEditedAndCancelRestoresIt) {
+    palette_dialogs.question = [](short) -> short { return 1; };
+    // With no tool being edited, the tool commands do nothing.
+    const std::string before = m->find_palette(5)->outil[1]->nom;
+    EXPECT_EQ(send(EvMenuCommand, 0, 0, 0, 4), 0);
+    EXPECT_EQ(send(EvMenuCommand, 0, 0, 0, 5), 0);
+    EXPECT_EQ(send(EvMenuCommand, 0, 0, 0, 6), 0);
+    EXPECT_EQ(send(EvMenuCommand, 0, 0, 0, 7), 1);
+    EXPECT_EQ(m->find_palette(5)->tot, 10) << "no tool deleted";
+    // Cancel in the properties of a tool gives the tool back as it was.
+    Outil* t = m->find_palette(5)->outil[2];
+    last_tool_edit = t;
+    palette_dialogs.tool_properties = [](Outil* o, short, short) -> short {
+        std::strcpy(o->nom, "Autre");
+        o->id = 77, o->rc1 = 'k', o->mode = 3;
+        return 0;
+    };
+    EXPECT_EQ(send(EvMenuCommand, 0, 0, 0, 4), 1);
+    EXPECT_STREQ(t->nom, "t");
+    EXPECT_EQ(t->id, 8);
+    EXPECT_EQ(t->mode, 1);
+    EXPECT_EQ(last_tool_edit, nullptr);
+    // OK keeps the changes and saves the palettes.
+    last_tool_edit = t;
+    palette_dialogs.tool_properties = [](Outil* o, short, short) -> short {
+        o->rc1 = 'k', o->mode = 2;
+        return 1;
+    };
+    EXPECT_EQ(send(EvMenuCommand, 0, 0, 0, 4), 1);
+    EXPECT_EQ(t->rc1, 'k');
+    EXPECT_NE(file("TOOL.PAL").find("outil(t,8,107,0,1,2)"), std::string::npos);
+    // A new tool: a fresh id, appended, its properties asked.
+    palette_dialogs.tool_properties = [](Outil*, short, short) -> short { return 1; };
+    EXPECT_EQ(send(EvMenuCommand, 0, 0, 0, 8), 1);
+    Palette_outil* p = m->find_palette(5);
+    EXPECT_EQ(p->tot, 11);
+    EXPECT_EQ(p->outil[11]->id, 4000);
+    // Deleting the tool being edited.
+    last_tool_edit = p->outil[11];
+    EXPECT_EQ(send(EvMenuCommand, 0, 0, 0, 7), 1);
+    EXPECT_EQ(m->find_palette(5)->tot, 10);
+    // Palette properties: entry 7 gives cells 60 wide and 40 high.
+    palette_dialogs.palette_properties = [](char* name, short* entry) -> short {
+        std::strcpy(name, "Nouveau");
+        *entry = 7;
+        return 1;
+    };
+    EXPECT_EQ(send(EvMenuCommand, 0, 0, 0, 1), 1);
+    p = m->find_palette(5);
+    EXPECT_EQ(p->w, 60);
+    EXPECT_EQ(p->h, 40);
+    EXPECT_STREQ(p->nom, "Nouveau");
+    // Deleting the palette removes its window without saving its place.
+    ecrire_position_palette(5, 1, 2, 3, 4);
+    EXPECT_EQ(send(EvMenuCommand, 0, 0, 0, 2), 1);
+    EXPECT_EQ(m->find_palette(5), nullptr);
+    EXPECT_EQ(m->win[1], nullptr);
+    short x1, y1, x2, y2;
+    lire_position_palette(5, &x1, &y1, &x2, &y2);
+    EXPECT_EQ(x1, 1);
+}
