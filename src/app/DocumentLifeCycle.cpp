@@ -226,8 +226,9 @@ short save_as(Document* d)
     const char* sub = from_midi ? "Ma librairie" : composition ? "Mes compositions" : "Mes variations";
     CString dir;
     format_file_data_name(&dir, sub, nullptr, nullptr, nullptr);
-    folder = dir.get();
-    platform::make_directory(folder);
+    platform::make_directory(dir.get());
+    // The dialog shows the folder as the system names it.
+    folder = platform::system_path(dir.get());
     if (from_midi) {
         fd.name.set(d->nom ? d->nom->get() : "");
         fd.path.set(d->nom ? d->nom->get() : "");

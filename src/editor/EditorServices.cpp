@@ -9,6 +9,8 @@ EditeurHooks default_editeur_hooks() {
         [](short, unsigned char) {},
         nullptr,
         [](Event*) -> short { return 0; },
+        [](CPanel*, short, short) -> short { return 1; },
+        nullptr,
     };
 }
 

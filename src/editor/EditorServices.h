@@ -24,6 +24,11 @@ struct EditeurHooks {
     void (*midi_special_treatment)(char* msg, short arg);
     // The transport keys (space: play or stop, Enter: record); 1 when the key was taken.
     short (*transport_key)(Event* e);
+    // The application shell asked whether the editor's window may close (the document is saved
+    // or given up first); 0 refuses. Until the shell answers, the window closes.
+    short (*close_window)(class CPanel* panel, short ask, short flags);
+    // The lyrics tool draws (show 1) or takes away (show 0) its caret; may be null.
+    void (*curseur_paroles)(class Editeur* editor, short show);
 };
 extern EditeurHooks editeur_hooks;
 EditeurHooks default_editeur_hooks();

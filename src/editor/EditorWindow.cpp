@@ -45,6 +45,10 @@ void install_document_view_hooks() {
     document_view_hooks.invalider_lineaire = [](View* v) {
         if (v->get_type() == 1) static_cast<Editeur*>(v)->lin_ok = 0;
     };
+    // The play-along view (type 8) is a score editor too.
+    document_view_hooks.dirty_page_lin = [](View* v) {
+        if (v->get_type() == 1 || v->get_type() == 8) static_cast<Editeur*>(v)->dirty_page_lin();
+    };
 }
 
 void anchor(CPanel* p, short l, short lm, short t, short tm, short r, short rm, short b,
@@ -386,6 +390,7 @@ short score_proc(CPanel* panel, Event* e) {
         }
         return default_event_handler(panel, e);
     case EvClose:
+        if (!editeur_hooks.close_window(panel, 1, 0)) return 1;
         return default_event_handler(panel, e);
     case EvMove:
         if (panel->uid == 7 && panel->item_id == 1 && set_cur_doc(v->id, v->sub_id) && doc) {

@@ -18,10 +18,12 @@
 #include "score/DocumentServices.h"
 #include "score/MusicGlobals.h"
 #include "score/MusicSettings.h"
+#include "score/Placeholders.h"
 
 namespace {
 
 constexpr short kIndicatorGlyph = 31;
+constexpr short kLyricsTool = 58;
 
 // Columns of the linear strip (page 0's system).
 short colonnes_du_bandeau() {
@@ -41,6 +43,18 @@ void Editeur::work() {
             char bytes[4] = {(char)(message & 0xFF), (char)((message >> 8) & 0xFF),
                              (char)((message >> 16) & 0xFF), (char)((message >> 24) & 0xFF)};
             if (editeur_hooks.midi_special_treatment) editeur_hooks.midi_special_treatment(bytes, 0);
+        }
+    }
+    // The lyrics caret blinks every 500 ms while the lyrics tool is current, and goes with it.
+    if (editeur_hooks.curseur_paroles) {
+        if (pal && pal->get_tool() == kLyricsTool) {
+            const int32_t now = get_time_pos();
+            if (now > d->par_time) {
+                d->par_time = now + 500;
+                editeur_hooks.curseur_paroles(this, d->par_cur ? 0 : 1);
+            }
+        } else if (d->par_cur) {
+            editeur_hooks.curseur_paroles(this, 0);
         }
     }
     if (d->curseur && d->rec_piste != d->curseur_pa && d->curseur_pa >= 1 &&

@@ -11,6 +11,8 @@ class CUserPanel;
 bool montree(short r, const short* table, short n);
 // The number of measure m (the t-th of staff p of its system, showing master staff q), by the
 // numbering of q or, on the system's first staff, of instrument 1; nothing when neither numbers.
+// One rule for the screen and for paper: a numbering above 0 (1, 2, ...) numbers every measure,
+// one below 0 only the first measure of each line, 0 none.
 void dessiner_numero_mesure(CUserPanel* up, CMeasure* m, short p, short q, short t, float sx, float sy,
                             int32_t colour);
 // The name of master staff q beside its first measure m: the full name with `full`, else the

@@ -36,6 +36,12 @@ std::string folder_part(const std::string& path)
     return cut == std::string::npos ? std::string() : path.substr(0, cut);
 }
 
+// A file or folder inside `folder` (a path as the system names it).
+std::string inside(const std::string& folder, const std::string& name)
+{
+    return !folder.empty() && folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
 struct Entry {
     std::string name;
     bool folder = false;
@@ -62,7 +68,7 @@ struct ListDialog {
         first_shown = 0;
         if (!folder_part(folder).empty() || folder.size() > 1) entries.push_back({"..", true});
         std::vector<platform::DirectoryEntry> found;
-        platform::list_directory(folder + "\\*", &found);
+        platform::list_directory(inside(folder, "*"), &found);
         std::vector<Entry> folders, files;
         for (const platform::DirectoryEntry& e : found) {
             if (e.directory) {
@@ -88,7 +94,7 @@ struct ListDialog {
             confirm();
             return;
         }
-        folder = e.name == ".." ? folder_part(folder) : folder + "\\" + e.name;
+        folder = e.name == ".." ? folder_part(folder) : platform::system_path(inside(folder, e.name));
         if (folder.empty()) folder = "/";
         read_folder();
     }
@@ -96,7 +102,7 @@ struct ListDialog {
     void confirm()
     {
         if (name.empty()) return;
-        const std::string path = folder + "\\" + name;
+        const std::string path = inside(folder, name);
         if (!request->save && !platform::file_exists(path)) return;  // opening needs a file
         request->chosen = path;
         confirmed = true;
@@ -246,6 +252,8 @@ bool run_file_list_dialog(FileDialogRequest& request)
     const std::string proposed_folder = folder_part(request.proposed);
     dialog.folder = !proposed_folder.empty() && platform::is_directory(proposed_folder) ? proposed_folder : request.directory;
     if (dialog.folder.empty()) dialog.folder = platform::current_directory();
+    // The folder line shows the folder as the system names it, whatever separators it came with.
+    dialog.folder = platform::system_path(dialog.folder);
     dialog.name = file_part(request.proposed);
     dialog.read_folder();
 

@@ -1,8 +1,10 @@
 #pragma once
 // The page settings of the current extract: paper, margins and page offset in millimetres,
-// the reduction, the line and page breaking limits, the title reserve and the system spacing.
-// Accepting them converts the millimetres to score units, lays the pages out when they are not
-// laid out yet, and rescales the text blocks when the reduction changed.
+// the reduction, the line and page breaking limits, the title reserve and the system spacing,
+// edited in the page-setup dialog (dialog 14 of "MISC" in "MUSIC.RES"). Accepting them
+// converts the millimetres to score units, lays the pages out when asked (always when there
+// are none yet), and rescales the text blocks when the reduction changed. The dialog works on
+// a copy of the extract's settings: giving it up leaves the document exactly as it was.
 
 class CUserPanel;
 struct Sub_document;
@@ -11,19 +13,22 @@ struct Sub_document;
 // reduction below the smallest allowed (5) counts as the smallest.
 short mm_en_unites(short mm, short reduction);
 
-// Takes the page settings of `edited` (a copy of the current extract's record that a dialog
+// Takes the page settings of `edited` (a copy of the current extract's record that the dialog
 // changed) into the current extract: paper, margins and offset in mm, reduction (brought into
 // 5..2500, 0 becoming 5), optimisation, line and page limits (negative ones become 0), title
-// reserve, system spacing and spreading, horizontal adjustment; converts them to score units
-// and marks the document modified. With `relayout` and a panel the pages are laid out again.
-// When the reduction changed every text block's place and font size become x * old / new.
-// Returns the document's `mise_en_page_ok`.
+// reserve, system spacing and spreading, horizontal adjustment, the printable size and the
+// printer settings; converts them to score units and marks the document modified. With
+// `relayout` and a panel the pages are laid out again. The views of the document redraw both
+// their layouts. When the reduction changed every text block's place and font size become
+// x * old / new. Returns the document's `mise_en_page_ok`.
 short accepter_mise_en_page(const Sub_document& edited, float sx, float sy, CUserPanel* panel,
                             short relayout);
-// Applies the current extract's page settings and returns the document's `mise_en_page_ok`
-// afterwards. The reduction is brought into 5..2500 (0 becomes 5), negative line and page
-// limits become 0 (no limit); the pages are laid out (with sx, sy and panel) when they were
-// not, and never with a null panel. When the reduction changed, every text block's place and
-// font size are multiplied by old / new. The first argument is not used; `show` asks for the
-// dialog, which is not shown yet: the settings are applied as they stand.
+
+// The page-setup dialog on the current extract; returns the document's `mise_en_page_ok`
+// afterwards. With `show` the dialog is shown and worked until OK or Annuler (an extract
+// without printer settings first takes the default printer's paper and margins); OK accepts
+// what it holds, Annuler changes nothing at all. With `show` 0 the extract's settings are
+// accepted as they stand. Either way the pages are laid out (with sx, sy and panel, never with
+// a null panel) when they were not, or when the dialog's "lay out again" box is ticked. The
+// first argument is not used.
 short dialogue_mise_en_page(short, float sx, float sy, CUserPanel* panel, short show);

@@ -26,6 +26,10 @@ struct StaffState {
     short old_front = 0;
     bool own_time = false;
     bool in_system = false;
+    // What is in force at the start of the column being handled, as the lookups give it.
+    short clef_at = 1;
+    CKeySig* key_at = nullptr;
+    CTimeSig* time_at = nullptr;
 };
 
 // A key signature without accidentals (all cancelled) takes no room.
@@ -171,7 +175,9 @@ void move_caret(short ma, short pa, short shift) {
 }
 
 // Courtesy key and time signatures at the end of system s; returns the largest `extended`.
-short courtesy_signatures(short s) {
+// `at` (indexed by master staff), when given, holds what is in force at the start of the
+// system's last column, which is laid out: what follows it is then found in one step.
+short courtesy_signatures(short s, const std::vector<StaffState>* at) {
     short columns = nombre_colonnes();
     short widest = 0;
     for (short pass = 0; pass < 2; pass++) {
@@ -188,8 +194,19 @@ short courtesy_signatures(short s) {
             CMeasure* l = doc->mes[last];
             CMeasure* next = mesure_maitre(doc, (short)(c + 1), pa);
             if (!l || !next) continue;
+            short clef = 1;
+            CKeySig* key_next = nullptr;
+            CTimeSig* time_next = nullptr;
+            if (at && pa < (short)at->size()) {
+                const StaffState& a = (*at)[pa];
+                clef = a.clef_at, key_next = a.key_at, time_next = a.time_at;
+                en_vigueur_suivante(c, pa, &clef, &key_next, &time_next);
+            } else {
+                key_next = keys ? get_armure_start((short)(c + 1), pa) : nullptr;
+                time_next = keys ? nullptr : get_mesure_start((short)(c + 1), pa);
+            }
             if (keys) {
-                CKeySig* in_force = get_armure_start((short)(c + 1), pa);
+                CKeySig* in_force = key_next;
                 if (!in_force) continue;
                 for (short i = 1; i <= next->total(); i++) {
                     CKeySig* k = next->get_keysig_item(i);
@@ -204,7 +221,7 @@ short courtesy_signatures(short s) {
                     break;
                 }
             } else {
-                CTimeSig* in_force = get_mesure_start((short)(c + 1), pa);
+                CTimeSig* in_force = time_next;
                 if (!in_force) continue;
                 for (short i = 1; i <= next->total(); i++) {
                     CTimeSig* t = next->get_timesig_item(i);
@@ -265,9 +282,9 @@ void ajuster_mesures_systeme(short s, short ma, float sx, float, CUserPanel*, CU
     for (short i = 1; i <= staves; i++) {
         pump();
         StaffState& a = st[i];
-        a.clef = get_clef_start(ma, i);
-        a.key = get_armure_start(ma, i);
-        a.time = get_mesure_start(ma, i);
+        a.clef = a.clef_at = get_clef_start(ma, i);
+        a.key = a.key_at = get_armure_start(ma, i);
+        a.time = a.time_at = get_mesure_start(ma, i);
         CMeasure* m = mesure_maitre(doc, ma, i);
         if (!m) continue;
         m->flags &= ~0x0040;
@@ -342,9 +359,17 @@ void ajuster_mesures_systeme(short s, short ma, float sx, float, CUserPanel*, CU
         wc = wk = wt = 0;
         for (short i = 1; i <= staves; i++) {
             StaffState& a = st[i];
-            a.clef = get_clef_start(c, i);
-            a.key = get_armure_start(c, i);
-            a.time = get_mesure_start(c, i);
+            if (lookup) {
+                a.clef_at = get_clef_start(c, i);
+                a.key_at = get_armure_start(c, i);
+                a.time_at = get_mesure_start(c, i);
+            } else {
+                // Column c - 1 is laid out: what it ends with is in force at c.
+                en_vigueur_suivante((short)(c - 1), i, &a.clef_at, &a.key_at, &a.time_at);
+            }
+            a.clef = a.clef_at;
+            a.key = a.key_at;
+            a.time = a.time_at;
             CMeasure* m = mesure_maitre(doc, c, i);
             if (!m) continue;
             record(undo, c, i);
@@ -403,7 +428,7 @@ void ajuster_mesures_systeme(short s, short ma, float sx, float, CUserPanel*, CU
     }
 
     // Courtesy signatures, one `extended` for the whole last column.
-    short widest = courtesy_signatures(s);
+    short widest = courtesy_signatures(s, lookup ? nullptr : &st);
     short last_column = (short)(ma + count - 1);
     if (lookup) {
         short pa;

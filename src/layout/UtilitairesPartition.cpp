@@ -18,27 +18,39 @@ Portee* master_staff(short pa) {
     return doc->por && s >= 1 && s <= doc->max_por ? doc->por[s] : nullptr;
 }
 
-// The rightmost item of class T that `counts` lets through, in the nearest column before ma on
-// staff pa; an item must stand right of -10, and the first of equal positions wins.
+// The rightmost item of class T that `counts` lets through in measure m; an item must stand
+// right of -10, and the first of equal positions wins.
+template <class T, class Counts, class Position>
+T* rightmost_in(CMeasure* m, Counts counts, Position position) {
+    T* best = nullptr;
+    short best_x = -10;
+    for (int i = 1; m && i <= m->total(); i++) {
+        T* item = object_as<T>(m->get_item(i));
+        if (!item || !counts(item)) continue;
+        short x = position(item);
+        if (x > best_x) {
+            best_x = x;
+            best = item;
+        }
+    }
+    return best;
+}
+
+// The rightmost such item in the nearest column before ma on staff pa that holds one.
 template <class T, class Counts, class Position>
 T* in_force_at(short ma, short pa, Counts counts, Position position) {
-    for (int c = ma - 1; c >= 1; c--) {
-        CMeasure* m = mesure_maitre(doc, c, pa);
-        T* best = nullptr;
-        short best_x = -10;
-        for (int i = 1; m && i <= m->total(); i++) {
-            T* item = object_as<T>(m->get_item(i));
-            if (!item || !counts(item)) continue;
-            short x = position(item);
-            if (x > best_x) {
-                best_x = x;
-                best = item;
-            }
-        }
-        if (best) return best;
-    }
+    for (int c = ma - 1; c >= 1; c--)
+        if (T* best = rightmost_in<T>(mesure_maitre(doc, c, pa), counts, position)) return best;
     return nullptr;
 }
+
+// What counts for each kind, and where it stands.
+bool time_counts(CTimeSig* t) { return !(t->flags & 0x0002); }
+short time_position(CTimeSig* t) { return t->x; }
+bool key_counts(CKeySig* k) { return !(k->flags & 0x0001); }
+short key_position(CKeySig* k) { return k->x.total() >= 1 ? (short)k->x.get(1) : (short)-10; }
+bool clef_counts(CClef*) { return true; }
+short clef_position(CClef* c) { return c->x; }
 
 constexpr short TIED_FROM = 0x000A;  // both bits set: the note continues a tie
 
@@ -85,21 +97,26 @@ short find_abs_staff(short m) {
 }
 
 CTimeSig* get_mesure_start(short ma, short pa) {
-    return in_force_at<CTimeSig>(
-        ma, pa, [](CTimeSig* t) { return !(t->flags & 0x0002); }, [](CTimeSig* t) { return t->x; });
+    return in_force_at<CTimeSig>(ma, pa, time_counts, time_position);
 }
 
 CKeySig* get_armure_start(short ma, short pa) {
     if (!doc) return nullptr;
-    return in_force_at<CKeySig>(
-        ma, pa, [](CKeySig* k) { return !(k->flags & 0x0001); },
-        [](CKeySig* k) { return k->x.total() >= 1 ? (short)k->x.get(1) : (short)-10; });
+    return in_force_at<CKeySig>(ma, pa, key_counts, key_position);
 }
 
 short get_clef_start(short ma, short pa) {
     if (!doc) return 1;
-    CClef* c = in_force_at<CClef>(ma, pa, [](CClef*) { return true; }, [](CClef* k) { return k->x; });
+    CClef* c = in_force_at<CClef>(ma, pa, clef_counts, clef_position);
     return c ? c->id : 1;
+}
+
+void en_vigueur_suivante(short ma, short pa, short* clef, CKeySig** key, CTimeSig** time) {
+    CMeasure* m = doc && ma >= 1 ? mesure_maitre(doc, ma, pa) : nullptr;
+    if (!m) return;
+    if (CClef* c = rightmost_in<CClef>(m, clef_counts, clef_position)) *clef = c->id;
+    if (CKeySig* k = rightmost_in<CKeySig>(m, key_counts, key_position)) *key = k;
+    if (CTimeSig* t = rightmost_in<CTimeSig>(m, time_counts, time_position)) *time = t;
 }
 
 short find_first_pitch(short ma, short pa, short i) {

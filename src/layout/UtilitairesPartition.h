@@ -30,6 +30,10 @@ short find_abs_staff(short m);
 CTimeSig* get_mesure_start(short ma, short pa);  // null when none
 CKeySig* get_armure_start(short ma, short pa);   // null when none
 short get_clef_start(short ma, short pa);        // the clef id; 1 when none
+// The same at the start of column ma + 1, from what is in force at the start of column ma
+// (`*clef`, `*key`, `*time`, as the three above give them): the rightmost items of column ma
+// replace them. One step along a staff instead of a walk back to its beginning.
+void en_vigueur_suivante(short ma, short pa, short* clef, CKeySig** key, CTimeSig** time);
 
 // The pitch of the note that begins the tie chain ending at note item i of the measure at
 // (ma, pa); -1 when the chain begins nowhere.

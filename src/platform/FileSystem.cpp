@@ -113,6 +113,12 @@ bool resolve_path_in(const std::string& base_utf8, const std::string& path, std:
 
 bool resolve_path(const std::string& path, std::string* resolved) { return resolve_path_in("", path, resolved); }
 
+std::string system_path(const std::string& path)
+{
+    std::string resolved;
+    return resolve_path(path, &resolved) ? utf8_to_cp1252(resolved) : path;
+}
+
 FILE* open_file(const std::string& path, const char* mode)
 {
     std::string real;

@@ -20,6 +20,11 @@ namespace platform {
 bool resolve_path_in(const std::string& base_utf8, const std::string& path, std::string* resolved);
 bool resolve_path(const std::string& path, std::string* resolved);
 
+// The path as the system names it, written back in Windows-1252: '/' between its parts, each
+// part spelled as on disk (what the user is shown of a file or a folder). The path as given
+// when it is refused.
+std::string system_path(const std::string& path);
+
 // fopen with a resolved name; null when refused or when fopen fails.
 FILE* open_file(const std::string& path, const char* mode);
 

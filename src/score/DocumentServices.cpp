@@ -23,6 +23,7 @@ DocumentViewHooks document_view_hooks = {
     [](View*) -> short { return 0; },
     [](View*) {},
     [](View*) {},
+    [](View*) {},
 };
 
 short set_cur_doc(short, short sub_id) {

@@ -32,6 +32,8 @@ struct DocumentViewHooks {
     void (*calculer_page_0)(View* v);
     // A score editor's linear view is out of date.
     void (*invalider_lineaire)(View* v);
+    // A score editor lays out both its linear and its page view again at its next drawing.
+    void (*dirty_page_lin)(View* v);
 };
 extern DocumentViewHooks document_view_hooks;
 

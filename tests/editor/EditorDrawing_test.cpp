@@ -67,6 +67,8 @@ TEST_F(EditorFixture, MeasureNumbersFollowTheNumberingOfTheirInstrument) {
     const Case cases[] = {
         // Instrument 1 numbers every measure; staff 2 has no numbering of its own.
         {1, 0, {"21", "12", "24"}, {"23"}},
+        // Any positive numbering numbers every measure, on the screen as on paper.
+        {2, 0, {"21", "12", "24"}, {"23"}},
         // Only the first measure of the line.
         {-1, 0, {"21"}, {"12", "24"}},
         // Nothing numbered.

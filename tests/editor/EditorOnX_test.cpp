@@ -7,6 +7,7 @@
 #include "platform/XvfbServer.h"
 #include "score/DocumentFileSupport.h"
 #include "framework/XClose.h"
+#include "layout/PageSetup.h"
 #include "framework/XKeys.h"
 #include "support/ProgramOnX.h"
 
@@ -36,8 +37,8 @@ pid_t start_program(const TempFolder& home, const std::string& display, const st
 
 class EditorOnX : public EditorFixture {
 protected:
-    // A score file of 2 staves x 24 columns with notes, on pages of 3 columns a system and
-    // 3 systems a page, that opens maximised in the view `page` (0 linear).
+    // A score file of 2 staves x 24 columns with notes, laid out on A4 pages by the page
+    // setup, that opens maximised in the view `page` (0 linear).
     std::string write_score(short page) {
         Document* d = make_score(2, 24);
         std::strcpy(d->ins[1].nom, "Violon");
@@ -60,7 +61,21 @@ protected:
         }
         score->clef(1, 1, 1);
         score->clef(1, 2, 2);
-        build_pages(d, 3, 3);
+        // Laid out on A4 at 100 % by the page setup: lines filling the width between margins.
+        Sub_document edited = d->sub_doc[d->cur_sub_doc];
+        edited.mmx = 210;
+        edited.mmy = 297;
+        edited.mme_g = edited.mme_d = edited.mme_s = edited.mme_i = 5;
+        edited.mmi_g = edited.mmi_d = edited.mmi_s = edited.mmi_i = 10;
+        edited.reduction = 100;
+        edited.mes_par_por = edited.sys_par_pag = 0;
+        edited.reserve_titre_mm = 15;
+        edited.dist_syst = 5;
+        edited.adjust_horiz = 1;
+        CUserPanel measuring(nullptr);
+        accepter_mise_en_page(edited, 1.0f, 1.0f, &measuring, 1);
+        EXPECT_EQ(d->mise_en_page_ok, 1);
+        EXPECT_GE(d->tot_pag, 2);
         d->cur_pag = page;
         d->sub_doc[d->cur_sub_doc].cur_pag = page;
         d->sub_doc[d->cur_sub_doc].rpar = CRect{};

@@ -351,3 +351,20 @@ TEST_F(CustomZoom, TheOtherEntryAsksForThePercentage) {
 }
 
 }  // namespace
+
+// Closing the window asks the application shell first; a refusal keeps the window.
+TEST_F(EditorFixture, CloseAsksTheShellAndARefusalKeepsTheWindow) {
+    make_score(2, 6);
+    Editeur* e = open();
+    static short asked = 0, ask_flag = 0;
+    asked = ask_flag = 0;
+    editeur_hooks.close_window = [](CPanel*, short ask, short) -> short {
+        asked++;
+        ask_flag = ask;
+        return 0;
+    };
+    EXPECT_EQ(e->win->send_message(EvClose, 0, 0, 0, 0), 1);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(ask_flag, 1);
+    EXPECT_TRUE(e->win->visible());
+}

@@ -10,6 +10,9 @@
 #include "EditorFixture.h"
 #include "framework/CPrinter.h"
 #include "layout/DrawingScore.h"
+#include "layout/PageSetupAnswer.h"
+#include "framework/CResFile.h"
+#include "platform/FileSystem.h"
 #include "platform/PdfInfo.h"
 #include "platform/TempFolder.h"
 #include "score/CTextBloc.h"
@@ -33,6 +36,8 @@ class ScorePrintingTest : public EditorFixture {
 protected:
     void SetUp() override {
         EditorFixture::SetUp();
+        previous = platform::current_directory();
+        ASSERT_TRUE(platform::set_current_directory(BRINDLECOT_BUILD_DATA));  // the page-setup dialog
         const char* old = std::getenv("CUPS_SERVER");
         had_server = old != nullptr;
         saved_server = old ? old : "";
@@ -82,6 +87,8 @@ protected:
         if (had_server) setenv("CUPS_SERVER", saved_server.c_str(), 1);
         else unsetenv("CUPS_SERVER");
         EditorFixture::TearDown();
+        free_res_files();
+        platform::set_current_directory(previous);
     }
     static void add_text(Document* d, const char* text, short type, short page, short x, short y) {
         CTextBloc* t = new CTextBloc;
@@ -98,7 +105,7 @@ protected:
     virtual short copies() const { return 3; }
 
     bool had_server = false;
-    std::string saved_server;
+    std::string saved_server, previous;
     std::unique_ptr<TempFolder> folder;
     CPrinter printer;
 };
@@ -158,7 +165,9 @@ TEST_F(ScorePrintingTest, NothingIsPrintedWhenTheDialogIsCancelledAndAScoreWitho
     printer_dialogs.print = print_dialog;
     score->d->mise_en_page_ok = 0;
     score->d->tot_pag = 0;
+    PageSetupAnswer ok(2);  // the page-setup dialog comes first
     EXPECT_NE(imprimer_partition_sur(&printer), 0);
+    EXPECT_EQ(ok.shown, 1);
     EXPECT_EQ(score->d->mise_en_page_ok, 1);
     EXPECT_GE(score->d->tot_pag, 1);
     EXPECT_FALSE(printer.last_output.empty());
@@ -185,7 +194,9 @@ TEST_F(FortyMeasures, LaidOutOnA4AndPrinted) {
     sd.mes_par_por = sd.sys_par_pag = 0;
     sd.dist_syst = 4;
     d->mise_en_page_ok = 0;
+    PageSetupAnswer ok(2);  // the page-setup dialog as it stands: A4 from the default printer
     const short printed = imprimer_partition_sur(&printer);
+    EXPECT_EQ(ok.shown, 1);
     ASSERT_GE(printed, 1);
     EXPECT_EQ(d->mise_en_page_ok, 1);
     EXPECT_EQ(pages(), std::to_string(d->tot_pag));

@@ -143,8 +143,26 @@ TEST_F(ListDialog, TypedNameIsSavedInTheFolder)
     wm->inject_text("Menuet.bcc");
     wm->inject_key(KeyReturn, true);
     ASSERT_TRUE(run_file_list_dialog(request));
-    EXPECT_EQ(request.chosen, folder.path() + "\\Menuet.bcc");
+    EXPECT_EQ(request.chosen, folder.path() + "/Menuet.bcc");
     EXPECT_EQ(wm->top_level_windows().size(), 0u);
+}
+
+TEST_F(ListDialog, TheFolderLineShowsTheFolderAsTheSystemNamesIt)
+{
+    // The program composes folders with backslashes and any letter case; the dialog shows and
+    // answers the folder with one separator, spelled as on disk.
+    request.directory = folder.path() + "\\MES COMPOSITIONS\\";
+    request.save = true;
+    request.proposed = "Nocturne.bcc";
+    const WindowId probe = create_probe_window(*wm);
+    wm->set_timer(probe, 1, 50);
+    g_on_timer = [&] {
+        snapshot("file_dialog_save_folder.png");
+        wm->inject_key(KeyReturn, true);
+    };
+    ASSERT_TRUE(run_file_list_dialog(request));
+    g_on_timer = nullptr;
+    EXPECT_EQ(request.chosen, folder.path() + "/Mes compositions/Nocturne.bcc");
 }
 
 TEST_F(ListDialog, ListShowsFoldersThenMatchingFiles)
@@ -161,7 +179,7 @@ TEST_F(ListDialog, ListShowsFoldersThenMatchingFiles)
     request.save = false;
     ASSERT_TRUE(run_file_list_dialog(request));
     g_on_timer = nullptr;
-    EXPECT_EQ(request.chosen, folder.path() + "\\Blues.bcc");
+    EXPECT_EQ(request.chosen, folder.path() + "/Blues.bcc");
 
     // An unknown name cannot be opened, so Return does nothing there; Escape cancels.
     wm->inject_text("Inconnu.bcc");

@@ -145,7 +145,7 @@ TEST_F(FileDialogX11, OpenDialogListsTheDataFolderAndTakesTheXKeyboard)
     EXPECT_EQ(open_file_dialog(&fd), 1);
     g_on_timer = nullptr;
     EXPECT_STREQ(fd.name.get(), "Blues.bcc");
-    EXPECT_EQ(std::string(fd.path.get()), folder.path() + "\\Blues.bcc");
+    EXPECT_EQ(std::string(fd.path.get()), folder.path() + "/Blues.bcc");
     quit_main_dir();
 }
 

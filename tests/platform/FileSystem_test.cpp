@@ -63,6 +63,22 @@ TEST_F(FileSystemTest, ResolvesBackslashMixedCasePaths)
     EXPECT_EQ(read_all(open_file(folder.path() + "\\MISC\\Classes.res", "rb")), "res");
 }
 
+TEST_F(FileSystemTest, SystemPathsHaveOneSeparatorAndTheNamesOnDisk)
+{
+    std::filesystem::create_directories(folder / "data/Mes variations");
+    std::filesystem::create_directories(folder / "Biblioth\xC3\xA8que d'origine");
+    const std::string base = folder.path();
+    struct Case { std::string given, shown; };
+    const Case cases[] = {
+        {base + "\\Mes variations", base + "/Mes variations"},  // not made yet: spelled as given
+        {base + "/data\\MES VARIATIONS", base + "/data/Mes variations"},
+        {base + "\\data\\.\\Mes variations\\", base + "/data/Mes variations"},
+        {base + "\\BIBLIOTH\xC8QUE D'ORIGINE", base + "/Biblioth\xE8que d'origine"},  // Windows-1252
+        {"C:\\Windows", "C:\\Windows"},  // refused: as given
+    };
+    for (const Case& c : cases) EXPECT_EQ(system_path(c.given), c.shown) << c.given;
+}
+
 TEST_F(FileSystemTest, RefusesPathsThatLeaveTheirBase)
 {
     std::string resolved;

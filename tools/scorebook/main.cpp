@@ -1,7 +1,9 @@
 // scorebook PROGRAM_DIR OUT_DIR SOURCE...: writes each melody SOURCE ("Name.txt") as the score
 // document OUT_DIR/"Name.bcc": one treble staff with its key and time signature, laid out in
 // pages as the program lays out scores (PROGRAM_DIR is the program directory, for the music font
-// and the resources). The score opens maximised in the page view.
+// and the resources). Each measure is justified as the editor justifies it, so that the eighths
+// and shorter notes are beamed by beat and the stems turn as the layout sets them. The score
+// opens maximised in the page view.
 //
 // Source lines ('#' starts a comment line):
 //   time U/L          the time signature (4/4 when absent)
@@ -14,8 +16,10 @@
 // flats; every measure must be full.
 
 #include "framework/CApplication.h"
+#include "framework/CUserPanel.h"
 #include "framework/CWindow.h"
 #include "framework/Startup.h"
+#include "layout/Justification.h"
 #include "layout/PageLayout.h"
 #include "layout/ScoreDrawing.h"
 #include "platform/FileSystem.h"
@@ -166,6 +170,10 @@ bool write_score(const Melody& m, const std::string& out)
             }
         }
     }
+    // Stems, beams and spacing as the editor lays out a measure that was just written.
+    CUserPanel measuring(nullptr);
+    for (short column = 1; column <= columns; column++)
+        justifier_mesure(column, 1, 1, 1, 1.0f, 1.0f, &measuring, nullptr);
     d->tempo = m.tempo;
     d->sub_doc[1].tempo = m.tempo;
     d->sub_doc[d->cur_sub_doc].rpar = CRect{};
