@@ -9,6 +9,7 @@
 #include "framework/XClose.h"
 #include "layout/PageSetup.h"
 #include "framework/XKeys.h"
+#include "platform/XClient.h"
 #include "support/ProgramOnX.h"
 
 #include <cairo.h>

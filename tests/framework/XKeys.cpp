@@ -27,27 +27,3 @@ bool send_x_key(const std::string& display, unsigned long window, const char* na
     XCloseDisplay(x);
     return sent;
 }
-
-bool send_x_click(const std::string& display, unsigned long window, int x, int y)
-{
-    Display* d = XOpenDisplay(display.c_str());
-    if (!d) return false;
-    bool sent = true;
-    const int types[] = {MotionNotify, ButtonPress, ButtonRelease};
-    for (int type : types) {
-        XEvent e{};
-        e.xbutton.type = type;
-        e.xbutton.display = d;
-        e.xbutton.window = window;
-        e.xbutton.x = x;
-        e.xbutton.y = y;
-        e.xbutton.button = Button1;
-        e.xbutton.state = type == ButtonRelease ? Button1Mask : 0;
-        e.xbutton.same_screen = True;
-        const long mask = type == MotionNotify ? PointerMotionMask : type == ButtonPress ? ButtonPressMask : ButtonReleaseMask;
-        sent = sent && XSendEvent(d, window, False, mask, &e) != 0;
-    }
-    XFlush(d);
-    XCloseDisplay(d);
-    return sent;
-}

@@ -6,7 +6,3 @@
 // The key of the X key symbol `name` ("q", "Return", "Down") pressed and released in
 // `window`, with Ctrl held when `control` is set.
 bool send_x_key(const std::string& display, unsigned long window, const char* name, bool control = false);
-
-// A click of the left mouse button at (x, y) of `window`: the pointer comes there, presses and
-// lets go, as another X client sends it.
-bool send_x_click(const std::string& display, unsigned long window, int x, int y);
