@@ -16,6 +16,7 @@
 #include "midi/CMidi.h"
 #include "midi/MidiComposition.h"
 #include "midi/MidiConfig.h"
+#include "midi/ScoreEditCommands.h"
 #include "score/CTextBloc.h"
 #include "score/Document.h"
 #include "score/DocumentWriter.h"
@@ -154,6 +155,14 @@ const MenuCommand kCommands[] = {
     {115, new_canvas_composition, always},   // Nouvelle composition Canevas...
     {301, midi_config_command, always},      // Configuration MIDI...
     {401, help_command, always},             // Index de l'aide...
+    {CMD_COPIER_MESURES, [] { commande_edition(view, CMD_COPIER_MESURES); }, document_open},
+    {CMD_COLLER_MESURES, [] { commande_edition(view, CMD_COLLER_MESURES); }, document_open},
+    {CMD_EFFACER_MESURES, [] { commande_edition(view, CMD_EFFACER_MESURES); }, document_open},
+    {CMD_AJOUTER_EFFACER, [] { commande_edition(view, CMD_AJOUTER_EFFACER); }, document_open},
+    {CMD_TRANSPOSER, [] { commande_edition(view, CMD_TRANSPOSER); }, document_open},
+    {CMD_TRANSCRIRE, [] { commande_edition(view, CMD_TRANSCRIRE); }, document_open},
+    {CMD_REGENERER_PISTES, [] { commande_edition(view, CMD_REGENERER_PISTES); }, document_open},
+    {CMD_JUSTIFIER, [] { commande_edition(view, CMD_JUSTIFIER); }, document_open},
     {502, edit_script, nullptr},             // Editer un script...
     {503, record_new_script, nullptr},       // Enregistrer un script...
     {504, record_after_script, nullptr},     // Ajouter au script courant...
@@ -171,7 +180,8 @@ const MenuCommand* find_command(int32_t id)
 
 const int32_t menu_bar_items[] = {111, 115, 104, 105, 106, 107, 113, 114, 108, 109, 110,
                                   201, 202, 203, 204, 205, 206, 207, 208,
-                                  301, 302, 303, 304, 305, 307, 401, 402, 0};
+                                  301, 302, 303, 304, 305, 307, 401, 402,
+                                  601, 602, 603, 604, 605, 606, 607, 608, 0};
 
 const char* composition_model(short screen_width)
 {

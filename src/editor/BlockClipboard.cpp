@@ -13,6 +13,7 @@
 #include "framework/CUndoManager.h"
 #include "framework/CUserPanel.h"
 #include "framework/UserInput.h"
+#include "layout/MeasureScaling.h"
 #include "layout/UtilitairesPartition.h"
 #include "score/CChord.h"
 #include "score/CChordProgression.h"
@@ -68,24 +69,6 @@ struct Progress {
     short count, done = 0;
     bool box = false;
 };
-
-// Moves the measure's items from a width `from` to a width `to`.
-void scale_items(CMeasure* m, short from, short to) {
-    if (from <= 0 || from == to) return;
-    auto scaled = [&](short x) { return (short)((int32_t)x * to / from); };
-    for (short i = 1; i <= m->total(); i++) {
-        CDataObject* o = m->get_item(i);
-        if (CNote* n = object_as<CNote>(o)) n->x = scaled(n->x);
-        else if (CRest* r = object_as<CRest>(o)) r->x = scaled(r->x);
-        else if (CClef* c = object_as<CClef>(o)) c->x = scaled(c->x);
-        else if (CTimeSig* t = object_as<CTimeSig>(o)) t->x = scaled(t->x);
-        else if (CNolet* nl = object_as<CNolet>(o)) nl->x = scaled(nl->x);
-        else if (CTextBloc* tb = object_as<CTextBloc>(o)) tb->x = scaled(tb->x);
-        else if (CChordUse* cu = object_as<CChordUse>(o)) cu->x = scaled(cu->x);
-        else if (CKeySig* k = object_as<CKeySig>(o))
-            for (short j = 1; j <= k->total(); j++) k->x.set(scaled(k->x.get(j)), j);
-    }
-}
 
 template <class T>
 T* last_of(CMeasure* m) {
@@ -256,8 +239,9 @@ void View::coller(CUndoManager* undo) {
         short W = (short)(top->width - F);
         if (first_copy && first_copy->width > W) W = first_copy->width;
         for (short p = 1; p <= staves; p++) {
-            CMeasure* m = at(tc, p);
-            scale_items(m, m->width, (short)(W + F));
+            const short slot = doc->por[doc->sys[1]->por[p]]->mes[tc];
+            CMeasure* m = doc->mes[slot];
+            scale_mesure(slot, m->width, (short)(W + F));
             m->width = m->pw = (short)(W + F);
         }
         for (short r = 1; r <= h; r++) {
@@ -304,7 +288,7 @@ void View::coller(CUndoManager* undo) {
             m->change_mes_flags(0, 0x73);
             m->shift_entry(F);
             m->front = F;
-            scale_items(m, (short)(m->width + F), (short)(W + F));
+            scale_mesure(slot, (short)(m->width + F), (short)(W + F));
             m->pw = m->width = (short)(W + F);
             progress.step();
         }

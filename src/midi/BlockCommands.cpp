@@ -9,6 +9,7 @@
 #include "framework/CUserPanel.h"
 #include "framework/Dial_res.h"
 #include "layout/Justification.h"
+#include "layout/UtilitairesPartition.h"
 #include "midi/ScoreRender.h"
 #include "midi/TrackTransfer.h"
 #include "midi/Transcription.h"
@@ -167,6 +168,25 @@ void transcrire_proc(Document* d, short first, short last, short staff) {
     view.sub_id = d->cur_sub_doc;
     view.selectionner(first, last, staff, staff);
     transcrire_proc(&view, nullptr);
+}
+
+void transcrire_enregistrement(short p, short first, short last, CUndoManager* undo) {
+    Document* d = doc;
+    if (!d || !d->sys || !d->sys[1] || p < 1 || p > d->tot_piste) return;
+    const short columns = nombre_colonnes();
+    if (first < 1) first = 1;
+    if (last > columns) last = columns;
+    for (short m = first; m <= last; m++) {
+        CUserPanel surface(nullptr);
+        record_measure(undo, m, p);
+        if (d->split_inf && p + 1 <= d->tot_piste) record_measure(undo, m, (short)(p + 1));
+        if (d->split_sup && p > 1) record_measure(undo, m, (short)(p - 1));
+        transcrire_une_mesure(m, p, 1.0f, 1.0f, &surface);
+        if (d->auto_justi) justifier_mesure(m, p, d->local_just ? 0 : 1, 0, 1.0f, 1.0f, &surface, undo);
+    }
+    if (first <= last) nettoyer(p, first, last);
+    d->flag_maj = (short)(d->flag_maj | 0x11);
+    d->modif = 1;
 }
 
 void detranscrire_proc(View* v, CUndoManager* undo, short del) {

@@ -20,6 +20,14 @@ void justifier_proc(View* v, CUndoManager* undo);
 // undo: what opening a MIDI file and the end of a recording use.
 void transcrire_proc(Document* d, short first, short last, short staff);
 
+// What the end of a recording does when the document asks for a transcription: columns
+// first..last of staff p (cut at the score's last column) are each recorded in `undo` (with the
+// measures of the staves above and below that the hand split writes to), transcribed and, with
+// `auto_justi`, justified (the whole column unless `local_just`); then their note events leave
+// the track, which is related to its measures again, and the score views are asked to lay out
+// again. The caller has merged the take into the track and opened the undo level.
+void transcrire_enregistrement(short p, short first, short last, CUndoManager* undo);
+
 // The transposition dialog as a function that edits the four interval fields of the document
 // and answers 1 for OK, 0 for cancel; the default opens dialog 105 of "MUSIC.RES". Tests put
 // their own.

@@ -17,6 +17,7 @@
 #include "layout/ScoreDrawing.h"
 #include "layout/StructureEditing.h"
 #include "layout/UtilitairesPartition.h"
+#include "midi/BlockCommands.h"
 #include "midi/CMidi.h"
 #include "midi/Transcription.h"
 #include "score/CMeasure.h"
@@ -37,7 +38,7 @@ std::atomic<int32_t> pending_stop{0};
 namespace {
 
 constexpr short kRecordOperation = 0x58;
-constexpr short kUndoTrack = 6, kUndoMeasure = 2;
+constexpr short kUndoTrack = 6;
 constexpr short kPlayPeriod = 5;    // ms of the timer while a play runs
 constexpr short kIdlePeriod = 250;  // ms once it has ended, unless a task needs it faster
 
@@ -697,25 +698,7 @@ void CPlayRecordManager::merge_take() {
                       (int)refused);
         application->warning(text);
     }
-    if (d->auto_transcrire) {
-        const short stop = std::min(last, columns);
-        for (short m = start_record; m <= stop; m++) {
-            CUserPanel surface(nullptr);
-            if (undo) {
-                undo->add_obj((void**)&d->mes[d->por[d->sys[1]->por[staff]]->mes[m]], kUndoMeasure, 0, 0);
-                if (d->split_inf && staff + 1 <= d->tot_piste)
-                    undo->add_obj((void**)&d->mes[d->por[d->sys[1]->por[staff + 1]]->mes[m]], kUndoMeasure, 0, 0);
-                if (d->split_sup && staff > 1)
-                    undo->add_obj((void**)&d->mes[d->por[d->sys[1]->por[staff - 1]]->mes[m]], kUndoMeasure, 0, 0);
-            }
-            transcrire_une_mesure(m, staff, 1.0f, 1.0f, &surface);
-            if (d->auto_justi)
-                justifier_mesure(m, staff, d->local_just == 0 ? 1 : 0, 0, 1.0f, 1.0f, &surface, undo);
-        }
-        nettoyer_piste_notes(staff, start_record, stop);
-        maj_rel_piste_mesures(staff);
-        d->flag_maj |= 0x11;
-    }
+    if (d->auto_transcrire) transcrire_enregistrement(staff, start_record, std::min(last, columns), undo);
     d->modif = 1;
 }
 

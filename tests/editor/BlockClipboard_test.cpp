@@ -264,6 +264,7 @@ TEST_F(BlockClipboard, CopyAndPasteScenarios) {
                  s.measure(2, p)->width = 300;
                  s.measure(8, p)->width = 400;
              }
+             s.measure(5, 2)->get_note_item(1)->x = 80;
              s.copy(2, 2, 1, 1);
              s.paste_at(5, 1);
              s.paste_at(8, 1);
@@ -273,6 +274,8 @@ TEST_F(BlockClipboard, CopyAndPasteScenarios) {
                  EXPECT_EQ(s.measure(5, p)->width, 300 - 10 + 10);
                  EXPECT_EQ(s.measure(8, p)->width, 400);
              }
+             // The widened staves' music follows the width after the measure's front.
+             EXPECT_EQ(s.measure(5, 2)->get_note_item(1)->x, 10 + (80 - 10) * 290 / 140);
          }},
         {"a pasted measure takes the length of the metre where it lands",
          [](ClipScore& s) {

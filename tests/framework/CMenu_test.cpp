@@ -52,7 +52,7 @@ protected:
 
 TEST_F(ProgramMenu, PathsAndCommandsOfTheResource)
 {
-    EXPECT_EQ(menu_item_count(menu.hmenu), 5);
+    EXPECT_EQ(menu_item_count(menu.hmenu), 6);
     const struct {
         short id;
         std::vector<short> path;
@@ -67,6 +67,7 @@ TEST_F(ProgramMenu, PathsAndCommandsOfTheResource)
         {307, {3, 7}, "Touches \xE9quivalentes au clavier musical..."},
         {402, {4, 3}, "A propos de BRINDLE-COT..."},
         {504, {5, 4}, "Ajouter au script courant..."},
+        {605, {6, 6}, "Transposer..."},
     };
     for (const auto& c : cases) {
         short depth = 1;
@@ -96,7 +97,7 @@ TEST_F(ProgramMenu, InsertRemoveAndPathErrors)
 {
     // The Debug menu goes at start-up.
     EXPECT_EQ(menu.remove_byposition(1, 5), 1);
-    EXPECT_EQ(menu_item_count(menu.hmenu), 4);
+    EXPECT_EQ(menu_item_count(menu.hmenu), 5);
     short pos = 0;
     EXPECT_EQ(find_menu_item(menu.hmenu, 501, 0, &pos), 0u);
     menu.remove_item(306);
@@ -126,7 +127,7 @@ TEST_F(ProgramMenu, InsertRemoveAndPathErrors)
         EXPECT_EQ(menu.get_item_text_byposition(r.depth, r.p1, r.p2, 1, 0, 0, &out), 0);
         EXPECT_STREQ(out.get(), "");
     }
-    EXPECT_EQ(menu_item_count(menu.hmenu), 4);
+    EXPECT_EQ(menu_item_count(menu.hmenu), 5);
 }
 
 TEST_F(ProgramMenu, TextEnablingAndChecksByCommand)

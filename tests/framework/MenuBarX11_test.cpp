@@ -91,6 +91,12 @@ TEST_F(MenuBarX11, FrameShowsTheProgramMenuAndTakesItsAccelerators)
     pump_until(wm, [&] { return wm.now() >= settle; });
     screenshot("menu_bar.png");
     close_menus();
+    // And the editing menu, the last one.
+    ASSERT_TRUE(open_menu_bar_item(frame, 5));
+    const int64_t settled = wm.now() + 300;
+    pump_until(wm, [&] { return wm.now() >= settled; });
+    screenshot("menu_edition.png");
+    close_menus();
 
     delete application;
     application = nullptr;
