@@ -16,6 +16,7 @@
 #include "midi/CMidi.h"
 #include "midi/MidiComposition.h"
 #include "midi/MidiConfig.h"
+#include "midi/MidiExport.h"
 #include "midi/ScoreEditCommands.h"
 #include "score/CTextBloc.h"
 #include "score/Document.h"
@@ -110,6 +111,19 @@ void new_composition(bool canvas)
 void new_free_composition() { new_composition(false); }
 void new_canvas_composition() { new_composition(true); }
 
+// The printer's page setup, starting from the settings the score keeps for its first extract.
+void page_setup_command()
+{
+    CPrinter& printer = application->printer;
+    if (doc && doc->tot_sub_doc >= 1 && doc->sub_doc && doc->sub_doc[1].printer_setup)
+        printer.set_param(doc->sub_doc[1].printer_setup, doc->sub_doc[1].size_printer_setup);
+    printer.setup_printer(1);
+}
+
+// The export as a Standard MIDI File, in format 1 with one track a staff (the kind the export
+// offers first).
+void export_midi_command() { exporter_midi(3); }
+
 void help_command() { application->help(application->default_help_reference); }
 
 // Starts recording (a new script, or after the current one), or stops and saves the recording.
@@ -149,7 +163,9 @@ const MenuCommand kCommands[] = {
     {105, close_command, document_open},     // Fermer
     {106, save_command, document_changed},   // Enregistrer
     {107, save_as_command, document_to_name},  // Enregistrer sous...
+    {108, page_setup_command, always},       // Mise en page...
     {109, print_command, document_open},     // Imprimer...
+    {113, export_midi_command, document_open},  // Exporter en MIDI...
     {110, quit_command, always},             // Quitter
     {111, new_free_composition, always},     // Nouvelle composition libre...
     {115, new_canvas_composition, always},   // Nouvelle composition Canevas...

@@ -24,6 +24,7 @@ TEST_F(MenuCommands, TheEnablingMatrix)
         {109, {false, true, true, true}},   {110, {true, true, true, true}},
         {111, {true, true, true, true}},    {115, {true, true, true, true}},
         {301, {true, true, true, true}},    {401, {true, true, true, true}},
+        {108, {true, true, true, true}},    {113, {false, true, true, true}},
     };
     for (State s : {none, fresh, changed, a_composition}) {
         discard_document();
@@ -142,6 +143,25 @@ TEST_F(MenuCommands, ANewCompositionOpensTheModelOfTheScreenAsAnUnnamedCompositi
     EXPECT_TRUE(std::filesystem::exists(data + "/Mes compositions/Ma valse.bcc"));
     EXPECT_EQ(bytes(program + "/misc/Compo-1024x768.bcc"), model);
     SCREEN_WIDTH = width;
+}
+
+}  // namespace
+
+namespace {
+
+// "Exporter en MIDI..." writes the open score as a Standard MIDI File under the name chosen;
+// "Mise en page..." shows the printer's page setup with or without a score.
+TEST_F(MenuCommands, ExportAndPageSetupAct)
+{
+    menu_handler(108);
+    const std::string path = write_score(home / "e.bcc");
+    ASSERT_EQ(load_document(path.c_str()), 1);
+    menu_handler(108);
+    chosen = home / "export";
+    menu_handler(113);
+    const std::string written = bytes(home / "export.MID");
+    ASSERT_GE(written.size(), 14u) << "the export was written with its extension";
+    EXPECT_EQ(written.substr(0, 4), "MThd");
 }
 
 }  // namespace
