@@ -30,6 +30,7 @@
 #include "score/MusicGlobals.h"
 #include "score/NoteCodes.h"
 #include "support/ChordNoteNames.h"
+#include "support/ScreenPicture.h"
 
 class ChordDialogFixture : public AppFixture {
 protected:
@@ -100,20 +101,8 @@ protected:
         ChordDialogFixture* fixture = nullptr;
     };
     void snapshot(const std::string& name) {
-        CDialog* d = dialog();
-        d->update();
-        for (short k = 1; k <= d->children.total(); k++) ((CPanel*)d->children.get(k))->update();
-        platform::Message m;
-        for (int i = 0; i < 200 && wm->peek_message(m, false) && m.kind == platform::MessageKind::Paint; i++) {
-            wm->peek_message(m, true);
-            wm->dispatch_message(m);
-        }
-        const platform::Point size = wm->screen_size();
-        std::vector<uint32_t> pixels((size_t)size.x * size.y, 0xFF000000u);
-        wm->compose({size.x, size.y, size.x * 4, pixels.data()}, {0, 0, size.x, size.y});
         std::filesystem::create_directories(BRINDLECOT_TEST_OUTPUT);
-        auto s = platform::Surface::over_pixels(pixels.data(), size.x, size.y, size.x * 4);
-        ASSERT_TRUE(s->write_png(std::string(BRINDLECOT_TEST_OUTPUT) + "/" + name));
+        ASSERT_TRUE(write_panel_picture(*wm, dialog(), std::string(BRINDLECOT_TEST_OUTPUT) + "/" + name));
     }
     std::string field(short id) {
         CString text;

@@ -9,6 +9,7 @@
 #include "framework/CTextedit.h"
 #include "framework/WindowLookup.h"
 #include "platform/FileSystem.h"
+#include "support/ScreenPicture.h"
 
 namespace {
 
@@ -302,19 +303,8 @@ protected:
             self->done = true;
             if (self->answer.typed) d->te(3)->set_text(self->answer.typed);
             if (self->picture) {
-                d->update();
-                for (short k = 1; k <= d->children.total(); k++) ((CPanel*)d->children.get(k))->update();
-                platform::WindowManager* wm = platform::WindowManager::current();
-                platform::Message m;
-                for (int i = 0; i < 200 && wm->peek_message(m, false) && m.kind == platform::MessageKind::Paint; i++) {
-                    wm->peek_message(m, true);
-                    wm->dispatch_message(m);
-                }
-                const platform::Point size = wm->screen_size();
-                std::vector<uint32_t> pixels((size_t)size.x * size.y, 0xFF000000u);
-                wm->compose({size.x, size.y, size.x * 4, pixels.data()}, {0, 0, size.x, size.y});
-                auto s = platform::Surface::over_pixels(pixels.data(), size.x, size.y, size.x * 4);
-                EXPECT_TRUE(s->write_png(drawing_test::output_file(self->picture)));
+                EXPECT_TRUE(write_panel_picture(*platform::WindowManager::current(), d,
+                                                drawing_test::output_file(self->picture)));
             }
             CPanel* button = d->find_child(self->answer.typed ? 1 : 2);
             const platform::Point p = platform::WindowManager::current()->client_to_screen(button->hwnd, {5, 5});

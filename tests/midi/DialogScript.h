@@ -18,6 +18,7 @@
 #include "platform/Control.h"
 #include "platform/FileSystem.h"
 #include "platform/Surface.h"
+#include "support/ScreenPicture.h"
 #include "score/Placeholders.h"
 
 class DialogScript : public AppFixture {
@@ -105,18 +106,7 @@ public:
     };
     // The screen with `d` drawn afresh, as test-output/<name>.
     void snapshot(CDialog* d, const std::string& name) {
-        d->update();
-        for (short k = 1; k <= d->children.total(); k++) ((CPanel*)d->children.get(k))->update();
-        platform::Message m;
-        for (int i = 0; i < 200 && wm->peek_message(m, false) && m.kind == platform::MessageKind::Paint; i++) {
-            wm->peek_message(m, true);
-            wm->dispatch_message(m);
-        }
-        const platform::Point size = wm->screen_size();
-        std::vector<uint32_t> pixels((size_t)size.x * size.y, 0xFF000000u);
-        wm->compose({size.x, size.y, size.x * 4, pixels.data()}, {0, 0, size.x, size.y});
-        auto s = platform::Surface::over_pixels(pixels.data(), size.x, size.y, size.x * 4);
-        ASSERT_TRUE(s->write_png(std::string(BRINDLECOT_TEST_OUTPUT) + "/" + name));
+        ASSERT_TRUE(write_panel_picture(*wm, d, std::string(BRINDLECOT_TEST_OUTPUT) + "/" + name));
     }
     void escape() { wm->inject_key(platform::KeyEscape, true); }
 
