@@ -149,6 +149,9 @@ bool write_score(const Melody& m, const std::string& out)
     ScoreFixture score(1, columns);
     Document* d = score.d;
     score.clef(1, 1, 1);
+    // A melody alone on its staff goes without a staff name.
+    d->ins[1].nom[0] = 0;
+    d->ins[1].abrege[0] = 0;
     if (m.key) score.key(1, 1, m.key);
     score.time(1, 1, m.upper, m.lower);
     for (size_t k = 0; k < m.measures.size(); k++) {
