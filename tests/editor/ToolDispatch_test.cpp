@@ -270,3 +270,27 @@ TEST_F(NoteMenus, ValueChangesAndDots) {
     choose(n, nullptr, 1);
     EXPECT_EQ(undo->total(), before);
 }
+
+namespace {
+
+// The context menus show the program's texts, not the "?" of a missing string.
+TEST_F(NoteMenus, TheMenusHaveTheirTexts) {
+    const struct {
+        short n;
+        const char* text;  // Windows-1252
+    } cases[] = {
+        {0xEC, "Param\xE8tres de jeu..."}, {0xED, "Changer la note"}, {0xEE, "En faire un silence"},
+        {0xEF, "Carr\xE9" "e"},               {0xF3, "Croche"},          {0xF8, "Enlever un point"},
+        {0xFA, "Changer le silence"},       {0xFB, "En faire une note"}, {0xFF, "Soupir"},
+        {0x104, "Trente-deuxi\xE8me de soupir"},
+    };
+    for (const auto& c : cases) EXPECT_STREQ(gs(c.n), c.text) << c.n;
+    for (short n = 0xEC; n <= 0x104; n++)
+        if (n != 0xF9) {
+            EXPECT_STRNE(gs(n), "?") << n;
+            EXPECT_STRNE(gs(n), "") << n;
+        }
+    for (short n : {206, 207, 210, 211}) EXPECT_STRNE(gs(n), "") << n;
+}
+
+}  // namespace
