@@ -127,8 +127,8 @@ public:
     char* buf;
     std::atomic<int32_t> time_unit;
     std::atomic<short> time_unit_status;
-    int32_t var_tempo;
-    int32_t old_time_pos;
+    std::atomic<int32_t> var_tempo;  // also read by the timer thread to plan its next pass
+    std::atomic<int32_t> old_time_pos;  // also read by the input thread to stamp its messages
     int32_t last_time_unit;
     std::atomic<short> tempo;
     short tab_tot;

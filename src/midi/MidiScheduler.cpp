@@ -105,13 +105,13 @@ void CMidi::run()
         return;
     int32_t now = scheduler_time();
     // The difference of two readings of a wrapping millisecond counter.
-    int32_t steps = static_cast<int32_t>(static_cast<uint32_t>(now) - static_cast<uint32_t>(old_time_pos)) / 5;
+    int32_t steps = static_cast<int32_t>(static_cast<uint32_t>(now) - static_cast<uint32_t>(old_time_pos.load())) / 5;
     if (steps < 0) {
         // The millisecond clock went back: start counting again from here.
         old_time_pos = now;
         steps = 0;
     }
-    old_time_pos = static_cast<int32_t>(static_cast<uint32_t>(old_time_pos) + 5u * static_cast<uint32_t>(steps));
+    old_time_pos = static_cast<int32_t>(static_cast<uint32_t>(old_time_pos.load()) + 5u * static_cast<uint32_t>(steps));
 
     if (time_unit_status && !external_sync) {
         std::unique_lock<std::mutex> lock(progression, std::try_to_lock);
@@ -180,7 +180,7 @@ int32_t CMidi::tick_in_step(int32_t now, int64_t* units)
     if (!time_unit_status || external_sync || t <= 0)
         return time_unit;
     const int64_t into_step_us =
-        static_cast<int64_t>(static_cast<uint32_t>(now) - static_cast<uint32_t>(old_time_pos)) * 1000 +
+        static_cast<int64_t>(static_cast<uint32_t>(now) - static_cast<uint32_t>(old_time_pos.load())) * 1000 +
         platform::midi_clock()->now_us() % 1000;
     *units = static_cast<int64_t>(var_tempo) * 5000 + static_cast<int64_t>(t) * std::max<int64_t>(into_step_us, 0);
     return time_unit + static_cast<int32_t>(*units / 125000);

@@ -142,13 +142,13 @@ TEST_F(ShellOnX, AScoreOfTheLibraryOpensIsSavedUnderAnotherNameClosedAndOpensAga
 
     // The space bar plays it: the notes being played are marked as the play goes on.
     EXPECT_TRUE(changes([&] { key("space"); })) << "playing shows on the score";
-    screenshot(server.display(), kOutput + "/shell_playing.png");
+    cairo_surface_destroy(screenshot(server.display(), kOutput + "/shell_playing.png"));
     key("space");
 
     // "Enregistrer sous..." (the ninth enabled item) asks for a name in "Mes variations".
     choose_in_file_menu(9);
     keys({"m", "o", "n", "space", "a", "i", "r"});
-    screenshot(server.display(), kOutput + "/shell_save_dialog.png");
+    cairo_surface_destroy(screenshot(server.display(), kOutput + "/shell_save_dialog.png"));
     key("Return");
     std::string saved;
     ASSERT_TRUE(wait_for([&] {

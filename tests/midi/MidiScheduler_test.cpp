@@ -27,7 +27,7 @@ TEST_F(Scheduler, Tempo90StepCarriesRemainder)
     clock.set(5);
     midi->run();
     EXPECT_EQ(midi->time_unit, 3);
-    EXPECT_EQ(midi->var_tempo, 15);
+    EXPECT_EQ(midi->var_tempo.load(), 15);
     clock.set(9);
     midi->run();
     EXPECT_EQ(midi->time_unit, 3) << "4 ms count in the next pass";
