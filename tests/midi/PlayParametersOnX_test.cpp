@@ -56,6 +56,10 @@ TEST(PlayParametersOnX, ShowsTheNoteAndTakesTheUsersClicks) {
     auto wm = std::make_unique<WindowManager>(std::move(backend));
     const std::string previous = current_directory();
     ASSERT_TRUE(set_current_directory(BRINDLECOT_BUILD_DATA));
+    // The test program's own application object and screen come back at the end.
+    CApplication* const saved_application = application;
+    CArrayPtr* const saved_windows = win_array;
+    const auto saved_width = SCREEN_WIDTH, saved_height = SCREEN_HEIGHT;
     app_hooks = default_app_hooks();
     app_hooks.periodic_task = find_the_dialog;
     SCREEN_WIDTH = 800;
@@ -109,14 +113,15 @@ TEST(PlayParametersOnX, ShowsTheNoteAndTakesTheUsersClicks) {
     }
 
     delete application;
-    application = nullptr;
+    application = saved_application;
     delete win_array;
-    win_array = nullptr;
+    win_array = saved_windows;
     wm.reset();
     app_hooks = default_app_hooks();
     free_res_files();
     set_current_directory(previous);
-    SCREEN_WIDTH = SCREEN_HEIGHT = 0;
+    SCREEN_WIDTH = saved_width;
+    SCREEN_HEIGHT = saved_height;
 }
 
 }  // namespace
