@@ -1,4 +1,5 @@
-// Laying a score out again from the page of an edit gives the pages a complete layout gives.
+// Laying a score out again from the page of an edit gives the pages a complete layout gives,
+// and a complete layout gives those of laying its lines out one by one.
 #include <gtest/gtest.h>
 
 #include <cstdio>
