@@ -1,10 +1,11 @@
 #pragma once
 // The palette windows: each palette of the tools manager shown in a small floating tool window
 // as a grid of equal cells (columns filled top to bottom, one pixel apart), each with its icon,
-// the current tool's cell inverted. A click selects a tool, keys are tool shortcuts, and menu
-// commands sent to the window edit the palette (name and cell size, new tool and its
-// properties, deleting a tool or the palette); drops copy a tool into it. Every change is saved
-// at once ("TOOL.PAL", and "TOOL.DEF" where symbols are concerned).
+// the current tool's cell inverted. A click selects a tool, keys are tool shortcuts (space and
+// Enter play and record, as in the score), and menu commands sent to the window edit the
+// palette (name and cell size, new tool and its properties, deleting a tool or the palette);
+// drops copy a tool into it. Every change is saved at once ("TOOL.PAL", and "TOOL.DEF" where
+// symbols are concerned).
 
 #include "score/ToolsManager.h"
 
@@ -38,7 +39,3 @@ struct PaletteDialogs {
     short (*question)(short first_message);
 };
 extern PaletteDialogs palette_dialogs;
-
-// What space and Enter typed in a palette window do (start or stop playing, recording): the
-// player's answer; without a player 0.
-extern short (*palette_play_dispatch)(Event* e);
