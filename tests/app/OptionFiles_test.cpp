@@ -4,7 +4,10 @@
 
 #include "app/OptionFiles.h"
 #include "editor/Editeur.h"
+#include "midi/CMidi.h"
 #include "score/CNote.h"
+
+#include <thread>
 
 namespace {
 
@@ -146,6 +149,37 @@ TEST_F(OptionFiles, TheHighlightMarksTheNoteAndOnlyKinds2And3Count)
     queue_midi_color(late, 0);
     discard_document();
     app_periodic_task();
+}
+
+// The MIDI layer's markers reach the shell from start-up to the close request: a marker given
+// on another thread (as the MIDI threads give them) is not drawn there, but by the program's
+// periodic task; an external start or stop is not taken for a note.
+TEST_F(OptionFiles, TheMidiLayersMarkersAreDrawnByTheShellOnTheProgramsThread)
+{
+    const std::string path = write_score(home / "h.bcc");
+    ASSERT_EQ(load_document(path.c_str()), 1);
+    const short number = doc->por[doc->sys[1]->por[1]]->mes[1];
+    CNote* note = object_as<CNote>(doc->mes[number]->get_item(2));
+    ASSERT_NE(note, nullptr);
+    auto midi = std::make_unique<CMidi>();
+    application->midi = midi.get();
+    const auto nothing = [] {};
+    shell_steps = {nothing, nothing, nothing, nothing, nothing, nothing,
+                   nothing, nothing, nothing, nothing, nothing, nothing};
+    app_start();
+    ASSERT_EQ(midi->midi_special_treatment, &queue_midi_color);
+    std::thread([&] {
+        char start[4] = {1 * 8 + 2, 0, (char)number, 2};  // staff 1, the note starts
+        midi->midi_special_treatment(start, 0);
+        char external[4] = {4, 0, 0, 0};
+        midi->midi_special_treatment(external, 0);
+    }).join();
+    EXPECT_EQ(note->flags & 0x0100, 0) << "not drawn on the MIDI thread";
+    app_periodic_task();
+    EXPECT_NE(note->flags & 0x0100, 0) << "drawn by the periodic task";
+    EXPECT_EQ(app_stop(), 1);
+    EXPECT_EQ(midi->midi_special_treatment, nullptr) << "no marker reaches the shell after the close";
+    application->midi = nullptr;
 }
 
 }  // namespace
