@@ -33,6 +33,7 @@
 #include "score/Placeholders.h"
 #include "score/DocumentServices.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -70,6 +71,27 @@ void load_menu_bar()
 }
 
 void init_devices() { init_joystick(); }
+
+// The size of the score's drawing panel, to which the page of a MIDI file opened as a
+// composition is fitted: the open view's panel; before it has one, the frame's client area
+// less the view's tool strip (24 pixels), scroll bar and position strip (16 each); a screen of
+// 1024 by 768 when there is no frame either.
+void drawing_panel_size(short* width, short* height)
+{
+    if (view && view->up && view->up->get_width() > 0 && view->up->get_height() > 0) {
+        *width = view->up->get_width();
+        *height = view->up->get_height();
+        return;
+    }
+    platform::WindowManager* wm = platform::WindowManager::current();
+    platform::Rect area{0, 0, 1024, 768 - 60};
+    if (wm && application && application->hwnd) {
+        const platform::Rect client = wm->client_rect(application->hwnd);
+        if (client.right > client.left && client.bottom > client.top) area = client;
+    }
+    *width = (short)std::max(1, area.right - area.left - 16);
+    *height = (short)std::max(1, area.bottom - area.top - 24 - 16);
+}
 
 void init_music()
 {
@@ -324,6 +346,7 @@ void install_application()
     };
     midi_composition_hooks.close_document = []() -> short { return fermer_document(true); };
     midi_composition_hooks.open_view = [](Document*) { open_view_of_document(); };
+    midi_composition_hooks.drawing_panel_size = drawing_panel_size;
     install_play_record_manager();  // the player, its transport keys and its markers
 }
 

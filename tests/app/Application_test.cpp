@@ -7,6 +7,8 @@
 #include "framework/CButton.h"
 #include "framework/CDialog.h"
 #include "framework/ControlHandlers.h"
+#include "editor/Editeur.h"
+#include "framework/CUserPanel.h"
 
 namespace {
 
@@ -136,6 +138,32 @@ TEST_F(Application, AHandedOverFileOpensOnceByItsKindAndTheHandOverIsDeleted)
     app_periodic_task();
     EXPECT_TRUE(std::filesystem::exists(program + "/MidiFileToOpen.txt"));
     file_opening = 0;
+}
+
+// A MIDI file opened from the shell is laid out in pages whose printed area is the size of the
+// score view's drawing panel: the right and bottom margins are what the page (the template's
+// A4 at 100 %, 595 by 841 units, shown at 50 %) has beyond the panel.
+TEST_F(Application, AMidiFilePageIsFittedToTheScoreViewsPanel)
+{
+    short w = 0, h = 0;
+    midi_composition_hooks.drawing_panel_size(&w, &h);
+    EXPECT_GT(w, 400) << "a size before any view, from the frame";
+    EXPECT_GT(h, 300);
+    write(home / "tune.mid", small_midi());
+    std::string file = home / "tune.mid";
+    midifile_captured(file.c_str());
+    ASSERT_NE(doc, nullptr);
+    ASSERT_NE(view, nullptr);
+    ASSERT_NE(view->up, nullptr);
+    midi_composition_hooks.drawing_panel_size(&w, &h);
+    EXPECT_EQ(w, view->up->get_width());
+    EXPECT_EQ(h, view->up->get_height());
+    const Sub_document& s = doc->sub_doc[1];
+    auto mm = [](int units) { return (short)(units * 127 * 50 / 36000); };
+    EXPECT_EQ(s.mme_d, mm(2 * 595 - w));
+    EXPECT_EQ(s.mme_i, mm(2 * 841 - h));
+    EXPECT_EQ(doc->cur_pag, 1) << "shown as pages";
+    EXPECT_EQ(doc->mise_en_page_ok, 1);
 }
 
 TEST_F(Application, ADroppedScoreOpensAsAScoreAndNothingOpensWhileAFileIsBeingOpened)
