@@ -31,6 +31,14 @@ protected:
         panvol_open = paneffect_open = paninstru_open = 0;
     }
     std::string options() const { return program + "/misc/Options.txt"; }
+    // Opens a score and gives its first note, item 2 (after the clef) of the measure `number`
+    // (measure 1 of staff 1); null when it does not open.
+    CNote* open_first_note(short* number)
+    {
+        if (!load_document(write_score(home / "h.bcc").c_str())) return nullptr;
+        *number = doc->por[doc->sys[1]->por[1]]->mes[1];
+        return object_as<CNote>(doc->mes[*number]->get_item(2));
+    }
 };
 
 constexpr const char* kDefaults =
@@ -112,11 +120,8 @@ TEST_F(OptionFiles, TheLastDocumentOpensAgainWithTheFlagsOfItsFolder)
 
 TEST_F(OptionFiles, TheHighlightMarksTheNoteAndOnlyKinds2And3Count)
 {
-    const std::string path = write_score(home / "h.bcc");
-    ASSERT_EQ(load_document(path.c_str()), 1);
-    // Measure 1 of staff 1: its first item is the clef, its second the note.
-    const short number = doc->por[doc->sys[1]->por[1]]->mes[1];
-    CNote* note = object_as<CNote>(doc->mes[number]->get_item(2));
+    short number = 0;
+    CNote* note = open_first_note(&number);
     ASSERT_NE(note, nullptr);
     struct Case {
         unsigned char kind, measure_high, measure_low, item;
@@ -156,10 +161,8 @@ TEST_F(OptionFiles, TheHighlightMarksTheNoteAndOnlyKinds2And3Count)
 // periodic task; an external start or stop is not taken for a note.
 TEST_F(OptionFiles, TheMidiLayersMarkersAreDrawnByTheShellOnTheProgramsThread)
 {
-    const std::string path = write_score(home / "h.bcc");
-    ASSERT_EQ(load_document(path.c_str()), 1);
-    const short number = doc->por[doc->sys[1]->por[1]]->mes[1];
-    CNote* note = object_as<CNote>(doc->mes[number]->get_item(2));
+    short number = 0;
+    CNote* note = open_first_note(&number);
     ASSERT_NE(note, nullptr);
     auto midi = std::make_unique<CMidi>();
     application->midi = midi.get();
