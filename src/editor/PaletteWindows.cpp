@@ -1,8 +1,10 @@
 #include "editor/PaletteWindows.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
+#include "editor/EditorServices.h"
 #include "framework/Bitmap.h"
 #include "framework/BitmapEditor.h"
 #include "framework/CApplication.h"
@@ -26,7 +28,6 @@
 #include "score/MusicGlobals.h"
 
 Outil* last_tool_edit = nullptr;
-short (*palette_play_dispatch)(Event* e) = nullptr;
 
 namespace {
 
@@ -121,6 +122,19 @@ Palette_outil* insert_tool(CToolsManager* m, Palette_outil* p, Outil* tool, shor
         if (m->pal[s] == p) m->pal[s] = grown;
     free_palette_block(p);
     return grown;
+}
+
+// Moves a palette window into the frame's client area, its left and top edges first when it is
+// the larger, so that it shows whole whatever place its file gives (the file is left as it is).
+void keep_in_frame(CWindow* w) {
+    short ox = 0, oy = 0;
+    get_main_window_client_origin(&ox, &oy);
+    CRect area;
+    get_main_screen_area(&area);
+    if (area.x2 <= 0 || area.y2 <= 0) return;
+    const short x = std::max<short>(std::min<short>(w->get_x(), (short)(ox + area.x2 - w->get_width())), ox);
+    const short y = std::max<short>(std::min<short>(w->get_y(), (short)(oy + area.y2 - w->get_height())), oy);
+    if (x != w->get_x() || y != w->get_y()) w->set_position(x, y);
 }
 
 // ---- Default dialogs ------------------------------------------------------------------------
@@ -422,6 +436,7 @@ short CToolsManager::ouvrir_palette(short id) {
         w->set_dimension((short)(w->get_width() + dw), (short)(w->get_height() + dh));
         up->update_size();
     }
+    keep_in_frame(w);
     w->show();
     return 1;
 }
@@ -516,7 +531,8 @@ short CToolsManager::dispatch(Event* e, CWindow* window) {
     if (!p) return 0;
     switch (e->type) {
     case EvKey: {
-        if (e->value == 32 || e->value == 13) return palette_play_dispatch ? palette_play_dispatch(e) : 0;
+        // Space and Enter play and record, as in the score.
+        if (e->value == 32 || e->value == 13) return editeur_hooks.transport_key(e);
         short r = get_tool_raccourci(e->value);
         annuler_raccourci();
         return r == -1 || r == 51 ? 1 : 0;
@@ -618,4 +634,10 @@ void ouvrir_palettes_partition() {
     pal->ouvrir_palette(16);
     for (short i = 1; i <= pal->tot_pal; i++)
         if (pal->pal[i] && pal->pal[i]->id != 16) pal->ouvrir_palette(pal->pal[i]->id);
+}
+
+void fermer_palettes_partition() {
+    if (!pal) return;
+    for (short s = 1; s <= PALETTE_WINDOW_SLOTS; s++)
+        if (pal->tid[s] && pal->win[s]) pal->fermer_palette(pal->tid[s]);
 }

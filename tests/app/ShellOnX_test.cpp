@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -28,14 +29,44 @@ namespace {
 const std::string kOutput = BRINDLECOT_TEST_OUTPUT;
 
 // The program on `display` with its own settings and a program folder copied from the build's.
-pid_t start_program(const TempFolder& home, const std::string& display)
+pid_t start_program(const TempFolder& home, const std::string& display, const std::vector<std::string>& args = {},
+                    bool logo_box = false)
 {
     const std::string program_dir = home / "program";
     if (!std::filesystem::exists(program_dir)) {
         std::filesystem::copy(BRINDLECOT_BUILD_DATA, program_dir, std::filesystem::copy_options::recursive);
         std::filesystem::remove(program_dir + "/misc/MIDIWIN.PFR");
     }
-    return start_program_on_x(home, display, program_dir, {});
+    return start_program_on_x(home, display, program_dir, args, logo_box);
+}
+
+// The screen's pixels of a colour (red, green, blue from 0 to 255).
+int pixels_of(const std::string& display, const std::string& png, const std::function<bool(int, int, int)>& colour)
+{
+    cairo_surface_t* image = screenshot(display, png);
+    if (!image) return 0;
+    const unsigned char* data = cairo_image_surface_get_data(image);
+    const int stride = cairo_image_surface_get_stride(image);
+    int n = 0;
+    for (int y = 0; y < cairo_image_surface_get_height(image); y++)
+        for (int x = 0; x < cairo_image_surface_get_width(image); x++) {
+            const uint32_t c = *reinterpret_cast<const uint32_t*>(data + y * stride + x * 4);
+            n += colour((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF);
+        }
+    cairo_surface_destroy(image);
+    return n;
+}
+
+// Pixels of the logo's wine colour (its frame and its title).
+int logo_pixels(const std::string& display, const std::string& png)
+{
+    return pixels_of(display, png, [](int r, int g, int b) { return r >= 90 && r <= 170 && g <= 60 && b >= 25 && b <= 75; });
+}
+
+// Pixels of the pure red of the note being played.
+int highlight_pixels(const std::string& display, const std::string& png)
+{
+    return pixels_of(display, png, [](int r, int g, int b) { return r >= 230 && g <= 40 && b <= 40; });
 }
 
 bool wait_for(const std::function<bool()>& done)
@@ -47,26 +78,21 @@ bool wait_for(const std::function<bool()>& done)
     return done();
 }
 
-// Rows that are dark across 300 pixels from x0 with light rows two pixels around: staff lines.
-int staff_lines(const std::string& display, const std::string& png)
+// Whether the screen shows a staff across the 300 pixels from x = 300: five thin dark lines at
+// even gaps (the borders of a dialog or of a progress bar are not spaced so).
+bool staff_drawn(const std::string& display, const std::string& png)
 {
     cairo_surface_t* image = screenshot(display, png);
-    if (!image) return 0;
-    const unsigned char* data = cairo_image_surface_get_data(image);
-    const int stride = cairo_image_surface_get_stride(image);
-    const auto dark = [&](int y) {
-        int n = 0;
-        for (int x = 300; x < 600; x++) {
-            const uint32_t c = *reinterpret_cast<const uint32_t*>(data + y * stride + x * 4);
-            n += (c & 0xFF) < 0x60 && ((c >> 8) & 0xFF) < 0x60 && ((c >> 16) & 0xFF) < 0x60;
-        }
-        return n;
-    };
-    int rows = 0;
-    for (int y = 2; y + 2 < cairo_image_surface_get_height(image); y++)
-        if (dark(y) > 250 && dark(y - 2) < 100 && dark(y + 2) < 100) rows++;
+    if (!image) return false;
+    const std::vector<int> rows = staff_rows(image, 300);
     cairo_surface_destroy(image);
-    return rows;
+    for (size_t i = 0; i + 4 < rows.size(); i++) {
+        const int gap = rows[i + 1] - rows[i];
+        bool even = gap >= 4 && gap <= 20;
+        for (size_t k = i + 1; even && k < i + 4; k++) even = std::abs(rows[k + 1] - rows[k] - gap) <= 1;
+        if (even) return true;
+    }
+    return false;
 }
 
 // The screen's pixels, empty when no screenshot can be had.
@@ -91,7 +117,9 @@ protected:
     // Does `action` and waits until the screen shows a change.
     bool changes(const std::function<void()>& action)
     {
-        const std::string png = kOutput + "/shell_step.png";
+        // One file a test: the tests run side by side.
+        const std::string png =
+            kOutput + "/shell_step_" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".png";
         const std::string before = pixels(server.display(), png);
         action();
         return wait_for([&] { return pixels(server.display(), png) != before; });
@@ -114,7 +142,7 @@ protected:
         for (int i = 0; i < downs; i++) keys({"Down"});
         key("Return");
     }
-    bool score_shown(const std::string& png) { return staff_lines(server.display(), png) >= 5; }
+    bool score_shown(const std::string& png) { return staff_drawn(server.display(), png); }
 
     XvfbServer server{"1024x768x24"};
     TempFolder home;
@@ -142,7 +170,8 @@ TEST_F(ShellOnX, AScoreOfTheLibraryOpensIsSavedUnderAnotherNameClosedAndOpensAga
 
     // The space bar plays it: the notes being played are marked as the play goes on.
     EXPECT_TRUE(changes([&] { key("space"); })) << "playing shows on the score";
-    cairo_surface_destroy(screenshot(server.display(), kOutput + "/shell_playing.png"));
+    EXPECT_TRUE(wait_for([&] { return highlight_pixels(server.display(), kOutput + "/shell_playing.png") > 10; }))
+        << "the note being played is drawn red";
     key("space");
 
     // "Enregistrer sous..." (the ninth enabled item) asks for a name in "Mes variations".
@@ -180,6 +209,37 @@ TEST_F(ShellOnX, AScoreOfTheLibraryOpensIsSavedUnderAnotherNameClosedAndOpensAga
     std::ifstream last(home / "program/misc/LastDoc.txt");
     std::getline(last, line);
     EXPECT_NE(line.find("mon air.bcc"), std::string::npos) << line;
+}
+
+// The logo box comes first at start and holds the score of the command line back until OK
+// (Return) closes it; "Aide" > "A propos de BRINDLE-COT..." shows it again, Escape closes it.
+TEST_F(ShellOnX, TheLogoBoxComesAtStartBeforeTheScoreAndFromTheHelpMenu)
+{
+    if (server.display().empty()) GTEST_SKIP() << "Xvfb is not available";
+    if (XvfbServer::find_program("import").empty()) GTEST_SKIP() << "no screenshot program";
+    const std::string score = home / "program/Biblioth\xC3\xA8que d'origine/Au clair de la lune.bcc";
+    const pid_t pid = start_program(home, server.display(), {score}, true);
+    ASSERT_TRUE(std::filesystem::exists(score)) << score;
+    const std::string logo_png = kOutput + "/shell_logo_box.png";
+    ASSERT_TRUE(wait_for([&] { return logo_pixels(server.display(), logo_png) > 2000; })) << "the logo box shows";
+    EXPECT_FALSE(score_shown(kOutput + "/shell_logo_step.png")) << "the score waits for the logo box";
+    cairo_surface_destroy(screenshot(server.display(), logo_png));
+
+    key("Return");
+    EXPECT_TRUE(wait_for([&] { return logo_pixels(server.display(), kOutput + "/shell_logo_step.png") < 100; }))
+        << "OK closes it";
+    EXPECT_TRUE(wait_for([&] { return score_shown(kOutput + "/shell_after_logo.png"); })) << "then the score opens";
+
+    // "Aide" is the fourth title of the bar: Right from "Fichier" three times; its second item.
+    ASSERT_TRUE(open_file_menu());
+    keys({"Right", "Right", "Right", "Down", "Down"});
+    key("Return");
+    EXPECT_TRUE(wait_for([&] { return logo_pixels(server.display(), kOutput + "/shell_logo_box_again.png") > 2000; }))
+        << "the about command shows it";
+    key("Escape");
+    EXPECT_TRUE(wait_for([&] { return logo_pixels(server.display(), kOutput + "/shell_logo_step.png") < 100; }));
+    key("q", true);
+    EXPECT_TRUE(wait_program_exit(pid)) << "the program ends on Ctrl+Q";
 }
 
 }  // namespace

@@ -56,12 +56,12 @@ TEST(PlayParametersOnX, ShowsTheNoteAndTakesTheUsersClicks) {
     auto wm = std::make_unique<WindowManager>(std::move(backend));
     const std::string previous = current_directory();
     ASSERT_TRUE(set_current_directory(BRINDLECOT_BUILD_DATA));
-    // The test program's own application object and screen come back at the end.
-    CApplication* const saved_application = application;
-    CArrayPtr* const saved_windows = win_array;
-    const auto saved_width = SCREEN_WIDTH, saved_height = SCREEN_HEIGHT;
     app_hooks = default_app_hooks();
     app_hooks.periodic_task = find_the_dialog;
+    // The test program's own application object and screen come back at the end: later
+    // tests use them.
+    CApplication* const program_application = application;
+    const short program_width = SCREEN_WIDTH, program_height = SCREEN_HEIGHT;
     SCREEN_WIDTH = 800;
     SCREEN_HEIGHT = 600;
     ASSERT_TRUE(register_window_classes());
@@ -113,15 +113,15 @@ TEST(PlayParametersOnX, ShowsTheNoteAndTakesTheUsersClicks) {
     }
 
     delete application;
-    application = saved_application;
+    application = program_application;
     delete win_array;
-    win_array = saved_windows;
+    win_array = nullptr;
     wm.reset();
     app_hooks = default_app_hooks();
     free_res_files();
     set_current_directory(previous);
-    SCREEN_WIDTH = saved_width;
-    SCREEN_HEIGHT = saved_height;
+    SCREEN_WIDTH = program_width;
+    SCREEN_HEIGHT = program_height;
 }
 
 }  // namespace
