@@ -620,3 +620,9 @@ void ouvrir_palettes_partition() {
     for (short i = 1; i <= pal->tot_pal; i++)
         if (pal->pal[i] && pal->pal[i]->id != 16) pal->ouvrir_palette(pal->pal[i]->id);
 }
+
+void fermer_palettes_partition() {
+    if (!pal) return;
+    for (short s = 1; s <= PALETTE_WINDOW_SLOTS; s++)
+        if (pal->tid[s] && pal->win[s]) pal->fermer_palette(pal->tid[s]);
+}

@@ -22,6 +22,8 @@ void install_palette_windows();
 
 // Opens every palette of the tools manager (palette 16, the score tools, first).
 void ouvrir_palettes_partition();
+// Closes every open palette window, keeping its place in "PAL.PFR".
+void fermer_palettes_partition();
 
 // The tool whose properties dialog is open (set by the new-tool command), or null.
 extern Outil* last_tool_edit;

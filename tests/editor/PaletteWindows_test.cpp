@@ -333,3 +333,23 @@ TEST_F(PaletteWindows, TheCommandsDialogsShowAndChangeThePaletteAndItsTools) {
     SCREEN_WIDTH = SCREEN_HEIGHT = 0;
     platform::set_current_directory(previous);
 }
+
+// The palettes close with the last score editor, keeping their places; one editor going while
+// another stays leaves them open.
+TEST_F(PaletteWindows, ThePalettesCloseWithTheLastScoreEditor) {
+    make_score(1, 2);
+    open();
+    Editeur* second = new Editeur;
+    ASSERT_EQ(second->create(0), 1);
+    window->set_position(150, 130);
+    second->destroy(1);
+    EXPECT_EQ(m->is_palette_open(5), 1) << "an editor is still open";
+    editor->destroy(1);
+    editor = nullptr;
+    EXPECT_EQ(m->is_palette_open(5), 0);
+    EXPECT_EQ(m->win[1], nullptr);
+    short x1, y1, x2, y2;
+    lire_position_palette(5, &x1, &y1, &x2, &y2);
+    EXPECT_EQ(x1, 150);
+    EXPECT_EQ(y1, 130);
+}
