@@ -166,6 +166,16 @@ void Importer::place_message(short s, int32_t time, const unsigned char* m) {
     lyric_staff = n;
 }
 
+// Deletes the measure's items of kind T.
+template <class T>
+void remove_items(CMeasure* m) {
+    for (short i = m->total(); i >= 1; i--)
+        if (object_as<T>(m->get_item(i))) {
+            delete m->get_item(i);
+            m->remove(i);
+        }
+}
+
 void Importer::time_signature(short s, int nn, int dd) {
     static const short denominators[] = {1, 2, 4, 8, 16, 32};
     short denom = dd >= 0 && dd <= 5 ? denominators[dd] : 4;
@@ -179,12 +189,7 @@ void Importer::time_signature(short s, int nn, int dd) {
     for (short k = 1; k <= last; k++) {
         CMeasure* m = measure(cur, k);
         if (!m) continue;
-        if (h.format == 1)
-            for (short i = m->total(); i >= 1; i--)
-                if (m->get_timesig_item(i)) {
-                    delete m->get_item(i);
-                    m->remove(i);
-                }
+        if (h.format == 1) remove_items<CTimeSig>(m);
         m->add(k == last ? sig : sig->duplicate());
         m->length = cur_length;
         m->tot_beat = (short)nn;
@@ -210,12 +215,7 @@ void Importer::key_signature(short s, int sf, int mi) {
         if (!m) continue;
         // In format 1 the tempo track and the staff's own track often both give the key: the
         // measure keeps one key signature, the last given, as it keeps one time signature.
-        if (h.format == 1)
-            for (short i = m->total(); i >= 1; i--)
-                if (m->get_keysig_item(i)) {
-                    delete m->get_item(i);
-                    m->remove(i);
-                }
+        if (h.format == 1) remove_items<CKeySig>(m);
         m->add(k == last ? key : key->duplicate());
         placed = placed || k == last;
     }

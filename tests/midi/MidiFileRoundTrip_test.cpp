@@ -163,13 +163,7 @@ TEST(MidiFileRoundTrip, TheTwoStaffScoreComesBackAsNotation) {
     ASSERT_EQ(d->sys[1]->tot_por, 2);
     const short columns = d->por[d->sys[1]->por[1]]->tot_mes;
     EXPECT_EQ(columns, 4);
-    d->auto_quantification = 1;
-    d->min_quantification = 6;
-    d->detect_triolet = 1;
-    d->auto_erase = 1;
-    d->auto_justi = 0;
-    for (short staff = 1; staff <= 2; staff++)
-        for (short m = 1; m <= columns; m++) transcrire_une_mesure(m, staff, 1.0f, 1.0f, nullptr);
+    transcribe_all(d, columns);
     EXPECT_EQ(signatures(d), written);
     short tuplets = 0;
     for (short i = 1; i <= again.measure(3, 1)->total(); i++)

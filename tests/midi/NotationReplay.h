@@ -1,9 +1,11 @@
 #pragma once
-// Playing a score's notation alone: every staff rendered into a new track of that staff, and the
+// Transcribing every staff of a score with the settings a player would use, and playing a
+// score's notation alone: every staff rendered into a new track of that staff, and the
 // measures made to speak from their written notes only (no recorded performance, pitches and
 // times taken from the notation again).
 
 #include "midi/ScoreRender.h"
+#include "midi/Transcription.h"
 #include "score/CMeasure.h"
 #include "score/CNote.h"
 #include "score/Document.h"
@@ -34,4 +36,17 @@ inline void notation_alone(Document* d, short columns) {
                     n->pitch = n->start = n->length = 0;
                 }
         }
+}
+
+// Transcribes columns 1..columns of every staff from their tracks: quantised to the sixteenth
+// at the finest, triplets detected, the transcribed notes taken out of the tracks, no
+// justification.
+inline void transcribe_all(Document* d, short columns) {
+    d->auto_quantification = 1;
+    d->min_quantification = 6;
+    d->detect_triolet = 1;
+    d->auto_erase = 1;
+    d->auto_justi = 0;
+    for (short staff = 1; staff <= d->tot_piste; staff++)
+        for (short m = 1; m <= columns; m++) transcrire_une_mesure(m, staff, 1.0f, 1.0f, nullptr);
 }

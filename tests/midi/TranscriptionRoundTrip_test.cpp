@@ -27,13 +27,7 @@ TEST(TranscriptionRoundTrip, TheTwoStaffScoreComesBackWithItsPitchesAndDurations
     std::vector<TrackNote> played = notes_of(d);
     ASSERT_EQ(played.size(), 27u);
 
-    d->auto_quantification = 1;
-    d->min_quantification = 6;
-    d->detect_triolet = 1;
-    d->auto_erase = 1;
-    d->auto_justi = 0;
-    for (short staff = 1; staff <= 2; staff++)
-        for (short m = 1; m <= 4; m++) transcrire_une_mesure(m, staff, 1.0f, 1.0f, nullptr);
+    transcribe_all(d, 4);
     // The notation alone speaks: no recorded performance, pitches and times from the written notes.
     notation_alone(d, 4);
     render_into_tracks(d, 4);
