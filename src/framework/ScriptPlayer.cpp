@@ -115,7 +115,9 @@ void type_into(CPanel* field, char c)
 bool key_event(const ScriptEvent& ev)
 {
     CPanel* panel = script_panel(ev.param[1], ev.param[2], nullptr);
-    play_sound_key();
+    if (panel) slide_to(panel, ev.param[4], ev.param[5], -1);
+    wait_ms(kPressPause);
+    if (ev.param[3] != 32 && ev.param[3] <= 240) play_sound_key();
     if (panel && panel->uid == 14) {
         type_into(panel, (char)ev.param[3]);
         return true;
@@ -237,6 +239,35 @@ void play_script_step()
     script_hooks.clear_modified();
 }
 
+namespace {
+
+// The number of the window that holds a panel, for its mouse and key events: the parent's when
+// that is a window, else the parent's parent's; 0 when none.
+short holder_number(CPanel* panel)
+{
+    CPanel* p = panel->parent;
+    if (p && p->is_window()) return ((CWindow*)p)->script_number;
+    if (p && p->parent && p->parent->is_window()) return ((CWindow*)p->parent)->script_number;
+    return 0;
+}
+
+// A key typed into a drawing panel, or into a window that takes the keys itself (the score
+// view does), is kept as a `key` event. Characters for text fields and for the controls of a
+// dialog are kept as control events by the message loop and the dialog loop.
+void record_key(CScript& s, CPanel* panel, const Event* e, short mods)
+{
+    CPanel* top = panel;
+    while (top->parent) top = top->parent;
+    if (top->uid == 16) return;  // a dialog
+    if (panel->uid == 5) {
+        s.record_event(ScriptKey, ((CWindow*)panel)->script_number, panel->item_id, e->value, e->x, e->y, mods);
+    } else if (panel->uid == 7) {
+        s.record_event(ScriptKey, holder_number(panel), panel->item_id, e->value, e->x, e->y, mods);
+    }
+}
+
+}  // namespace
+
 void record_panel_event(CPanel* panel, const Event* e)
 {
     if (!application || !panel) return;
@@ -256,11 +287,12 @@ void record_panel_event(CPanel* panel, const Event* e)
         s.record_event(ScriptControl, win, e->item, value, x, y);
         return;
     }
+    if (e->type == EvKey) {
+        record_key(s, panel, e, mods);
+        return;
+    }
     if (e->type != EvPress && e->type != EvRelease && e->type != EvMove) return;
-    CPanel* p = panel->parent;
-    short win = 0;
-    if (p && p->is_window()) win = ((CWindow*)p)->script_number;
-    else if (p && p->parent && p->parent->is_window()) win = ((CWindow*)p->parent)->script_number;
+    const short win = holder_number(panel);
     const bool left = (e->flags & EvfLeft) != 0;
     switch (e->type) {
     case EvPress:
