@@ -12,6 +12,7 @@
 #include "framework/LocalTime.h"
 #include "framework/MouseTracking.h"
 #include "framework/UserInput.h"
+#include "platform/Menu.h"
 #include "platform/WindowManager.h"
 
 #include <cstdio>
@@ -22,6 +23,30 @@ int32_t script_events_skipped = 0;
 namespace {
 
 constexpr int32_t kPressPause = 400;  // ms shown before a replayed left press
+constexpr int32_t kMenuGrace = 2000;   // ms after which closed menus count as chosen without a command
+constexpr int32_t kMenuLimit = 30000;  // ms the player waits at most for a menu choice
+
+// A menu command being chosen on screen: while the pointer travels the menus the player holds
+// the following event, as the menus of the system hold the loop while they are open.
+struct MenuChoice {
+    bool pending = false;
+    short held = 0;              // the event held back
+    int32_t commands_before = 0;  // menu_commands_run when the choice began
+    int32_t began = 0;
+};
+MenuChoice menu_choice;
+
+bool menu_choice_over()
+{
+    const int32_t waited = get_time_pos() - menu_choice.began;
+    if (menu_commands_run != menu_choice.commands_before) return true;
+    if (waited > kMenuLimit) {
+        platform::close_menus();
+        script_menu_total = 0;
+        return true;
+    }
+    return waited > kMenuGrace && script_menu_total == 0 && !platform::menus_open();
+}
 
 CWindow* window_numbered(int32_t number)
 {
@@ -166,10 +191,18 @@ bool carry_out_script_event(const ScriptEvent& ev)
 {
     CScript& s = application->script;
     switch (ev.type) {
-    case ScriptMenu:
-        if (!application->menu || !application->menu->play_menu((short)ev.param[1], 0))
+    case ScriptMenu: {
+        const int32_t before = menu_commands_run;
+        if (!application->menu || !application->menu->play_menu((short)ev.param[1], 0)) {
             application->menu_handler(ev.param[1]);
+            return true;
+        }
+        menu_choice.pending = true;
+        menu_choice.held = s.cur;
+        menu_choice.commands_before = before;
+        menu_choice.began = get_time_pos();
         return true;
+    }
     case ScriptOpen: {
         if (!script_hooks.close_document()) return true;
         std::string path = "Misc\\Demos\\";
@@ -222,6 +255,12 @@ void play_script_step()
     s.step = 2;
     const ScriptEvent* current = s.get(s.cur);
     if (!current) return;
+    if (menu_choice.pending && menu_choice.held == s.cur) {
+        if (!menu_choice_over()) return;
+        // The next event was recorded that long after the command ran: it is timed from now.
+        if (!s.absolu) s.delay = get_time_pos() + current->delay;
+    }
+    menu_choice.pending = false;
     const int32_t now = get_time_pos();
     if (now < (s.absolu ? s.time_position : s.delay)) return;
     s.done = 1;
