@@ -8,6 +8,10 @@
 #include "chords/ChordServices.h"
 #include "editor/Editeur.h"
 #include "framework/CApplication.h"
+#include "framework/CBitmap.h"
+#include "framework/CButton.h"
+#include "framework/CDialog.h"
+#include "framework/ControlHandlers.h"
 #include "framework/CMenu.h"
 #include "framework/CPanel.h"
 #include "framework/JoystickManager.h"
@@ -21,6 +25,7 @@
 #include "midi/PlayRecordManager.h"
 #include "platform/Cp1252.h"
 #include "platform/FileSystem.h"
+#include "platform/HeadlessBackend.h"
 #include "platform/Menu.h"
 #include "platform/WindowManager.h"
 #include "score/MusicClasses.h"
@@ -28,6 +33,7 @@
 #include "score/Placeholders.h"
 #include "score/DocumentServices.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -47,6 +53,10 @@ constexpr short kDebugMenu = 5;     // its last menu, for the developers' tools
 constexpr short kAudioEffects = 306;  // "Options" > "Effets audio...", never shown
 constexpr const char* kHandOver = "MidiFileToOpen.txt";
 constexpr int32_t kCloseCommand = 105;  // "Fichier" > "Fermer"
+constexpr short kLogoBox = 9;           // the logo box in the program's resources
+constexpr short kLogoPicture = 50;      // its picture, put in by the program
+constexpr short kLogoOk = 1;
+constexpr short kLogoTop = 12;          // the picture's distance from the box's top
 
 void load_menu_bar()
 {
@@ -62,6 +72,27 @@ void load_menu_bar()
 
 void init_devices() { init_joystick(); }
 
+// The size of the score's drawing panel, to which the page of a MIDI file opened as a
+// composition is fitted: the open view's panel; before it has one, the frame's client area
+// less the view's tool strip (24 pixels), scroll bar and position strip (16 each); a screen of
+// 1024 by 768 when there is no frame either.
+void drawing_panel_size(short* width, short* height)
+{
+    if (view && view->up && view->up->get_width() > 0 && view->up->get_height() > 0) {
+        *width = view->up->get_width();
+        *height = view->up->get_height();
+        return;
+    }
+    platform::WindowManager* wm = platform::WindowManager::current();
+    platform::Rect area{0, 0, 1024, 768 - 60};
+    if (wm && application && application->hwnd) {
+        const platform::Rect client = wm->client_rect(application->hwnd);
+        if (client.right > client.left && client.bottom > client.top) area = client;
+    }
+    *width = (short)std::max(1, area.right - area.left - 16);
+    *height = (short)std::max(1, area.bottom - area.top - 24 - 16);
+}
+
 void init_music()
 {
     init_music_classes();
@@ -74,6 +105,14 @@ void probe_tablet()
 {
     init_tablet();
     quit_tablet();
+}
+
+// The logo box at start; runs driven by tests ask for none (BRINDLECOT_NO_LOGO=1).
+void show_logo()
+{
+    const char* none = std::getenv("BRINDLECOT_NO_LOGO");
+    if (none && std::strcmp(none, "1") == 0) return;
+    apropos();
 }
 
 // The file of the command line, else the last document of the previous run.
@@ -172,7 +211,7 @@ void take_hand_over()
 
 ShellSteps default_shell_steps()
 {
-    return {load_menu_bar,       init_devices,      init_music, read_settings, probe_tablet,
+    return {load_menu_bar,       init_devices,      init_music, read_settings, probe_tablet, show_logo,
             open_first_document, start_midifile_capture, move_user_folders, write_options,
             quit_devices,        quit_music};
 }
@@ -200,6 +239,28 @@ short open_given_file(const char* path)
     return 1;
 }
 
+bool headless_run()
+{
+    platform::WindowManager* wm = platform::WindowManager::current();
+    return !wm || dynamic_cast<platform::HeadlessBackend*>(&wm->backend()) != nullptr;
+}
+
+void apropos()
+{
+    if (headless_run() || !application) return;
+    CDialog* box = new CDialog("MISC", "Brindlecot.res", kLogoBox, default_dialog_handler, 0);
+    CBitmap* logo = new CBitmap(box, kLogoPicture, "aproposde.bmp");
+    logo->set_position((short)((box->get_width() - logo->get_width()) / 2), kLogoTop);
+    logo->show();
+    if (CButton* ok = box->button(kLogoOk)) ok->show();
+    application->add_to_idle(box);
+    Event ev;
+    while (box->run_modal(&ev))
+        if (ev.type == EvControl && ev.item == kLogoOk) box->close();
+    application->remove_from_idle(box);
+    delete box;
+}
+
 void app_init()
 {
     application->default_help_reference = 0x10000;
@@ -213,8 +274,12 @@ void app_start()
     shell_steps.load_menu();
     shell_steps.init_devices();
     shell_steps.init_music();
+    // The markers of the notes being played come to the shell, which draws them on the
+    // program's thread; the play manager's own receiver is replaced.
+    if (application->midi) application->midi->midi_special_treatment = queue_midi_color;
     shell_steps.read_settings();
     shell_steps.probe_tablet();
+    shell_steps.show_logo();
     shell_steps.open_first_document();
     shell_steps.start_capture();
     shell_steps.move_user_folders();
@@ -235,6 +300,7 @@ void app_periodic_task()
 short app_stop()
 {
     if (!fermer_document(true)) return 0;
+    if (application->midi) application->midi->midi_special_treatment = nullptr;
     shell_steps.write_settings();
     shell_steps.quit_devices();
     return 1;
@@ -265,7 +331,6 @@ void install_application()
         if (application && application->midi && channel >= 0 && channel < 16)
             application->midi->tab_midi_thru[channel] = to;
     };
-    editeur_hooks.midi_special_treatment = midi_color;
     // The editor's close box closes the document, with its save question, as "Fermer" does:
     // the command is queued, so the window is not destroyed inside its own handler.
     editeur_hooks.close_window = [](CPanel*, short, short) -> short {
@@ -281,6 +346,7 @@ void install_application()
     };
     midi_composition_hooks.close_document = []() -> short { return fermer_document(true); };
     midi_composition_hooks.open_view = [](Document*) { open_view_of_document(); };
+    midi_composition_hooks.drawing_panel_size = drawing_panel_size;
     install_play_record_manager();  // the player, its transport keys and its markers
 }
 

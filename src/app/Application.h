@@ -32,6 +32,7 @@ struct ShellSteps {
     void (*init_music)();           // music classes, score drawing, chord services
     void (*read_settings)();        // favourite instruments and options
     void (*probe_tablet)();
+    void (*show_logo)();            // the logo box, until the user closes it
     void (*open_first_document)();  // the command line's file, else the last document
     void (*start_capture)();        // MIDI files of the desktop come to the program
     void (*move_user_folders)();
@@ -57,6 +58,12 @@ void app_open_document(char* path);
 // command line): a MIDI file (".mid", ".rmi", or content starting as one) through the MIDI
 // import, anything else as a score document. 1 when it opened.
 short open_given_file(const char* path);
+
+// The logo box: the program's logo, its version and OK, shown until the user closes it. A run
+// without a screen has nobody to close it: there it returns at once.
+void apropos();
+// Whether the program runs without a screen (headless display).
+bool headless_run();
 
 // Fills `app_hooks` (and the editor's MIDI hooks) with the shell's members.
 void install_application();

@@ -15,8 +15,6 @@
 #include "midi/CMidi.h"
 #include "midi/MidiComposition.h"
 #include "platform/FileSystem.h"
-#include "platform/HeadlessBackend.h"
-#include "platform/WindowManager.h"
 #include "score/Document.h"
 #include "score/DocumentReader.h"
 #include "score/DocumentServices.h"
@@ -42,18 +40,12 @@ std::string base_name(const std::string& path)
     return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
-bool headless()
-{
-    platform::WindowManager* wm = platform::WindowManager::current();
-    return !wm || dynamic_cast<platform::HeadlessBackend*>(&wm->backend()) != nullptr;
-}
-
 // The three-button question: save, cancel or do not save.
 short ask_save_question(const char* text)
 {
     if (g_save_question) return g_save_question(text);
     // Without a screen nobody can answer: the document stays open.
-    if (headless()) {
+    if (headless_run()) {
         std::fprintf(stderr, "brindlecot: %s\n", text);
         return kAnswerCancel;
     }

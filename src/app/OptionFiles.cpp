@@ -6,7 +6,7 @@
 #include "editor/EditorServices.h"
 #include "framework/CUserPanel.h"
 #include "framework/ProgramFiles.h"
-#include "layout/ScoreDrawing.h"
+#include "midi/PlayRecordManager.h"
 #include "platform/FileSystem.h"
 #include "score/CMeasure.h"
 #include "score/CNote.h"
@@ -36,8 +36,6 @@ short* const kOptionValues[] = {
     &paninstru_x,      &paninstru_y,
     &panvol_open,      &paneffect_open,    &paninstru_open,
 };
-
-constexpr unsigned short kHighlighted = 0x0100;
 
 // The markers of the MIDI threads, waiting for the program's thread. The queue lives as long as
 // the program, so that no thread ever reaches a view that is being closed.
@@ -112,7 +110,7 @@ void reopen_last_document()
 
 void queue_midi_color(char* marker, short)
 {
-    if (!marker) return;
+    if (!marker || ((marker[0] & 7) != 2 && (marker[0] & 7) != 3)) return;
     const int32_t message = (int32_t)((unsigned char)marker[0] | ((unsigned char)marker[1] << 8) |
                                       ((unsigned char)marker[2] << 16) |
                                       ((uint32_t)(unsigned char)marker[3] << 24));
@@ -130,37 +128,8 @@ void draw_queued_highlights()
 
 void midi_color(char* marker, short)
 {
-    marker[0] = (char)(marker[0] & 7);
-    const short kind = marker[0];
-    Document* d = doc;
-    if (!d || !view || (kind != 2 && kind != 3)) return;
-    const short number = (short)(((unsigned char)marker[1] & 0x7F) * 256 + (unsigned char)marker[2]);
-    if (number < 1 || number > d->max_mes || !d->mes[number]) return;
-    CMeasure* m = d->mes[number];
-    if (m->flags & 0x000C) return;
-    bool visible = false;
-    const short page = d->cur_pag;
-    if (d->pag && page >= 0 && page <= d->max_pag && d->pag[page]) {
-        Page* p = d->pag[page];
-        for (short s = 1; s <= p->tot_sys && !visible; s++) {
-            Systeme* sys = d->sys[p->sys[s]];
-            for (short r = 1; sys && r <= sys->tot_por && !visible; r++) {
-                Portee* staff = d->por[sys->por[r]];
-                for (short k = 1; staff && k <= staff->tot_mes && !visible; k++)
-                    visible = staff->mes[k] == number;
-            }
-        }
-    }
-    const short item = (unsigned char)marker[3];
-    if (item == 0 || item > m->total()) return;
-    CNote* note = object_as<CNote>(m->get_item(item));
-    if (!note) return;
-    if (visible && view->up) {
-        view->up->go_to((short)(int)(m->x * view->scalex - view->ox), (short)(int)(m->y * view->scaley - view->oy));
-        draw_note_head(note, view->up, view->scalex, view->scaley, kind == 2 ? highlight_note : note->color);
-    }
-    if (kind == 2)
-        note->flags = (short)(note->flags | kHighlighted);
-    else
-        note->flags = (short)(note->flags & ~kHighlighted);
+    // Byte 0 also names the staff (above the kind), which gives the size of the head drawn.
+    const short kind = (short)(marker[0] & 7);
+    if (doc && view && (kind == 2 || kind == 3)) dessiner_marqueur(marker, 0);
+    marker[0] = (char)kind;
 }

@@ -32,10 +32,15 @@ std::string read_last_document();
 void reopen_last_document();
 
 // The highlight of the note being played, given a score-following marker (4 bytes: kind in
-// the low 3 bits of byte 0, 2 starts and 3 ends the note; measure number in bytes 1 and 2;
-// item of the note in byte 3). Runs on the program's thread: it draws.
+// the low 3 bits of byte 0, 2 starts and 3 ends the note, the staff above them; measure number
+// in bytes 1 and 2; item of the note in byte 3): the note's head is drawn in the highlight
+// colour, or in its own again, when its measure is on the page shown, and its highlight flag set
+// or cleared in any case. Byte 0 is left holding the kind alone. Nothing without an open
+// document and view. Runs on the program's thread: it draws.
 void midi_color(char* marker, short unused);
-// What the MIDI threads call with a marker: it waits for the program's thread, whose periodic
-// task draws it.
+// The receiver of the MIDI layer's markers (start-up makes it so), on whatever thread delivers
+// them: a note's marker waits for the program's thread; the others (an external start or stop)
+// are dropped.
 void queue_midi_color(char* marker, short unused);
+// Draws the waiting markers with midi_color (the periodic task, and before a document closes).
 void draw_queued_highlights();

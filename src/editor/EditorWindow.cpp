@@ -28,6 +28,8 @@
 
 namespace {
 
+short live_editors = 0;  // score editors with their window
+
 constexpr int32_t kHelpReference = 0x6E0001;
 constexpr int32_t kButtonFace = 0xD4D0C8;  // r | g << 8 | b << 16 of (200, 208, 212)
 
@@ -128,6 +130,7 @@ short Editeur::create(short id_doc) {
     fit_rect_in_screen(&r);
     const bool maximised = r.x2 < 0;
     win = new CWindow(maximised ? 0xF1 : 0x71);
+    live_editors++;
     if (!maximised) win->set_rect(r.x1, r.y1, r.x2, r.y2);
     win->data = this;
     win->event_handler = score_proc;
@@ -200,6 +203,9 @@ short Editeur::create(short id_doc) {
 }
 
 void Editeur::destroy(short keep_native) {
+    // The tool palettes float over the score editors: they close with the last one (keeping
+    // their places) and open again with the next.
+    if (win && --live_editors == 0) fermer_palettes_partition();
     if (keep_native == 0 && win) win->detach_from_graphic_object();
     delete win;  // with its panels
     win = nullptr;

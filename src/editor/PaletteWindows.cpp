@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "editor/EditorServices.h"
 #include "framework/Bitmap.h"
 #include "framework/BitmapEditor.h"
 #include "framework/CApplication.h"
@@ -26,7 +27,6 @@
 #include "score/MusicGlobals.h"
 
 Outil* last_tool_edit = nullptr;
-short (*palette_play_dispatch)(Event* e) = nullptr;
 
 namespace {
 
@@ -516,7 +516,8 @@ short CToolsManager::dispatch(Event* e, CWindow* window) {
     if (!p) return 0;
     switch (e->type) {
     case EvKey: {
-        if (e->value == 32 || e->value == 13) return palette_play_dispatch ? palette_play_dispatch(e) : 0;
+        // Space and Enter play and record, as in the score.
+        if (e->value == 32 || e->value == 13) return editeur_hooks.transport_key(e);
         short r = get_tool_raccourci(e->value);
         annuler_raccourci();
         return r == -1 || r == 51 ? 1 : 0;
@@ -618,4 +619,10 @@ void ouvrir_palettes_partition() {
     pal->ouvrir_palette(16);
     for (short i = 1; i <= pal->tot_pal; i++)
         if (pal->pal[i] && pal->pal[i]->id != 16) pal->ouvrir_palette(pal->pal[i]->id);
+}
+
+void fermer_palettes_partition() {
+    if (!pal) return;
+    for (short s = 1; s <= PALETTE_WINDOW_SLOTS; s++)
+        if (pal->tid[s] && pal->win[s]) pal->fermer_palette(pal->tid[s]);
 }

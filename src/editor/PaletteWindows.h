@@ -1,10 +1,11 @@
 #pragma once
 // The palette windows: each palette of the tools manager shown in a small floating tool window
 // as a grid of equal cells (columns filled top to bottom, one pixel apart), each with its icon,
-// the current tool's cell inverted. A click selects a tool, keys are tool shortcuts, and menu
-// commands sent to the window edit the palette (name and cell size, new tool and its
-// properties, deleting a tool or the palette); drops copy a tool into it. Every change is saved
-// at once ("TOOL.PAL", and "TOOL.DEF" where symbols are concerned).
+// the current tool's cell inverted. A click selects a tool, keys are tool shortcuts (space and
+// Enter play and record, as in the score), and menu commands sent to the window edit the
+// palette (name and cell size, new tool and its properties, deleting a tool or the palette);
+// drops copy a tool into it. Every change is saved at once ("TOOL.PAL", and "TOOL.DEF" where
+// symbols are concerned).
 
 #include "score/ToolsManager.h"
 
@@ -21,6 +22,8 @@ void install_palette_windows();
 
 // Opens every palette of the tools manager (palette 16, the score tools, first).
 void ouvrir_palettes_partition();
+// Closes every open palette window, keeping its place in "PAL.PFR".
+void fermer_palettes_partition();
 
 // The tool whose properties dialog is open (set by the new-tool command), or null.
 extern Outil* last_tool_edit;
@@ -38,7 +41,3 @@ struct PaletteDialogs {
     short (*question)(short first_message);
 };
 extern PaletteDialogs palette_dialogs;
-
-// What space and Enter typed in a palette window do (start or stop playing, recording): the
-// player's answer; without a player 0.
-extern short (*palette_play_dispatch)(Event* e);

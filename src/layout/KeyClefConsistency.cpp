@@ -28,23 +28,8 @@ void sort_by_x(Placed* list, short n) {
 
 }  // namespace
 
-short verifier_armures_clefs(short m, short) {
-    if (!doc || !doc->sys || !doc->sys[1]) return 0;
-    short columns = nombre_colonnes();
-    short staff = 0, first = 0;
-    for (short i = 1; i <= doc->sys[1]->tot_por && !staff; i++) {
-        Portee* p = doc->por[doc->sys[1]->por[i]];
-        for (short j = 1; p && j <= columns && j <= p->tot_mes; j++)
-            if (p->mes[j] == m) {
-                staff = i;
-                first = j;
-                break;
-            }
-    }
-    if (!staff) return 0;
-
-    short clef = get_clef_start(first, staff);
-    for (short c = first; c <= columns; c++) {
+short verifier_armures_colonnes(short staff, short from, short to, short clef) {
+    for (short c = from; c <= to; c++) {
         CMeasure* measure = mesure_maitre(doc, c, staff);
         if (!measure) continue;
         Placed clefs[MOST], keys[MOST];
@@ -68,5 +53,23 @@ short verifier_armures_clefs(short m, short) {
         while (b < nk) transposer_armure(static_cast<CKeySig*>(keys[b++].item), clef);
         if (b == nk && nc > 0) clef = static_cast<CClef*>(clefs[nc - 1].item)->id;
     }
+    return clef;
+}
+
+short verifier_armures_clefs(short m, short) {
+    if (!doc || !doc->sys || !doc->sys[1]) return 0;
+    short columns = nombre_colonnes();
+    short staff = 0, first = 0;
+    for (short i = 1; i <= doc->sys[1]->tot_por && !staff; i++) {
+        Portee* p = doc->por[doc->sys[1]->por[i]];
+        for (short j = 1; p && j <= columns && j <= p->tot_mes; j++)
+            if (p->mes[j] == m) {
+                staff = i;
+                first = j;
+                break;
+            }
+    }
+    if (!staff) return 0;
+    verifier_armures_colonnes(staff, first, columns, get_clef_start(first, staff));
     return 1;
 }

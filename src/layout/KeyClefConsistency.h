@@ -10,3 +10,8 @@
 // signatures of a measure, in item order, take part. `flag` has no effect. Returns 0 when m is
 // on no staff of the master system, else 1.
 short verifier_armures_clefs(short m, short flag);
+
+// The same walk over columns from..to of master staff `staff` only, starting with `clef` in
+// force before column `from`; returns the clef in force after column `to`. Layout passes that
+// go along the score check each line's columns this way instead of walking to the end.
+short verifier_armures_colonnes(short staff, short from, short to, short clef);

@@ -77,6 +77,13 @@ int32_t next_syllable(CUserPanel* panel, CMeasure* m, short mm, short pp, short 
 
 void scale_mesure(short mn, short l1, short l2) {
     if (!doc || mn < 1 || mn > doc->max_mes || !doc->mes[mn]) return;
+    short ma, pa;
+    localiser_mesure(mn, &ma, &pa);
+    scale_measure_at(mn, ma, pa, l1, l2);
+}
+
+void scale_measure_at(short mn, short ma, short pa, short l1, short l2) {
+    if (!doc || mn < 1 || mn > doc->max_mes || !doc->mes[mn]) return;
     CMeasure* m = doc->mes[mn];
     m->change_mes_flags(0, 0x70);
     Scale k{m->front, l1 - m->front, l2 - m->front};
@@ -115,8 +122,6 @@ void scale_mesure(short mn, short l1, short l2) {
             }
         }
     }
-    short ma, pa;
-    localiser_mesure(mn, &ma, &pa);
     ajuster_paroles(ma, pa);
 }
 

@@ -10,6 +10,9 @@
 // whose old content width (l1 − front) is not positive has nothing to scale from and keeps its
 // positions.
 void scale_mesure(short mn, short l1, short l2);
+// The same for a caller that knows where measure mn stands in the master system (column ma,
+// staff pa), without looking it up along the score.
+void scale_measure_at(short mn, short ma, short pa, short l1, short l2);
 
 // Places each syllable of the measure at column mm, staff pp, 3 after its note, and sets, per
 // verse, its room to the right: half the gap to the next syllable of the verse along the staff

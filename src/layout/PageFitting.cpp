@@ -97,7 +97,7 @@ void adjust_system_horizontally(short s, float scalex, float scaley, CUserPanel*
             short m = master_slot((short)(ma + k - 1), p);
             if (!m || !doc->mes[m]) continue;
             record(undo, m);
-            scale_mesure(m, old_width, w);
+            scale_measure_at(m, (short)(ma + k - 1), p, old_width, w);
             doc->mes[m]->width = w;
             doc->mes[m]->pw = (short)(w - f);
         }
@@ -154,6 +154,7 @@ void adapter_mep(CArrayInt* messys, CArrayInt* syspag, short p, float scalex, fl
     if (!list) return;
     Sub_document& sd = doc->sub_doc[doc->cur_sub_doc];
     short column = 1;
+    HeaderPass pass;
     for (short e = 1; e <= list->tot_sys; e++) {
         if (e >= f) {
             if (sd.opti_sys) optimiser_systeme(list->sys[e], 1, nullptr);

@@ -10,6 +10,7 @@
 #include "framework/CUserPanel.h"
 #include "layout/PageBreaking.h"
 #include "layout/PageFitting.h"
+#include "layout/SystemHeaders.h"
 #include "layout/UndoGeneral.h"
 #include "score/Document.h"
 #include "score/MusicGlobals.h"
@@ -59,6 +60,7 @@ void mise_en_page(float scalex, float scaley, CUserPanel* panel) {
                 progress((short)(10 + 10 * i / n));
             }
         short ma = 1;
+        HeaderPass pass;
         for (short i = 1; i <= n; i++) {
             const short columns = columns_of(list, i);
             adjust_system_horizontally(list->sys[i], scalex, scaley, panel, ma, nullptr, 0);

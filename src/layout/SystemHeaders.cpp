@@ -53,6 +53,54 @@ short slot_at(short ma, short pa) {
     return (p && ma >= 1 && ma <= p->tot_mes) ? p->mes[ma] : 0;
 }
 
+// What an open pass carries from one line to the next, per master staff.
+struct Carried {
+    // In force at the start of the previous line's last column.
+    short clef_at = 1;
+    CKeySig* key_at = nullptr;
+    CTimeSig* time_at = nullptr;
+    bool checked = false;  // the key and clef check has reached the staff in this pass
+    short check_clef = 1;  // the check's clef after the previous line's last column
+};
+
+struct PassState {
+    Document* document = nullptr;
+    short next = 0;  // the column the next line opens with; 0 before the first line
+    bool broken = false;
+    std::vector<Carried> staff;  // indexed by master staff
+};
+
+PassState* open_pass = nullptr;
+
+// The open pass when the line at column ma continues it, else null; a line of the pass's
+// document that breaks its order ends the pass's help.
+PassState* continuing_pass(short ma, short staves) {
+    PassState* run = open_pass;
+    if (!run || run->broken) return nullptr;
+    if (run->next == 0 && run->staff.empty()) {
+        run->document = doc;
+        run->staff.resize(staves + 1);
+    }
+    if (run->document != doc) return nullptr;  // another document's lines leave the pass be
+    if ((short)run->staff.size() != staves + 1 || (run->next != 0 && run->next != ma)) {
+        run->broken = true;
+        return nullptr;
+    }
+    return run;
+}
+
+// Where measure m stands when it is expected in column c: one column searched instead of the
+// score.
+void locate_in_column(short m, short c, short* ma, short* pa) {
+    for (short p = 1; p <= doc->sys[1]->tot_por; p++)
+        if (slot_at(c, p) == m) {
+            *ma = c;
+            *pa = p;
+            return;
+        }
+    localiser_mesure(m, ma, pa);
+}
+
 void record(CUndoManager* undo, short ma, short pa) {
     short m = slot_at(ma, pa);
     if (undo && m) undo->add_obj((void**)&doc->mes[m], 2, 0, 0);
@@ -176,8 +224,9 @@ void move_caret(short ma, short pa, short shift) {
 
 // Courtesy key and time signatures at the end of system s; returns the largest `extended`.
 // `at` (indexed by master staff), when given, holds what is in force at the start of the
-// system's last column, which is laid out: what follows it is then found in one step.
-short courtesy_signatures(short s, const std::vector<StaffState>* at) {
+// system's last column, which is laid out: what follows it is then found in one step; the
+// system then ends in column last_column.
+short courtesy_signatures(short s, const std::vector<StaffState>* at, short last_column) {
     short columns = nombre_colonnes();
     short widest = 0;
     for (short pass = 0; pass < 2; pass++) {
@@ -189,7 +238,8 @@ short courtesy_signatures(short s, const std::vector<StaffState>* at) {
             if (!staff || staff->tot_mes < 1) continue;
             short last = staff->mes[staff->tot_mes];
             short c, pa;
-            localiser_mesure(last, &c, &pa);
+            if (at) locate_in_column(last, last_column, &c, &pa);
+            else localiser_mesure(last, &c, &pa);
             if (c >= columns) break;
             CMeasure* l = doc->mes[last];
             CMeasure* next = mesure_maitre(doc, (short)(c + 1), pa);
@@ -265,7 +315,22 @@ void ajuster_mesures_systeme(short s, short ma, float sx, float, CUserPanel*, CU
     }
 
     pump();
+    PassState* run = lookup ? nullptr : continuing_pass(ma, staves);
+    const short columns = nombre_colonnes();
+    const short last_column = lookup ? 0 : (short)(ma + count - 1);
+    if (run)
+        // The staves the check has reached were placed by it before this line came (and the
+        // column after it, which the courtesy signatures read) as a check to the staff's end
+        // would have left them.
+        for (short i = 1; i <= staves; i++) {
+            Carried& c = run->staff[i];
+            if (!c.checked) continue;
+            c.check_clef = verifier_armures_colonnes(i, ma, last_column, c.check_clef);
+            if (last_column < columns)
+                verifier_armures_colonnes(i, (short)(last_column + 1), (short)(last_column + 1), c.check_clef);
+        }
     std::vector<StaffState> st(staves + 1);
+    std::vector<short> opening_clef(staves + 1, 1);
     for (short i = 1; i <= staves; i++) {
         short m = slot_at(ma, i);
         for (short j = 1; j <= sys->tot_por && m; j++) {
@@ -282,9 +347,20 @@ void ajuster_mesures_systeme(short s, short ma, float sx, float, CUserPanel*, CU
     for (short i = 1; i <= staves; i++) {
         pump();
         StaffState& a = st[i];
-        a.clef = a.clef_at = get_clef_start(ma, i);
-        a.key = a.key_at = get_armure_start(ma, i);
-        a.time = a.time_at = get_mesure_start(ma, i);
+        if (run && run->next) {
+            // The line before ended in column ma - 1: one step from what was in force there.
+            a.clef_at = run->staff[i].clef_at;
+            a.key_at = run->staff[i].key_at;
+            a.time_at = run->staff[i].time_at;
+            en_vigueur_suivante((short)(ma - 1), i, &a.clef_at, &a.key_at, &a.time_at);
+        } else {
+            a.clef_at = get_clef_start(ma, i);
+            a.key_at = get_armure_start(ma, i);
+            a.time_at = get_mesure_start(ma, i);
+        }
+        a.clef = opening_clef[i] = a.clef_at;
+        a.key = a.key_at;
+        a.time = a.time_at;
         CMeasure* m = mesure_maitre(doc, ma, i);
         if (!m) continue;
         m->flags &= ~0x0040;
@@ -346,7 +422,6 @@ void ajuster_mesures_systeme(short s, short ma, float sx, float, CUserPanel*, CU
     }
 
     // Later columns: tidy what the measure opens with.
-    short columns = nombre_colonnes();
     for (short k = 2; k <= count; k++) {
         pump();
         short c = (short)(ma + k - 1);
@@ -428,17 +503,25 @@ void ajuster_mesures_systeme(short s, short ma, float sx, float, CUserPanel*, CU
     }
 
     // Courtesy signatures, one `extended` for the whole last column.
-    short widest = courtesy_signatures(s, lookup ? nullptr : &st);
-    short last_column = (short)(ma + count - 1);
+    short widest = courtesy_signatures(s, lookup ? nullptr : &st, last_column);
+    short end_column = last_column;
     if (lookup) {
         short pa;
-        localiser_mesure(lead->mes[count], &last_column, &pa);
+        localiser_mesure(lead->mes[count], &end_column, &pa);
     }
     for (short i = 1; i <= staves; i++)
-        if (CMeasure* m = mesure_maitre(doc, last_column, i)) m->extended = widest;
+        if (CMeasure* m = mesure_maitre(doc, end_column, i)) m->extended = widest;
 
     for (short j = 1; j <= sys->tot_por; j++) {
-        if (short m = slot_at(ma, j)) verifier_armures_clefs(m, 0);
+        if (short m = slot_at(ma, j)) {
+            if (!run) {
+                verifier_armures_clefs(m, 0);
+            } else {
+                Carried& c = run->staff[j];
+                c.check_clef = verifier_armures_colonnes(j, ma, last_column, opening_clef[j]);
+                c.checked = true;
+            }
+        }
         for (short k = 1; k <= count; k++) {
             short c = (short)(ma + k - 1);
             if (lookup) {
@@ -448,6 +531,24 @@ void ajuster_mesures_systeme(short s, short ma, float sx, float, CUserPanel*, CU
             verifier_tenues_notes(c, j);
         }
     }
+    if (run) {
+        for (short i = 1; i <= staves; i++) {
+            run->staff[i].clef_at = st[i].clef_at;
+            run->staff[i].key_at = st[i].key_at;
+            run->staff[i].time_at = st[i].time_at;
+        }
+        run->next = (short)(last_column + 1);
+    }
+}
+
+HeaderPass::HeaderPass() : opened_(open_pass == nullptr) {
+    if (opened_) open_pass = new PassState;
+}
+
+HeaderPass::~HeaderPass() {
+    if (!opened_) return;
+    delete open_pass;
+    open_pass = nullptr;
 }
 
 void ajuster_mesure_libre(short ma) {

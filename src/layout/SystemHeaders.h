@@ -14,6 +14,25 @@
 class CUndoManager;
 class CUserPanel;
 
+// A pass that lays out the lines of the score one after another in score order, each line
+// opening in the column after the previous one's last (the complete layout, the relayout from
+// one page on). While it is open, a line takes the clef, key and time in force at its start
+// from the end of the line before instead of looking back to the score's start, and the key and
+// clef check of a line covers its own columns (and, for the staves it has reached, those of
+// the later lines as each comes) instead of running to the staff's end: the work grows with the
+// lines laid out, and the result is that of laying the lines out one by one without the pass.
+// A line that breaks the order ends the pass's help; an inner pass leaves the outer one open.
+class HeaderPass {
+public:
+    HeaderPass();
+    ~HeaderPass();
+    HeaderPass(const HeaderPass&) = delete;
+    HeaderPass& operator=(const HeaderPass&) = delete;
+
+private:
+    bool opened_;
+};
+
 // Rebuilds the headers of laid-out system s, whose first measures stand in column ma of the
 // master system (a negative s reads the columns of the later measures from where they stand
 // in the master system, for system -s). sx scales beam end points; sy and panel are unused.

@@ -3,6 +3,10 @@
 #include <algorithm>
 
 #include "framework/CApplication.h"
+#include "framework/CButton.h"
+#include "framework/CDialog.h"
+#include "framework/CSlider.h"
+#include "framework/ControlHandlers.h"
 #include "layout/MidiConversion.h"
 #include "midi/CMidi.h"
 #include "midi/Synthe.h"
@@ -55,6 +59,20 @@ void play_note_clic(short on, CNote* note, short measure, short staff, short ite
     note_playing = on == 1 ? pitch : -1;
 }
 
+namespace {
+
+// A value in ticks or percent held inside a short and away from the "not set" mark 32000.
+short held(int32_t v) { return (short)std::clamp<int32_t>(v, -31999, 31999); }
+
+// The dialog's items.
+enum : short {
+    kOk = 1, kCancel = 2,
+    kVelocity = 4, kVelocitySet = 5, kLengthSet = 6, kStartSet = 7, kLength = 8, kStart = 10,
+    kStem = 12, kBeam = 14,
+};
+
+}  // namespace
+
 PlayParameters play_parameters_of(const CNote* n) {
     PlayParameters p;
     p.velocity = n->rec_vel != -1 ? n->rec_vel : 64;
@@ -62,8 +80,8 @@ PlayParameters play_parameters_of(const CNote* n) {
     p.length_set = n->rec_length != 32000;
     p.start_set = n->rec_start != 32000;
     // A note without length has no share to show: the neutral values stand.
-    if (p.length_set && n->length > 0) p.length = (short)((int32_t)n->rec_length * 100 / n->length);
-    if (p.start_set && n->length > 0) p.start = (short)(((int32_t)n->rec_start - n->start) * 100 / n->length);
+    if (p.length_set && n->length > 0) p.length = held((int32_t)n->rec_length * 100 / n->length);
+    if (p.start_set && n->length > 0) p.start = held(((int32_t)n->rec_start - n->start) * 100 / n->length);
     p.flag_40 = (n->flags & 0x40) != 0;
     p.radio = (n->flags & 0x80) ? 2 : (n->flags & 0x20) ? 3 : 1;
     return p;
@@ -72,10 +90,60 @@ PlayParameters play_parameters_of(const CNote* n) {
 void store_play_parameters(const PlayParameters& p, CNote* n) {
     if (p.velocity_set) n->rec_vel = n->velocity = p.velocity;
     else n->rec_vel = -1;
-    n->rec_length = p.length_set ? (short)((int32_t)p.length * n->length / 100) : 32000;
-    n->rec_start = p.start_set ? (short)((int32_t)p.start * n->length / 100 + n->start) : 32000;
+    n->rec_length = p.length_set ? held((int32_t)p.length * n->length / 100) : 32000;
+    n->rec_start = p.start_set ? held((int32_t)p.start * n->length / 100 + n->start) : 32000;
     n->flags = (short)((n->flags & ~0x40) | (p.flag_40 ? 0x40 : 0));
     n->flags = (short)(n->flags & ~(0x80 | 0x20));
     if (p.radio == 2) n->flags |= 0x80;
     else if (p.radio == 3) n->flags |= 0x20;
+}
+
+short edit_play_parameters(CNote* note) {
+    if (!note) return 0;
+    CDialog* d = new CDialog("MISC", "MUSIC.RES", 6, default_dialog_handler, 0);
+    CSlider* sliders[3] = {d->slider(kVelocity), d->slider(kLength), d->slider(kStart)};
+    CCheck* boxes[3] = {d->check(kVelocitySet), d->check(kLengthSet), d->check(kStartSet)};
+    CCheck* stem = d->check(kStem);
+    CRadio* beam = d->radio(kBeam);
+    for (int k = 0; k < 3; k++)
+        if (!sliders[k] || !boxes[k]) {
+            delete d;  // the dialog could not be read: nothing is changed
+            return 0;
+        }
+    const PlayParameters shown = play_parameters_of(note);
+    const short values[3] = {shown.velocity, shown.length, shown.start};
+    const short set[3] = {shown.velocity_set, shown.length_set, shown.start_set};
+    for (int k = 0; k < 3; k++) {
+        sliders[k]->set_value(values[k]);
+        boxes[k]->set_value(set[k]);
+    }
+    if (stem) stem->set_value(shown.flag_40);
+    if (beam) beam->set_group_value(shown.radio);
+
+    short confirmed = 0;
+    Event ev;
+    while (d->run_modal(&ev)) {
+        if (ev.type != EvControl) continue;
+        if (ev.item == kOk || ev.item == kCancel) {
+            confirmed = ev.item == kOk;
+            break;
+        }
+        // Moving a slider sets its value; a slider emptied (no value) unsets it.
+        for (int k = 0; k < 3; k++)
+            if (ev.item == sliders[k]->item_id) boxes[k]->set_value(sliders[k]->get_value() != kNoValue);
+    }
+    if (confirmed) {
+        PlayParameters p = shown;
+        short* taken[3][2] = {{&p.velocity, &p.velocity_set}, {&p.length, &p.length_set}, {&p.start, &p.start_set}};
+        for (int k = 0; k < 3; k++) {
+            const short v = sliders[k]->get_value();
+            *taken[k][0] = v;
+            *taken[k][1] = (short)(boxes[k]->get_value() && v != kNoValue);
+        }
+        p.flag_40 = stem ? (short)(stem->get_value() != 0) : shown.flag_40;
+        p.radio = beam ? beam->get_group_value() : shown.radio;
+        store_play_parameters(p, note);
+    }
+    delete d;
+    return confirmed;
 }

@@ -26,5 +26,8 @@ struct PlayParameters {
 };
 // The dialog's values for a note. A note of no length shows 100 % and 0 % (nothing to divide by).
 PlayParameters play_parameters_of(const CNote* note);
-// Stores confirmed values into the note.
+// Stores confirmed values into the note (ticks held inside 16 bits).
 void store_play_parameters(const PlayParameters& p, CNote* note);
+// The play-parameters dialog of a note: shows its values, stores them when the user confirms.
+// 1 when confirmed, 0 when cancelled (the note unchanged).
+short edit_play_parameters(CNote* note);

@@ -1,14 +1,20 @@
 #include "midi/MidiComposition.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "framework/CApplication.h"
 #include "framework/CButton.h"
 #include "framework/CDialog.h"
 #include "framework/CTextedit.h"
+#include "framework/CUserPanel.h"
 #include "framework/ControlHandlers.h"
 #include "framework/Startup.h"
+#include "editor/Editeur.h"
+#include "framework/CList.h"
+#include "layout/PageSetup.h"
 #include "midi/CMidi.h"
 #include "midi/MidiImport.h"
 #include "midi/PlayRecordManager.h"
@@ -88,8 +94,9 @@ void set_block_text(CTextBloc* b, const std::string& text) {
     b->ajuster_cadre_texte();
 }
 
-// The page settings of a composition opened from a file, and its title, page number and composer
-// blocks from the user's choice.
+// The page settings of a composition opened from a file: half size, systems optimised, no
+// forced measures a line nor title reserve and, when the program sets the margins, a page whose
+// printed area is the drawing panel's size, with room for the title above the first system.
 void page_settings(Document* d, const MidiCompositionChoice& choice) {
     Sub_document& s = d->sub_doc[1];
     s.opti_sys = 1;
@@ -100,25 +107,31 @@ void page_settings(Document* d, const MidiCompositionChoice& choice) {
     short panel_w = 0, panel_h = 0;
     if (choice.preset_pages && midi_composition_hooks.drawing_panel_size)
         midi_composition_hooks.drawing_panel_size(&panel_w, &panel_h);
-    if (panel_w > 0 && panel_h > 0) {
-        s.me_g = 16;
-        s.mi_g = 0;
-        s.me_d = (short)(2 * s.mx - panel_w);
-        s.mi_d = 0;
-        s.me_s = 18;
-        s.mi_s = 50;
-        s.me_i = (short)(2 * s.my - panel_h);
-        s.mi_i = 0;
-        auto mm = [&](short v) { return (short)((int32_t)v * 127 * s.reduction / 36000); };
-        s.mmi_g = mm(s.mi_g);
-        s.mmi_d = mm(s.mi_d);
-        s.mme_g = mm(s.me_g);
-        s.mme_d = mm(s.me_d);
-        s.mmi_s = mm(s.mi_s);
-        s.mmi_i = mm(s.mi_i);
-        s.mme_s = mm(s.me_s);
-        s.mme_i = mm(s.me_i);
-    }
+    if (panel_w <= 0 || panel_h <= 0) return;  // the template's margins stay
+    s.me_g = 16;
+    s.mi_g = 0;
+    s.me_d = (short)(2 * s.mx - panel_w);
+    s.mi_d = 0;
+    s.me_s = 18;
+    s.mi_s = 50;
+    s.me_i = (short)(2 * s.my - panel_h);
+    s.mi_i = 0;
+    auto mm = [&](short v) { return (short)((int32_t)v * 127 * s.reduction / 36000); };
+    s.mmi_g = mm(s.mi_g);
+    s.mmi_d = mm(s.mi_d);
+    s.mme_g = mm(s.me_g);
+    s.mme_d = mm(s.me_d);
+    s.mmi_s = mm(s.mi_s);
+    s.mmi_i = mm(s.mi_i);
+    s.mme_s = mm(s.me_s);
+    s.mme_i = mm(s.me_i);
+}
+
+// The title, page-number and composer blocks of a composition laid out in pages: the title
+// centred at the top margin, the page number on the left and the composer on the right, both
+// resting on the inner top margin.
+void title_blocks(Document* d, const MidiCompositionChoice& choice) {
+    Sub_document& s = d->sub_doc[1];
     if (!choice.title.empty()) d->nom->set(choice.title.c_str());
     if (d->tot_ptx < 3) return;
     CTextBloc* title = d->ptx[1];
@@ -127,7 +140,7 @@ void page_settings(Document* d, const MidiCompositionChoice& choice) {
     if (!title || !number || !composer) return;
     set_block_text(title, d->nom->get() ? d->nom->get() : "");
     char pages[32] = "";
-    if (s.tot_pag > 1) std::snprintf(pages, sizeof pages, "- $1 / %d -", s.tot_pag);
+    if (d->tot_pag > 1) std::snprintf(pages, sizeof pages, "- $1 / %d -", d->tot_pag);
     set_block_text(number, pages);
     set_block_text(composer, choice.composer);
     title->x = (short)((s.mx - title->w) / 2);
@@ -136,6 +149,46 @@ void page_settings(Document* d, const MidiCompositionChoice& choice) {
     number->y = (short)(s.me_s + s.mi_s - number->h);
     composer->x = (short)(s.mx - s.me_d - composer->w);
     composer->y = (short)(s.me_s + s.mi_s - composer->h);
+}
+
+// Lays the composition out in pages with the settings as they stand, without asking: the page
+// setup applied without its dialog, on the drawing panel of the composition's view (a measuring
+// panel without one). The composition then shows its first page with its title blocks. The
+// template's printer settings are dropped: the composition is printed on the user's printer.
+void lay_out_pages(Document* d, const MidiCompositionChoice& choice) {
+    View* v = d->vue[1];
+    float sx = 1.0f, sy = 1.0f;
+    Editeur* editor = v && v->typ == 1 ? static_cast<Editeur*>(v) : nullptr;
+    if (editor) sx = editor->scalex, sy = editor->scaley;
+    CUserPanel* panel = v ? v->up : nullptr;
+    std::unique_ptr<CUserPanel> measuring;
+    if (!panel) {
+        measuring = std::make_unique<CUserPanel>(nullptr);
+        panel = measuring.get();
+    }
+    Sub_document& s = d->sub_doc[1];
+    const short laid_out = dialogue_mise_en_page(1, sx, sy, panel, 0);
+    std::free(s.printer_setup);
+    s.printer_setup = nullptr;
+    s.size_printer_setup = 0;
+    if (!laid_out) return;
+    d->cur_pag = 1;
+    const short reduction = s.reduction > 0 ? s.reduction : (short)50;
+    s.rmx = (short)((int32_t)s.mmx * 36000 / ((int32_t)reduction * 127));
+    s.rmy = (short)((int32_t)s.mmy * 36000 / ((int32_t)reduction * 127));
+    title_blocks(d, choice);
+    if (editor && editor->lin_pag_pop) editor->lin_pag_pop->set_cur(2);
+    if (editor) editor->dirty_page_lin();
+}
+
+// Every measure of the composition justified again, as one selection of the whole score.
+void justify_all(Document* d) {
+    View all;
+    all.init_vue();
+    all.id = 1;
+    all.sub_id = d->cur_sub_doc;
+    all.selectionner(1, staff(d, 1)->tot_mes, 1, d->sys[1]->tot_por);
+    justifier_proc(&all, nullptr);
 }
 
 }  // namespace
@@ -328,9 +381,12 @@ short load_midi_document(const char* path) {
         ins.num_dx = -4;
     }
     d->sub_doc[1].sys = d->sys[1];
+    justify_all(d);
     copier_champs_extrait(*d, d->sub_doc[1]);
-    page_settings(d, choice);
     midi_composition_hooks.open_view(d);
+    page_settings(d, choice);
+    lay_out_pages(d, choice);
+    copier_champs_extrait(*d, d->sub_doc[1]);
     d->sub_doc[1].actif_just = 1;
     working_mode = 8;
     d->modif = 1;

@@ -1,8 +1,11 @@
 #pragma once
 // Opening a Standard MIDI File as a new composition: the template score "Misc/Template.dat"
 // is read, the file imported into it, the soloist staves chosen (at most three, with the
-// variations staff) and transcribed, and the composition handed to the play-along view. A file
-// that cannot be read is said to the user and the document that was open stays open.
+// variations staff) and transcribed, and the composition handed to its view and laid out in
+// pages (the page setup applied without its dialog, at half size, the page's printed area
+// fitted to the view's drawing panel when the program sets the margins), with its title,
+// page number and composer above the first system. A file that cannot be read is said to the
+// user and the document that was open stays open.
 
 #include <string>
 
@@ -32,8 +35,9 @@ struct MidiCompositionHooks {
     void (*start_playing)();
     void (*stop_playing)();
     short (*playing)();
-    // The size of the play-along view's drawing panel, from which the program sets the right
-    // and bottom page margins. Default: none (the template's margins are kept).
+    // The size of the composition view's drawing panel (asked once the view is made), from
+    // which the program sets the right and bottom page margins. Default: none (the template's
+    // margins are kept).
     void (*drawing_panel_size)(short* width, short* height);
 };
 extern MidiCompositionHooks midi_composition_hooks;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "editor/Editeur.h"
+#include "editor/NoteRestMenus.h"
 #include "framework/CApplication.h"
 #include "framework/CUndoManager.h"
 #include "framework/CUserPanel.h"
@@ -19,6 +20,7 @@
 #include "layout/UtilitairesPartition.h"
 #include "midi/BlockCommands.h"
 #include "midi/CMidi.h"
+#include "midi/ClickPlayback.h"
 #include "midi/Transcription.h"
 #include "score/CMeasure.h"
 #include "score/CNote.h"
@@ -783,6 +785,7 @@ void install_play_record_manager() {
     editeur_hooks.midi_special_treatment = dessiner_marqueur;
     editeur_hooks.transport_key = [](Event* e) -> short { return mpr ? mpr->dispatch(e) : 0; };
     structure_editing_hooks.get_play_but = []() -> short { return mpr ? mpr->get_play_but() : 0; };
+    note_menu_hooks.edit_play_parameters = edit_play_parameters;
     structure_editing_hooks.stop_play = [] {
         if (mpr) mpr->stop_playing();
     };

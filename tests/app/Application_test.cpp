@@ -3,6 +3,12 @@
 #include "ShellFixture.h"
 
 #include "app/OptionFiles.h"
+#include "framework/CBitmap.h"
+#include "framework/CButton.h"
+#include "framework/CDialog.h"
+#include "framework/ControlHandlers.h"
+#include "editor/Editeur.h"
+#include "framework/CUserPanel.h"
 
 namespace {
 
@@ -18,6 +24,7 @@ TEST_F(Application, StartUpRunsItsStepsInOrderAndTheCloseRequestSavesTheOptions)
     STEP(init_music, "music classes");
     STEP(read_settings, "options");
     STEP(probe_tablet, "tablet");
+    STEP(show_logo, "logo box");
     STEP(open_first_document, "first document");
     STEP(start_capture, "capture MIDI files");
     STEP(move_user_folders, "move user folders");
@@ -27,7 +34,7 @@ TEST_F(Application, StartUpRunsItsStepsInOrderAndTheCloseRequestSavesTheOptions)
 #undef STEP
     g_calls.clear();
     app_start();
-    EXPECT_EQ(g_calls, (std::vector<std::string>{"menu", "joystick", "music classes", "options", "tablet",
+    EXPECT_EQ(g_calls, (std::vector<std::string>{"menu", "joystick", "music classes", "options", "tablet", "logo box",
                                                  "first document", "capture MIDI files", "move user folders"}));
     // A close request cancelled at the save question changes nothing.
     const std::string path = write_score(home / "a.bcc");
@@ -43,6 +50,31 @@ TEST_F(Application, StartUpRunsItsStepsInOrderAndTheCloseRequestSavesTheOptions)
     EXPECT_EQ(doc, nullptr);
     app_quit();
     EXPECT_EQ(g_calls, (std::vector<std::string>{"write options", "release devices", "quit music classes"}));
+}
+
+// The logo box as the program builds it: the painted logo read back at its size and centred at
+// the top, OK shown, closing it by Return or Escape; without a screen the box returns at once.
+TEST_F(Application, TheLogoBoxShowsThePaintedLogoAndItsOkButton)
+{
+    CDialog* box = new CDialog("MISC", "Brindlecot.res", 9, default_dialog_handler, 0);
+    CButton* ok = box->button(1);
+    ASSERT_NE(ok, nullptr);
+    EXPECT_EQ(box->enter_item, 1);
+    EXPECT_EQ(box->esc_item, 1);
+    CBitmap* logo = new CBitmap(box, 50, "aproposde.bmp");
+    ASSERT_NE(logo->hbm, nullptr) << "the logo is painted at build time into misc/Bitmaps";
+    EXPECT_EQ(logo->get_width(), 480);
+    EXPECT_EQ(logo->get_height(), 210);
+    EXPECT_LE(logo->get_width() + 2 * 16, box->get_width());
+    EXPECT_LT(210 + 12, ok->get_y()) << "OK below the logo";
+    // Wine around the edge, paper inside.
+    EXPECT_EQ(logo->hbm->pixel(5, 105) & 0xFF, 0x73);
+    EXPECT_GT(logo->hbm->pixel(240, 20) & 0xFF, 0xF0);
+    delete box;
+    apropos();  // headless: nobody could close it
+    g_calls.clear();
+    shell_steps = default_shell_steps();
+    shell_steps.show_logo();
 }
 
 TEST_F(Application, TheCommandLineFileWinsOverTheLastDocument)
@@ -106,6 +138,32 @@ TEST_F(Application, AHandedOverFileOpensOnceByItsKindAndTheHandOverIsDeleted)
     app_periodic_task();
     EXPECT_TRUE(std::filesystem::exists(program + "/MidiFileToOpen.txt"));
     file_opening = 0;
+}
+
+// A MIDI file opened from the shell is laid out in pages whose printed area is the size of the
+// score view's drawing panel: the right and bottom margins are what the page (the template's
+// A4 at 100 %, 595 by 841 units, shown at 50 %) has beyond the panel.
+TEST_F(Application, AMidiFilePageIsFittedToTheScoreViewsPanel)
+{
+    short w = 0, h = 0;
+    midi_composition_hooks.drawing_panel_size(&w, &h);
+    EXPECT_GT(w, 400) << "a size before any view, from the frame";
+    EXPECT_GT(h, 300);
+    write(home / "tune.mid", small_midi());
+    std::string file = home / "tune.mid";
+    midifile_captured(file.c_str());
+    ASSERT_NE(doc, nullptr);
+    ASSERT_NE(view, nullptr);
+    ASSERT_NE(view->up, nullptr);
+    midi_composition_hooks.drawing_panel_size(&w, &h);
+    EXPECT_EQ(w, view->up->get_width());
+    EXPECT_EQ(h, view->up->get_height());
+    const Sub_document& s = doc->sub_doc[1];
+    auto mm = [](int units) { return (short)(units * 127 * 50 / 36000); };
+    EXPECT_EQ(s.mme_d, mm(2 * 595 - w));
+    EXPECT_EQ(s.mme_i, mm(2 * 841 - h));
+    EXPECT_EQ(doc->cur_pag, 1) << "shown as pages";
+    EXPECT_EQ(doc->mise_en_page_ok, 1);
 }
 
 TEST_F(Application, ADroppedScoreOpensAsAScoreAndNothingOpensWhileAFileIsBeingOpened)

@@ -226,3 +226,36 @@ TEST_F(DocumentLifeCycle, TheEditorsCloseBoxClosesTheDocumentWithTheSaveQuestion
 }
 
 }  // namespace
+
+namespace {
+
+// The tool palettes float over the score: they open with it, close with it keeping their
+// places, and open again where they were left with the next score.
+TEST_F(DocumentLifeCycle, ThePalettesCloseWithTheScoreAndOpenAgainWithTheNext)
+{
+    const std::string path = write_score(home / "a.bcc");
+    ASSERT_NE(pal, nullptr);
+    ASSERT_GE(pal->tot_pal, 2);
+    ASSERT_EQ(load_document(path.c_str()), 1);
+    auto score_tools = [] {
+        for (short i = 1; i <= pal->tot_pal; i++) EXPECT_EQ(pal->is_palette_open(pal->pal[i]->id), 1) << i;
+        for (short s = 1; s <= PALETTE_WINDOW_SLOTS; s++)
+            if (pal->tid[s] == 16) return pal->win[s];
+        return (CWindow*)nullptr;
+    };
+    CWindow* tools = score_tools();
+    ASSERT_NE(tools, nullptr);
+    tools->set_position(40, 90);
+    ASSERT_EQ(fermer_document(true), 1);
+    for (short s = 1; s <= PALETTE_WINDOW_SLOTS; s++) {
+        EXPECT_EQ(pal->win[s], nullptr) << s;
+        EXPECT_EQ(pal->tid[s], 0) << s;
+    }
+    ASSERT_EQ(load_document(path.c_str()), 1);
+    tools = score_tools();
+    ASSERT_NE(tools, nullptr);
+    EXPECT_EQ(tools->get_x(), 40);
+    EXPECT_EQ(tools->get_y(), 90);
+}
+
+}  // namespace

@@ -25,6 +25,7 @@ TEST_F(MenuCommands, TheEnablingMatrix)
         {111, {true, true, true, true}},    {115, {true, true, true, true}},
         {301, {true, true, true, true}},    {401, {true, true, true, true}},
         {108, {true, true, true, true}},    {113, {false, true, true, true}},
+        {402, {true, true, true, true}},
     };
     for (State s : {none, fresh, changed, a_composition}) {
         discard_document();

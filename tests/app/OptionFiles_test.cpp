@@ -4,7 +4,10 @@
 
 #include "app/OptionFiles.h"
 #include "editor/Editeur.h"
+#include "midi/CMidi.h"
 #include "score/CNote.h"
+
+#include <thread>
 
 namespace {
 
@@ -28,6 +31,14 @@ protected:
         panvol_open = paneffect_open = paninstru_open = 0;
     }
     std::string options() const { return program + "/misc/Options.txt"; }
+    // Opens a score and gives its first note, item 2 (after the clef) of the measure `number`
+    // (measure 1 of staff 1); null when it does not open.
+    CNote* open_first_note(short* number)
+    {
+        if (!load_document(write_score(home / "h.bcc").c_str())) return nullptr;
+        *number = doc->por[doc->sys[1]->por[1]]->mes[1];
+        return object_as<CNote>(doc->mes[*number]->get_item(2));
+    }
 };
 
 constexpr const char* kDefaults =
@@ -109,11 +120,8 @@ TEST_F(OptionFiles, TheLastDocumentOpensAgainWithTheFlagsOfItsFolder)
 
 TEST_F(OptionFiles, TheHighlightMarksTheNoteAndOnlyKinds2And3Count)
 {
-    const std::string path = write_score(home / "h.bcc");
-    ASSERT_EQ(load_document(path.c_str()), 1);
-    // Measure 1 of staff 1: its first item is the clef, its second the note.
-    const short number = doc->por[doc->sys[1]->por[1]]->mes[1];
-    CNote* note = object_as<CNote>(doc->mes[number]->get_item(2));
+    short number = 0;
+    CNote* note = open_first_note(&number);
     ASSERT_NE(note, nullptr);
     struct Case {
         unsigned char kind, measure_high, measure_low, item;
@@ -146,6 +154,35 @@ TEST_F(OptionFiles, TheHighlightMarksTheNoteAndOnlyKinds2And3Count)
     queue_midi_color(late, 0);
     discard_document();
     app_periodic_task();
+}
+
+// The MIDI layer's markers reach the shell from start-up to the close request: a marker given
+// on another thread (as the MIDI threads give them) is not drawn there, but by the program's
+// periodic task; an external start or stop is not taken for a note.
+TEST_F(OptionFiles, TheMidiLayersMarkersAreDrawnByTheShellOnTheProgramsThread)
+{
+    short number = 0;
+    CNote* note = open_first_note(&number);
+    ASSERT_NE(note, nullptr);
+    auto midi = std::make_unique<CMidi>();
+    application->midi = midi.get();
+    const auto nothing = [] {};
+    shell_steps = {nothing, nothing, nothing, nothing, nothing, nothing,
+                   nothing, nothing, nothing, nothing, nothing, nothing};
+    app_start();
+    ASSERT_EQ(midi->midi_special_treatment, &queue_midi_color);
+    std::thread([&] {
+        char start[4] = {1 * 8 + 2, 0, (char)number, 2};  // staff 1, the note starts
+        midi->midi_special_treatment(start, 0);
+        char external[4] = {4, 0, 0, 0};
+        midi->midi_special_treatment(external, 0);
+    }).join();
+    EXPECT_EQ(note->flags & 0x0100, 0) << "not drawn on the MIDI thread";
+    app_periodic_task();
+    EXPECT_NE(note->flags & 0x0100, 0) << "drawn by the periodic task";
+    EXPECT_EQ(app_stop(), 1);
+    EXPECT_EQ(midi->midi_special_treatment, nullptr) << "no marker reaches the shell after the close";
+    application->midi = nullptr;
 }
 
 }  // namespace

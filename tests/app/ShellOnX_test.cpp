@@ -28,14 +28,44 @@ namespace {
 const std::string kOutput = BRINDLECOT_TEST_OUTPUT;
 
 // The program on `display` with its own settings and a program folder copied from the build's.
-pid_t start_program(const TempFolder& home, const std::string& display)
+pid_t start_program(const TempFolder& home, const std::string& display, const std::vector<std::string>& args = {},
+                    bool logo_box = false)
 {
     const std::string program_dir = home / "program";
     if (!std::filesystem::exists(program_dir)) {
         std::filesystem::copy(BRINDLECOT_BUILD_DATA, program_dir, std::filesystem::copy_options::recursive);
         std::filesystem::remove(program_dir + "/misc/MIDIWIN.PFR");
     }
-    return start_program_on_x(home, display, program_dir, {});
+    return start_program_on_x(home, display, program_dir, args, logo_box);
+}
+
+// The screen's pixels of a colour (red, green, blue from 0 to 255).
+int pixels_of(const std::string& display, const std::string& png, const std::function<bool(int, int, int)>& colour)
+{
+    cairo_surface_t* image = screenshot(display, png);
+    if (!image) return 0;
+    const unsigned char* data = cairo_image_surface_get_data(image);
+    const int stride = cairo_image_surface_get_stride(image);
+    int n = 0;
+    for (int y = 0; y < cairo_image_surface_get_height(image); y++)
+        for (int x = 0; x < cairo_image_surface_get_width(image); x++) {
+            const uint32_t c = *reinterpret_cast<const uint32_t*>(data + y * stride + x * 4);
+            n += colour((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF);
+        }
+    cairo_surface_destroy(image);
+    return n;
+}
+
+// Pixels of the logo's wine colour (its frame and its title).
+int logo_pixels(const std::string& display, const std::string& png)
+{
+    return pixels_of(display, png, [](int r, int g, int b) { return r >= 90 && r <= 170 && g <= 60 && b >= 25 && b <= 75; });
+}
+
+// Pixels of the pure red of the note being played.
+int highlight_pixels(const std::string& display, const std::string& png)
+{
+    return pixels_of(display, png, [](int r, int g, int b) { return r >= 230 && g <= 40 && b <= 40; });
 }
 
 bool wait_for(const std::function<bool()>& done)
@@ -91,7 +121,9 @@ protected:
     // Does `action` and waits until the screen shows a change.
     bool changes(const std::function<void()>& action)
     {
-        const std::string png = kOutput + "/shell_step.png";
+        // One file a test: the tests run side by side.
+        const std::string png =
+            kOutput + "/shell_step_" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".png";
         const std::string before = pixels(server.display(), png);
         action();
         return wait_for([&] { return pixels(server.display(), png) != before; });
@@ -142,7 +174,8 @@ TEST_F(ShellOnX, AScoreOfTheLibraryOpensIsSavedUnderAnotherNameClosedAndOpensAga
 
     // The space bar plays it: the notes being played are marked as the play goes on.
     EXPECT_TRUE(changes([&] { key("space"); })) << "playing shows on the score";
-    cairo_surface_destroy(screenshot(server.display(), kOutput + "/shell_playing.png"));
+    EXPECT_TRUE(wait_for([&] { return highlight_pixels(server.display(), kOutput + "/shell_playing.png") > 10; }))
+        << "the note being played is drawn red";
     key("space");
 
     // "Enregistrer sous..." (the ninth enabled item) asks for a name in "Mes variations".
@@ -180,6 +213,37 @@ TEST_F(ShellOnX, AScoreOfTheLibraryOpensIsSavedUnderAnotherNameClosedAndOpensAga
     std::ifstream last(home / "program/misc/LastDoc.txt");
     std::getline(last, line);
     EXPECT_NE(line.find("mon air.bcc"), std::string::npos) << line;
+}
+
+// The logo box comes first at start and holds the score of the command line back until OK
+// (Return) closes it; "Aide" > "A propos de BRINDLE-COT..." shows it again, Escape closes it.
+TEST_F(ShellOnX, TheLogoBoxComesAtStartBeforeTheScoreAndFromTheHelpMenu)
+{
+    if (server.display().empty()) GTEST_SKIP() << "Xvfb is not available";
+    if (XvfbServer::find_program("import").empty()) GTEST_SKIP() << "no screenshot program";
+    const std::string score = home / "program/Biblioth\xC3\xA8que d'origine/Au clair de la lune.bcc";
+    const pid_t pid = start_program(home, server.display(), {score}, true);
+    ASSERT_TRUE(std::filesystem::exists(score)) << score;
+    const std::string logo_png = kOutput + "/shell_logo_box.png";
+    ASSERT_TRUE(wait_for([&] { return logo_pixels(server.display(), logo_png) > 2000; })) << "the logo box shows";
+    EXPECT_FALSE(score_shown(kOutput + "/shell_logo_step.png")) << "the score waits for the logo box";
+    cairo_surface_destroy(screenshot(server.display(), logo_png));
+
+    key("Return");
+    EXPECT_TRUE(wait_for([&] { return logo_pixels(server.display(), kOutput + "/shell_logo_step.png") < 100; }))
+        << "OK closes it";
+    EXPECT_TRUE(wait_for([&] { return score_shown(kOutput + "/shell_after_logo.png"); })) << "then the score opens";
+
+    // "Aide" is the fourth title of the bar: Right from "Fichier" three times; its second item.
+    ASSERT_TRUE(open_file_menu());
+    keys({"Right", "Right", "Right", "Down", "Down"});
+    key("Return");
+    EXPECT_TRUE(wait_for([&] { return logo_pixels(server.display(), kOutput + "/shell_logo_box_again.png") > 2000; }))
+        << "the about command shows it";
+    key("Escape");
+    EXPECT_TRUE(wait_for([&] { return logo_pixels(server.display(), kOutput + "/shell_logo_step.png") < 100; }));
+    key("q", true);
+    EXPECT_TRUE(wait_program_exit(pid)) << "the program ends on Ctrl+Q";
 }
 
 }  // namespace

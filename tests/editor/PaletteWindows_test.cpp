@@ -1,5 +1,5 @@
 // The palette windows: their grid, the choice of a tool by a click, their places kept in
-// "PAL.PFR", and the palette commands.
+// "PAL.PFR", and the palette commands with their dialogs.
 #include "EditorFixture.h"
 
 #include <cstring>
@@ -7,7 +7,13 @@
 #include <sstream>
 
 #include "editor/PaletteWindows.h"
+#include "framework/CButton.h"
+#include "framework/CDialog.h"
+#include "framework/CList.h"
+#include "framework/CTextedit.h"
 #include "framework/Event.h"
+#include "layout/PageSetupAnswer.h"
+#include "platform/FileSystem.h"
 #include "score/ProgramFolder.h"
 
 namespace {
@@ -177,4 +183,173 @@ TEST_F(PaletteWindows, ToolCommandsNeedTheToolBeingEditedAndCancelRestoresIt) {
     short x1, y1, x2, y2;
     lire_position_palette(5, &x1, &y1, &x2, &y2);
     EXPECT_EQ(x1, 1);
+}
+
+// The palette commands run their own dialogs: the palette's properties (20), a tool's (21) and
+// the choice for a dropped tool (19) show what they change, and OK or Annuler answer them.
+TEST_F(PaletteWindows, TheCommandsDialogsShowAndChangeThePaletteAndItsTools) {
+    const std::string previous = platform::current_directory();
+    ASSERT_TRUE(platform::set_current_directory(BRINDLECOT_BUILD_DATA));  // the dialogs' file
+    SCREEN_WIDTH = 1280, SCREEN_HEIGHT = 1024;
+    const std::string out = BRINDLECOT_TEST_OUTPUT;
+    auto text = [](CDialog* d, short id) {
+        CString s;
+        if (d->te(id)) d->te(id)->get_text(&s);
+        return std::string(s.get());
+    };
+    auto change = [](CDialog* d, short popup, short entry) {
+        d->popup(popup)->set_cur(entry);
+        d->send_message(EvControl, 0, 0, 0, popup);  // as a choice in the list tells it
+    };
+
+    // Palette properties: the name and the cell size (20 x 20: entry 1) shown; OK takes a new
+    // name and entry 7, cells 60 wide and 40 high.
+    std::string name;
+    short entry = 0, entries = 0;
+    {
+        PageSetupAnswer answer(1, {[&](CDialog* d) {
+                                  name = text(d, 4);
+                                  entry = d->popup(6)->get_cur();
+                                  entries = d->popup(6)->total();
+                                  d->te(4)->set_text("Cordes");
+                                  d->popup(6)->set_cur(7);
+                              }},
+                               out + "/palette_properties_dialog.png", 20);
+        EXPECT_EQ(send(EvMenuCommand, 0, 0, 0, 1), 1);
+        EXPECT_EQ(answer.shown, 1);
+    }
+    EXPECT_EQ(name, "Essai");
+    EXPECT_EQ(entry, 1);
+    EXPECT_EQ(entries, 8);
+    Palette_outil* p = m->find_palette(5);
+    EXPECT_STREQ(p->nom, "Cordes");
+    EXPECT_EQ(p->w, 60);
+    EXPECT_EQ(p->h, 40);
+    EXPECT_EQ(platform::WindowManager::current()->title(window->hwnd), "Cordes");
+    EXPECT_NE(file("TOOL.PAL").find("palette(Cordes,5,"), std::string::npos);
+    {
+        PageSetupAnswer answer(2, {[&](CDialog* d) {
+                                  entry = d->popup(6)->get_cur();
+                                  d->te(4)->set_text("Vents");
+                              }},
+                               {}, 20);
+        EXPECT_EQ(send(EvMenuCommand, 0, 0, 0, 1), 1);
+    }
+    EXPECT_EQ(entry, 7) << "60 x 40";
+    EXPECT_STREQ(m->find_palette(5)->nom, "Cordes") << "Annuler changes nothing";
+
+    // Tool properties: every field shown; the icon's edit button is enabled only for an icon of
+    // its own; OK takes the first shortcut key and its mode.
+    Outil* t = p->outil[2];
+    t->rc2 = 'z';
+    struct Shown {
+        std::string name;
+        short id = 0, icon = 0, rc1 = -1, rc2 = 0, mode = 0;
+        bool edit_enabled = true, edit_for_bitmap = false, edit_for_builtin = true;
+    } shown;
+    last_tool_edit = t;
+    {
+        PageSetupAnswer answer(1, {[&](CDialog* d) {
+                                  shown.name = text(d, 4);
+                                  shown.id = (short)d->te(6)->get_integer();
+                                  shown.icon = d->popup(8)->get_cur();
+                                  shown.rc1 = (short)d->te(11)->get_integer();
+                                  shown.rc2 = (short)d->te(13)->get_integer();
+                                  shown.mode = d->popup(15)->get_cur();
+                                  shown.edit_enabled = d->button(7)->enabled();
+                                  change(d, 8, 2);
+                              },
+                              [&](CDialog* d) {
+                                  shown.edit_for_bitmap = d->button(7)->enabled();
+                                  change(d, 8, 1);
+                              },
+                              [&](CDialog* d) {
+                                  shown.edit_for_builtin = d->button(7)->enabled();
+                                  d->te(11)->set_integer('k');
+                                  d->popup(15)->set_cur(3);
+                              }},
+                               out + "/tool_properties_dialog.png", 21);
+        EXPECT_EQ(send(EvMenuCommand, 0, 0, 0, 4), 1);
+        EXPECT_EQ(answer.shown, 1);
+    }
+    EXPECT_EQ(shown.name, "t");
+    EXPECT_EQ(shown.id, 8);
+    EXPECT_EQ(shown.icon, 1);
+    EXPECT_EQ(shown.rc1, 0);
+    EXPECT_EQ(shown.rc2, 'z');
+    EXPECT_EQ(shown.mode, 1);
+    EXPECT_FALSE(shown.edit_enabled) << "a built-in icon is not edited";
+    EXPECT_TRUE(shown.edit_for_bitmap);
+    EXPECT_FALSE(shown.edit_for_builtin);
+    EXPECT_EQ(t->rc1, 'k');
+    EXPECT_EQ(t->mode, 3);
+    EXPECT_EQ(last_tool_edit, nullptr);
+    EXPECT_NE(file("TOOL.PAL").find("outil(t,8,107,122,1,3)"), std::string::npos);
+    last_tool_edit = t;
+    {
+        PageSetupAnswer answer(2, {[&](CDialog* d) {
+                                  d->te(4)->set_text("Autre");
+                                  d->te(6)->set_integer(99);
+                              }},
+                               {}, 21);
+        EXPECT_EQ(send(EvMenuCommand, 0, 0, 0, 4), 1);
+    }
+    EXPECT_STREQ(t->nom, "t") << "Annuler keeps the tool";
+    EXPECT_EQ(t->id, 8);
+
+    // A tool dropped on the palette: the first choice is preset; "nothing" changes nothing,
+    // Annuler neither, OK with the preset choice adds a copy of the tool (cells are 60 x 40 now).
+    Outil* dropped = p->outil[1];
+    auto drop = [&](short x, short y) {
+        Event e;
+        e.type = EvDrop, e.x = x, e.y = y, e.drag_type = 1, e.drag_data = dropped;
+        return m->dispatch(&e, window);
+    };
+    short preset = 0;
+    {
+        PageSetupAnswer answer(1, {[&](CDialog* d) {
+                                  preset = d->radio(3)->get_value();
+                                  PageSetupAnswer::click(d->radio(5));
+                              }},
+                               out + "/tool_drop_dialog.png", 19);
+        EXPECT_EQ(drop(130, 10), 3) << "the third choice";
+    }
+    EXPECT_EQ(preset, 1);
+    EXPECT_EQ(m->find_palette(5)->tot, 10);
+    {
+        PageSetupAnswer answer(2, {}, {}, 19);
+        EXPECT_EQ(drop(130, 10), 0) << "Annuler";
+    }
+    EXPECT_EQ(m->find_palette(5)->tot, 10);
+    {
+        PageSetupAnswer answer(1, {}, {}, 19);
+        EXPECT_EQ(drop(130, 10), 1);
+    }
+    p = m->find_palette(5);
+    ASSERT_EQ(p->tot, 11);
+    EXPECT_EQ(p->outil[4]->id, 9) << "a copy of the first tool after the third";
+    EXPECT_NE(p->outil[4], dropped);
+
+    SCREEN_WIDTH = SCREEN_HEIGHT = 0;
+    platform::set_current_directory(previous);
+}
+
+// The palettes close with the last score editor, keeping their places; one editor going while
+// another stays leaves them open.
+TEST_F(PaletteWindows, ThePalettesCloseWithTheLastScoreEditor) {
+    make_score(1, 2);
+    open();
+    Editeur* second = new Editeur;
+    ASSERT_EQ(second->create(0), 1);
+    window->set_position(150, 130);
+    second->destroy(1);
+    EXPECT_EQ(m->is_palette_open(5), 1) << "an editor is still open";
+    editor->destroy(1);
+    editor = nullptr;
+    EXPECT_EQ(m->is_palette_open(5), 0);
+    EXPECT_EQ(m->win[1], nullptr);
+    short x1, y1, x2, y2;
+    lire_position_palette(5, &x1, &y1, &x2, &y2);
+    EXPECT_EQ(x1, 150);
+    EXPECT_EQ(y1, 130);
 }

@@ -271,6 +271,31 @@ TEST_F(NoteMenus, ValueChangesAndDots) {
     EXPECT_EQ(undo->total(), before);
 }
 
+// Play parameters confirmed: one undo level holding the measure as it was, the chord's
+// other notes take the beam and stem flags; cancelled: no level and nothing changed.
+TEST_F(NoteMenus, PlayParametersAreOneUndoLevelWhenConfirmed) {
+    const NoteMenuHooks saved = note_menu_hooks;
+    static short answer;
+    note_menu_hooks.edit_play_parameters = [](CNote* note) -> short {
+        if (answer) note->rec_vel = 33, note->flags = (short)((note->flags & ~0xE0) | 0x80);
+        return answer;
+    };
+    n->cid = n2->cid = 7;
+    const short before = undo->total();
+    answer = 0;
+    choose(n, nullptr, 1);
+    EXPECT_EQ(undo->total(), before);
+    EXPECT_EQ(n->rec_vel, -1);
+    answer = 1;
+    choose(n, nullptr, 1);
+    ASSERT_EQ(undo->total(), before + 1);
+    EXPECT_EQ(undo->get(undo->level)->opid, 0x46);
+    EXPECT_EQ(n->rec_vel, 33);
+    EXPECT_EQ(n2->flags & 0xE0, 0x80) << "the chord's other note";
+    EXPECT_EQ(score->d->modif, 1);
+    note_menu_hooks = saved;
+}
+
 namespace {
 
 // The context menus show the program's texts, not the "?" of a missing string.

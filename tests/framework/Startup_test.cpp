@@ -48,6 +48,7 @@ public:
         pid_ = ::fork();
         if (pid_ != 0) return;
         ::unsetenv("BRINDLECOT_HEADLESS");
+        ::setenv("BRINDLECOT_NO_LOGO", "1", 1);  // the logo box of the start would wait for a user
         ::unsetenv("DISPLAY");
         if (!display.empty()) ::setenv("DISPLAY", display.c_str(), 1);
         ::setenv("BRINDLECOT_DATA", program_dir.c_str(), 1);

@@ -1,10 +1,10 @@
 #pragma once
-// Answers the page-setup dialog of a headless program the way a person would: once the dialog
-// is on the screen, each action runs in turn (reading or changing controls, clicking), one at
-// a time once the input before it has been handled; then the screen may be written to a PNG,
-// and `button` (2 OK, 1 Annuler) is clicked. Works from the application's idle handlers, which
-// the dialog's modal loop calls for every message; a hidden probe window's timer keeps the
-// messages coming.
+// Answers a resource dialog of a headless program (the page setup, dialog 14, unless another
+// number is given) the way a person would: once the dialog is on the screen, each action runs
+// in turn (reading or changing controls, clicking), one at a time once the input before it has
+// been handled; then the screen may be written to a PNG, and `button` (for the page setup 2 OK,
+// 1 Annuler) is clicked. Works from the application's idle handlers, which the dialog's modal
+// loop calls for every message; a hidden probe window's timer keeps the messages coming.
 
 #include <cstdio>
 #include <functional>
@@ -23,8 +23,8 @@ class PageSetupAnswer {
 public:
     using Action = std::function<void(CDialog*)>;
 
-    PageSetupAnswer(short button, std::vector<Action> actions = {}, std::string png = {})
-        : actions_(std::move(actions)), png_(std::move(png)) {
+    PageSetupAnswer(short button, std::vector<Action> actions = {}, std::string png = {}, short number = 14)
+        : actions_(std::move(actions)), png_(std::move(png)), number_(number) {
         if (!png_.empty()) actions_.push_back([this](CDialog* d) { snapshot(d); });
         actions_.push_back([button, this](CDialog* d) {
             if (d->button(button)) click(d->button(button));
@@ -64,10 +64,10 @@ public:
     }
 
 private:
-    static CDialog* dialog() {
+    CDialog* dialog() const {
         for (short i = 1; win_array && i <= win_array->total(); i++) {
             CPanel* w = (CPanel*)win_array->get(i);
-            if (w && w->uid == 16 && ((CDialog*)w)->id_dial == 14 && w->vis) return (CDialog*)w;
+            if (w && w->uid == 16 && ((CDialog*)w)->id_dial == number_ && w->vis) return (CDialog*)w;
         }
         return nullptr;
     }
@@ -105,6 +105,7 @@ private:
     size_t next_ = 0;
     int turns_ = 0;
     std::string png_;
+    short number_;
     platform::WindowId probe_ = 0;
     struct Idle : CPanel {
         Idle() : CPanel(NO_PARENT) {}

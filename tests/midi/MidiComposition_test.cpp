@@ -132,4 +132,73 @@ TEST_F(MidiComposition, VariationsStaffCopiesTheSoloist) {
     EXPECT_EQ(doc->ins[1].in_roll & 1, 0);
 }
 
+// The composition is laid out in pages as it opens. When the program sets the margins, the
+// printed area of a page is the drawing panel's size (the template's paper at 100 %, shown at
+// 50 %), with room for the title, page number and composer above the first system; else the
+// template's margins stay. The pages are numbered when there are several.
+TEST_F(MidiComposition, LaysThePagesOutFittedToTheDrawingPanel) {
+    static short panel_w, panel_h;
+    struct Case {
+        const char* name;
+        short preset, width, height, measures;
+        short mm_left, mm_right, mm_top, mm_bottom, mm_inner_top;
+        bool several_pages;
+    } cases[] = {
+        // 1190 - 1000 = 190 units at 50 % are 33 mm; 1682 - 600 = 1082 units are 190 mm.
+        {"preset", 1, 1000, 600, 6, 2, 33, 3, 190, 8, false},
+        {"template's margins", 0, 1000, 600, 6, 15, 15, 15, 15, 0, false},
+        {"a low panel and a long piece", 1, 1000, 300, 96, 2, 33, 3, 243, 8, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        panel_w = c.width, panel_h = c.height;
+        midi_composition_hooks.drawing_panel_size = [](short* w, short* h) { *w = panel_w, *h = panel_h; };
+        const short preset = c.preset;
+        static short preset_choice;
+        preset_choice = preset;
+        midi_composition_hooks.choose_soloists = [](Document* d, MidiCompositionChoice* choice) {
+            accepter_sans_choix(d, choice);
+            choice->preset_pages = preset_choice;
+            choice->title = "Nocturne en mi";
+            choice->composer = "F. C.";
+            return (short)1;
+        };
+        SmfTrack tempo, melody;
+        tempo.tempo(0, 500000).time_sig(0, 4, 2).end();
+        melody.text(0, 0x03, "Piano");
+        for (int i = 0; i < 4 * c.measures; i++) melody.note(0, 0, 60 + i % 12, 480);
+        if (doc != before) destroy_document(doc);
+        doc = before;
+        ASSERT_EQ(load_midi_document(file(smf(1, 480, {tempo, melody.end()})).c_str()), 1);
+        const Sub_document& s = doc->sub_doc[1];
+        EXPECT_EQ(s.reduction, 50);
+        EXPECT_EQ(s.opti_sys, 1);
+        EXPECT_EQ(s.mme_g, c.mm_left);
+        EXPECT_EQ(s.mme_d, c.mm_right);
+        EXPECT_EQ(s.mme_s, c.mm_top);
+        EXPECT_EQ(s.mme_i, c.mm_bottom);
+        EXPECT_EQ(s.mmi_s, c.mm_inner_top);
+        EXPECT_EQ(s.mx, 1190) << "210 mm at 50 %";
+        EXPECT_EQ(s.rmx, 1190);
+        EXPECT_EQ(s.rmy, 1683);
+        EXPECT_EQ(s.printer_setup, nullptr) << "printed on the user's own printer";
+        EXPECT_EQ(doc->mise_en_page_ok, 1);
+        EXPECT_EQ(doc->cur_pag, 1) << "the first page is shown";
+        ASSERT_GE(doc->tot_pag, 1);
+        EXPECT_EQ(doc->tot_pag > 1, c.several_pages) << doc->tot_pag << " pages, " << columns(1) << " measures";
+        ASSERT_GE(doc->tot_ptx, 3);
+        EXPECT_STREQ(doc->nom->get(), "Nocturne en mi");
+        EXPECT_STREQ(doc->ptx[1]->text.get(), "Nocturne en mi");
+        EXPECT_STREQ(doc->ptx[3]->text.get(), "F. C.");
+        const std::string number = c.several_pages ? "- $1 / " + std::to_string(doc->tot_pag) + " -" : "";
+        EXPECT_EQ(doc->ptx[2]->text.get(), number);
+        // The title centred at the top margin, the number and the composer on either side.
+        EXPECT_EQ(doc->ptx[1]->x, (s.mx - doc->ptx[1]->w) / 2);
+        EXPECT_EQ(doc->ptx[1]->y, s.me_s);
+        EXPECT_EQ(doc->ptx[2]->x, s.me_g);
+        EXPECT_EQ(doc->ptx[3]->x + doc->ptx[3]->w, s.mx - s.me_d);
+        EXPECT_EQ(doc->ptx[3]->y + doc->ptx[3]->h, s.me_s + s.mi_s);
+    }
+}
+
 }  // namespace

@@ -1,8 +1,9 @@
 // The program started with a Standard MIDI File on its command line, on a private X server:
-// the choice of soloists comes up, Enter accepts it, and the file shows as a score. The
-// screenshots are written for a person to look at.
+// the choice of soloists comes up, Enter accepts it, and the file shows as a score
+// laid out in pages. The screenshots are written for a person to look at.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -47,13 +48,15 @@ bool dialog_shown(cairo_surface_t* image) {
     return false;
 }
 
-// Waits (at most 30 s) until a screenshot shows at least `lines` staff lines.
+// Waits (at most 30 s) until a screenshot shows at least `lines` staff lines on the page, below
+// the window's bars and tool strip.
 size_t wait_for_staves(const std::string& display, const std::string& png, size_t lines) {
     std::vector<int> rows;
     for (int i = 0; i < 120 && rows.size() < lines; i++) {
         std::this_thread::sleep_for(std::chrono::milliseconds(250));
         if (cairo_surface_t* image = screenshot(display, png)) {
             rows = staff_rows(image, 120);
+            rows.erase(std::remove_if(rows.begin(), rows.end(), [](int y) { return y < 100; }), rows.end());
             cairo_surface_destroy(image);
         }
     }
@@ -87,8 +90,9 @@ TEST(MidiFileOnX, TheFileOnTheCommandLineOpensAsAScore) {
     ASSERT_TRUE(asked) << "the choice dialog comes up";
 
     for (unsigned long w : top_level_x_windows(server.display())) send_x_key(server.display(), w, "Return");
-    EXPECT_GE(wait_for_staves(server.display(), out + "/midi_xvfb_score.png", 10), 10u)
-        << "two staves of five lines";
+    // The page shows the soloist's staff (the accompaniment's staff is empty: the optimised
+    // systems leave it out).
+    EXPECT_GE(wait_for_staves(server.display(), out + "/midi_xvfb_score.png", 5), 5u) << "a staff of five lines";
     close_x_windows(server.display());
     wait_program_exit(pid);
 }

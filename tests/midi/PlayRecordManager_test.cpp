@@ -375,3 +375,41 @@ TEST_F(Play, ATakeTooLargeForTheTrackIsTold) {
     EXPECT_EQ(application->shown.warnings, warnings + 1);
     EXPECT_NE(std::string(application->shown.last_warning.get()).find("pleine"), std::string::npos);
 }
+
+// Space and Enter typed in a tool palette's window drive the player as in the score: space
+// starts and stops playing, Enter starts a recording; other keys stay tool shortcuts.
+TEST_F(Play, SpaceAndEnterInAPaletteWindowPlayAndRecord) {
+    Document* d = score_of(3);
+    whole_notes(*score, 3);
+    record_on_first_staff(d, 0);
+    mpr->compter = 0;
+    ASSERT_NE(pal, nullptr);
+    Palette_outil* p = create_palette(1, nullptr);
+    p->id = 9, p->w = p->h = 20;
+    p->outil[1] = new Outil;
+    p->outil[1]->id = 81;
+    p->outil[1]->rc1 = 'e';
+    p->outil[1]->mode = 2;
+    pal->add_palette(p);
+    ASSERT_EQ(pal->ouvrir_palette(9), 1);
+    CWindow* window = pal->win[1];
+    auto key = [&](short value) {
+        Event e{};
+        e.type = EvKey;
+        e.value = value;
+        return window->event_handler(window, &e);
+    };
+    EXPECT_EQ(key(0x20), 1);
+    EXPECT_EQ(mpr->get_play_but(), 1) << "space plays";
+    run_to(100);
+    EXPECT_FALSE(pitches().empty());
+    EXPECT_EQ(key(0x20), 1);
+    EXPECT_EQ(mpr->get_play_but(), 0) << "space again stops";
+    EXPECT_EQ(key(0x0D), 1);
+    EXPECT_EQ(mpr->get_rec_but(), 1) << "Enter records";
+    mpr->stop_playing();
+    EXPECT_EQ(pal->get_tool(), 16);
+    EXPECT_EQ(key('e'), 1);
+    EXPECT_EQ(pal->get_tool(), 81) << "a shortcut chooses its tool";
+    pal->fermer_palette(9);
+}

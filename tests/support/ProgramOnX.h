@@ -26,13 +26,18 @@ inline std::string built_program_path()
 }
 
 // Starts the program on `display` with the program folder `program_dir`, its settings, data and
-// standard error (appended to "stderr.txt") under `home`, and the arguments `args`.
+// standard error (appended to "stderr.txt") under `home`, and the arguments `args`. The logo box
+// of the start, which waits for the user, is left out unless `logo_box` asks for it.
 inline pid_t start_program_on_x(const TempFolder& home, const std::string& display, const std::string& program_dir,
-                                const std::vector<std::string>& args)
+                                const std::vector<std::string>& args, bool logo_box = false)
 {
     const pid_t pid = ::fork();
     if (pid != 0) return pid;
     ::unsetenv("BRINDLECOT_HEADLESS");
+    if (logo_box)
+        ::unsetenv("BRINDLECOT_NO_LOGO");
+    else
+        ::setenv("BRINDLECOT_NO_LOGO", "1", 1);
     ::setenv("DISPLAY", display.c_str(), 1);
     ::setenv("BRINDLECOT_DATA", program_dir.c_str(), 1);
     ::setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
