@@ -1,5 +1,6 @@
 #include "editor/PaletteWindows.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -121,6 +122,19 @@ Palette_outil* insert_tool(CToolsManager* m, Palette_outil* p, Outil* tool, shor
         if (m->pal[s] == p) m->pal[s] = grown;
     free_palette_block(p);
     return grown;
+}
+
+// Moves a palette window into the frame's client area, its left and top edges first when it is
+// the larger, so that it shows whole whatever place its file gives (the file is left as it is).
+void keep_in_frame(CWindow* w) {
+    short ox = 0, oy = 0;
+    get_main_window_client_origin(&ox, &oy);
+    CRect area;
+    get_main_screen_area(&area);
+    if (area.x2 <= 0 || area.y2 <= 0) return;
+    const short x = std::max<short>(std::min<short>(w->get_x(), (short)(ox + area.x2 - w->get_width())), ox);
+    const short y = std::max<short>(std::min<short>(w->get_y(), (short)(oy + area.y2 - w->get_height())), oy);
+    if (x != w->get_x() || y != w->get_y()) w->set_position(x, y);
 }
 
 // ---- Default dialogs ------------------------------------------------------------------------
@@ -422,6 +436,7 @@ short CToolsManager::ouvrir_palette(short id) {
         w->set_dimension((short)(w->get_width() + dw), (short)(w->get_height() + dh));
         up->update_size();
     }
+    keep_in_frame(w);
     w->show();
     return 1;
 }

@@ -964,9 +964,8 @@ void WindowManager::set_screen_outlines(const std::vector<Rect>& outlines)
 
 namespace {
 
-// The title in white bold letters at the left of the title bar, cut before the close box.
-void draw_caption_text(const PixelBuffer& screen, const Rect& caption, const Rect& clip, const std::string& title,
-                       bool active)
+// The letters of the titles: white, bold.
+const std::shared_ptr<const Font>& caption_font()
 {
     static const std::shared_ptr<const Font> font = [] {
         FontSpec spec;
@@ -974,6 +973,21 @@ void draw_caption_text(const PixelBuffer& screen, const Rect& caption, const Rec
         spec.style = kFontBold;
         return Font::create(spec);
     }();
+    return font;
+}
+
+// The part of the title bar `caption` that shows the title: after a margin of 4, before the
+// close box's square.
+Rect caption_text_area(const Rect& caption)
+{
+    return Rect{caption.left + 4, caption.top, caption.right - caption.height(), caption.bottom};
+}
+
+// The title at the left of the title bar, cut before the close box.
+void draw_caption_text(const PixelBuffer& screen, const Rect& caption, const Rect& clip, const std::string& title,
+                       bool active)
+{
+    const std::shared_ptr<const Font>& font = caption_font();
     std::unique_ptr<Surface> s = Surface::over_pixels(screen.pixels, screen.width, screen.height, screen.stride);
     if (!s || !font) return;
     const Rect area = Rect{caption.left, caption.top, caption.right - caption.height(), caption.bottom}.intersected(clip);
@@ -982,10 +996,23 @@ void draw_caption_text(const PixelBuffer& screen, const Rect& caption, const Rec
     s->set_font(font);
     s->set_text_color(active ? 0xFFFFFF : 0xE8E8E8);
     const int32_t baseline = (caption.top + caption.bottom + font->ascent() - font->descent()) / 2;
-    s->draw_text(caption.left + 4, baseline, title);
+    s->draw_text(caption_text_area(caption).left, baseline, title);
 }
 
 }  // namespace
+
+bool WindowManager::title_fits(WindowId window) const
+{
+    const Window* w = find(window);
+    if (!w || w->title.empty()) return true;
+    const Insets in = insets(*w);
+    const int32_t strip_height = w->strip ? w->strip->height() : 0;
+    if (in.top - strip_height <= in.left) return true;  // no title bar
+    const Rect caption{w->rect.left + in.left, w->rect.top + in.left, w->rect.right - in.right,
+                       w->rect.top + in.top - 1 - strip_height};
+    const std::shared_ptr<const Font>& font = caption_font();
+    return font && font->string_width(w->title) <= caption_text_area(caption).width();
+}
 
 void WindowManager::compose_window(const Window& w, const PixelBuffer& screen, const Rect& clip, Point origin) const
 {

@@ -125,6 +125,8 @@ public:
     void set_user_data(WindowId window, intptr_t data);
     std::string title(WindowId window) const;
     void set_title(WindowId window, const std::string& title);
+    // The whole title shows in the window's title bar (true too without a title bar).
+    bool title_fits(WindowId window) const;
 
     // ---- geometry
     Rect window_rect(WindowId window) const;  // outer, in the parent's client coordinates

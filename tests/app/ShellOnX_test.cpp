@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -77,26 +78,21 @@ bool wait_for(const std::function<bool()>& done)
     return done();
 }
 
-// Rows that are dark across 300 pixels from x0 with light rows two pixels around: staff lines.
-int staff_lines(const std::string& display, const std::string& png)
+// Whether the screen shows a staff across the 300 pixels from x = 300: five thin dark lines at
+// even gaps (the borders of a dialog or of a progress bar are not spaced so).
+bool staff_drawn(const std::string& display, const std::string& png)
 {
     cairo_surface_t* image = screenshot(display, png);
-    if (!image) return 0;
-    const unsigned char* data = cairo_image_surface_get_data(image);
-    const int stride = cairo_image_surface_get_stride(image);
-    const auto dark = [&](int y) {
-        int n = 0;
-        for (int x = 300; x < 600; x++) {
-            const uint32_t c = *reinterpret_cast<const uint32_t*>(data + y * stride + x * 4);
-            n += (c & 0xFF) < 0x60 && ((c >> 8) & 0xFF) < 0x60 && ((c >> 16) & 0xFF) < 0x60;
-        }
-        return n;
-    };
-    int rows = 0;
-    for (int y = 2; y + 2 < cairo_image_surface_get_height(image); y++)
-        if (dark(y) > 250 && dark(y - 2) < 100 && dark(y + 2) < 100) rows++;
+    if (!image) return false;
+    const std::vector<int> rows = staff_rows(image, 300);
     cairo_surface_destroy(image);
-    return rows;
+    for (size_t i = 0; i + 4 < rows.size(); i++) {
+        const int gap = rows[i + 1] - rows[i];
+        bool even = gap >= 4 && gap <= 20;
+        for (size_t k = i + 1; even && k < i + 4; k++) even = std::abs(rows[k + 1] - rows[k] - gap) <= 1;
+        if (even) return true;
+    }
+    return false;
 }
 
 // The screen's pixels, empty when no screenshot can be had.
@@ -146,7 +142,7 @@ protected:
         for (int i = 0; i < downs; i++) keys({"Down"});
         key("Return");
     }
-    bool score_shown(const std::string& png) { return staff_lines(server.display(), png) >= 5; }
+    bool score_shown(const std::string& png) { return staff_drawn(server.display(), png); }
 
     XvfbServer server{"1024x768x24"};
     TempFolder home;

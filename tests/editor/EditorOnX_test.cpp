@@ -426,8 +426,8 @@ TEST_F(EditorOnX, TheScoreShowsItsPalettesAndAClickChoosesATool) {
     const std::string file = write_score(1);
     const pid_t pid = start_program(home, server.display(), file);
     // The palette of the score tools (palette 16) opens with its window's top-left corner at
-    // (620, 80); its cells are 24 x 26 pixels below the window's caption, in columns of seven.
-    const int left = 620, top = 80;
+    // (704, 70); its cells are 24 x 26 pixels below the window's caption, in columns of five.
+    const int left = 704, top = 70;
     const std::string shot = std::string(BRINDLECOT_TEST_OUTPUT) + "/editor_xvfb_palettes.png";
     // The pointer's cell (the first) is inverted: dark; find the caption's height from it.
     int caption = -1;

@@ -619,3 +619,29 @@ TEST_F(WindowManagerTest, FramesMoveResizeAndCloseByHand)
 }
 
 }  // namespace
+
+// A title fits when its letters end before the close box; a window without a title bar, or
+// without a title, has nothing to cut.
+TEST_F(WindowManagerTest, ATitleFitsWhenItEndsBeforeTheCloseBox)
+{
+    const uint32_t tool = StyleVisible | StyleToolCaption | StyleSizing | StyleCloseBox;
+    struct Case {
+        uint32_t style;
+        int32_t width;
+        const char* title;
+        bool fits;
+    } cases[] = {
+        {tool, 200, "Articulations", true},
+        {tool, 60, "Articulations", false},
+        {tool, 60, "", true},
+        {StyleVisible, 20, "Articulations", true},  // no title bar
+        {StyleVisible | StyleCaption, 60, "Voix", true},
+        {StyleVisible | StyleCaption, 40, "Voix", false},
+    };
+    for (const Case& c : cases) {
+        const WindowId w = top("Plain", {10, 10, 10 + c.width, 100}, c.style);
+        wm->set_title(w, c.title);
+        EXPECT_EQ(wm->title_fits(w), c.fits) << c.title << " in " << c.width;
+        wm->destroy_window(w);
+    }
+}

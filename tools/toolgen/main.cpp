@@ -2,7 +2,7 @@
 // ("TOOL.PAL", "TOOL.DEF" and "PAL.PFR") from two text sources, in the exact form that the
 // program itself writes (so that reading and saving them again changes no byte).
 //
-// Both sources are lines of words; a word that begins with '#' starts a comment; a quoted word
+// Both sources are UTF-8 lines of words (names are written in Windows-1252); a word that begins with '#' starts a comment; a quoted word
 // ("Noire") may hold spaces; a number may be decimal or 0x hexadecimal; a key is a number or a
 // character in single quotes ('a').
 //
@@ -23,6 +23,8 @@
 //   frame X1 Y1 X2 Y2 OX OY                 the vector drawing's frame and origin
 //   glyph / text / line / rect / ellipse    its elements, as above (X relative to the frame)
 //   rule TYPE OPTIONS MEASURES BEATS TICKS PARAM1 PARAM2 [VALUE...]   a play rule
+#include "platform/Cp1252.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -104,9 +106,12 @@ long number(const std::string& w, const std::string& where) {
     return v;
 }
 
+// A quoted name, from the source's UTF-8 into the program's Windows-1252.
 std::string quoted(const std::string& w, const std::string& where) {
     if (w.empty() || w[0] != '"') fail(where, "a quoted name is expected: " + w);
-    std::string s = w.substr(1);
+    const std::string s = platform::utf8_to_cp1252(w.substr(1));
+    if (s.find('?') != std::string::npos && w.find('?') == std::string::npos)
+        fail(where, "a name has only characters of Windows-1252");
     if (s.find(',') != std::string::npos || s.size() > 20) fail(where, "a name has no comma and at most 20 characters");
     return s;
 }
