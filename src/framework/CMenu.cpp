@@ -20,6 +20,7 @@ using platform::MenuHandle;
 platform::MenuHandle script_menu_handle[6] = {};
 short script_menu_index[6] = {};
 short script_menu_total = 0;
+int32_t menu_commands_run = 0;
 
 const char menu_resource_dir[] = "Misc";
 const char menu_resource_file[] = "Brindlecot.res";
@@ -31,6 +32,7 @@ constexpr short kLongestPath = 5;
 constexpr size_t kLongestItemText = 199;
 constexpr int32_t kPlayMenuPause = 500;     // ms between reaching a title and clicking it
 constexpr int32_t kQueuedItemPause = 1500;  // ms an item queued by a script shows before its click
+bool leaving_bar = false;                   // the next queued item is reached from a title of the bar
 
 // The menu reached by the first depth - 1 positions of the path (path[1] to path[depth]),
 // and the last position counted from 0; null when a position is out of range or reaches no
@@ -264,6 +266,7 @@ short CMenu::play_menu(short id, platform::WindowId hwnd)
             slide_mouse_to(cx, cy, -1);
             platform::sleep_ms(kPlayMenuPause);
             mouse_clic_left(cx, cy);
+            leaving_bar = true;
         }
         script_menu_total = 0;
     } else {
@@ -302,6 +305,12 @@ void select_queued_menu_item(platform::WindowId window, bool skip_pause)
         script_menu_index[i] = script_menu_index[i + 1];
     }
     const short cx = static_cast<short>((r.left + r.right) / 2), cy = static_cast<short>((r.top + r.bottom) / 2);
+    // The pointer keeps off the titles and items that would open another menu on its way: from
+    // the bar it goes down into the menu first, from an item along the item's row first.
+    const platform::Point at = wm->cursor_position();
+    if (leaving_bar) slide_mouse_to(static_cast<short>(at.x), cy, -1);
+    else slide_mouse_to(cx, static_cast<short>(at.y), -1);
+    leaving_bar = false;
     slide_mouse_to(cx, cy, -1);
     wm->set_screen_outlines({r.moved(-2, -2)});
     if (!skip_pause) wait_ms(kQueuedItemPause);

@@ -83,6 +83,8 @@ platform::AcceleratorTable load_accelerators(short id);
 extern platform::MenuHandle script_menu_handle[6];
 extern short script_menu_index[6];
 extern short script_menu_total;
+// How many menu commands the frame has carried out (from the menus or their accelerators).
+extern int32_t menu_commands_run;
 
 // Selects on screen the first item of that queue, once its menu is shown: the pointer slides
 // to the item, which is outlined, and after a pause of 1 500 ms (none with skip_pause) it is

@@ -12,6 +12,7 @@
 #include "framework/LocalTime.h"
 #include "framework/MouseTracking.h"
 #include "framework/UserInput.h"
+#include "platform/Menu.h"
 #include "platform/WindowManager.h"
 
 #include <cstdio>
@@ -22,6 +23,30 @@ int32_t script_events_skipped = 0;
 namespace {
 
 constexpr int32_t kPressPause = 400;  // ms shown before a replayed left press
+constexpr int32_t kMenuGrace = 2000;   // ms after which closed menus count as chosen without a command
+constexpr int32_t kMenuLimit = 30000;  // ms the player waits at most for a menu choice
+
+// A menu command being chosen on screen: while the pointer travels the menus the player holds
+// the following event, as the menus of the system hold the loop while they are open.
+struct MenuChoice {
+    bool pending = false;
+    short held = 0;              // the event held back
+    int32_t commands_before = 0;  // menu_commands_run when the choice began
+    int32_t began = 0;
+};
+MenuChoice menu_choice;
+
+bool menu_choice_over()
+{
+    const int32_t waited = get_time_pos() - menu_choice.began;
+    if (menu_commands_run != menu_choice.commands_before) return true;
+    if (waited > kMenuLimit) {
+        platform::close_menus();
+        script_menu_total = 0;
+        return true;
+    }
+    return waited > kMenuGrace && script_menu_total == 0 && !platform::menus_open();
+}
 
 CWindow* window_numbered(int32_t number)
 {
@@ -115,7 +140,9 @@ void type_into(CPanel* field, char c)
 bool key_event(const ScriptEvent& ev)
 {
     CPanel* panel = script_panel(ev.param[1], ev.param[2], nullptr);
-    play_sound_key();
+    if (panel) slide_to(panel, ev.param[4], ev.param[5], -1);
+    wait_ms(kPressPause);
+    if (ev.param[3] != 32 && ev.param[3] <= 240) play_sound_key();
     if (panel && panel->uid == 14) {
         type_into(panel, (char)ev.param[3]);
         return true;
@@ -164,10 +191,18 @@ bool carry_out_script_event(const ScriptEvent& ev)
 {
     CScript& s = application->script;
     switch (ev.type) {
-    case ScriptMenu:
-        if (!application->menu || !application->menu->play_menu((short)ev.param[1], 0))
+    case ScriptMenu: {
+        const int32_t before = menu_commands_run;
+        if (!application->menu || !application->menu->play_menu((short)ev.param[1], 0)) {
             application->menu_handler(ev.param[1]);
+            return true;
+        }
+        menu_choice.pending = true;
+        menu_choice.held = s.cur;
+        menu_choice.commands_before = before;
+        menu_choice.began = get_time_pos();
         return true;
+    }
     case ScriptOpen: {
         if (!script_hooks.close_document()) return true;
         std::string path = "Misc\\Demos\\";
@@ -220,6 +255,12 @@ void play_script_step()
     s.step = 2;
     const ScriptEvent* current = s.get(s.cur);
     if (!current) return;
+    if (menu_choice.pending && menu_choice.held == s.cur) {
+        if (!menu_choice_over()) return;
+        // The next event was recorded that long after the command ran: it is timed from now.
+        if (!s.absolu) s.delay = get_time_pos() + current->delay;
+    }
+    menu_choice.pending = false;
     const int32_t now = get_time_pos();
     if (now < (s.absolu ? s.time_position : s.delay)) return;
     s.done = 1;
@@ -236,6 +277,35 @@ void play_script_step()
     if (last && s.playing) s.next();
     script_hooks.clear_modified();
 }
+
+namespace {
+
+// The number of the window that holds a panel, for its mouse and key events: the parent's when
+// that is a window, else the parent's parent's; 0 when none.
+short holder_number(CPanel* panel)
+{
+    CPanel* p = panel->parent;
+    if (p && p->is_window()) return ((CWindow*)p)->script_number;
+    if (p && p->parent && p->parent->is_window()) return ((CWindow*)p->parent)->script_number;
+    return 0;
+}
+
+// A key typed into a drawing panel, or into a window that takes the keys itself (the score
+// view does), is kept as a `key` event. Characters for text fields and for the controls of a
+// dialog are kept as control events by the message loop and the dialog loop.
+void record_key(CScript& s, CPanel* panel, const Event* e, short mods)
+{
+    CPanel* top = panel;
+    while (top->parent) top = top->parent;
+    if (top->uid == 16) return;  // a dialog
+    if (panel->uid == 5) {
+        s.record_event(ScriptKey, ((CWindow*)panel)->script_number, panel->item_id, e->value, e->x, e->y, mods);
+    } else if (panel->uid == 7) {
+        s.record_event(ScriptKey, holder_number(panel), panel->item_id, e->value, e->x, e->y, mods);
+    }
+}
+
+}  // namespace
 
 void record_panel_event(CPanel* panel, const Event* e)
 {
@@ -256,11 +326,12 @@ void record_panel_event(CPanel* panel, const Event* e)
         s.record_event(ScriptControl, win, e->item, value, x, y);
         return;
     }
+    if (e->type == EvKey) {
+        record_key(s, panel, e, mods);
+        return;
+    }
     if (e->type != EvPress && e->type != EvRelease && e->type != EvMove) return;
-    CPanel* p = panel->parent;
-    short win = 0;
-    if (p && p->is_window()) win = ((CWindow*)p)->script_number;
-    else if (p && p->parent && p->parent->is_window()) win = ((CWindow*)p->parent)->script_number;
+    const short win = holder_number(panel);
     const bool left = (e->flags & EvfLeft) != 0;
     switch (e->type) {
     case EvPress:

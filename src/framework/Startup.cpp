@@ -174,6 +174,7 @@ intptr_t frame_window_proc(WindowId window, Message& m)
     case MessageKind::Command:
         if (m.param1 == 0 && !(m.id & 0x8000)) {
             application->menu_handler(m.id & 0xFFFF);
+            menu_commands_run++;
             return 0;
         }
         break;

@@ -24,6 +24,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
 CString sup_file;
 short last_call_sup = 0;
@@ -63,6 +64,12 @@ struct AreaReader {
     {
         const uint16_t lo = (uint16_t)w16(), hi = (uint16_t)w16();
         return (int32_t)((uint32_t)lo | ((uint32_t)hi << 16));
+    }
+    // A record of six 16-bit fields and a word that is not used (an item, a text page).
+    void six_and_word(short& a, short& b, short& c, short& d, short& e, short& f)
+    {
+        for (short* field : {&a, &b, &c, &d, &e, &f}) *field = w16();
+        w32();
     }
     void bytes(void* to, int32_t k)
     {
@@ -183,13 +190,7 @@ bool read_item_data(AreaReader& r, Item_sup& it)
         t->t = new Texte_bloc[(size_t)tot + 1];
         for (short k = 1; k <= tot && r.ok; k++) {
             Texte_bloc& b = t->t[k];
-            b.color = r.w16();
-            b.size = r.w16();
-            b.font = r.w16();
-            b.style = r.w16();
-            b.justi = r.w16();
-            b.maxi = r.w16();
-            r.w32();
+            r.six_and_word(b.color, b.size, b.font, b.style, b.justi, b.maxi);
             b.s = r.text();
         }
         break;
@@ -562,13 +563,7 @@ short read_interaction(CStructFile* file, short zone, Interaction* inter)
     inter->tot_item = tot;
     for (short i = 1; i <= tot; i++) {
         Item_sup& it = inter->item[i];
-        it.version = r.w16();
-        it.type = r.w16();
-        it.x = r.w16();
-        it.y = r.w16();
-        it.w = r.w16();
-        it.h = r.w16();
-        r.w32();
+        r.six_and_word(it.version, it.type, it.x, it.y, it.w, it.h);
     }
     for (short i = 1; i <= tot && r.ok; i++) read_item_data(r, inter->item[i]);
     if (!r.ok) {

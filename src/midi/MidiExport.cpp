@@ -3,11 +3,19 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <strings.h>
 #include <vector>
 
 #include "framework/CApplication.h"
+#include "framework/CDialog.h"
+#include "framework/DefaultHandlers.h"
+#include "framework/Dial_res.h"
+#include "framework/ProgramFiles.h"
+#include "framework/CResFile.h"
+#include "editor/View.h"
+#include "score/DocumentServices.h"
 #include "framework/FileDialog.h"
 #include "framework/UserInput.h"
 #include "midi/ScoreRender.h"
@@ -312,20 +320,70 @@ short exporter_midi_document(Document* d, const char* path, short kind, const ch
     return 1;
 }
 
-void exporter_midi(short kind) {
-    if (!doc) return;
+namespace {
+
+// The kind last chosen in the dialog, offered again the next time: one track a staff at first.
+short format_midi = 3;
+
+CString music_text(short group, short line) {
+    CString s;
+    gr_string("MISC", "MUSIC.RES", group, line, &s);
+    return s;
+}
+
+}  // namespace
+
+short dialogue_format_midi_106(short* kind) {
+    // The dialog's radio buttons work through the run's dialog manager; a program without one
+    // gets one for the time of the dialog.
+    std::unique_ptr<Dial_res> own;
+    if (!gdr) {
+        own = std::make_unique<Dial_res>();
+        own->create();
+        gdr = own.get();
+    }
+    short ok = 0, ko = 0, chosen = *kind;
+    void* table[4] = {&ok, &ko, &chosen, nullptr};
+    CDialog* before[Dial_res::kSlots + 1];
+    std::copy(gdr->dial, gdr->dial + Dial_res::kSlots + 1, before);
+    short accepted = 0;
+    if (gdr->ouvrir("MISC", "MUSIC.RES", MIDI_FORMAT_DIALOG, table, 0)) {
+        CDialog* d = nullptr;
+        for (short s = 1; s <= Dial_res::kSlots && !d; s++)
+            if (gdr->dial[s] && gdr->dial[s] != before[s]) d = gdr->dial[s];
+        Event ev;
+        // Closed another way than by its buttons (or the program ending): as Annuler.
+        while (d && !ok && !ko && d->run_modal(&ev)) default_event_handler(d, &ev);
+        gdr->fermer(MIDI_FORMAT_DIALOG);
+        accepted = ok && !ko && chosen >= 1 && chosen <= 3 ? 1 : 0;
+        if (accepted) *kind = chosen;
+    }
+    if (own) gdr = nullptr;
+    return accepted;
+}
+
+short (*dialogue_format_midi)(short* kind) = dialogue_format_midi_106;
+
+void exporter_midi() {
+    View* v = find_view(0, 0, 0, 0, 0);
+    if (!v || !v->get_doc_id() || !v->get_sub_doc_id() || !doc) return;
+    if (!dialogue_format_midi(&format_midi)) return;
+    set_cur_doc(v->get_doc_id(), v->get_sub_doc_id());
     File_dialog_struct fd;
-    fd.prompt.set("Exporter un fichier MIDI");
+    fd.prompt.set(music_text(66, 11).get());
     fd.ext[1].set(".MID");
-    if (!save_file_dialog(&fd, "")) return;
+    if (!save_file_dialog(&fd, data_dir ? data_dir : "")) return;
     char path[1024];
     midi_export_path(fd.path.get(), path, sizeof path);
     if (FILE* existing = std::fopen(path, "rb")) {
         std::fclose(existing);
-        if (!application->question("Ce fichier existe d\xE9j\xE0.", path, "Voulez-vous le remplacer ?")) return;
+        if (!application->question(music_text(65, 7).get(), music_text(65, 8).get(), music_text(65, 9).get(),
+                                   music_text(65, 10).get()))
+            return;
     }
+    set_cur_doc(v->get_doc_id(), v->get_sub_doc_id());
     const char* why = nullptr;
-    if (!exporter_midi_document(doc, path, kind, &why)) {
+    if (!exporter_midi_document(doc, path, format_midi, &why)) {
         beep();
         application->warning("L'exportation MIDI a \xE9" "chou\xE9" "e.", why);
     }

@@ -24,9 +24,18 @@ short exporter_midi_document(Document* d, const char* path, short kind, const ch
 // upper-cased, or ".MID" added when it has neither. The folder is kept as it is.
 void midi_export_path(const char* chosen, char* out, int out_size);
 
-// The export command of the shell: the kind given, the file asked for with the save dialog
-// (and confirmed when it exists), the current document written; a failure is said.
-void exporter_midi(short kind);
+// The export command of the shell: the kind asked for in its dialog (the one chosen last
+// offered again; nothing happens on Annuler), the file asked for with the save dialog (and
+// confirmed when it exists), the score of the front view written; a failure is said.
+void exporter_midi();
+
+// The kind of file chosen in dialog 106 of "MUSIC.RES": radio buttons for the three kinds
+// above, `*kind` checked as it opens. 1 with `*kind` set on OK; 0 on Annuler (or the dialog
+// closed another way), `*kind` unchanged. The export calls it through the pointer, which tests
+// replace.
+constexpr short MIDI_FORMAT_DIALOG = 106;
+short dialogue_format_midi_106(short* kind);
+extern short (*dialogue_format_midi)(short* kind);
 
 // The variable-length number of the file format (7 bits a byte, most significant first);
 // returns the number of bytes written (1 to 4 for 0 to 2^28 - 1).

@@ -166,6 +166,16 @@ void Importer::place_message(short s, int32_t time, const unsigned char* m) {
     lyric_staff = n;
 }
 
+// Deletes the measure's items of kind T.
+template <class T>
+void remove_items(CMeasure* m) {
+    for (short i = m->total(); i >= 1; i--)
+        if (object_as<T>(m->get_item(i))) {
+            delete m->get_item(i);
+            m->remove(i);
+        }
+}
+
 void Importer::time_signature(short s, int nn, int dd) {
     static const short denominators[] = {1, 2, 4, 8, 16, 32};
     short denom = dd >= 0 && dd <= 5 ? denominators[dd] : 4;
@@ -179,12 +189,7 @@ void Importer::time_signature(short s, int nn, int dd) {
     for (short k = 1; k <= last; k++) {
         CMeasure* m = measure(cur, k);
         if (!m) continue;
-        if (h.format == 1)
-            for (short i = m->total(); i >= 1; i--)
-                if (m->get_timesig_item(i)) {
-                    delete m->get_item(i);
-                    m->remove(i);
-                }
+        if (h.format == 1) remove_items<CTimeSig>(m);
         m->add(k == last ? sig : sig->duplicate());
         m->length = cur_length;
         m->tot_beat = (short)nn;
@@ -204,8 +209,17 @@ void Importer::key_signature(short s, int sf, int mi) {
         key->add_accidental((short)(k * 6), sf > 0 ? tab_clef_diese[1][k + 1] : tab_clef_bemol[1][k + 1],
                             sf > 0 ? 4 : 2);
     short first = h.format == 1 ? s : 1, last = h.format == 1 ? s : d->tot_piste;
-    for (short k = first; k <= last; k++)
-        if (CMeasure* m = measure(cur, k)) m->add(k == last ? key : key->duplicate());
+    bool placed = false;
+    for (short k = first; k <= last; k++) {
+        CMeasure* m = measure(cur, k);
+        if (!m) continue;
+        // In format 1 the tempo track and the staff's own track often both give the key: the
+        // measure keeps one key signature, the last given, as it keeps one time signature.
+        if (h.format == 1) remove_items<CKeySig>(m);
+        m->add(k == last ? key : key->duplicate());
+        placed = placed || k == last;
+    }
+    if (!placed) delete key;
 }
 
 void Importer::tempo_change(short s, int32_t time, int32_t us) {
@@ -411,7 +425,7 @@ void instrument_setup(Document* d, short e) {
         } else {
             CClef* c = new CClef;
             c->id = 2;
-            first->add(c);
+            first->insert(c, 1);  // before the signatures, where a clef stands
         }
     }
 }

@@ -5,6 +5,7 @@
 #include "app/LibraryMenus.h"
 #include "app/MenuCommands.h"
 #include "app/OptionFiles.h"
+#include "midi/MidiExport.h"
 
 namespace {
 
@@ -150,19 +151,55 @@ TEST_F(MenuCommands, ANewCompositionOpensTheModelOfTheScreenAsAnUnnamedCompositi
 
 namespace {
 
-// "Exporter en MIDI..." writes the open score as a Standard MIDI File under the name chosen;
-// "Mise en page..." shows the printer's page setup with or without a score.
+// "Exporter en MIDI..." asks for the kind of file, then for its name, and writes the open score
+// as a Standard MIDI File of that kind: format 0 with one track (every staff, or the tempo map
+// alone), or format 1 with a tempo track and a track a staff. Annuler in the kind's dialog
+// writes nothing and asks for no name. "Mise en page..." shows the printer's page setup with or
+// without a score.
+short g_kind_answer = 0;  // the kind chosen in the dialog, 0 for Annuler
+short g_kind_offered = 0;
+
 TEST_F(MenuCommands, ExportAndPageSetupAct)
 {
     menu_handler(108);
     const std::string path = write_score(home / "e.bcc");
     ASSERT_EQ(load_document(path.c_str()), 1);
     menu_handler(108);
-    chosen = home / "export";
+    auto saved = dialogue_format_midi;
+    dialogue_format_midi = [](short* kind) -> short {
+        g_kind_offered = *kind;
+        if (!g_kind_answer) return 0;
+        *kind = g_kind_answer;
+        return 1;
+    };
+    struct Case {
+        short kind;
+        const char* name;
+        unsigned char format, tracks;
+    } cases[] = {{1, "one", 0, 1}, {2, "tempo", 0, 1}, {3, "staves", 1, 2}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_kind_answer = c.kind;
+        chosen = home / c.name;
+        menu_handler(113);
+        const std::string written = bytes(home / (std::string(c.name) + ".MID"));
+        ASSERT_GE(written.size(), 14u) << "the export was written with its extension";
+        EXPECT_EQ(written.substr(0, 4), "MThd");
+        EXPECT_EQ(written[9], c.format);
+        EXPECT_EQ(written[11], c.tracks);
+        // The tempo map holds no note: only the one-track file of every staff is bigger.
+        if (c.kind == 2) {
+            EXPECT_LT(written.size(), bytes(home / "one.MID").size());
+        }
+    }
+    EXPECT_EQ(g_kind_offered, 2) << "the kind chosen last is offered again";
+    g_kind_answer = 0;
+    const size_t asked = dialogs.size();
+    chosen = home / "cancelled";
     menu_handler(113);
-    const std::string written = bytes(home / "export.MID");
-    ASSERT_GE(written.size(), 14u) << "the export was written with its extension";
-    EXPECT_EQ(written.substr(0, 4), "MThd");
+    EXPECT_FALSE(std::filesystem::exists(home / "cancelled.MID")) << "Annuler writes nothing";
+    EXPECT_EQ(dialogs.size(), asked) << "and asks for no file name";
+    dialogue_format_midi = saved;
 }
 
 }  // namespace

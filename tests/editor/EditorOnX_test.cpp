@@ -257,6 +257,141 @@ TEST_F(EditorOnX, AScriptRecordedInTheEditorReplaysToTheSameScreen) {
 
 namespace {
 
+// The screen without the box that shows the pointer's place on the score: a replay moves the
+// real pointer, the recording's test input did not.
+bool same_but_pointer_place(cairo_surface_t* a, cairo_surface_t* b) {
+    if (!a || !b || cairo_image_surface_get_height(a) != cairo_image_surface_get_height(b) ||
+        cairo_image_surface_get_stride(a) != cairo_image_surface_get_stride(b))
+        return false;
+    const int stride = cairo_image_surface_get_stride(a), height = cairo_image_surface_get_height(a);
+    const int width = cairo_image_surface_get_width(a);
+    const unsigned char* pa = cairo_image_surface_get_data(a);
+    const unsigned char* pb = cairo_image_surface_get_data(b);
+    for (int y = 0; y < height; y++)
+        for (int x = 0; x < width; x++) {
+            if (x >= 890 && y >= height - 24) continue;  // the pointer's place, bottom right
+            if (std::memcmp(pa + y * stride + 4 * x, pb + y * stride + 4 * x, 3) != 0) return false;
+        }
+    return true;
+}
+
+}  // namespace
+
+// A demonstration script recorded while a score of the library is opened from the menu and
+// played to its end with the space bar, then after a pause a click on the editor's tool strip,
+// is played by the program started again with no score: before that click the screen is the
+// one the recording left.
+TEST_F(EditorOnX, AScriptThatOpensAndPlaysAScoreReplaysToTheSameScreen) {
+    if (server.display().empty()) GTEST_SKIP() << "Xvfb is not available";
+    if (XvfbServer::find_program("import").empty()) GTEST_SKIP() << "no screenshot program";
+    ::setenv("BRINDLECOT_DEBUG_MENU", "1", 1);  // the script commands
+    const std::string out = BRINDLECOT_TEST_OUTPUT;
+    const std::string display = server.display();
+    const std::string program_dir = home / "program";
+    std::filesystem::create_directories(program_dir);
+    std::filesystem::copy(BRINDLECOT_BUILD_DATA "/misc", program_dir + "/misc", std::filesystem::copy_options::recursive);
+    std::filesystem::remove(program_dir + "/misc/MIDIWIN.PFR");
+    // The library holds one short score: two measures of quarter notes, quickly played.
+    Document* d = make_score(2, 2);
+    for (short c = 1; c <= 2; c++)
+        for (short beat = 0; beat < 4; beat++) {
+            score->note(c, 1, (short)(14 - beat), 3);
+            score->note(c, 2, (short)(20 - beat), 3);
+        }
+    score->clef(1, 1, 1);
+    score->clef(1, 2, 2);
+    d->tempo = 200;
+    d->sub_doc[d->cur_sub_doc].tempo = 200;
+    d->sub_doc[d->cur_sub_doc].rpar = CRect{};
+    d->sub_doc[d->cur_sub_doc].rpar.x2 = -1;  // maximised
+    const std::string library = program_dir + "/Bibliothèque d'origine";
+    std::filesystem::create_directories(library);
+    ASSERT_EQ(save_to(d, library + "/Court.bcc"), 1);
+    score.reset();
+
+    const auto drawn = [](cairo_surface_t* image) {  // the frame is up: not one colour
+        const unsigned char* p = cairo_image_surface_get_data(image);
+        const int stride = cairo_image_surface_get_stride(image);
+        for (int y = 0; y < cairo_image_surface_get_height(image); y += 4)
+            for (int x = 0; x < cairo_image_surface_get_width(image); x += 4)
+                if (std::memcmp(p, p + y * stride + 4 * x, 3) != 0) return true;
+        return false;
+    };
+    // The score at rest: its staves, no note marked in red as the play marks the note it plays.
+    const auto at_rest = [](cairo_surface_t* image) {
+        if (staff_rows(image, 120).size() < 10) return false;
+        const unsigned char* p = cairo_image_surface_get_data(image);
+        const int stride = cairo_image_surface_get_stride(image);
+        for (int y = 90; y < 400; y++)
+            for (int x = 20; x < 600; x++) {
+                const unsigned char* c = p + y * stride + 4 * x;  // B, G, R
+                if (c[2] > 180 && c[1] < 90 && c[0] < 90) return false;
+            }
+        return true;
+    };
+    // Does `action` and waits until the screen is other than it was.
+    const auto changes = [&](const std::function<void()>& action) {
+        const std::string png = out + "/script_play_step.png";
+        cairo_surface_t* before = screenshot(display, png);
+        action();
+        bool changed = false;
+        for (int i = 0; i < 240 && !changed; i++) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(250));
+            cairo_surface_t* now = screenshot(display, png);
+            changed = now && !same_pixels(now, before);
+            if (now) cairo_surface_destroy(now);
+        }
+        if (before) cairo_surface_destroy(before);
+        return changed;
+    };
+
+    pid_t pid = start_program_on_x(home, display, program_dir, {});
+    ASSERT_TRUE(settled_screen(display, out + "/script_play_start.png", drawn));
+    send_to_program(display, "r", true);  // records
+    // "Fichier" > "Bibliothèque d'origine" > its score.
+    ASSERT_TRUE(changes([&] {
+        for (unsigned long w : top_level_x_windows(display)) send_x_click(display, w, 30, 32);
+    }));
+    for (const char* k : {"Down", "Right"}) ASSERT_TRUE(changes([&] { send_to_program(display, k); })) << k;
+    send_to_program(display, "Return");
+    ASSERT_TRUE(settled_screen(display, out + "/script_play_opened.png", at_rest));
+    // Played to its end.
+    ASSERT_TRUE(changes([&] { send_to_program(display, "space"); })) << "the score plays";
+    cairo_surface_destroy(screenshot(display, out + "/script_play_playing.png"));
+    ASSERT_TRUE(settled_screen(display, out + "/script_play_recorded.png", at_rest));
+    std::this_thread::sleep_for(std::chrono::seconds(6));  // the pause the replay is looked at in
+    for (unsigned long w : top_level_x_windows(display)) send_x_click(display, w, 700, 75);
+    send_to_program(display, "r", true);  // stops and asks where to save
+    std::vector<std::string> saved;
+    for (int i = 0; i < 240 && saved.empty(); i++) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(250));
+        if (i % 20 == 4)  // once the save dialog is up: a name and Return
+            for (const char* k : {"d", "e", "m", "o", "period", "d", "e", "m", "Return"}) send_to_program(display, k);
+        saved = scripts_under(home.path());
+    }
+    ASSERT_EQ(saved.size(), 1u) << "the script is saved";
+    stop_program(pid);
+
+    // The program again, with no score (not even the last one); the script is offered among the
+    // demonstrations.
+    std::filesystem::remove(program_dir + "/misc/LastDoc.txt");
+    std::filesystem::copy_file(saved[0], program_dir + "/misc/Demos/demo.DEM");
+    std::filesystem::copy_file(saved[0], out + "/script_play.DEM", std::filesystem::copy_options::overwrite_existing);
+    pid = start_program_on_x(home, display, program_dir, {});
+    ASSERT_TRUE(settled_screen(display, out + "/script_play_before_replay.png", drawn));
+    ASSERT_TRUE(changes([&] { send_to_program(display, "j", true); }));  // the list of scripts
+    send_to_program(display, "Return");
+    cairo_surface_t* recorded = cairo_image_surface_create_from_png((out + "/script_play_recorded.png").c_str());
+    EXPECT_TRUE(settled_screen(display, out + "/script_play_replayed.png",
+                               [&](cairo_surface_t* s) { return same_but_pointer_place(s, recorded); }))
+        << "the replay comes to the recorded screen";
+    cairo_surface_destroy(recorded);
+    stop_program(pid);
+    ::unsetenv("BRINDLECOT_DEBUG_MENU");
+}
+
+namespace {
+
 // Closes the program's windows and waits for it to end (killing it after five seconds).
 void close_program(const std::string& display, pid_t pid) {
     close_x_windows(display);

@@ -228,9 +228,11 @@ std::vector<std::string> g_log;
 
 short logging_handler(CPanel* panel, Event* e)
 {
-    if (e->type == EvPress || e->type == EvRelease || e->type == EvMove || e->type == EvControl) {
+    if (e->type == EvPress || e->type == EvRelease || e->type == EvMove || e->type == EvControl ||
+        e->type == EvKey) {
         std::ostringstream line;
         line << panel->item_id << ":" << e->type << "@" << e->x << "," << e->y << "/" << e->flags;
+        if (e->type == EvKey) line << "=" << e->value;
         g_log.push_back(line.str());
     }
     return 1;
@@ -315,6 +317,92 @@ TEST_F(ScriptSession, ARecordedSessionReplaysTheSameEvents)
         if (line.find(":4@") == std::string::npos) expected.push_back(line);
     EXPECT_EQ(replayed, expected);
     delete window;
+}
+
+// The program's filter: every event is recorded, then handed to its panel, keys included.
+short passing_filter(CPanel* panel, Event* event)
+{
+    if (!panel || !panel->event_handler) return 0;
+    record_panel_event(panel, event);
+    return panel->event_handler(panel, event) ? 1 : 0;
+}
+
+// Keys typed into drawing panels and into a window that takes them itself are kept as `key`
+// events and replayed to the same panels; characters for a text field or a dialog are not
+// (their own paths keep them as control events).
+TEST_F(ScriptSession, KeysOfPanelsAndWindowsAreRecordedAndReplayed)
+{
+    const AppHooks saved = app_hooks;
+    app_hooks.event_filter = passing_filter;
+    CScript& s = application->script;
+    s.clear();
+    s.record();
+    open_window();
+    window->event_handler = logging_handler;
+    const auto type = [&](WindowId to, int character, unsigned modifiers) {
+        Message m;
+        m.kind = MessageKind::Character;
+        m.character = character;
+        m.modifiers = modifiers;
+        wm->send_message(to, m);
+    };
+    wm->inject_mouse_move(at_panel(1, 40, 50));
+    pump(20);
+    type(window->find_child(1)->hwnd, 'a', 0);
+    type(window->find_child(2)->hwnd, 'B', ModShift);
+    type(window->hwnd, ' ', 0);
+    struct Case {
+        const char* what;
+        short uid;       // of the panel the key is typed into
+        bool in_dialog;  // the panel's window is a dialog
+    };
+    for (const Case& c : {Case{"text field", 14, false}, Case{"dialog panel", 7, true}}) {
+        CPanel top(nullptr);
+        top.uid = c.in_dialog ? 16 : 5;
+        CPanel panel(nullptr);
+        panel.uid = c.uid;
+        panel.parent = &top;
+        Event key;
+        key.type = EvKey;
+        key.value = 'z';
+        const short before = s.total();
+        record_panel_event(&panel, &key);
+        EXPECT_EQ(s.total(), before) << c.what;
+        panel.parent = nullptr;
+    }
+    s.recording = 0;
+    const auto keys = [] {
+        std::vector<std::string> lines;
+        for (const std::string& line : g_log)
+            if (line.find(":6@") != std::string::npos) lines.push_back(line);
+        return lines;
+    };
+    const std::vector<std::string> recorded = keys();
+    ASSERT_EQ(recorded.size(), 3u);
+    ASSERT_EQ(s.total(), 3);
+    struct Expected {
+        int32_t item, character, mods;
+    };
+    const Expected expected[] = {{1, 'a', 0}, {2, 'B', 1}, {window->item_id, ' ', 0}};
+    for (short i = 1; i <= 3; i++) {
+        const ScriptEvent* ev = s.get(i);
+        EXPECT_EQ(ev->type, ScriptKey) << i;
+        EXPECT_EQ(ev->param[1], window->script_number) << i;
+        EXPECT_EQ(ev->param[2], expected[i - 1].item) << i;
+        EXPECT_EQ(ev->param[3], expected[i - 1].character) << i;
+        EXPECT_EQ(ev->param[6], expected[i - 1].mods) << i;
+    }
+
+    delete window;
+    g_log.clear();
+    ASSERT_EQ(s.play(), 1);
+    open_window();
+    window->event_handler = logging_handler;
+    play_out();
+    EXPECT_EQ(s.playing, 0);
+    EXPECT_EQ(keys(), recorded);
+    delete window;
+    app_hooks = saved;
 }
 
 TEST_F(ScriptSession, TabMakesTheEventDueAndEscapeEndsTheScript)

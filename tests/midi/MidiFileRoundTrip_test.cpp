@@ -1,6 +1,6 @@
 // The two-staff test score exported as a Standard MIDI File, read back by Python's mido and
 // imported again: every note comes back with the pitch, start and duration that the notation
-// gives.
+// gives; transcribed, the imported tracks give the score's notation again.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -13,10 +13,15 @@
 #include <vector>
 
 #include "../layout/DrawingScore.h"
+#include "NotationReplay.h"
 #include "TrackNotes.h"
 #include "midi/MidiExport.h"
 #include "midi/MidiImport.h"
 #include "midi/ScoreRender.h"
+#include "midi/Transcription.h"
+#include "score/CKeySig.h"
+#include "score/CTimeSig.h"
+#include "score/ScoreItems.h"
 #include "score/MusicClasses.h"
 #include "score/MusicSettings.h"
 #include "score/Piste.h"
@@ -106,4 +111,67 @@ TEST(MidiFileRoundTrip, TheTwoStaffScoreReadsBackAsWritten) {
                               std::get<1>(n) + std::get<3>(n));
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(imported, expected);
+}
+
+namespace {
+
+// The clefs, key and time signatures of every measure of the master system, in order.
+std::vector<std::string> signatures(Document* d) {
+    std::vector<std::string> out;
+    for (short p = 1; p <= d->sys[1]->tot_por; p++)
+        for (short m = 1; m <= d->por[d->sys[1]->por[p]]->tot_mes; m++) {
+            CMeasure* measure = mesure_maitre(d, m, p);
+            const std::string at = std::to_string(p) + "/" + std::to_string(m) + " ";
+            for (short i = 1; i <= measure->total(); i++) {
+                if (CClef* c = measure->get_clef_item(i)) out.push_back(at + "clef " + std::to_string(c->id));
+                if (CKeySig* k = measure->get_keysig_item(i)) out.push_back(at + "key " + std::to_string(k->value));
+                if (CTimeSig* t = measure->get_timesig_item(i))
+                    out.push_back(at + "time " + std::to_string(t->upper[1]) + "/" + std::to_string(t->lower[1]));
+            }
+        }
+    return out;
+}
+
+}  // namespace
+
+// Exported, imported into a new score and transcribed, the two-staff score is the same music as
+// notation: its staves, measures, clefs and signatures, its triplet as a tuplet, and its notes,
+// played from the written notation alone, at the same pitches, starts and ends.
+TEST(MidiFileRoundTrip, TheTwoStaffScoreComesBackAsNotation) {
+    init_music_classes();
+    short saved_follow = follow_flags;
+    follow_flags = 0;
+    const std::string dir = std::string(BRINDLECOT_TEST_OUTPUT) + "/midi-" +
+                            ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    ASSERT_EQ(std::system(("rm -rf '" + dir + "' && mkdir -p '" + dir + "'").c_str()), 0);
+    std::vector<TrackNote> played;
+    std::vector<std::string> written;
+    {
+        DrawingScore score(nullptr);
+        DrawingScore::last_note(score.measure(3, 1))->flags |= 0x05;
+        DrawingScore::first_note(score.measure(4, 1))->flags |= 0x0A;
+        const char* why = nullptr;
+        ASSERT_EQ(exporter_midi_document(score.d, (dir + "/score.mid").c_str(), 3, &why), 1) << why;
+        written = signatures(score.d);
+        render_into_tracks(score.d, 4);
+        played = notes_of(score.d);
+    }
+    ScoreFixture again(1, 1);
+    again.clef(1, 1, 1);
+    Document* d = again.d;
+    ASSERT_EQ(importer_midi(d, (dir + "/score.mid").c_str()), 1) << midi_import_error();
+    ASSERT_EQ(d->sys[1]->tot_por, 2);
+    const short columns = d->por[d->sys[1]->por[1]]->tot_mes;
+    EXPECT_EQ(columns, 4);
+    transcribe_all(d, columns);
+    EXPECT_EQ(signatures(d), written);
+    short tuplets = 0;
+    for (short i = 1; i <= again.measure(3, 1)->total(); i++)
+        if (again.measure(3, 1)->get_nolet_item(i)) tuplets++;
+    EXPECT_EQ(tuplets, 1) << "the triplet";
+    notation_alone(d, columns);
+    render_into_tracks(d, columns);
+    EXPECT_EQ(notes_of(d), played);
+    follow_flags = saved_follow;
+    quit_music_classes();
 }

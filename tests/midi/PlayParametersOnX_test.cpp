@@ -58,6 +58,10 @@ TEST(PlayParametersOnX, ShowsTheNoteAndTakesTheUsersClicks) {
     ASSERT_TRUE(set_current_directory(BRINDLECOT_BUILD_DATA));
     app_hooks = default_app_hooks();
     app_hooks.periodic_task = find_the_dialog;
+    // The test program's own application object and screen come back at the end: later
+    // tests use them.
+    CApplication* const program_application = application;
+    const short program_width = SCREEN_WIDTH, program_height = SCREEN_HEIGHT;
     SCREEN_WIDTH = 800;
     SCREEN_HEIGHT = 600;
     ASSERT_TRUE(register_window_classes());
@@ -109,14 +113,15 @@ TEST(PlayParametersOnX, ShowsTheNoteAndTakesTheUsersClicks) {
     }
 
     delete application;
-    application = nullptr;
+    application = program_application;
     delete win_array;
     win_array = nullptr;
     wm.reset();
     app_hooks = default_app_hooks();
     free_res_files();
     set_current_directory(previous);
-    SCREEN_WIDTH = SCREEN_HEIGHT = 0;
+    SCREEN_WIDTH = program_width;
+    SCREEN_HEIGHT = program_height;
 }
 
 }  // namespace
