@@ -25,6 +25,11 @@ bool ColorNoteQueue::push(int32_t message) {
 
 std::vector<int32_t> ColorNoteQueue::take_all() {
     std::vector<int32_t> taken;
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        if (messages_.empty()) return taken;
+    }
+    taken.reserve(capacity_);  // the queue's room for the next messages, made outside the lock
     std::lock_guard<std::mutex> hold(lock_);
     taken.swap(messages_);
     return taken;

@@ -34,10 +34,11 @@ extern EditeurHooks editeur_hooks;
 EditeurHooks default_editeur_hooks();
 
 // A queue of 4-byte MIDI messages (first byte in the low byte), safe between threads; at most
-// `capacity` messages wait, later ones are dropped.
+// `capacity` messages wait, later ones are dropped. The room for them is made beforehand, by
+// the taker: a push (from the MIDI timer thread) never allocates.
 class ColorNoteQueue {
 public:
-    explicit ColorNoteQueue(size_t capacity) : capacity_(capacity) {}
+    explicit ColorNoteQueue(size_t capacity) : capacity_(capacity) { messages_.reserve(capacity); }
     // Appends a message; false when the queue is full.
     bool push(int32_t message);
     // Takes every waiting message, in order.

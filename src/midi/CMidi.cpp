@@ -181,11 +181,21 @@ void CMidi::send(short node, int32_t when, short tot, char* bytes, short echo_fl
     // starting or stopping the queues.
     if (node < 1 || node > 8)
         return;
-    Midi_node& n = midi_node[node];
-    if (node <= 4 && when < next_pass_tick.load(std::memory_order_relaxed) && application) {
-        next_pass_tick.store(when, std::memory_order_relaxed);
-        application->timer.wake_in_us(0);
+    queue_message(midi_node[node], when, tot, bytes, echo_flag);
+    if (node > 4)
+        return;
+    // Only once the message is in: a pass asked for earlier might not find it. The scheduler
+    // plans again when a message came in while it planned (queued_count).
+    queued_count.fetch_add(1);
+    int32_t planned = next_pass_tick.load();
+    while (when < planned && !next_pass_tick.compare_exchange_weak(planned, when)) {
     }
+    if (when < planned && application)
+        application->timer.wake_in_us(0);
+}
+
+void CMidi::queue_message(Midi_node& n, int32_t when, short tot, char* bytes, short echo_flag)
+{
     Queued m{when, tot, {}};
     std::memcpy(m.buf, bytes, 4);
     std::unique_lock<std::mutex> lock(n.ready, std::try_to_lock);

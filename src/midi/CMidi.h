@@ -140,9 +140,11 @@ public:
     void (*midi_special_treatment)(char* msg, short arg);
     short (*midi_input_filter)(Midi_union* data, short tot);
     std::atomic<short> lastctrl[16][128];
-    // The tick at which the scheduler plans its next pass; a message sent for an earlier tick
-    // asks for a pass at once.
+    // The tick at which the scheduler plans its next pass; a message queued for an earlier tick
+    // asks for a pass at once. `queued_count` counts the messages queued for the outputs, so
+    // that a plan made while one was being queued is made again.
     std::atomic<int32_t> next_pass_tick{0};
+    std::atomic<uint32_t> queued_count{0};
     // The level of each key of the percussion channel (10), in percent of its velocity.
     unsigned char percussion_level[128];
 
@@ -153,6 +155,7 @@ private:
         unsigned char buf[4];
     };
     void send_echoes(Midi_node& n, int32_t when, short tot, char* bytes);
+    void queue_message(Midi_node& n, int32_t when, short tot, char* bytes, short echo);
     bool push_backlog(Midi_node& n, const Queued& m);
     bool pop_backlog(Midi_node& n, Queued& m);
     void insert(Midi_node& n, const Queued& m);

@@ -201,26 +201,34 @@ double CMidi::exact_tick()
 
 void CMidi::plan_next_pass(int32_t due, int64_t step_units, int32_t now)
 {
-    // The earliest message still queued for an output, and when the clock reaches it.
+    // The earliest message still queued for an output, and when the clock reaches it. A message
+    // queued meanwhile may have missed both the look and the plan's tick: then look again.
     int32_t first = INT32_MAX;
-    bool waiting = false;
-    for (short port = 1; port <= 4; port++) {
-        Midi_node& n = midi_node[port];
-        waiting = waiting || n.tot_wait || n.tot_send_backlog > 0;
-        std::unique_lock<std::mutex> lock(n.ready, std::try_to_lock);
-        if (!lock.owns_lock()) {
-            waiting = true;
-            continue;
+    for (int round = 0;; round++) {
+        const uint32_t seen = queued_count.load();
+        first = INT32_MAX;
+        bool waiting = false;
+        for (short port = 1; port <= 4; port++) {
+            Midi_node& n = midi_node[port];
+            waiting = waiting || n.tot_wait || n.tot_send_backlog > 0;
+            std::unique_lock<std::mutex> lock(n.ready, std::try_to_lock);
+            if (!lock.owns_lock()) {
+                waiting = true;
+                continue;
+            }
+            if (n.msg && n.tot_msg > 0)
+                first = std::min(first, n.msg[n.next_out].when);
         }
-        if (n.msg && n.tot_msg > 0)
-            first = std::min(first, n.msg[n.next_out].when);
+        if (waiting || first <= due || round == 3) {
+            // Busy queues, or messages still coming in: another pass shortly.
+            next_pass_tick = due;
+            if (application) application->timer.wake_in_us(200);
+            return;
+        }
+        next_pass_tick = first;
+        if (queued_count.load() == seen)
+            break;
     }
-    if (waiting || first <= due) {
-        next_pass_tick = due;
-        if (application) application->timer.wake_in_us(200);
-        return;
-    }
-    next_pass_tick = first;
     if (first == INT32_MAX || !application)
         return;
     // Units still to run from the start of this step until the clock reaches `first`.

@@ -151,6 +151,14 @@ std::string prefs_file() {
     return path.empty() ? misc + "/MPR.PFR" : path;
 }
 
+// Sets the tick clock going; the scheduler looks at once for what is due first rather than at
+// its next period.
+void clock_on(CMidi* midi) {
+    if (!midi) return;
+    midi->time_unit_status = 1;
+    if (application) application->timer.wake_in_us(0);
+}
+
 }  // namespace
 
 void CPlayRecordManager::read_prefs() {
@@ -380,7 +388,7 @@ void CPlayRecordManager::start() {
         total_record = 0;
     }
     // The instruments' set-up goes out while the clock runs; the user's keys wait their turn.
-    if (midi) midi->time_unit_status = 1;
+    clock_on(midi);
     jouer_mesures(1, 1, clock_now(), 1, 0, nullptr, 0);
     wait_ms_keeping_input(500);
     if (midi) midi->time_unit_status = 0;
@@ -418,7 +426,7 @@ void CPlayRecordManager::start() {
     afficher_mesure_jeu();
     cur_play_mes = sta;
     starting = false;
-    if (midi) midi->time_unit_status = 1;
+    clock_on(midi);
 }
 
 void CPlayRecordManager::end() {

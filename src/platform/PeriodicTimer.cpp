@@ -1,12 +1,41 @@
 #include "platform/PeriodicTimer.h"
 
 #include <algorithm>
+#include <climits>
+#include <ctime>
 
+#include <linux/futex.h>
 #include <pthread.h>
 #include <sched.h>
 #include <sys/prctl.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 namespace platform {
+
+namespace {
+
+static_assert(sizeof(std::atomic<uint32_t>) == sizeof(uint32_t) && std::atomic<uint32_t>::is_always_lock_free,
+              "the request counter is the futex word itself");
+
+// Nanoseconds of the steady clock, which is the system's monotonic clock.
+int64_t now_ns()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// The margin of a wake is kept between these, whatever the system's wakes have been like.
+constexpr int64_t kMinMargin = 100000, kMaxMargin = 1000000;
+
+inline void relax()
+{
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#endif
+}
+
+}  // namespace
 
 void PeriodicTimer::start(int32_t period_ms, std::function<void()> tick)
 {
@@ -18,12 +47,13 @@ void PeriodicTimer::start(int32_t period_ms, std::function<void()> tick)
     }
     period_ = std::max<int32_t>(1, period_ms);
     tick_ = std::move(tick);
+    restart_ = true;
     if (thread_.joinable()) {
         // Still running, or stopped by the tick that now starts it again: it goes on, unless
         // another thread is waiting for its end.
         if (!joining_) stopping_ = false;
-        restart_ = true;
-        changed_.notify_all();
+        lock.unlock();
+        notify();
         return;
     }
     stopping_ = false;
@@ -38,8 +68,8 @@ void PeriodicTimer::stop()
         if (!thread_.joinable()) return;
         stopping_ = true;
         if (!own) joining_ = true;
-        changed_.notify_all();
     }
+    notify();
     // Asked by a tick, the thread ends after it and is joined by the next start or stop.
     if (own) return;
     thread_.join();
@@ -61,47 +91,80 @@ int32_t PeriodicTimer::period() const
 
 void PeriodicTimer::wake_at(std::chrono::steady_clock::time_point when)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (early_set_ && early_ <= when) return;
-    early_set_ = true;
-    early_ = when;
-    woken_ = true;
-    changed_.notify_all();
+    const int64_t at = std::chrono::duration_cast<std::chrono::nanoseconds>(when.time_since_epoch()).count();
+    int64_t pending = early_.load();
+    do {
+        if (pending <= at) return;  // an earlier tick is already asked for
+    } while (!early_.compare_exchange_weak(pending, at));
+    notify();
+}
+
+void PeriodicTimer::notify()
+{
+    requests_.fetch_add(1);
+    syscall(SYS_futex, reinterpret_cast<uint32_t*>(&requests_), FUTEX_WAKE_PRIVATE, INT_MAX, nullptr, nullptr, 0);
+}
+
+void PeriodicTimer::sleep_until(int64_t deadline, uint32_t seen)
+{
+    // An absolute time of the monotonic clock; a notification after `seen` ends the sleep.
+    const timespec at{static_cast<time_t>(deadline / 1000000000), static_cast<long>(deadline % 1000000000)};
+    syscall(SYS_futex, reinterpret_cast<uint32_t*>(&requests_), FUTEX_WAIT_BITSET_PRIVATE, seen, &at, nullptr,
+            FUTEX_BITSET_MATCH_ANY);
 }
 
 void PeriodicTimer::run()
 {
-    using Clock = std::chrono::steady_clock;
     // Deadlines are kept to the microsecond rather than rounded up by the kernel's slack.
     prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
     // Time-critical work: a real-time priority where the system grants it, else the normal one.
     sched_param priority{};
     priority.sched_priority = std::max(1, sched_get_priority_min(SCHED_FIFO) + 9);
     pthread_setschedparam(pthread_self(), SCHED_FIFO, &priority);
-    std::unique_lock<std::mutex> lock(mutex_);
-    auto next = Clock::now() + std::chrono::milliseconds(period_);
+
+    std::function<void()> tick;
+    int64_t period = 0, next = 0;
     while (!stopping_) {
-        const auto deadline = early_set_ && early_ < next ? early_ : next;
-        woken_ = false;
-        if (changed_.wait_until(lock, deadline, [this] { return stopping_ || restart_ || woken_; })) {
-            if (stopping_) break;
-            if (restart_) {
-                restart_ = false;
-                next = Clock::now() + std::chrono::milliseconds(period_);
-            }
-            continue;
+        if (restart_.exchange(false)) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            tick = tick_;
+            period = static_cast<int64_t>(period_) * 1000000;
+            next = now_ns() + period;
         }
-        auto now = Clock::now();
+        const uint32_t seen = requests_.load();
+        if (stopping_ || restart_) continue;
+        const int64_t early = early_.load();
+        const bool precise = early < next;  // a moment asked for, rather than the period's
+        const int64_t deadline = precise ? early : next;
+        int64_t now = now_ns();
+        if (now < deadline) {
+            const int64_t wake = precise ? deadline - margin_ns_ : deadline;
+            if (now < wake) {
+                sleep_until(wake, seen);
+                if (requests_.load() != seen) continue;  // asked for something else: look again
+                now = now_ns();
+                if (now < wake) continue;
+                // How late the system woke the thread sets how early it goes to sleep's end:
+                // the largest recent lateness, fading, and a little more.
+                late_ns_ = std::max(now - wake, late_ns_ - late_ns_ / 32);
+                margin_ns_ = std::clamp(late_ns_ + 50000, kMinMargin, kMaxMargin);
+                if (now < deadline && precise) continue;  // the last stretch is waited out awake
+            } else {
+                while (now < deadline && requests_.load() == seen) {
+                    relax();
+                    now = now_ns();
+                }
+                if (now < deadline) continue;
+            }
+        }
         const bool periodic = now >= next;
-        if (early_set_ && early_ <= now) early_set_ = false;
-        std::function<void()> tick = tick_;
-        lock.unlock();
+        int64_t served = early;
+        if (early <= now) early_.compare_exchange_strong(served, kNoWake);  // a newer request stays
         if (tick) tick();
-        lock.lock();
         if (!periodic) continue;
-        next += std::chrono::milliseconds(period_);
-        now = Clock::now();
-        if (next <= now) next = now + std::chrono::milliseconds(period_);
+        next += period;
+        now = now_ns();
+        if (next <= now) next = now + period;
     }
 }
 

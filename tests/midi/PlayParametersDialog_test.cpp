@@ -5,12 +5,15 @@
 #include <gtest/gtest.h>
 
 #include "DialogScript.h"
+#include "editor/EditorServices.h"
 #include "editor/NoteRestMenus.h"
 #include "framework/CButton.h"
 #include "framework/CSlider.h"
+#include "layout/StructureEditing.h"
 #include "midi/ClickPlayback.h"
 #include "midi/PlayRecordManager.h"
 #include "score/CNote.h"
+#include "score/MusicClasses.h"
 
 namespace {
 
@@ -146,9 +149,15 @@ TEST_F(PlayParametersDialog, ANoteWithoutLengthAndAnEmptiedSlider) {
 // The notes' context menu reaches this dialog once the player is installed.
 TEST(PlayParametersMenu, TheNoteMenuOpensThisDialog) {
     const NoteMenuHooks saved = note_menu_hooks;
+    const PlayRecordHooks saved_player = play_record_hooks;
+    const EditeurHooks saved_editor = editeur_hooks;
+    const StructureEditingHooks saved_structure = structure_editing_hooks;
     install_play_record_manager();
     EXPECT_EQ(note_menu_hooks.edit_play_parameters, &edit_play_parameters);
     note_menu_hooks = saved;
+    play_record_hooks = saved_player;
+    editeur_hooks = saved_editor;
+    structure_editing_hooks = saved_structure;
 }
 
 // Shares far beyond the written value stay inside 16 bits and away from the "not set" mark.

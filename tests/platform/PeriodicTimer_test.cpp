@@ -68,3 +68,31 @@ TEST(PeriodicTimer, ATickMayStopAndRestartItsOwnTimer)
     EXPECT_GE(second.load(), 5);
     EXPECT_FALSE(timer.running());
 }
+
+// Moments asked for from other threads are served long before the period, and never early: the
+// thread sleeps until shortly before each and waits out the rest awake. A request for a later
+// moment than one pending is served by that one.
+TEST(PeriodicTimer, MomentsAskedForTickOnTimeAndNeverEarly)
+{
+    using Clock = std::chrono::steady_clock;
+    std::atomic<int> ticks{0};
+    std::atomic<int64_t> last_tick{0};
+    PeriodicTimer timer;
+    timer.start(60000, [&] {
+        last_tick = Clock::now().time_since_epoch().count();
+        ++ticks;
+    });
+    for (int round = 1; round <= 5; ++round) {
+        const Clock::time_point asked = Clock::now() + std::chrono::milliseconds(3 * round);
+        std::thread other([&] {
+            timer.wake_at(asked);
+            timer.wake_at(asked + std::chrono::seconds(30));
+        });
+        other.join();
+        for (int i = 0; i < 5000 && ticks.load() < round; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        ASSERT_EQ(ticks.load(), round) << "one tick for the two requests of round " << round;
+        EXPECT_GE(last_tick.load(), asked.time_since_epoch().count()) << "round " << round;
+    }
+    timer.stop();
+    EXPECT_FALSE(timer.running());
+}
