@@ -14,6 +14,7 @@
 #include "framework/ControlHandlers.h"
 #include "framework/CMenu.h"
 #include "framework/CPanel.h"
+#include "framework/CScript.h"
 #include "framework/JoystickManager.h"
 #include "framework/ProgramFiles.h"
 #include "framework/Startup.h"
@@ -28,6 +29,7 @@
 #include "platform/HeadlessBackend.h"
 #include "platform/Menu.h"
 #include "platform/WindowManager.h"
+#include "score/Document.h"
 #include "score/MusicClasses.h"
 #include "score/MusicGlobals.h"
 #include "score/Placeholders.h"
@@ -348,6 +350,20 @@ void install_application()
     midi_composition_hooks.open_view = [](Document*) { open_view_of_document(); };
     midi_composition_hooks.drawing_panel_size = drawing_panel_size;
     install_play_record_manager();  // the player, its transport keys and its markers
+    // Demonstration scripts open and close the documents they name. The user's own unsaved
+    // changes are asked about first, as if no script played (what a script replays never counts
+    // as a change: it is cleared after each event), so that a demonstration loses no work.
+    script_hooks.close_document = []() -> short {
+        const short playing = application->script.playing;
+        application->script.playing = 0;
+        const short closed = fermer_document(false);
+        application->script.playing = playing;
+        return closed;
+    };
+    script_hooks.open_document = [](const char* path) -> short { return load_document(path); };
+    script_hooks.clear_modified = [] {
+        if (doc) doc->modif = 0;
+    };
 }
 
 int run_application(int argc, char** argv)

@@ -180,3 +180,36 @@ TEST_F(Application, ADroppedScoreOpensAsAScoreAndNothingOpensWhileAFileIsBeingOp
 }
 
 }  // namespace
+
+// A script's "open" event opens its score of "Misc\\Demos" in place of the open one, asking first
+// about the open one's unsaved changes (kept when the user cancels); what a script replays
+// leaves the document unmodified.
+TEST_F(Application, AScriptOpensItsDemonstrationScoreAskingFirstAboutUnsavedChanges)
+{
+    write_score(program + "/misc/Demos/Essai.bcc");
+    const std::string first = write_score(data + "/first.bcc");
+    struct Case {
+        short answer;
+        bool opened;
+    };
+    for (const Case& c : {Case{kAnswerCancel, false}, Case{kAnswerDontSave, true}}) {
+        ASSERT_EQ(load_document(first.c_str()), 1);
+        doc->modif = 1;
+        answer = c.answer;
+        questions.clear();
+        CScript& s = application->script;
+        s.clear();
+        auto* ev = new ScriptEvent;
+        ev->type = ScriptOpen;
+        ev->cs.set("Essai.bcc");
+        s.events.add((intptr_t)ev);
+        ASSERT_EQ(s.play(), 1);
+        for (int i = 0; i < 100 && s.playing; i++) application->run_script();
+        EXPECT_EQ(s.playing, 0);
+        EXPECT_EQ(questions.size(), 1u) << c.answer;
+        ASSERT_NE(doc, nullptr);
+        EXPECT_EQ(doc_path().find("Essai.bcc") != std::string::npos, c.opened) << doc_path();
+        EXPECT_EQ(doc->modif, 0) << c.answer;
+        s.clear();
+    }
+}

@@ -9,6 +9,7 @@
 #include "framework/CApplication.h"
 #include "framework/CMenu.h"
 #include "framework/CResFile.h"
+#include "framework/CScript.h"
 #include "framework/CWindow.h"
 #include "framework/FileDialog.h"
 #include "framework/MessageBoxes.h"
@@ -106,6 +107,7 @@ public:
         editeur_hooks = default_editeur_hooks();
         midi_composition_hooks = default_midi_composition_hooks();
         midi_composition_hooks.choose_soloists = accepter_sans_choix;  // no one to ask
+        script_hooks = default_script_hooks();
         for (View*& v : vue) v = nullptr;
         free_res_files();
         quit_main_dir();

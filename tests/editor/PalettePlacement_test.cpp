@@ -5,34 +5,22 @@
 
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <sstream>
 
 #include "editor/PaletteWindows.h"
-#include "framework/CApplication.h"
+#include "framework/AppFixture.h"
 #include "framework/CRect.h"
-#include "framework/CWindow.h"
-#include "framework/Startup.h"
 #include "framework/WindowLookup.h"
-#include "platform/HeadlessBackend.h"
-#include "platform/WindowManager.h"
 #include "score/MusicGlobals.h"
 #include "score/ProgramFolder.h"
 
 namespace {
 
-class PalettePlacement : public ::testing::Test {
+class PalettePlacement : public AppFixture {
 protected:
+    PalettePlacement() { screen_size = {1024, 768}; }
     void SetUp() override {
-        app_hooks = default_app_hooks();
-        wm = std::make_unique<platform::WindowManager>(
-            std::make_unique<platform::HeadlessBackend>(platform::Point{1024, 768}));
-        ASSERT_TRUE(register_window_classes());
-        saved_application = application;
-        saved_windows = win_array;
-        application = new CApplication("");
-        win_array = new CArrayPtr;
-        ASSERT_NE(create_frame_window(), 0u);
+        AppFixture::SetUp();
         SCREEN_WIDTH = 1024, SCREEN_HEIGHT = 768;
         for (const char* name : {"TOOL.PAL", "TOOL.DEF", "PAL.PFR"})
             std::filesystem::copy_file(std::string(BRINDLECOT_BUILD_DATA) + "/misc/" + name,
@@ -44,12 +32,7 @@ protected:
     void TearDown() override {
         delete pal;
         pal = saved_pal;
-        delete application;
-        application = saved_application;
-        delete win_array;
-        win_array = saved_windows;
-        wm.reset();
-        app_hooks = default_app_hooks();
+        AppFixture::TearDown();
         SCREEN_WIDTH = SCREEN_HEIGHT = 0;
     }
     // The frame's client area on the screen.
@@ -68,9 +51,6 @@ protected:
     }
 
     ProgramFolder folder;
-    std::unique_ptr<platform::WindowManager> wm;
-    CApplication* saved_application = nullptr;
-    CArrayPtr* saved_windows = nullptr;
     CToolsManager* saved_pal = nullptr;
 };
 

@@ -17,7 +17,7 @@ protected:
     void SetUp() override
     {
         app_hooks = default_app_hooks();
-        auto backend = std::make_unique<platform::HeadlessBackend>(platform::Point{800, 600});
+        auto backend = std::make_unique<platform::HeadlessBackend>(screen_size);
         headless = backend.get();
         wm = std::make_unique<platform::WindowManager>(std::move(backend));
         ASSERT_TRUE(register_window_classes());
@@ -44,6 +44,7 @@ protected:
         for (int i = 0; i < turns && wm->peek_message(m, false); i++) application->idle();
     }
 
+    platform::Point screen_size{800, 600};  // may be changed before SetUp
     platform::HeadlessBackend* headless = nullptr;
     std::unique_ptr<platform::WindowManager> wm;
     platform::WindowId frame = 0;
