@@ -198,7 +198,7 @@ void CMidi::queue_message(Midi_node& n, int32_t when, short tot, char* bytes, sh
 {
     Queued m{when, tot, {}};
     std::memcpy(m.buf, bytes, 4);
-    std::unique_lock<std::mutex> lock(n.ready, std::try_to_lock);
+    std::unique_lock<platform::PiMutex> lock(n.ready, std::try_to_lock);
     if (lock.owns_lock() && !n.msg)
         return;
     if (!lock.owns_lock() || n.tot_send_backlog > 0) {
@@ -254,8 +254,10 @@ void CMidi::receive(short node, int32_t* when, short* tot, char* out)
     if (node < 1 || node > 8)
         return;
     Midi_node& n = midi_node[node];
-    std::unique_lock<std::mutex> lock(n.ready, std::try_to_lock);
-    if (!lock.owns_lock() || !n.msg || n.tot_msg == 0)
+    // A sender holds the queue for a few instructions only; the wait lends it this thread's
+    // priority, so that a sender preempted on a busy machine does not hold the notes up.
+    std::unique_lock<platform::PiMutex> lock(n.ready);
+    if (!n.msg || n.tot_msg == 0)
         return;
     Midi_msg& head = n.msg[n.next_out];
     if (head.when > *when)
@@ -281,7 +283,7 @@ void CMidi::flush_midi_node(short node, int32_t)
     unsigned char shown[MIDI_NODE_SLOTS][4];
     int tot_shown = 0;
     {
-        std::lock_guard<std::mutex> lock(n.ready);
+        std::lock_guard<platform::PiMutex> lock(n.ready);
         if (!n.msg || (n.tot_msg == 0 && n.tot_send_backlog == 0))
             return;
         for (short i = n.next_out; i && tot_shown < MIDI_NODE_SLOTS; i = n.msg[i].next) {
@@ -297,7 +299,7 @@ void CMidi::flush_midi_node(short node, int32_t)
 
 void CMidi::drain_backlog(Midi_node& n, int max)
 {
-    std::unique_lock<std::mutex> lock(n.ready, std::try_to_lock);
+    std::unique_lock<platform::PiMutex> lock(n.ready, std::try_to_lock);
     if (!lock.owns_lock() || !n.msg)
         return;
     Queued m;

@@ -9,6 +9,7 @@
 // ring, which the next sender or the scheduler moves into the queue, so no sender ever waits.
 
 #include "framework/CObject.h"
+#include "platform/PiMutex.h"
 
 #include <atomic>
 #include <cstdint>
@@ -40,7 +41,8 @@ constexpr short MIDI_BACKLOG_SLOTS = 1000;
 struct Midi_node {
     Midi_msg* msg = nullptr;     // slots 1 to 2,000; null outside the queues' life
     short tot_msg = 0;
-    std::mutex ready;            // held for the span of an insertion or removal (the busy flag)
+    platform::PiMutex ready;     // held for the span of an insertion or removal (the busy flag);
+                                 // the timer waits for it, lending the holder its priority
     short last = 1;              // slot filled most recently
     short next_out = 0;          // head of the time-ordered list; 0 = empty
     // Nodes that receive echoed copies; read by senders without the lock.

@@ -211,7 +211,7 @@ void CMidi::plan_next_pass(int32_t due, int64_t step_units, int32_t now)
         for (short port = 1; port <= 4; port++) {
             Midi_node& n = midi_node[port];
             waiting = waiting || n.tot_wait || n.tot_send_backlog > 0;
-            std::unique_lock<std::mutex> lock(n.ready, std::try_to_lock);
+            std::unique_lock<platform::PiMutex> lock(n.ready, std::try_to_lock);
             if (!lock.owns_lock()) {
                 waiting = true;
                 continue;
