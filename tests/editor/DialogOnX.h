@@ -85,6 +85,8 @@ protected:
         ASSERT_TRUE(platform::set_current_directory(BRINDLECOT_BUILD_DATA));
         app_hooks = default_app_hooks();
         app_hooks.periodic_task = dialog_on_x::find_the_dialog;
+        program_application = application;  // the test program's own, given back at the end
+        program_width = SCREEN_WIDTH, program_height = SCREEN_HEIGHT;
         SCREEN_WIDTH = 800;  // dialogs centre on the screen
         SCREEN_HEIGHT = 600;
         ASSERT_TRUE(register_window_classes());
@@ -95,14 +97,15 @@ protected:
     void TearDown() override {
         if (!wm) return;
         delete application;
-        application = nullptr;
+        application = program_application;
         delete win_array;
         win_array = nullptr;
         wm.reset();
         app_hooks = default_app_hooks();
         free_res_files();
         platform::set_current_directory(previous);
-        SCREEN_WIDTH = SCREEN_HEIGHT = 0;
+        SCREEN_WIDTH = program_width;
+        SCREEN_HEIGHT = program_height;
     }
     // Runs `dialog` while the person clicks button `id`, photographing the screen to `shot`
     // first unless it is empty; the dialog's result.
@@ -118,4 +121,6 @@ protected:
     XvfbServer server{"800x600x24"};
     std::unique_ptr<platform::WindowManager> wm;
     std::string previous;
+    CApplication* program_application = nullptr;
+    short program_width = 0, program_height = 0;
 };
