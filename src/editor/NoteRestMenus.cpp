@@ -25,6 +25,16 @@ CChord* chord_to_change = nullptr;
 NoteMenuHooks note_menu_hooks = {};
 
 namespace {
+CMenu* context_menu_shown = nullptr;  // kept while it may be on screen
+}
+
+CMenu* new_context_menu() {
+    delete context_menu_shown;
+    context_menu_shown = new CMenu(1);
+    return context_menu_shown;
+}
+
+namespace {
 
 // Walks the measures of the page shown: f(measure index, screen left, screen top, staff
 // scale) returns true to stop.
@@ -166,7 +176,7 @@ short ouvrir_menu_note_silence(Editeur* v, Event* e) {
     rest_to_edit = on_note ? nullptr : m->get_rest_item(item);
     measure_to_edit = measure;
     localiser_mesure(measure, &last_ma, &last_pa);
-    CMenu menu(1);
+    CMenu& menu = *new_context_menu();
     short top = 1;
     if (on_note) menu.insert_item(gs(0xEC), 0, 1, 1, top++);
     const short sub = top;

@@ -6,6 +6,7 @@
 // the chord-symbol menu.
 
 class CChord;
+class CMenu;
 class CMeasure;
 class CNote;
 class CRest;
@@ -22,6 +23,10 @@ extern CChord* chord_to_change;
 short ouvrir_menu_note_silence(Editeur* v, Event* e);
 // A menu command (e->value the item id); 1.
 short commande_menu_note_silence(Editeur* v, Event* e);
+
+// A new empty pop-up menu for a context menu: it outlives the call that shows it (the choice
+// comes back later as a menu command) and is destroyed when the next one is asked for.
+CMenu* new_context_menu();
 
 // The note or rest of the page shown under a score-panel point: its measure index in the
 // document and its item index; 0 when none.

@@ -5,12 +5,14 @@
 #include <cstring>
 
 #include "editor/EditorServices.h"
+#include "editor/NoteRestMenus.h"
 #include "framework/Bitmap.h"
 #include "framework/BitmapEditor.h"
 #include "framework/CApplication.h"
 #include "framework/CButton.h"
 #include "framework/CDialog.h"
 #include "framework/CList.h"
+#include "framework/CMenu.h"
 #include "framework/CResFile.h"
 #include "framework/CTextedit.h"
 #include "framework/CUserPanel.h"
@@ -322,6 +324,27 @@ short delete_tool(CToolsManager* m, Palette_outil* p) {
     return 1;
 }
 
+// The palette commands offered by a right click on a palette: each item's command is the
+// command's number (its text is entry n of list 1060), so the choice comes back to this
+// window's drawing panel as that command. The tool commands are grayed while no tool of this
+// palette is being edited, since they would do nothing.
+short show_palette_menu(Palette_outil* p, CWindow* window, Event* e) {
+    CUserPanel* up = panel_of(window);
+    if (!up) return 0;
+    CMenu* menu = new_context_menu();
+    const short order[] = {8, 4, 5, 7, 0, 1, 2};  // 0: a separator
+    short at = 1;
+    for (short value : order) {
+        CString text;
+        if (value) gr_string("MISC", "MUSIC.RES", 1060, value, &text);
+        else text.set("---");
+        menu->insert_item(text.get(), 0, value, 1, at++);
+        if ((value == 4 || value == 5 || value == 7) && !index_of(p, last_tool_edit)) menu->set_enable_state(value, 0);
+    }
+    menu->track_popup(up, e->x, e->y, 1);
+    return 1;
+}
+
 short drop_tool(CToolsManager* m, Palette_outil* p, CWindow* window, Event* e) {
     Outil* dropped = static_cast<Outil*>(e->drag_data);
     if (!dropped) return 0;
@@ -559,6 +582,7 @@ short CToolsManager::dispatch(Event* e, CWindow* window) {
         if (e->flags & EvfRight) return 1;
         if (e->flags & EvfLeft) return click(this, p, window, e);
         return 0;
+    case EvRelease: return (e->flags & EvfRight) ? show_palette_menu(p, window, e) : 0;
     default: return 0;
     }
 }

@@ -456,5 +456,15 @@ TEST_F(EditorOnX, TheScoreShowsItsPalettesAndAClickChoosesATool) {
         cairo_surface_destroy(image);
     }
     EXPECT_TRUE(chosen) << "the eraser's cell is highlighted and the pointer's no longer";
+
+    // A right click on the palette opens its context menu, to the left of the pointer.
+    for (unsigned long w : top_level_x_windows(server.display()))
+        send_x_right_click(server.display(), w, left + 12, eraser_top + 27 + 13);
+    const std::string menu = std::string(BRINDLECOT_TEST_OUTPUT) + "/editor_xvfb_palette_menu.png";
+    cairo_surface_t* before = cairo_image_surface_create_from_png(clicked.c_str());
+    EXPECT_TRUE(settled_screen(server.display(), menu, [&](cairo_surface_t* s) {
+        return !same_pixels(s, before) && darkness(s, left - 120, eraser_top + 30, left - 10, eraser_top + 60) < 60;
+    })) << "the menu shows left of the pointer";
+    cairo_surface_destroy(before);
     close_program(server.display(), pid);
 }

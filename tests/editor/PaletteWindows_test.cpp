@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #include "editor/PaletteWindows.h"
 #include "framework/CButton.h"
@@ -14,6 +15,7 @@
 #include "framework/Event.h"
 #include "layout/PageSetupAnswer.h"
 #include "platform/FileSystem.h"
+#include "platform/Menu.h"
 #include "score/ProgramFolder.h"
 
 namespace {
@@ -352,4 +354,117 @@ TEST_F(PaletteWindows, ThePalettesCloseWithTheLastScoreEditor) {
     lire_position_palette(5, &x1, &y1, &x2, &y2);
     EXPECT_EQ(x1, 150);
     EXPECT_EQ(y1, 130);
+}
+
+namespace {
+Outil* g_tool_asked = nullptr;
+}  // namespace
+
+// A right click on a palette offers its commands in a context menu, the tool commands grayed
+// while no tool of the palette is being edited; a choice carries out its command there.
+TEST_F(PaletteWindows, ARightClickOffersThePaletteCommands) {
+    const std::string previous = platform::current_directory();
+    ASSERT_TRUE(platform::set_current_directory(BRINDLECOT_BUILD_DATA));  // the menu's texts
+    CPanel* up = window->find_child(1);
+    auto pump = [&] {
+        platform::Message msg;
+        for (int i = 0; i < 50 && wm->peek_message(msg, false); i++) application->idle();
+    };
+    auto right_click = [&](short x, short y) {
+        up->local_to_global(&x, &y);
+        const platform::Point p{x, y};
+        wm->inject_mouse_move(p);
+        wm->inject_mouse_button(platform::ButtonRight, true, p);
+        pump();
+        EXPECT_FALSE(platform::menus_open()) << "the press is consumed; the menu opens on the release";
+        wm->inject_mouse_button(platform::ButtonRight, false, p);
+        pump();
+    };
+    struct Item {
+        std::string text;
+        int32_t command;
+        bool grayed;
+        bool operator==(const Item& o) const { return text == o.text && command == o.command && grayed == o.grayed; }
+    };
+    auto items = [] {
+        std::vector<Item> shown;
+        const platform::MenuHandle menu = platform::open_menu(0);
+        for (int32_t i = 0; i < platform::menu_item_count(menu); i++) {
+            std::string text;
+            platform::menu_item_text(menu, i, &text);
+            shown.push_back({text, platform::menu_item_command(menu, i),
+                             (platform::menu_item_flags(menu, i) & platform::MenuGrayed) != 0});
+        }
+        return shown;
+    };
+    auto choose = [&](int32_t command) {
+        const platform::MenuHandle menu = platform::open_menu(0);
+        for (int32_t i = 0; i < platform::menu_item_count(menu); i++) {
+            platform::Rect r;
+            if (platform::menu_item_command(menu, i) != command || !platform::menu_item_screen_rect(up->hwnd, menu, i, &r))
+                continue;
+            const platform::Point p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+            wm->inject_mouse_move(p);
+            wm->inject_mouse_button(platform::ButtonLeft, true, p);
+            wm->inject_mouse_button(platform::ButtonLeft, false, p);
+            pump();
+            return;
+        }
+        ADD_FAILURE() << "no item " << command;
+    };
+
+    right_click(5, 25);
+    ASSERT_TRUE(platform::menus_open());
+    const std::vector<Item> expected = {{"Nouvel outil...", 8, false},
+                                        {"Propri\xE9t\xE9s de l'outil...", 4, true},
+                                        {"Terminer la modification de l'outil", 5, true},
+                                        {"Supprimer l'outil...", 7, true},
+                                        {"", 0, false},
+                                        {"Propri\xE9t\xE9s de la palette...", 1, false},
+                                        {"Supprimer la palette...", 2, false}};
+    std::vector<Item> shown = items();  // texts in Windows-1252
+    ASSERT_EQ(shown.size(), expected.size());
+    for (size_t i = 0; i < shown.size(); i++) {
+        if (expected[i].command == 0) continue;  // the separator
+        EXPECT_TRUE(shown[i] == expected[i]) << i << ": " << shown[i].text << " " << shown[i].command;
+    }
+
+    // "Nouvel outil": a tool appended to the palette, its properties asked at once.
+    palette_dialogs.tool_properties = [](Outil* t, short, short) -> short {
+        g_tool_asked = t;
+        std::strcpy(t->nom, "Trille");
+        return 1;
+    };
+    g_tool_asked = nullptr;
+    choose(8);
+    EXPECT_FALSE(platform::menus_open());
+    Palette_outil* p = m->find_palette(5);
+    ASSERT_EQ(p->tot, 11);
+    EXPECT_EQ(g_tool_asked, p->outil[11]);
+    EXPECT_STREQ(p->outil[11]->nom, "Trille");
+    EXPECT_NE(file("TOOL.PAL").find("outil(Trille,"), std::string::npos);
+
+    // With a tool of the palette being edited, its commands are offered.
+    last_tool_edit = p->outil[2];
+    right_click(5, 5);
+    shown = items();
+    ASSERT_EQ(shown.size(), expected.size());
+    EXPECT_FALSE(shown[1].grayed);
+    EXPECT_FALSE(shown[2].grayed);
+    EXPECT_FALSE(shown[3].grayed);
+    g_tool_asked = nullptr;
+    choose(4);
+    EXPECT_EQ(g_tool_asked, p->outil[2]);
+    EXPECT_EQ(last_tool_edit, nullptr);
+
+    // "Propriétés de la palette": the new name on the palette and its window.
+    palette_dialogs.palette_properties = [](char* name, short*) -> short {
+        std::strcpy(name, "Ornements");
+        return 1;
+    };
+    right_click(5, 5);
+    choose(1);
+    EXPECT_STREQ(m->find_palette(5)->nom, "Ornements");
+    EXPECT_EQ(wm->title(window->hwnd), "Ornements");
+    platform::set_current_directory(previous);
 }

@@ -6,6 +6,7 @@
 
 #include "../layout/UndoRecording.h"
 #include "editor/NoteRestMenus.h"
+#include "platform/Menu.h"
 #include "editor/ToolDispatch.h"
 #include "framework/CUndoManager.h"
 #include "framework/Event.h"
@@ -297,6 +298,23 @@ TEST_F(NoteMenus, PlayParametersAreOneUndoLevelWhenConfirmed) {
 }
 
 namespace {
+
+// A right click on a note opens its menu, which stays on screen until a choice comes back.
+TEST_F(NoteMenus, ARightClickOnANoteLeavesItsMenuOpen) {
+    CMeasure* m = measure();
+    Event e;
+    e.type = EvPress;
+    e.flags = EvfRight;
+    e.x = (short)((m->x + n->x) * editor->scalex - editor->ox);
+    e.y = (short)((m->y + n->y) * editor->scaley - editor->oy);
+    EXPECT_EQ(editor->dispatch(&e), 1);
+    EXPECT_EQ(note_to_edit, n);
+    ASSERT_TRUE(platform::menus_open());
+    std::string first;
+    platform::menu_item_text(platform::open_menu(0), 0, &first);
+    EXPECT_EQ(first, "Param\xE8tres de jeu...");
+    platform::close_menus();
+}
 
 // The context menus show the program's texts, not the "?" of a missing string.
 TEST_F(NoteMenus, TheMenusHaveTheirTexts) {

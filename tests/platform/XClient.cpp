@@ -172,3 +172,11 @@ void XDragSource::service()
         XFlush(s_->display);
     }
 }
+
+bool send_x_right_click(const std::string& display, unsigned long window, int x, int y)
+{
+    XEvent press = button_event(ButtonPress, x, y), release = button_event(ButtonRelease, x, y);
+    press.xbutton.button = release.xbutton.button = Button3;
+    release.xbutton.state = Button3Mask;
+    return send(display, window, press, ButtonPressMask) && send(display, window, release, ButtonReleaseMask);
+}

@@ -5,6 +5,8 @@
 
 // A left press and release at (x, y) of `window`.
 bool send_x_click(const std::string& display, unsigned long window, int x, int y);
+// The same with the right button.
+bool send_x_right_click(const std::string& display, unsigned long window, int x, int y);
 // A press of the key that types the ASCII letter `letter`.
 bool send_x_key(const std::string& display, unsigned long window, char letter);
 // Resizes `window`, as a window manager would.
