@@ -10,6 +10,7 @@
 #include "framework/Dial_res.h"
 #include "layout/Justification.h"
 #include "layout/UtilitairesPartition.h"
+#include "midi/Progression.h"
 #include "midi/ScoreRender.h"
 #include "midi/TrackTransfer.h"
 #include "midi/Transcription.h"
@@ -27,50 +28,6 @@ namespace {
 
 constexpr short UNDO_MEASURE = 2;
 constexpr short UNDO_TRACK = 6;
-
-CString texte(short group, short line) {
-    CString s;
-    gr_string("MISC", "MUSIC.RES", group, line, &s);
-    return s;
-}
-
-// The progress of a block command: a progress box from two measures on, else the wait cursor.
-class Progression {
-public:
-    Progression(short count, short cancellable, short title_group, short title_line) {
-        box = count >= 2 && application;
-        if (box) {
-            CString title = texte(title_group, title_line);
-            application->open_patience(0, cancellable, title.get(), "", "");
-        } else if (application) {
-            application->set_cursor_wait();
-        }
-    }
-    ~Progression() { fin(); }
-    void ligne(short which, short group, short line, short current, short last) {
-        if (!box) return;
-        CString text = texte(group, line);
-        char buffer[300];
-        std::snprintf(buffer, sizeof buffer, "%s %hd / %hd", text.get(), current, last);
-        if (which == 1) application->patience_string_1(buffer);
-        else application->patience_string_2(buffer);
-    }
-    void ligne_seule(short group, short line) {
-        if (box) application->patience_string_1(texte(group, line).get());
-    }
-    // 1 when the user asked to stop.
-    short avance(short percent) { return box ? application->do_patience(percent) : 0; }
-    void fin() {
-        if (done) return;
-        done = true;
-        if (box) application->close_patience();
-        else if (application) application->set_cursor_arrow();
-    }
-
-private:
-    bool box = false;
-    bool done = false;
-};
 
 void record_measure(CUndoManager* undo, short column, short staff) {
     if (!undo || staff < 1 || staff > doc->sys[1]->tot_por) return;

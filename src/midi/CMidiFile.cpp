@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "framework/CApplication.h"
+#include "framework/CResFile.h"
 #include "midi/SmfContainer.h"
 
 CMidiFile::~CMidiFile() { empty(); }
@@ -140,9 +141,12 @@ short CMidiFile::open(const char* filename) {
     SmfHeader h;
     bool ok = smf_header(b, &h, &why);
     bool large = ok && bytes.size() > SMF_PROGRESS_BYTES;
-    if (large)
-        application->open_patience(0, 0, "Lecture d'un fichier MIDI", filename,
-                                   "Un instant, s'il vous pla\xEEt...");
+    if (large) {
+        CString title, wait;
+        gr_string("MISC", "MUSIC.RES", 66, 14, &title);
+        gr_string("MISC", "MUSIC.RES", 66, 15, &wait);
+        application->open_patience(0, 0, title.get(), filename, wait.get());
+    }
     bool tempo_seen = false;
     for (short e = 0; ok && e < h.tracks; e++) {
         SmfBytes track;

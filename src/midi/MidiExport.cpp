@@ -18,6 +18,7 @@
 #include "score/DocumentServices.h"
 #include "framework/FileDialog.h"
 #include "framework/UserInput.h"
+#include "midi/Progression.h"
 #include "midi/ScoreRender.h"
 #include "score/CMeasure.h"
 #include "score/Document.h"
@@ -97,6 +98,16 @@ struct Exporter {
     short kind;
     short staves;
     short columns, last;
+    // The progress box: a step a column of each track.
+    Progression* progress = nullptr;
+    int32_t steps_done = 0, steps_total = 1;
+
+    void column_progress(short m) {
+        if (!progress) return;
+        progress->ligne(2, 65, 24, m, last);
+        steps_done++;
+        progress->avance((short)std::min<int32_t>(steps_done * 100 / std::max<int32_t>(steps_total, 1), 100));
+    }
 
     CMeasure* measure(short column, short staff) { return mesure_maitre(d, column, staff); }
 
@@ -209,11 +220,13 @@ struct Exporter {
         int32_t T = 0;
         int guard = 0;
         for (short m = 1; m <= columns && m <= last && guard++ < 100000;) {
+            column_progress(m);
             for (short k = 1; k <= staves; k++) {
                 bool sig = (kind != 3 && k == 1) || (kind == 3 && ((t == 1 && k == 1) || t == k + 1));
                 if (sig) signatures(w, m, k, T);
                 bool rendered = kind == 2 ? k == 1 : kind != 3 || t == 1 || t == k + 1;
                 if (!rendered) continue;
+                if (progress) progress->ligne(1, 66, 2, k, d->tot_piste);
                 if (m == 1 && kind != 2 && setup_due[(size_t)k]) {
                     scratch = render.jouer_mesures(1, 1, 0, 1, k, scratch, 0);
                     setup_due[(size_t)k] = false;
@@ -293,6 +306,9 @@ short exporter_midi_document(Document* d, const char* path, short kind, const ch
             }
         }
     short tracks = kind == 3 ? (short)(x.staves + 1) : 1;
+    Progression progress(1, 0, 66, 12, 0);
+    x.progress = &progress;
+    x.steps_total = (int32_t)x.last * tracks;
     Bytes file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, (unsigned char)(kind == 3 ? 1 : 0)};
     put_be(file, (uint32_t)tracks, 2);
     put_be(file, 480, 2);

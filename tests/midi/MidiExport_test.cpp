@@ -12,6 +12,7 @@
 
 #include "SmfBuilder.h"
 #include "TrackNotes.h"
+#include "framework/CApplication.h"
 #include "midi/MidiImport.h"
 #include "platform/TempFolder.h"
 #include "score/ScoreFixture.h"
@@ -107,7 +108,11 @@ TEST_F(MidiExport, WritesTheLayoutOfEachKind) {
         unsigned char format, tracks;
     };
     for (Case c : {Case{1, 0, 1}, Case{2, 0, 1}, Case{3, 1, 3}}) {
+        const short boxes = application->shown.patience_opened;
         ASSERT_EQ(exporter_midi_document(d, out.c_str(), c.kind, &why), 1);
+        // The export shows its progress in a box of its own, closed when the file is written.
+        EXPECT_EQ(application->shown.patience_opened, boxes + 1) << c.kind;
+        EXPECT_EQ(application->dial_patience, nullptr) << c.kind;
         Bytes b = read(out);
         ASSERT_GE(b.size(), 22u);
         const Bytes head = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, c.format, 0, c.tracks, 0x01, 0xE0};
