@@ -83,6 +83,8 @@ public:
         return finished_ && WIFEXITED(status_) ? WEXITSTATUS(status_) : -1;
     }
     void close() { ::kill(pid_, SIGTERM); }
+    void pause() { ::kill(pid_, SIGSTOP); }
+    void resume() { ::kill(pid_, SIGCONT); }
     std::string errors() const { return read_file(stderr_file_); }
 
 private:
@@ -98,6 +100,13 @@ bool wait_for_file(const std::string& path)
     for (int i = 0; i < 250 && !std::filesystem::exists(path); i++)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     return std::filesystem::exists(path);
+}
+
+bool wait_for_file_gone(const std::string& path)
+{
+    for (int i = 0; i < 500 && std::filesystem::exists(path); i++)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    return !std::filesystem::exists(path);
 }
 
 TEST(Startup, WithoutDisplayItSaysSoInOneLine)
@@ -134,15 +143,25 @@ TEST(Startup, ASecondStartHandsItsCommandLineOver)
     ::unsetenv("XDG_RUNTIME_DIR");
     ASSERT_TRUE(wait_for_file(lock)) << lock;
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    // The running program takes a hand-over as soon as it sees it: held still, it leaves the
+    // file for the test to read.
+    first.pause();
     Program second(home, program_dir, "", {"--headless", "Ma chanson.mid"});
     EXPECT_EQ(second.wait(), 0) << second.errors();
-    EXPECT_EQ(read_file(program_dir + "/MidiFileToOpen.txt"), "Ma chanson.mid");
+    const std::string hand_over = program_dir + "/MidiFileToOpen.txt";
+    EXPECT_EQ(read_file(hand_over), "Ma chanson.mid");
+    first.resume();
+    EXPECT_TRUE(wait_for_file_gone(hand_over)) << "the running program did not take the hand-over";
     // Where the file cannot be written, the second start says so instead of losing it quietly.
-    std::filesystem::remove(program_dir + "/MidiFileToOpen.txt");
-    std::filesystem::create_directory(program_dir + "/MidiFileToOpen.txt");
+    first.pause();
+    std::filesystem::create_directory(hand_over);
     Program third(home, program_dir, "", {"--headless", "Autre.mid"});
     EXPECT_EQ(third.wait(), 0) << third.errors();
     EXPECT_NE(third.errors().find("could not hand \"Autre.mid\" over"), std::string::npos) << third.errors();
+    // The running program leaves a folder of that name alone.
+    first.resume();
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_TRUE(std::filesystem::is_directory(hand_over));
     EXPECT_TRUE(first.running());
     first.close();
     EXPECT_EQ(first.wait(), 0) << first.errors();
