@@ -362,12 +362,14 @@ void CUserPanel::text(const char* s, short mode, bool advance_inverted)
     const int32_t width = string_width(s);
     if (Surface* surface = target()) {
         surface->set_paint(inverted ? Paint::invert : Paint::normal);
+        surface->set_crisp_glyphs(crisp_text_);
         surface->set_font(hf);
         surface->set_text_color(mode == 1 ? back_color : color);
         // After a text block the window's text stands on the current point (its cell's
         // bottom) rather than on its baseline; a paint's buffer always uses the baseline.
         const bool bottom = !inverted && bottom_aligned_ && surface != offscreen_bmp.get();
         surface->draw_text(x_, y_, s, bottom ? TextAlign::left_bottom : TextAlign::left_baseline);
+        surface->set_crisp_glyphs(false);
         shown();
     }
     if (!inverted || advance_inverted) x_ += width;

@@ -48,6 +48,9 @@ public:
     short get_font_ascent() const { return ascent; }
     short get_font_descent() const { return descent; }
     short char_width(char c);
+    // Texts drawn two-level rather than antialiased, for marks laid on a glyph and taken off
+    // again by drawing it anew in its own colour.
+    void set_crisp_text(bool crisp) { crisp_text_ = crisp; }
     short string_width(const char* s);
     short string_width_ascii(const char* s);
     void size_text_bloc(const char* text, short justification, short* w, short* h);
@@ -115,6 +118,7 @@ private:
     const uint32_t* own_pixels_ = nullptr;    // the window's store that own_ draws on
     bool has_window_surface_ = false;
     bool bottom_aligned_ = false;             // texts on the window: bottom-left, not baseline
+    bool crisp_text_ = false;
     platform::Surface* clipped_ = nullptr;    // the surface last given `clip`, and that clip
     platform::Box clipped_box_;         // false: no surface (NO_PARENT)
     int32_t x_ = 0, y_ = 0;                   // current position, device coordinates

@@ -157,8 +157,15 @@ void draw_note(CNote* n, CUserPanel* p, short mode, float sx, float sy) {
     for (short k = 0; k < n->point; k++)
         msm->draw(10, f.g, T(f.px + (n->x + n->dpx + 2 + 4 * k) * sx + (f.up ? f.wf : f.wh)),
                   T(f.py + (n->y + n->dpy - 2) * f.s), p, mode);
-    if ((n->flags & 0x100) && on_screen(p)) p->set_color(highlight_note);
+    // The note being played: its head crisp, as the marks of the playback lay it on and take it
+    // off, so that no trace of the highlight stays at its edge.
+    const bool highlighted = (n->flags & 0x100) && on_screen(p);
+    if (highlighted) {
+        p->set_color(highlight_note);
+        p->set_crisp_text(true);
+    }
     draw_head_glyph(n, f, p, mode);
+    p->set_crisp_text(false);
     p->set_color(colour);
     if (n->rythm >= 2 && n->rythm <= 8) draw_stem_and_flags(n, f, p, mode);
     if (n->flags & 0x01) draw_outgoing_tie(n, f, p, mode);
@@ -173,7 +180,9 @@ void draw_note_head(CNote* n, CUserPanel* p, float sx, float sy, int32_t colour)
     NoteFrame f(n, p, sx, sy);
     int32_t saved = p->get_color();
     p->set_color(colour);
+    p->set_crisp_text(true);
     draw_head_glyph(n, f, p, 0);
+    p->set_crisp_text(false);
     p->set_color(saved);
     p->go_to(f.px, f.py);
 }

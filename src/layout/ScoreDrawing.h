@@ -27,7 +27,8 @@ void install_score_drawing();
 
 void draw_measure(CMeasure* m, CUserPanel* panel, short mode, float sx, float sy);
 void draw_note(CNote* n, CUserPanel* panel, short mode, float sx, float sy);
-// The note's head alone in `colour`, always in mode 0 (the playing highlight and its end).
+// The note's head alone in `colour`, always in mode 0 and crisp (the playing highlight and its
+// end: drawn again in the note's colour, the head covers every pixel of the highlight).
 void draw_note_head(CNote* n, CUserPanel* panel, float sx, float sy, int32_t colour);
 void draw_rest(CRest* r, CUserPanel* panel, short mode, float sx, float sy);
 void draw_beams(CBeams* b, CUserPanel* panel, short mode, float sx, float sy);

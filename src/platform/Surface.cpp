@@ -508,7 +508,7 @@ int32_t Surface::draw_text(int32_t x, int32_t y, const std::string& text, TextAl
         log_->back().font_size = font.spec().size;
     }
 
-    bool smooth = paint_ == Paint::normal;
+    bool smooth = paint_ == Paint::normal && !crisp_glyphs_;
     std::vector<cairo_glyph_t> runs[2];
     int32_t pen = left;
     for (char ch : text) {

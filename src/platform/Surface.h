@@ -5,8 +5,9 @@
 // Pixel rules: a box includes its left and top edges and excludes its right and bottom ones;
 // shapes are drawn without antialiasing, so that every pixel is either drawn or left alone
 // (outlines of a one-pixel pen run along the box's outermost pixels); glyphs are antialiased,
-// except in inverting paint. In inverting paint every pixel that the operation would draw has its
-// colour inverted once, so that repeating the operation restores the picture exactly.
+// except in inverting paint and when crisp glyphs are asked for. In inverting paint every pixel
+// that the operation would draw has its colour inverted once, so that repeating the operation
+// restores the picture exactly.
 // Colours are the program's 32-bit RGB values, 0x00BBGGRR (red in the low byte).
 
 #include "platform/Font.h"
@@ -118,6 +119,10 @@ public:
     const Brush& brush() const { return brush_; }
     void set_paint(Paint paint) { paint_ = paint; }
     Paint paint() const { return paint_; }
+    // Glyphs drawn two-level instead of antialiased: a glyph drawn again in another colour then
+    // covers every pixel the first one coloured, so a mark laid on a glyph comes off whole.
+    void set_crisp_glyphs(bool crisp) { crisp_glyphs_ = crisp; }
+    bool crisp_glyphs() const { return crisp_glyphs_; }
     void set_font(std::shared_ptr<const Font> font) { font_ = std::move(font); }
     const Font* font() const { return font_.get(); }
     void set_text_color(int32_t rgb) { text_color_ = rgb; }
@@ -208,6 +213,7 @@ private:
     Pen pen_;
     Brush brush_;
     Paint paint_ = Paint::normal;
+    bool crisp_glyphs_ = false;
     std::shared_ptr<const Font> font_;
     int32_t text_color_ = 0;
     Box clip_;

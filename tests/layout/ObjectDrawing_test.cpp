@@ -3,7 +3,10 @@
 // blocks and chord symbols.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "layout/DrawingTest.h"
 #include "layout/DrawingServices.h"
@@ -159,6 +162,38 @@ TEST_F(DrawingTest, NoteColoursByVoice) {
         EXPECT_EQ(glyphs('#')[0]->color, uid == 7 ? rgb(0, 0, 99) : BLUE);
     }
     panel.uid = 7;
+}
+
+// The playing highlight comes off a note head whole: once the head is drawn again in its own
+// colour nothing of the highlight stays at its edge, whether the mark of the playback laid the
+// highlight on or the head was drawn highlighted.
+TEST_F(DrawingTest, TheHighlightComesOffANoteHeadWhole) {
+    const int32_t w = 80, h = 80;
+    std::vector<uint32_t> pixels(w * h);
+    const auto reddish = [&] {
+        return std::count_if(pixels.begin(), pixels.end(), [](uint32_t p) {
+            return (int)((p >> 16) & 0xFF) > (int)(p & 0xFF) + 40;
+        });
+    };
+    panel.uid = 7;
+    for (bool drawn_highlighted : {false, true}) {
+        std::fill(pixels.begin(), pixels.end(), 0xFFFFFFFFu);
+        surface = Surface::over_pixels(pixels.data(), w, h, w * 4);
+        panel.dc = surface.get();
+        panel.set_back_color(WHITE);
+        CNote n;
+        n.x = 20, n.y = 50;
+        if (drawn_highlighted) n.flags = 0x100;
+        draw_alone(&n, &panel);
+        if (!drawn_highlighted) {
+            panel.go_to(0, 0);
+            draw_note_head(&n, &panel, 1.0f, 1.0f, highlight_note);
+        }
+        EXPECT_GT(reddish(), 10) << drawn_highlighted;
+        panel.go_to(0, 0);
+        draw_note_head(&n, &panel, 1.0f, 1.0f, n.color);
+        EXPECT_EQ(reddish(), 0) << drawn_highlighted;
+    }
 }
 
 TEST_F(DrawingTest, InvisibleNotesAndTies) {
