@@ -143,7 +143,7 @@ bool is_directory(const std::string& path)
 bool remove_file(const std::string& path)
 {
     std::string real;
-    return resolve_path(path, &real) && std::remove(real.c_str()) == 0;
+    return resolve_path(path, &real) && ::unlink(real.c_str()) == 0;
 }
 
 bool copy_file(const std::string& from, const std::string& to)

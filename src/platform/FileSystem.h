@@ -30,7 +30,7 @@ FILE* open_file(const std::string& path, const char* mode);
 
 bool file_exists(const std::string& path);       // a file or a folder
 bool is_directory(const std::string& path);
-bool remove_file(const std::string& path);
+bool remove_file(const std::string& path);  // a file only: a folder of that name stays
 bool copy_file(const std::string& from, const std::string& to);  // replaces `to`
 bool rename_file(const std::string& from, const std::string& to);
 bool make_directory(const std::string& path);    // with the folders above it

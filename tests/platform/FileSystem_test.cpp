@@ -105,6 +105,9 @@ TEST_F(FileSystemTest, NewFilesKeepTheCaseGivenInsideExistingFolders)
     EXPECT_TRUE(rename_file("MISC\\copie \xC9T\xC9.TXT", "misc\\moved.txt"));
     EXPECT_TRUE(remove_file("MISC\\MOVED.TXT"));
     EXPECT_FALSE(file_exists("Misc\\moved.txt"));
+    std::filesystem::create_directories(folder / "Misc/Empty folder.txt");
+    EXPECT_FALSE(remove_file("misc\\empty folder.txt"));  // a folder is not a file
+    EXPECT_TRUE(is_directory("Misc\\Empty folder.txt"));
     // An empty file copies; a file copied onto itself is refused and keeps its content.
     write(folder / "Misc/Empty.txt", "");
     EXPECT_TRUE(copy_file("MISC\\empty.txt", "Misc\\Empty copy.txt"));
