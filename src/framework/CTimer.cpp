@@ -1,5 +1,11 @@
 #include "framework/CTimer.h"
 
+#include <mutex>
+
+namespace {
+thread_local bool in_tick = false;  // this thread is running a tick's tasks
+}  // namespace
+
 CTimer::CTimer()
 {
     uid = 28;
@@ -44,6 +50,11 @@ void CTimer::remove_timer_task(TimerTask task)
         for (short j = i; j < total; j++) timer_task[j].store(timer_task[j + 1].load());
         timer_task[total].store(nullptr);
         total_timer.store((short)(total - 1));
+        // A tick that read the old list may still be running the task: wait for its end.
+        if (!in_tick) {
+            tick_.lock();
+            tick_.unlock();
+        }
         return;
     }
 }
@@ -56,6 +67,9 @@ void CTimer::wake_in_us(int64_t us)
 void CTimer::timer_proc(uint32_t id, CTimer* timer)
 {
     if (id != timer->timer_id.load()) return;
+    std::lock_guard<platform::PiMutex> running(timer->tick_);
+    in_tick = true;
     for (short i = 1; i <= timer->total_timer.load() && i <= kMaxTasks; i++)
         if (TimerTask task = timer->timer_task[i].load()) task();
+    in_tick = false;
 }

@@ -4,10 +4,13 @@
 //
 // Tasks are added and removed on the GUI thread while ticks may be running: the task list is a
 // fixed array of atomic slots, never reallocated, so a tick sees either the old or the new
-// entry. Keeping the tasks' own data consistent is their owners' business.
+// entry. Once `remove_timer_task` returns, the task runs no more (a tick that had picked it up
+// has ended), so its owner may free what it uses. Keeping the tasks' own data consistent while
+// they run is their owners' business.
 
 #include "framework/CObject.h"
 #include "platform/PeriodicTimer.h"
+#include "platform/PiMutex.h"
 
 #include <atomic>
 #include <cstdint>
@@ -30,7 +33,8 @@ public:
     void set_timer_resolution(short ms);
     // A sixth task is ignored; the same task may stand twice and then runs twice per tick.
     void add_timer_task(TimerTask task);
-    // Removes the first entry holding the task; an absent task changes nothing.
+    // Removes the first entry holding the task; an absent task changes nothing. Called off the
+    // timer's thread, it returns once no tick is running the task.
     void remove_timer_task(TimerTask task);
     // One more tick, `us` microseconds from now, when that comes before the next one (a task
     // that knows when it is next due asks for it).
@@ -48,5 +52,6 @@ private:
     void start();
 
     platform::PeriodicTimer ticker_;
+    platform::PiMutex tick_;  // held by a tick while it runs the tasks
     uint32_t last_id_ = 0;
 };

@@ -14,6 +14,23 @@ void task1() { g_runs[1]++; }
 void task2() { g_runs[2]++; }
 void task3() { g_runs[3]++; }
 
+// A task that stays inside until released.
+std::atomic<bool> g_inside{false}, g_release{false};
+void slow_task()
+{
+    g_inside = true;
+    while (!g_release) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    g_inside = false;
+}
+
+// A task that takes itself off the timer it runs on.
+CTimer* g_timer = nullptr;
+void self_removing_task()
+{
+    g_timer->remove_timer_task(self_removing_task);
+    g_runs[1]++;
+}
+
 class Timer : public ::testing::Test {
 protected:
     void SetUp() override
@@ -61,6 +78,35 @@ TEST_F(Timer, RemovalKeepsTheOrderAndTakesTheFirstEntryOnly)
     EXPECT_EQ(timer.timer_task[2].load(), task1);
     timer.remove_timer_task(task2);  // not registered
     EXPECT_EQ(timer.total_timer.load(), 2);
+}
+
+// Once a removal returns the task runs no more, so its owner may free its data: a removal
+// waits for a tick that is running the task, except on the timer's own thread.
+TEST_F(Timer, ARemovalReturnsOnlyOnceNoTickRunsTheTask)
+{
+    timer.set_timer_resolution(10000);
+    timer.add_timer_task(slow_task);
+    g_release = false;
+    std::thread ticking([&] { tick(); });
+    while (!g_inside) std::this_thread::yield();
+    std::atomic<bool> removed{false};
+    std::thread removing([&] {
+        timer.remove_timer_task(slow_task);
+        removed = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_FALSE(removed) << "the removal returned while the task was running";
+    g_release = true;
+    removing.join();
+    ticking.join();
+    EXPECT_TRUE(removed);
+    EXPECT_EQ(timer.total_timer.load(), 0);
+
+    g_timer = &timer;
+    timer.add_timer_task(self_removing_task);
+    tick();
+    EXPECT_EQ(g_runs[1], 1);
+    EXPECT_EQ(timer.total_timer.load(), 0);
 }
 
 TEST_F(Timer, ALateTickOfAReplacedTimerRunsNoTask)
