@@ -99,7 +99,7 @@ void free_scale_table(CArrayInt** table, short count) {
 
 void init_music_classes() {
     strings = load_list("MUSIC.RES", 78);
-    sm = Select_mes{};
+    cancel_internal_clipboard();  // empty, freeing what a copy left in it
     check_music_font();
     msm = new CMusicalSymbolManager;
     if (!msm->load_table("Marcatino"))

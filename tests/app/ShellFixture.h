@@ -63,6 +63,7 @@ public:
         wm = std::make_unique<platform::WindowManager>(std::move(backend));
         ASSERT_TRUE(register_window_classes());
         application = new CApplication("");
+        delete win_array;  // the list an earlier window made, if any
         win_array = new CArrayPtr;
         ASSERT_NE(create_frame_window(), 0u);
         ASSERT_NO_FATAL_FAILURE(drawing_test::start_score_drawing());

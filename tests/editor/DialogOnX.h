@@ -91,6 +91,7 @@ protected:
         SCREEN_HEIGHT = 600;
         ASSERT_TRUE(register_window_classes());
         application = new CApplication("");
+        delete win_array;  // the list an earlier window made, if any
         win_array = new CArrayPtr;
         ASSERT_NE(create_frame_window(), 0u);
     }

@@ -22,6 +22,7 @@ protected:
         wm = std::make_unique<platform::WindowManager>(std::move(backend));
         ASSERT_TRUE(register_window_classes());
         application = new CApplication("");
+        delete win_array;  // the list an earlier window made, if any
         win_array = new CArrayPtr;
         frame = create_frame_window();
         ASSERT_NE(frame, 0u);

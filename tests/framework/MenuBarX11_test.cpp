@@ -66,6 +66,7 @@ TEST_F(MenuBarX11, FrameShowsTheProgramMenuAndTakesItsAccelerators)
     ASSERT_TRUE(register_window_classes());
     application = new CApplication("");
     application->name.set("BRINDLE-COT");
+    delete win_array;  // the list an earlier window made, if any
     win_array = new CArrayPtr;
     application->menu->assigned = 1;
     const WindowId frame = create_frame_window();

@@ -52,6 +52,7 @@ TEST(MessageBoxOnX, AQuestionIsAnsweredWithAClick)
     app_hooks.periodic_task = find_the_box;
     ASSERT_TRUE(register_window_classes());
     application = new CApplication("");
+    delete win_array;  // the list an earlier window made, if any
     win_array = new CArrayPtr;
     ASSERT_NE(create_frame_window(), 0u);
 

@@ -528,6 +528,7 @@ TEST(DamagedFilesPicture, TheBoxesOnAScreen) {
     std::string previous = platform::current_directory();
     ASSERT_TRUE(platform::set_current_directory(BRINDLECOT_BUILD_DATA));
     application = new CApplication("");
+    delete win_array;  // the list an earlier window made, if any
     win_array = new CArrayPtr;
     ASSERT_NE(create_frame_window(), 0u);
     static std::string picture;
