@@ -51,7 +51,7 @@ public:
 private:
     void start();
 
+    platform::PiMutex tick_;  // held by a tick while it runs the tasks; outlives the ticker
     platform::PeriodicTimer ticker_;
-    platform::PiMutex tick_;  // held by a tick while it runs the tasks
     uint32_t last_id_ = 0;
 };
