@@ -29,6 +29,7 @@
 #include "score/ScoreFixture.h"
 #include "score/DocumentFileSupport.h"
 #include "../layout/DrawingTest.h"
+#include "support/OwnApplication.h"
 
 #include <gtest/gtest.h>
 
@@ -62,9 +63,7 @@ public:
         auto backend = std::make_unique<platform::HeadlessBackend>(platform::Point{1024, 768});
         wm = std::make_unique<platform::WindowManager>(std::move(backend));
         ASSERT_TRUE(register_window_classes());
-        application = new CApplication("");
-        delete win_array;  // the list an earlier window made, if any
-        win_array = new CArrayPtr;
+        make_own_application();
         ASSERT_NE(create_frame_window(), 0u);
         ASSERT_NO_FATAL_FAILURE(drawing_test::start_score_drawing());
         install_application();
@@ -99,10 +98,7 @@ public:
         command_line_file.clear();
         variation = composition = from_midi = named = modification = 0;
         file_opening = 0;
-        delete application;
-        application = nullptr;
-        delete win_array;
-        win_array = nullptr;
+        free_own_application();
         wm.reset();
         app_hooks = default_app_hooks();
         editeur_hooks = default_editeur_hooks();

@@ -18,6 +18,7 @@
 #include "platform/WindowManager.h"
 #include "platform/X11Backend.h"
 #include "platform/XvfbServer.h"
+#include "support/OwnApplication.h"
 
 #include <gtest/gtest.h>
 
@@ -90,17 +91,12 @@ protected:
         SCREEN_WIDTH = 800;  // dialogs centre on the screen
         SCREEN_HEIGHT = 600;
         ASSERT_TRUE(register_window_classes());
-        application = new CApplication("");
-        delete win_array;  // the list an earlier window made, if any
-        win_array = new CArrayPtr;
+        make_own_application();
         ASSERT_NE(create_frame_window(), 0u);
     }
     void TearDown() override {
         if (!wm) return;
-        delete application;
-        application = program_application;
-        delete win_array;
-        win_array = nullptr;
+        free_own_application(program_application);
         wm.reset();
         app_hooks = default_app_hooks();
         free_res_files();

@@ -30,6 +30,7 @@
 #include "score/MusicClasses.h"
 #include "score/MusicSettings.h"
 #include "score/ScoreFixture.h"
+#include "support/OwnApplication.h"
 
 // Systems and pages for a score: `per_system` columns a system, `per_page` systems a page, the
 // systems 70 units a staff and 60 between them from y 80 on every page, columns from x 60.
@@ -71,9 +72,7 @@ protected:
         auto backend = std::make_unique<platform::HeadlessBackend>(platform::Point{1280, 1024});
         wm = std::make_unique<platform::WindowManager>(std::move(backend));
         ASSERT_TRUE(register_window_classes());
-        application = new CApplication("");
-        delete win_array;  // the list an earlier window made, if any
-        win_array = new CArrayPtr;
+        make_own_application();
         ASSERT_NE(create_frame_window(), 0u);
         ASSERT_NO_FATAL_FAILURE(drawing_test::start_score_drawing());
     }
@@ -82,10 +81,7 @@ protected:
         editor = nullptr;
         score.reset();
         quit_music_classes();
-        delete application;
-        application = nullptr;
-        delete win_array;
-        win_array = nullptr;
+        free_own_application();
         wm.reset();
         app_hooks = default_app_hooks();
         editeur_hooks = default_editeur_hooks();

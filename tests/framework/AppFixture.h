@@ -7,6 +7,7 @@
 #include "framework/Startup.h"
 #include "platform/HeadlessBackend.h"
 #include "platform/WindowManager.h"
+#include "support/OwnApplication.h"
 
 #include <gtest/gtest.h>
 
@@ -21,19 +22,14 @@ protected:
         headless = backend.get();
         wm = std::make_unique<platform::WindowManager>(std::move(backend));
         ASSERT_TRUE(register_window_classes());
-        application = new CApplication("");
-        delete win_array;  // the list an earlier window made, if any
-        win_array = new CArrayPtr;
+        make_own_application();
         frame = create_frame_window();
         ASSERT_NE(frame, 0u);
         ASSERT_EQ(application->hwnd, frame);
     }
     void TearDown() override
     {
-        delete application;
-        application = nullptr;
-        delete win_array;
-        win_array = nullptr;
+        free_own_application();
         wm.reset();
         app_hooks = default_app_hooks();
     }

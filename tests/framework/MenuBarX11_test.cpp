@@ -18,6 +18,7 @@
 
 #include "TimerProbe.h"
 #include "XKeys.h"
+#include "support/OwnApplication.h"
 
 #include <gtest/gtest.h>
 
@@ -64,10 +65,8 @@ TEST_F(MenuBarX11, FrameShowsTheProgramMenuAndTakesItsAccelerators)
     app_hooks = default_app_hooks();
     app_hooks.menu_handler = menu_handler;
     ASSERT_TRUE(register_window_classes());
-    application = new CApplication("");
+    make_own_application();
     application->name.set("BRINDLE-COT");
-    delete win_array;  // the list an earlier window made, if any
-    win_array = new CArrayPtr;
     application->menu->assigned = 1;
     const WindowId frame = create_frame_window();
     ASSERT_NE(frame, 0u);
@@ -99,10 +98,7 @@ TEST_F(MenuBarX11, FrameShowsTheProgramMenuAndTakesItsAccelerators)
     screenshot("menu_edition.png");
     close_menus();
 
-    delete application;
-    application = nullptr;
-    delete win_array;
-    win_array = nullptr;
+    free_own_application();
     app_hooks = default_app_hooks();
     free_res_files();
     set_current_directory(before);

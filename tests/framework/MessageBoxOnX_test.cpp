@@ -11,6 +11,7 @@
 #include "platform/WindowManager.h"
 #include "platform/X11Backend.h"
 #include "platform/XvfbServer.h"
+#include "support/OwnApplication.h"
 
 #include <gtest/gtest.h>
 
@@ -51,9 +52,7 @@ TEST(MessageBoxOnX, AQuestionIsAnsweredWithAClick)
     app_hooks = default_app_hooks();
     app_hooks.periodic_task = find_the_box;
     ASSERT_TRUE(register_window_classes());
-    application = new CApplication("");
-    delete win_array;  // the list an earlier window made, if any
-    win_array = new CArrayPtr;
+    make_own_application();
     ASSERT_NE(create_frame_window(), 0u);
 
     std::thread user([&] {
@@ -77,10 +76,7 @@ TEST(MessageBoxOnX, AQuestionIsAnsweredWithAClick)
     EXPECT_EQ(answer, 1) << "the click on Oui";
     EXPECT_EQ(application->shown.questions, 1);
 
-    delete application;
-    application = nullptr;
-    delete win_array;
-    win_array = nullptr;
+    free_own_application();
     wm.reset();
     app_hooks = default_app_hooks();
     free_res_files();

@@ -25,6 +25,7 @@
 #include "score/DocumentFileSupport.h"
 #include "score/ReadReport.h"
 #include "score/Records.h"
+#include "support/OwnApplication.h"
 #include "support/ScreenPicture.h"
 
 namespace {
@@ -527,9 +528,7 @@ TEST(DamagedFilesPicture, TheBoxesOnAScreen) {
     ASSERT_TRUE(register_window_classes());
     std::string previous = platform::current_directory();
     ASSERT_TRUE(platform::set_current_directory(BRINDLECOT_BUILD_DATA));
-    application = new CApplication("");
-    delete win_array;  // the list an earlier window made, if any
-    win_array = new CArrayPtr;
+    make_own_application();
     ASSERT_NE(create_frame_window(), 0u);
     static std::string picture;
     static int steps;
@@ -550,10 +549,7 @@ TEST(DamagedFilesPicture, TheBoxesOnAScreen) {
     show("damaged-file-warning.png", [&] { application->warning(warning.c_str()); });
     show("refused-file-box.png", [&] { report_refused_document("/home/moi/Valse.mrc", refusal); });
     set_message_box_responder(nullptr);
-    delete application;
-    delete win_array;
-    win_array = nullptr;
-    application = program;
+    free_own_application(program);
     app_hooks = default_app_hooks();
     platform::set_current_directory(previous);
 }
