@@ -183,7 +183,6 @@ void take_hand_over()
 {
     if (file_opening) return;
     set_main_dir();
-    if (platform::is_directory(kHandOver)) return;  // not a hand-over, and never removed
     FILE* f = platform::open_file(kHandOver, "rb");
     if (!f) return;
     std::string line;
