@@ -11,6 +11,7 @@
 
 #include "../tests/layout/DrawingScore.h"
 #include "editor/Editeur.h"
+#include "editor/EditorServices.h"
 #include "framework/CApplication.h"
 #include "framework/CWindow.h"
 #include "framework/Startup.h"
@@ -75,6 +76,7 @@ void BM_EditorPageView(benchmark::State& state) {
     create_frame_window();
     init_music_classes();
     install_score_drawing();
+    install_editor_hooks();
     {
         CUserPanel measuring(nullptr);
         DrawingScore score(&measuring, kSystems);

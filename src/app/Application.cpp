@@ -4,8 +4,8 @@
 #include "app/DocumentLifeCycle.h"
 #include "app/MenuCommands.h"
 #include "app/OptionFiles.h"
+#include "app/ProgramWiring.h"
 #include "app/UserFolders.h"
-#include "chords/ChordServices.h"
 #include "editor/Editeur.h"
 #include "framework/CApplication.h"
 #include "framework/CBitmap.h"
@@ -19,7 +19,6 @@
 #include "framework/ProgramFiles.h"
 #include "framework/Startup.h"
 #include "framework/TabletManager.h"
-#include "layout/ScoreDrawing.h"
 #include "midi/CMidi.h"
 #include "midi/MidiComposition.h"
 #include "midi/MidiFileCapture.h"
@@ -95,12 +94,7 @@ void drawing_panel_size(short* width, short* height)
     *height = (short)std::max(1, area.bottom - area.top - 24 - 16);
 }
 
-void init_music()
-{
-    init_music_classes();
-    install_score_drawing();
-    install_chord_services();
-}
+void init_music() { init_music_classes(); }
 
 // The tablet is probed once and left closed; an open document binds it to its view.
 void probe_tablet()
@@ -323,12 +317,20 @@ void app_open_document(char* path)
 
 void install_application()
 {
-    app_hooks = {document_class, executable_name, app_init,          app_start,
-                 app_periodic_task, default_app_hooks().run_script, event_filter, menu_handler,
-                 menu_enabler,   app_open_document, app_stop, app_quit, create_midi, delete_midi};
-    editeur_hooks.midi_time = []() -> int32_t {
-        return application && application->midi ? application->midi->time_unit.load() : 0;
-    };
+    // The framework's script player (`run_script`) stays as it is.
+    app_hooks.get_document_class = document_class;
+    app_hooks.get_executable_name = executable_name;
+    app_hooks.init = app_init;
+    app_hooks.start = app_start;
+    app_hooks.periodic_task = app_periodic_task;
+    app_hooks.event_filter = event_filter;
+    app_hooks.menu_handler = menu_handler;
+    app_hooks.menu_enabler = menu_enabler;
+    app_hooks.open_document = app_open_document;
+    app_hooks.stop = app_stop;
+    app_hooks.quit = app_quit;
+    app_hooks.create_midi = create_midi;
+    app_hooks.delete_midi = delete_midi;
     editeur_hooks.set_midi_thru = [](short channel, unsigned char to) {
         if (application && application->midi && channel >= 0 && channel < 16)
             application->midi->tab_midi_thru[channel] = to;
@@ -349,7 +351,6 @@ void install_application()
     midi_composition_hooks.close_document = []() -> short { return fermer_document(true); };
     midi_composition_hooks.open_view = [](Document*) { open_view_of_document(); };
     midi_composition_hooks.drawing_panel_size = drawing_panel_size;
-    install_play_record_manager();  // the player, its transport keys and its markers
     // Demonstration scripts open and close the documents they name. The user's own unsaved
     // changes are asked about first, as if no script played (what a script replays never counts
     // as a change: it is cleared after each event), so that a demonstration loses no work.
@@ -374,6 +375,6 @@ int run_application(int argc, char** argv)
         command_line_file = platform::utf8_to_cp1252(realpath(argv[i], full) ? full : argv[i]);
         break;
     }
-    install_application();
+    wire_program();
     return WinMain(argc, argv);
 }

@@ -29,7 +29,7 @@ extern short to_be_transfered;
 struct ShellSteps {
     void (*load_menu)();            // the menu bar, without the developers' menu and item 306
     void (*init_devices)();         // joystick
-    void (*init_music)();           // music classes, score drawing, chord services
+    void (*init_music)();           // the music classes
     void (*read_settings)();        // favourite instruments and options
     void (*probe_tablet)();
     void (*show_logo)();            // the logo box, until the user closes it
@@ -65,7 +65,9 @@ void apropos();
 // Whether the program runs without a screen (headless display).
 bool headless_run();
 
-// Fills `app_hooks` (and the editor's MIDI hooks) with the shell's members.
+// Fills the fields that the shell answers, by name: `app_hooks` (all but the script player),
+// the editor's MIDI echo and close box, the MIDI composition's document and view, and the
+// demonstration scripts' documents. Part of the program's wiring (`wire_program`).
 void install_application();
 // The program: the command line's first file is kept, the hooks filled, the program run.
 int run_application(int argc, char** argv);

@@ -1,17 +1,17 @@
 #include "editor/EditorServices.h"
 
 EditeurHooks default_editeur_hooks() {
-    return {
-        []() -> short { return 0; },
-        []() -> short { return 0; },
-        [](short* id, short* sub_id) { *id = 0, *sub_id = 0; },
-        []() -> int32_t { return 0; },
-        [](short, unsigned char) {},
-        nullptr,
-        [](Event*) -> short { return 0; },
-        [](CPanel*, short, short) -> short { return 1; },
-        nullptr,
-    };
+    EditeurHooks h{};
+    h.get_play_but = []() -> short { return 0; };
+    h.get_cur_play_mes = []() -> short { return 0; };
+    h.get_play_doc = [](short* id, short* sub_id) { *id = 0, *sub_id = 0; };
+    h.midi_time = []() -> int32_t { return 0; };
+    h.set_midi_thru = [](short, unsigned char) {};
+    h.midi_special_treatment = nullptr;
+    h.transport_key = [](Event*) -> short { return 0; };
+    h.close_window = [](CPanel*, short, short) -> short { return 1; };
+    h.curseur_paroles = nullptr;
+    return h;
 }
 
 EditeurHooks editeur_hooks = default_editeur_hooks();

@@ -33,6 +33,11 @@ struct EditeurHooks {
 extern EditeurHooks editeur_hooks;
 EditeurHooks default_editeur_hooks();
 
+// Fills what the score code asks of the editor: the view questions of `document_view_hooks`
+// and the palette windows of `palette_window_hooks`. Called once by the program's wiring at
+// start-up (and by the tests that make editors); an editor's creation fills nothing.
+void install_editor_hooks();
+
 // A queue of 4-byte MIDI messages (first byte in the low byte), safe between threads; at most
 // `capacity` messages wait, later ones are dropped. The room for them is made beforehand, by
 // the taker: a push (from the MIDI timer thread) never allocates.

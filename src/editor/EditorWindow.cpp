@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "editor/EditorLookups.h"
+#include "editor/EditorServices.h"
 #include "framework/CApplication.h"
 #include "framework/CButton.h"
 #include "framework/CFont.h"
@@ -92,6 +93,11 @@ short dialogue_zoom(short* z) {
 
 }  // namespace
 
+void install_editor_hooks() {
+    install_document_view_hooks();
+    install_palette_windows();
+}
+
 short zoom_minimum() { return zoom_table[1]; }
 short zoom_maximum() { return zoom_table[tot_zoom_table]; }
 
@@ -100,8 +106,6 @@ short Editeur::create(short id_doc) {
     typ = 1;
     id = id_doc;
     if (id_doc > 10) return 0;
-    install_document_view_hooks();
-    install_palette_windows();
     set_cur_doc(id, doc ? doc->cur_sub_doc : 1);
     sub_id = doc ? doc->cur_sub_doc : 1;
     Sub_document* extract = doc ? &doc->sub_doc[sub_id] : nullptr;

@@ -412,8 +412,15 @@ void dirty_all_windows() {
 
 }  // namespace
 
-PaletteDialogs palette_dialogs = {dialog_palette_properties, dialog_tool_properties, dialog_drop_choice,
-                                  dialog_question};
+PaletteDialogs default_palette_dialogs() {
+    PaletteDialogs d{};
+    d.palette_properties = dialog_palette_properties;
+    d.tool_properties = dialog_tool_properties;
+    d.drop_choice = dialog_drop_choice;
+    d.question = dialog_question;
+    return d;
+}
+PaletteDialogs palette_dialogs = default_palette_dialogs();
 
 void install_palette_windows() {
     palette_window_hooks.inverser_tool = inverser_cells;
@@ -422,7 +429,6 @@ void install_palette_windows() {
 }
 
 short CToolsManager::ouvrir_palette(short id) {
-    install_palette_windows();
     for (short s = 1; s <= PALETTE_WINDOW_SLOTS; s++)
         if (tid[s] == id && win[s]) {
             win[s]->show();

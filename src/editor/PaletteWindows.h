@@ -17,7 +17,7 @@ short tool_proc(CPanel* panel, Event* e);
 // Supervisor reference callback of the palette windows.
 void ask_ref_sup_proc_palette(CPanel* panel, short* ref, short* sub);
 
-// Fills the tools manager's hooks with the palette windows (done by the first window opened).
+// Fills the tools manager's hooks with the palette windows (part of install_editor_hooks).
 void install_palette_windows();
 
 // Opens every palette of the tools manager (palette 16, the score tools, first).
@@ -41,3 +41,4 @@ struct PaletteDialogs {
     short (*question)(short first_message);
 };
 extern PaletteDialogs palette_dialogs;
+PaletteDialogs default_palette_dialogs();

@@ -46,9 +46,22 @@ short default_event_filter(CPanel* panel, Event* event)
 
 AppHooks default_app_hooks()
 {
-    return AppHooks{default_document_class, default_executable_name, default_init, nothing,
-                    nothing, play_script_step, default_event_filter, no_command, nothing, no_document,
-                    may_stop, nothing, no_midi, no_midi_to_delete};
+    AppHooks h{};
+    h.get_document_class = default_document_class;
+    h.get_executable_name = default_executable_name;
+    h.init = default_init;
+    h.start = nothing;
+    h.periodic_task = nothing;
+    h.run_script = play_script_step;
+    h.event_filter = default_event_filter;
+    h.menu_handler = no_command;
+    h.menu_enabler = nothing;
+    h.open_document = no_document;
+    h.stop = may_stop;
+    h.quit = nothing;
+    h.create_midi = no_midi;
+    h.delete_midi = no_midi_to_delete;
+    return h;
 }
 
 AppHooks app_hooks = default_app_hooks();

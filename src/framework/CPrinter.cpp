@@ -97,7 +97,13 @@ bool printer_exists(const std::string& name)
 
 }  // namespace
 
-PrinterDialogs default_printer_dialogs() { return {shown_page_setup, shown_print}; }
+PrinterDialogs default_printer_dialogs()
+{
+    PrinterDialogs d{};
+    d.page_setup = shown_page_setup;
+    d.print = shown_print;
+    return d;
+}
 
 short run_page_setup_dialog(const std::vector<std::string>& printers, PageSetupChoice* choice)
 {

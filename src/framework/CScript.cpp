@@ -61,7 +61,17 @@ std::string program_string(short n)
 
 ScriptHooks default_script_hooks()
 {
-    return ScriptHooks{nothing, closed, not_opened, nothing, no_tool, nothing, nothing, nothing, nothing};
+    ScriptHooks h{};
+    h.stop_application = nothing;
+    h.close_document = closed;
+    h.open_document = not_opened;
+    h.close_panels = nothing;
+    h.choose_tool = no_tool;
+    h.start_scale = nothing;
+    h.stop_scale = nothing;
+    h.score_adjust = nothing;
+    h.clear_modified = nothing;
+    return h;
 }
 ScriptHooks script_hooks = default_script_hooks();
 

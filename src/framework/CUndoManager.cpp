@@ -8,7 +8,12 @@ void* no_copy(void*, short, short, short) { return nullptr; }
 void nothing_to_free(void*, short, short, short) {}
 }  // namespace
 
-UndoHooks default_undo_hooks() { return UndoHooks{no_copy, nothing_to_free}; }
+UndoHooks default_undo_hooks() {
+    UndoHooks h{};
+    h.duplicate_obj = no_copy;
+    h.clean_obj = nothing_to_free;
+    return h;
+}
 UndoHooks undo_hooks = default_undo_hooks();
 
 CUndoOperation::CUndoOperation(short opid_, short actid_, void* owner_)

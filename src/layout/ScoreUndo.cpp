@@ -35,7 +35,10 @@ void clean(void* copy, short typ, short, short) {
 
 }  // namespace
 
-void install_score_undo() { undo_hooks = UndoHooks{duplicate, clean}; }
+void install_score_undo() {
+    undo_hooks.duplicate_obj = duplicate;
+    undo_hooks.clean_obj = clean;
+}
 
 CChordProgression* copier_progression(CChordProgression* p) {
     if (!p) return nullptr;

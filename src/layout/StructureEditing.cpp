@@ -28,11 +28,14 @@
 #include "score/Piste.h"
 #include "score/StructureSlots.h"
 
-StructureEditingHooks structure_editing_hooks = {
-    []() -> short { return 0; },
-    []() {},
-    [](short) {},
-};
+StructureEditingHooks default_structure_editing_hooks() {
+    StructureEditingHooks h{};
+    h.get_play_but = []() -> short { return 0; };
+    h.stop_play = []() {};
+    h.limit_view_measure = [](short) {};
+    return h;
+}
+StructureEditingHooks structure_editing_hooks = default_structure_editing_hooks();
 
 namespace {
 

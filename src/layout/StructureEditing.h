@@ -17,6 +17,7 @@ struct StructureEditingHooks {
     void (*limit_view_measure)(short last);
 };
 extern StructureEditingHooks structure_editing_hooks;
+StructureEditingHooks default_structure_editing_hooks();
 
 // Choices of the add-or-erase dialog and of the direct calls.
 struct AjoutEffacement {

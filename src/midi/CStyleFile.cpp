@@ -23,7 +23,11 @@ constexpr int32_t kLastTick = 1 << 30;
 
 }  // namespace
 
-StyleHooks default_style_hooks() { return {hundred_percent}; }
+StyleHooks default_style_hooks() {
+    StyleHooks h{};
+    h.delay_percent = hundred_percent;
+    return h;
+}
 StyleHooks style_hooks = default_style_hooks();
 
 // ---- text files ---------------------------------------------------------------------------

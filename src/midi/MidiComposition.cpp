@@ -292,7 +292,15 @@ short choisir_solistes(Document* d, MidiCompositionChoice* choice) {
 }
 
 MidiCompositionHooks default_midi_composition_hooks() {
-    return {close_nothing, choisir_solistes, no_view, start_manager, stop_manager, manager_playing, nullptr};
+    MidiCompositionHooks h{};
+    h.close_document = close_nothing;
+    h.choose_soloists = choisir_solistes;
+    h.open_view = no_view;
+    h.start_playing = start_manager;
+    h.stop_playing = stop_manager;
+    h.playing = manager_playing;
+    h.drawing_panel_size = nullptr;
+    return h;
 }
 MidiCompositionHooks midi_composition_hooks = default_midi_composition_hooks();
 

@@ -133,6 +133,6 @@ void midi_special_treatment(char* msg, short mode);
 void dessiner_marqueur(char* msg, short mode);
 
 // Makes the program create its play and record manager at start-up and reach it from the
-// score, the layout and the editor (pump, play state, transport keys, markers, the notes'
-// play-parameters dialog).
+// score, the layout and the editor (pump, play state, the MIDI clock, transport keys, markers,
+// the notes' play-parameters dialog). Part of the program's wiring.
 void install_play_record_manager();

@@ -65,7 +65,13 @@ short developper_message(const Message& msg, const Msg_use& use, short canal, ch
     return n;
 }
 
-RenderHooks default_render_hooks() { return {no_style_delay, no_volumes_panel, recorded_click_velocity}; }
+RenderHooks default_render_hooks() {
+    RenderHooks h{};
+    h.style_delay = no_style_delay;
+    h.accompaniment_volume = no_volumes_panel;
+    h.metro_velo = recorded_click_velocity;
+    return h;
+}
 RenderHooks render_hooks = default_render_hooks();
 
 CScoreRender::CScoreRender() { uid = 610; }

@@ -19,12 +19,15 @@ short working_mode = 2;
 
 // ---- Views -------------------------------------------------------------------------------
 
-DocumentViewHooks document_view_hooks = {
-    [](View*) -> short { return 0; },
-    [](View*) {},
-    [](View*) {},
-    [](View*) {},
-};
+DocumentViewHooks default_document_view_hooks() {
+    DocumentViewHooks h{};
+    h.get_type = [](View*) -> short { return 0; };
+    h.calculer_page_0 = [](View*) {};
+    h.invalider_lineaire = [](View*) {};
+    h.dirty_page_lin = [](View*) {};
+    return h;
+}
+DocumentViewHooks document_view_hooks = default_document_view_hooks();
 
 short set_cur_doc(short, short sub_id) {
     permuter_contexte(doc, sub_id);

@@ -36,6 +36,7 @@ struct DocumentViewHooks {
     void (*dirty_page_lin)(View* v);
 };
 extern DocumentViewHooks document_view_hooks;
+DocumentViewHooks default_document_view_hooks();
 
 // The music library's window, reduced to its scroll origin, which extracts are placed by.
 struct Librairie_musicale {

@@ -13,7 +13,7 @@
 
 CArrayString* strings = nullptr;
 CPlayRecordManager* mpr = nullptr;
-PlayRecordHooks play_record_hooks = {nullptr, nullptr, nullptr};
+PlayRecordHooks play_record_hooks = {};
 CArrayString* scale_names = nullptr;
 CArrayInt** scale_table = nullptr;
 CArrayString* scale_chord_names = nullptr;

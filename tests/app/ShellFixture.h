@@ -6,6 +6,7 @@
 
 #include "app/Application.h"
 #include "app/DocumentLifeCycle.h"
+#include "app/ProgramWiring.h"
 #include "framework/CApplication.h"
 #include "framework/CMenu.h"
 #include "framework/CResFile.h"
@@ -59,14 +60,14 @@ public:
         std::snprintf(data_dir, dir_buffer_size, "%s", data.c_str());
         set_main_dir();
 
-        app_hooks = default_app_hooks();
+        unwire_program();
         auto backend = std::make_unique<platform::HeadlessBackend>(platform::Point{1024, 768});
         wm = std::make_unique<platform::WindowManager>(std::move(backend));
         ASSERT_TRUE(register_window_classes());
         make_own_application();
         ASSERT_NE(create_frame_window(), 0u);
         ASSERT_NO_FATAL_FAILURE(drawing_test::start_score_drawing());
-        install_application();
+        wire_program();
         midi_composition_hooks.choose_soloists = accepter_sans_choix;  // no one to ask
         application->menu->assigned = 1;
         application->load_menu(1);
@@ -100,11 +101,8 @@ public:
         file_opening = 0;
         free_own_application();
         wm.reset();
-        app_hooks = default_app_hooks();
-        editeur_hooks = default_editeur_hooks();
-        midi_composition_hooks = default_midi_composition_hooks();
+        unwire_program();
         midi_composition_hooks.choose_soloists = accepter_sans_choix;  // no one to ask
-        script_hooks = default_script_hooks();
         for (View*& v : vue) v = nullptr;
         free_res_files();
         quit_main_dir();

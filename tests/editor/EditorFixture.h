@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "editor/Editeur.h"
+#include "editor/EditorServices.h"
+#include "editor/PaletteWindows.h"
 #include "layout/UtilitairesPartition.h"
 #include "framework/CApplication.h"
 #include "framework/CUserPanel.h"
@@ -29,6 +31,7 @@
 #include "score/Document.h"
 #include "score/MusicClasses.h"
 #include "score/MusicSettings.h"
+#include "score/DocumentServices.h"
 #include "score/ScoreFixture.h"
 #include "support/OwnApplication.h"
 
@@ -75,6 +78,7 @@ protected:
         make_own_application();
         ASSERT_NE(create_frame_window(), 0u);
         ASSERT_NO_FATAL_FAILURE(drawing_test::start_score_drawing());
+        install_editor_hooks();
     }
     void TearDown() override {
         if (editor) editor->destroy(1);
@@ -85,6 +89,8 @@ protected:
         wm.reset();
         app_hooks = default_app_hooks();
         editeur_hooks = default_editeur_hooks();
+        document_view_hooks = default_document_view_hooks();
+        palette_window_hooks = {};
         for (View*& v : vue) v = nullptr;
     }
 

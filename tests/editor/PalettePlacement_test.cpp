@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "editor/EditorServices.h"
 #include "editor/PaletteWindows.h"
 #include "framework/AppFixture.h"
 #include "framework/CRect.h"
@@ -25,6 +26,7 @@ protected:
         for (const char* name : {"TOOL.PAL", "TOOL.DEF", "PAL.PFR"})
             std::filesystem::copy_file(std::string(BRINDLECOT_BUILD_DATA) + "/misc/" + name,
                                        folder.dir + "/MISC/" + name);
+        install_editor_hooks();
         saved_pal = pal;
         pal = new CToolsManager;
         ASSERT_GE(pal->tot_pal, 2);
@@ -32,6 +34,7 @@ protected:
     void TearDown() override {
         delete pal;
         pal = saved_pal;
+        palette_window_hooks = {};
         AppFixture::TearDown();
         SCREEN_WIDTH = SCREEN_HEIGHT = 0;
     }
