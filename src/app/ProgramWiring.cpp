@@ -1,6 +1,7 @@
 #include "app/ProgramWiring.h"
 
 #include "app/Application.h"
+#include "app/Parametres.h"
 #include "chords/ChordServices.h"
 #include "editor/EditorServices.h"
 #include "editor/NoteRestMenus.h"
@@ -35,7 +36,8 @@ namespace {
 //   `structure_editing_hooks` (get_play_but, stop_play), `note_menu_hooks.edit_play_parameters`;
 // - chords: `chord_services`;
 // - shell: `app_hooks`, `editeur_hooks` (set_midi_thru, close_window),
-//   `midi_composition_hooks` (close_document, open_view, drawing_panel_size), `script_hooks`
+//   `midi_composition_hooks` (close_document, open_view, drawing_panel_size),
+//   `style_hooks.delay_percent`, `script_hooks`
 //   (close_document, open_document, clear_modified).
 const WiringStep kSteps[] = {
     {"score drawing", install_score_drawing},
@@ -78,4 +80,6 @@ void unwire_program()
     render_hooks = default_render_hooks();
     style_hooks = default_style_hooks();
     midi_composition_hooks = default_midi_composition_hooks();
+    parameter_hooks = {};
+    key_equivalent_hooks = {};
 }

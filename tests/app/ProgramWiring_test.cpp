@@ -4,6 +4,7 @@
 // added to a table, answered twice, or filled again by an editor's creation fails here.
 #include "ShellFixture.h"
 
+#include "app/Parametres.h"
 #include "app/ProgramWiring.h"
 #include "editor/Editeur.h"
 #include "editor/NoteRestMenus.h"
@@ -54,6 +55,8 @@ PaletteDialogs defaults(const PaletteDialogs&) { return default_palette_dialogs(
 RenderHooks defaults(const RenderHooks&) { return default_render_hooks(); }
 StyleHooks defaults(const StyleHooks&) { return default_style_hooks(); }
 MidiCompositionHooks defaults(const MidiCompositionHooks&) { return default_midi_composition_hooks(); }
+ParameterHooks defaults(const ParameterHooks&) { return {}; }
+KeyEquivalentHooks defaults(const KeyEquivalentHooks&) { return {}; }
 
 #define FIELD(table, field, answer) Field{#table, #field, Answer::answer, table.field != defaults(table).field}
 
@@ -130,7 +133,7 @@ std::vector<Field> fields()
         FIELD(render_hooks, style_delay, Waiting),
         FIELD(render_hooks, accompaniment_volume, Waiting),
         FIELD(render_hooks, metro_velo, Waiting),
-        FIELD(style_hooks, delay_percent, Waiting),
+        FIELD(style_hooks, delay_percent, Wired),
         FIELD(midi_composition_hooks, close_document, Wired),
         FIELD(midi_composition_hooks, choose_soloists, OwnDefault),  // the choice dialog
         FIELD(midi_composition_hooks, open_view, Wired),
@@ -138,6 +141,10 @@ std::vector<Field> fields()
         FIELD(midi_composition_hooks, stop_playing, OwnDefault),
         FIELD(midi_composition_hooks, playing, OwnDefault),
         FIELD(midi_composition_hooks, drawing_panel_size, Wired),
+        // The composition assistant's style and scale pad.
+        FIELD(parameter_hooks, style_delays_changed, Waiting),
+        FIELD(key_equivalent_hooks, note_on, Waiting),
+        FIELD(key_equivalent_hooks, note_off, Waiting),
         Field{"score_drawing", "", Answer::Wired, score_drawing != nullptr},
         Field{"symbol_editor_scale", "", Answer::Waiting, symbol_editor_scale != nullptr},  // the symbol tools
     };
@@ -167,6 +174,8 @@ std::map<std::string, size_t> table_slots()
         {"render_hooks", sizeof(RenderHooks) / slot},
         {"style_hooks", sizeof(StyleHooks) / slot},
         {"midi_composition_hooks", sizeof(MidiCompositionHooks) / slot},
+        {"parameter_hooks", sizeof(ParameterHooks) / slot},
+        {"key_equivalent_hooks", sizeof(KeyEquivalentHooks) / slot},
         {"score_drawing", 1},
         {"symbol_editor_scale", 1},
     };
