@@ -34,6 +34,7 @@
 #include "score/MusicGlobals.h"
 #include "score/Placeholders.h"
 #include "score/DocumentServices.h"
+#include "tools/InstallTools.h"
 
 #include <algorithm>
 #include <climits>
@@ -326,6 +327,7 @@ void install_application()
     app_hooks = {document_class, executable_name, app_init,          app_start,
                  app_periodic_task, default_app_hooks().run_script, event_filter, menu_handler,
                  menu_enabler,   app_open_document, app_stop, app_quit, create_midi, delete_midi};
+    install_tool_handlers();  // the note and rest tools of the score editor
     editeur_hooks.midi_time = []() -> int32_t {
         return application && application->midi ? application->midi->time_unit.load() : 0;
     };
