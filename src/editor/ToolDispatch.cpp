@@ -205,8 +205,18 @@ short Editeur::dispatch(Event* e) {
     pal->set_erase_tool(0);
     couleur_notes = doc->utiliser_couleurs == 1 ? (voice == 0 ? 0 : -1 - voice) : doc->utiliser_couleurs == 2 ? -1 : 0;
     voix_visibles = doc->voix_visibles;
+    // Where the event happened on the screen: a key is typed where the pointer is.
     short gx = e->x, gy = e->y;
-    if (up) up->local_to_global(&gx, &gy);
+    if (e->type == EvKey) gx = get_mouse_x(), gy = get_mouse_y();
+    else if (up) up->local_to_global(&gx, &gy);
+    // A key turned into a press presses at the pointer, in the panel's coordinates.
+    auto press_at_pointer = [&](short flags) {
+        short lx = gx, ly = gy;
+        if (up) up->global_to_local(&lx, &ly);
+        e->type = EvPress;
+        e->flags = flags;
+        e->x = lx, e->y = ly;
+    };
     auto over_this_window = [&]() { return get_window_under(gx, gy) == win; };
     bool real_left_click = false;
 
@@ -250,16 +260,14 @@ short Editeur::dispatch(Event* e) {
         if (s == tool::Measure) {
             if (!over_this_window()) return 0;
             if (!pal->get_erase_tool()) {
-                e->type = EvPress;
-                e->flags = EvfLeft | EvfDouble;
+                press_at_pointer(EvfLeft | EvfDouble);
                 t = tool::Measure;
             }
         } else if (tool::is_note_value(s) || s == tool::StemFlip || s == tool::Pointer || s == tool::Dot ||
                    tool::is_rest_value(s)) {
             if (!doc->curseur) {
                 if (!over_this_window()) return 0;
-                e->type = EvPress;
-                e->flags = EvfLeft;
+                press_at_pointer(EvfLeft);
                 t = s;
             }
         } else if (s != tool::StepCursor) {
@@ -267,8 +275,7 @@ short Editeur::dispatch(Event* e) {
                 pal->annuler_raccourci();
                 return 0;
             }
-            e->type = EvPress;
-            e->flags = EvfLeft;
+            press_at_pointer(EvfLeft);
             t = s;
         }
         pal->set_tool(t, 0);

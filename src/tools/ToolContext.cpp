@@ -91,11 +91,16 @@ private:
 
 }  // namespace
 
-void ToolContext::draw_item(CDataObject* item, short mode) const {
-    if (!item || !at.m) return;
+void ToolContext::draw_item(CDataObject* item, short mode) const { draw_item_in(at.m, item, mode); }
+
+void ToolContext::draw_item_in(CMeasure* m, CDataObject* item, short mode) const {
+    if (!item || !m) return;
     ScrolledOrigin scrolled(v);
-    v->up->go_to(at.mx, at.my);
+    v->up->go_to((short)(m->x * v->scalex), (short)(m->y * v->scaley));
+    CMeasure* drawn = cur_mes_draw;
+    cur_mes_draw = m;
     item->draw_object(v->up, 1, v, mode, v->scalex, v->scaley);
+    cur_mes_draw = drawn;
 }
 
 void ToolContext::draw_measure(short mode) const {

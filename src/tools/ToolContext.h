@@ -101,6 +101,7 @@ struct ToolContext {
     // measure with all its items, the measure and every item but `except` (what erasing that
     // item damaged).
     void draw_item(CDataObject* item, short mode) const;
+    void draw_item_in(CMeasure* m, CDataObject* item, short mode) const;  // of another measure
     void draw_measure(short mode) const;
     void draw_measure_except(const CDataObject* except) const;
 

@@ -132,13 +132,15 @@ protected:
     void click(short column, short staff, double ux, double uy, short flags = 0) {
         press(column, staff, ux, uy, flags).release();
     }
-    // A key typed with the pointer over score units (ux, uy) of the measure.
-    void key_over(short column, short staff, double ux, double uy, platform::Key key) {
-        const platform::Point p = screen_point(panel_point(column, staff, ux, uy));
-        wm->inject_mouse_move(p);
-        wm->inject_key(key, true);
-        wm->inject_key(key, false);
+    // A key (its character code) typed with the pointer over score units (ux, uy) of the
+    // measure: the pointer goes there, then the router gets the key.
+    short key_over(short column, short staff, double ux, double uy, short code) {
+        wm->inject_mouse_move(screen_point(panel_point(column, staff, ux, uy)));
         pump();
+        Event e;
+        e.type = EvKey;
+        e.value = code;
+        return editor->dispatch(&e);
     }
 
     // Takes every queued event through the application's idle step.
