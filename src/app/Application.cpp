@@ -4,6 +4,7 @@
 #include "app/DocumentLifeCycle.h"
 #include "app/MenuCommands.h"
 #include "app/OptionFiles.h"
+#include "app/Parametres.h"
 #include "app/UserFolders.h"
 #include "chords/ChordServices.h"
 #include "editor/Editeur.h"
@@ -22,6 +23,7 @@
 #include "layout/ScoreDrawing.h"
 #include "midi/CMidi.h"
 #include "midi/MidiComposition.h"
+#include "midi/CStyleFile.h"
 #include "midi/MidiFileCapture.h"
 #include "midi/PlayRecordManager.h"
 #include "platform/Cp1252.h"
@@ -128,6 +130,14 @@ void open_first_document()
     reopen_last_document();
 }
 
+// The favourite instruments and options, the program parameters and the key equivalents.
+void read_all_settings()
+{
+    read_settings();
+    read_parameters();
+    load_equivalents_clavier();
+}
+
 void quit_devices()
 {
     quit_joystick();
@@ -214,7 +224,7 @@ void take_hand_over()
 
 ShellSteps default_shell_steps()
 {
-    return {load_menu_bar,       init_devices,      init_music, read_settings, probe_tablet, show_logo,
+    return {load_menu_bar,       init_devices,      init_music, read_all_settings, probe_tablet, show_logo,
             open_first_document, start_midifile_capture, move_user_folders, write_options,
             quit_devices,        quit_music};
 }
@@ -351,6 +361,7 @@ void install_application()
     midi_composition_hooks.close_document = []() -> short { return fermer_document(true); };
     midi_composition_hooks.open_view = [](Document*) { open_view_of_document(); };
     midi_composition_hooks.drawing_panel_size = drawing_panel_size;
+    style_hooks.delay_percent = []() -> short { return param[parameter::StyleDelayPercent]; };
     install_play_record_manager();  // the player, its transport keys and its markers
     // Demonstration scripts open and close the documents they name. The user's own unsaved
     // changes are asked about first, as if no script played (what a script replays never counts
