@@ -6,6 +6,7 @@
 #include "editor/EditorServices.h"
 #include "editor/NoteRestMenus.h"
 #include "editor/PaletteWindows.h"
+#include "editor/ToolDispatch.h"
 #include "framework/CApplication.h"
 #include "framework/CPrinter.h"
 #include "framework/CScript.h"
@@ -23,6 +24,7 @@
 #include "score/MusicClasses.h"
 #include "score/SymbolPlacement.h"
 #include "score/ToolsManager.h"
+#include "tools/InstallTools.h"
 
 namespace {
 
@@ -34,6 +36,7 @@ namespace {
 // - player: `play_record_hooks`, `editeur_hooks` (get_play_but, get_cur_play_mes,
 //   get_play_doc, midi_time, midi_special_treatment, transport_key),
 //   `structure_editing_hooks` (get_play_but, stop_play), `note_menu_hooks.edit_play_parameters`;
+// - tools: `tool_handlers`, the handlers of the editing tools built so far;
 // - chords: `chord_services`;
 // - shell: `app_hooks`, `editeur_hooks` (set_midi_thru, close_window),
 //   `midi_composition_hooks` (close_document, open_view, drawing_panel_size),
@@ -44,11 +47,18 @@ const WiringStep kSteps[] = {
     {"score undo", install_score_undo},
     {"editor", install_editor_hooks},
     {"player", install_play_record_manager},
+    {"tools", install_tool_handlers},
     {"chords", install_chord_services},
     {"shell", install_application},
 };
 
+// The router's table as the editor starts it (every tool on its stand-in): it is filled by
+// constant initialization, so this copy, made at the program's dynamic initialization, is it.
+const ToolHandlers kToolHandlerDefaults = tool_handlers;
+
 }  // namespace
+
+const ToolHandlers& default_tool_handlers() { return kToolHandlerDefaults; }
 
 const WiringStep* wiring_steps(short* count)
 {
@@ -76,6 +86,7 @@ void unwire_program()
     structure_editing_hooks = default_structure_editing_hooks();
     editeur_hooks = default_editeur_hooks();
     note_menu_hooks = {};
+    tool_handlers = kToolHandlerDefaults;
     palette_dialogs = default_palette_dialogs();
     render_hooks = default_render_hooks();
     style_hooks = default_style_hooks();

@@ -9,7 +9,7 @@
 // The tables: `app_hooks`, `script_hooks`, `undo_hooks`, `printer_dialogs` (framework);
 // `score_drawing`, `symbol_editor_scale`, `document_view_hooks`, `play_record_hooks`, `palette_window_hooks`,
 // `chord_services` (score); `structure_editing_hooks` (layout); `editeur_hooks`,
-// `note_menu_hooks`, `palette_dialogs` (editor); `render_hooks`, `style_hooks`,
+// `note_menu_hooks`, `palette_dialogs`, `tool_handlers` (editor); `render_hooks`, `style_hooks`,
 // `midi_composition_hooks` (midi); `parameter_hooks`, `key_equivalent_hooks` (app). A new folder's handlers (tools, chords, app) are installed
 // by a step added to `wiring_steps`, never from their own code. The audio folder, above this
 // one, adds its installer where the program starts (`run_application`'s caller).
@@ -26,6 +26,10 @@ const WiringStep* wiring_steps(short* count);
 // Runs every step. Called once by `run_application`; tests that run the program's members call
 // it in their set-up.
 void wire_program();
+
+// The editing tools' router table before any handler is installed (every tool on its stand-in).
+struct ToolHandlers;
+const ToolHandlers& default_tool_handlers();
 
 // Puts every table back to the framework's and the folders' defaults: the state of a program
 // without its upper parts. Tests call it to leave no hook of theirs to the next case.

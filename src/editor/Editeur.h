@@ -89,6 +89,16 @@ public:
     // moment; 1 when consumed (editor/ToolDispatch.cpp) ----
     short dispatch(Event* e);
 
+    // ---- What lies under a click (editor/ItemHitTest.cpp) ----
+    // The first note (rest) of the page shown whose head (glyph) box holds panel point (x, y):
+    // 1 and its item index, else 0. mn, pn, sn: the ids of its measure, staff and system; mm,
+    // pp, ss: the measure's place in its staff, the staff's in its system, the system's in the
+    // page. All but `index` are written as the search walks (after a miss: the last place).
+    short trouver_note_clic(short x, short y, short* index, short* mn, short* pn, short* sn, short* mm,
+                            short* pp, short* ss);
+    short trouver_silence_clic(short x, short y, short* index, short* mn, short* pn, short* sn, short* mm,
+                               short* pp, short* ss);
+
     // ---- Chords and beam groups ----
     short get_info_accord(CMeasure* obj, short acid, short* tabi, short* tabm, short* tabx,
                           short* taby, short* tot);

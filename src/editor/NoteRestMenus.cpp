@@ -36,50 +36,6 @@ CMenu* new_context_menu() {
 
 namespace {
 
-// Walks the measures of the page shown: f(measure index, screen left, screen top, staff
-// scale) returns true to stop.
-template <class F>
-void for_each_shown_measure(F f) {
-    if (!doc || !doc->pag || doc->cur_pag < 0 || doc->cur_pag > doc->tot_pag) return;
-    Page* pg = doc->pag[doc->cur_pag];
-    for (short s = 1; pg && s <= pg->tot_sys; s++) {
-        Systeme* sys = doc->sys[pg->sys[s]];
-        for (short j = 1; sys && j <= sys->tot_por; j++) {
-            Portee* staff = doc->por[sys->por[j]];
-            for (short k = 1; staff && k <= staff->tot_mes; k++) {
-                const short index = staff->mes[k];
-                CMeasure* m = index >= 1 && index <= doc->max_mes ? doc->mes[index] : nullptr;
-                if (!m) continue;
-                short c = 0, p = 0;
-                localiser_mesure(index, &c, &p);
-                const float scale = p >= 1 && p <= doc->tot_ins ? doc->ins[p].staff_size / 100.0f : 1.0f;
-                if (f(index, m, scale)) return;
-            }
-        }
-    }
-}
-
-// The item of kind T under the point: within 5 units across and 4 up or down of its place.
-template <class T>
-short find_under(Editeur* v, short x, short y, short* measure, short* item) {
-    short found = 0;
-    for_each_shown_measure([&](short index, CMeasure* m, float scale) {
-        for (short i = 1; i <= m->total(); i++) {
-            T* o = object_as<T>(m->get_item(i));
-            if (!o) continue;
-            const float px = (m->x + o->x * scale) * v->scalex - v->ox;
-            const float py = (m->y + o->y * scale) * v->scaley - v->oy;
-            if (std::fabs(x - px) <= 5 * v->scalex * scale && std::fabs(y - py) <= 4 * v->scaley * scale + 1) {
-                *measure = index, *item = i;
-                found = 1;
-                return true;
-            }
-        }
-        return false;
-    });
-    return found;
-}
-
 short item_of(CMeasure* m, CDataObject* o) {
     for (short i = 1; m && i <= m->total(); i++)
         if (m->get_item(i) == o) return i;
@@ -159,18 +115,11 @@ void change_value(Editeur* v, CMeasure* m, short r) {
 
 }  // namespace
 
-short trouver_note_clic(Editeur* v, short x, short y, short* measure, short* item) {
-    return find_under<CNote>(v, x, y, measure, item);
-}
-
-short trouver_silence_clic(Editeur* v, short x, short y, short* measure, short* item) {
-    return find_under<CRest>(v, x, y, measure, item);
-}
-
 short ouvrir_menu_note_silence(Editeur* v, Event* e) {
-    short measure = 0, item = 0;
-    const bool on_note = trouver_note_clic(v, e->x, e->y, &measure, &item);
-    if (!on_note && !trouver_silence_clic(v, e->x, e->y, &measure, &item)) return 0;
+    short measure = 0, item = 0, staff = 0, system = 0, place = 0;
+    const bool on_note = v->trouver_note_clic(e->x, e->y, &item, &measure, &staff, &system, &place, &place, &place);
+    if (!on_note && !v->trouver_silence_clic(e->x, e->y, &item, &measure, &staff, &system, &place, &place, &place))
+        return 0;
     CMeasure* m = doc->mes[measure];
     note_to_edit = on_note ? m->get_note_item(item) : nullptr;
     rest_to_edit = on_note ? nullptr : m->get_rest_item(item);

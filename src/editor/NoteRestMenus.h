@@ -28,11 +28,6 @@ short commande_menu_note_silence(Editeur* v, Event* e);
 // comes back later as a menu command) and is destroyed when the next one is asked for.
 CMenu* new_context_menu();
 
-// The note or rest of the page shown under a score-panel point: its measure index in the
-// document and its item index; 0 when none.
-short trouver_note_clic(Editeur* v, short x, short y, short* measure, short* item);
-short trouver_silence_clic(Editeur* v, short x, short y, short* measure, short* item);
-
 // Services of the layers above: the play-parameters dialog of a note (1 accepted), a chord
 // analysis, and the accompaniment staff's notes for a chosen chord. Null: not available
 // (the dialog counts as cancelled).

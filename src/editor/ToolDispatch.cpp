@@ -16,6 +16,7 @@
 #include "score/DocumentServices.h"
 #include "score/MusicGlobals.h"
 #include "score/MusicSettings.h"
+#include "score/ToolNumbers.h"
 #include "score/ToolsManager.h"
 
 namespace {
@@ -44,18 +45,30 @@ struct Route {
 
 // The tools with one handler each, in the order they are tested.
 const Route kRoutes[] = {
-    {80, 80, &ToolHandlers::tetes, Handled},          {41, 41, &ToolHandlers::enharmonie, Handled},
-    {70, 79, &ToolHandlers::voix, Handled},           {38, 38, &ToolHandlers::librairies, Handled},
-    {62, 62, &ToolHandlers::texte, Handled},          {2, 2, &ToolHandlers::chord_use, Handled},
-    {61, 61, &ToolHandlers::disposition, Handled},    {57, 57, &ToolHandlers::selection, Handled},
-    {58, 60, &ToolHandlers::paroles, Handled},        {2000, 5999, &ToolHandlers::symbole, Handled},
-    {1, 1, &ToolHandlers::mesure, Handled},           {50, 50, &ToolHandlers::clefs, Respace},
-    {54, 54, &ToolHandlers::liaison_tenue, Handled},  {13, 13, &ToolHandlers::temps, Handled},
-    {17, 17, &ToolHandlers::notes, Respace},          {14, 14, &ToolHandlers::inverser, Handled},
-    {19, 19, &ToolHandlers::accord, Respace},         {21, 21, &ToolHandlers::point, Respace},
-    {18, 18, &ToolHandlers::hauteurs, Handled},       {31, 36, &ToolHandlers::alterations, Respace},
-    {37, 37, &ToolHandlers::bouger_alterations, Respace}, {43, 43, &ToolHandlers::armures, Respace},
-    {55, 55, &ToolHandlers::reprises, Handled},       {44, 44, &ToolHandlers::nolet, Respace},
+    {tool::NoteHead, tool::NoteHead, &ToolHandlers::tetes, Handled},
+    {tool::Enharmony, tool::Enharmony, &ToolHandlers::enharmonie, Handled},
+    {tool::VoiceNone, tool::VoiceHide, &ToolHandlers::voix, Handled},
+    {tool::LibraryMarker, tool::LibraryMarker, &ToolHandlers::librairies, Handled},
+    {tool::Text, tool::Text, &ToolHandlers::texte, Handled},
+    {tool::ChordSymbol, tool::ChordSymbol, &ToolHandlers::chord_use, Handled},
+    {tool::Layout, tool::Layout, &ToolHandlers::disposition, Handled},
+    {tool::Selection, tool::Selection, &ToolHandlers::selection, Handled},
+    {tool::Lyrics, tool::LyricsSpacingWide, &ToolHandlers::paroles, Handled},
+    {tool::SymbolFirst, tool::SymbolLast, &ToolHandlers::symbole, Handled},
+    {tool::Measure, tool::Measure, &ToolHandlers::mesure, Handled},
+    {tool::Clef, tool::Clef, &ToolHandlers::clefs, Respace},
+    {tool::Tie, tool::Tie, &ToolHandlers::liaison_tenue, Handled},
+    {tool::TimeSignature, tool::TimeSignature, &ToolHandlers::temps, Handled},
+    {tool::BeamBreak, tool::BeamBreak, &ToolHandlers::notes, Respace},
+    {tool::StemFlip, tool::StemFlip, &ToolHandlers::inverser, Handled},
+    {tool::ChordNote, tool::ChordNote, &ToolHandlers::accord, Respace},
+    {tool::Dot, tool::Dot, &ToolHandlers::point, Respace},
+    {tool::StemLength, tool::StemLength, &ToolHandlers::hauteurs, Handled},
+    {tool::AccidentalRemove, tool::AccidentalDoubleSharp, &ToolHandlers::alterations, Respace},
+    {tool::AccidentalMove, tool::AccidentalMove, &ToolHandlers::bouger_alterations, Respace},
+    {tool::KeySignature, tool::KeySignature, &ToolHandlers::armures, Respace},
+    {tool::Repeat, tool::Repeat, &ToolHandlers::reprises, Handled},
+    {tool::Tuplet, tool::Tuplet, &ToolHandlers::nolet, Respace},
 };
 
 // The pointer's and eraser's chain: a handler and whether only an answer of exactly 1 counts.
@@ -74,8 +87,6 @@ const Try kChain[] = {
     {&ToolHandlers::paroles, false, Handled},       {&ToolHandlers::mesure, false, Handled},
 };
 
-bool is_note_value(short t) { return (t >= 5 && t <= 12) || t == 20; }
-
 struct Outcome {
     bool handled = false, respace = false;
     void take(short answer, Effect effect) {
@@ -92,41 +103,42 @@ Outcome route(Editeur* v, Event* e, short t) {
     for (const Route& r : kRoutes)
         if (t >= r.lo && t <= r.hi) {
             short answer = (h.*r.handler)(v, e);
-            if (r.handler == &ToolHandlers::symbole) o.handled = true, o.respace = o.respace || answer == 2;
+            if (r.handler == &ToolHandlers::symbole)
+                o.handled = true, o.respace = o.respace || answer == tool_result::HandledRespace;
             else o.take(answer, r.effect);
             return o;
         }
-    if (is_note_value(t)) {
+    if (tool::is_note_value(t)) {
         if (e->flags & EvfCtrl) {
             o.take(h.notes(v, e), Respace);
         } else if (e->flags & EvfShift) {
-            pal->set_tool(t == 20 ? (short)30 : (short)(34 - t), 0);
+            pal->set_tool(tool::rest_tool_of_note(t), 0);
             o.take(h.silences(v, e), Respace);
         } else {
             short answer = h.notes(v, e);
             if (answer > 0) {
                 o.take(1, Respace);
-            } else if (answer == -1) {
-                pal->set_tool(16, 0);
+            } else if (answer == tool_result::HandOn) {
+                pal->set_tool(tool::Pointer, 0);
                 o.take(h.silences(v, e), Respace);
             }
         }
         return o;
     }
-    if (t >= 22 && t <= 30) {
+    if (tool::is_rest_value(t)) {
         if (doc && doc->curseur) return o;
         short answer = h.silences(v, e);
         if (answer > 0) {
             o.take(1, Respace);
-        } else if (answer == -1) {
-            pal->set_tool(16, 0);
+        } else if (answer == tool_result::HandOn) {
+            pal->set_tool(tool::Pointer, 0);
             o.take(h.notes(v, e), Respace);
         }
         return o;
     }
-    if (t == 16 || t == 81) {
+    if (tool::is_any_object(t)) {
         const short x = e->x, y = e->y;
-        if (t == 81) pal->set_erase_tool(1);
+        if (t == tool::Eraser) pal->set_erase_tool(1);
         for (const Try& k : kChain) {
             e->x = x, e->y = y;
             short answer = (h.*k.handler)(v, e);
@@ -144,8 +156,8 @@ Outcome route(Editeur* v, Event* e, short t) {
 ToolHandler handler_of_tool(short t) {
     for (const Route& r : kRoutes)
         if (t >= r.lo && t <= r.hi) return tool_handlers.*r.handler;
-    if (is_note_value(t) || t == 16 || t == 81) return tool_handlers.notes;
-    if (t >= 22 && t <= 30) return tool_handlers.silences;
+    if (tool::is_note_value(t) || tool::is_any_object(t)) return tool_handlers.notes;
+    if (tool::is_rest_value(t)) return tool_handlers.silences;
     return nullptr;
 }
 
@@ -187,25 +199,36 @@ short Editeur::dispatch(Event* e) {
     }
     if (e->type != EvPress && e->type != EvKey) return 0;
 
+    const short arrived_flags = e->flags;  // before a key is turned into a press
     const short t_before = pal->get_tool();
     short t = t_before;
     pal->set_erase_tool(0);
     couleur_notes = doc->utiliser_couleurs == 1 ? (voice == 0 ? 0 : -1 - voice) : doc->utiliser_couleurs == 2 ? -1 : 0;
     voix_visibles = doc->voix_visibles;
+    // Where the event happened on the screen: a key is typed where the pointer is.
     short gx = e->x, gy = e->y;
-    if (up) up->local_to_global(&gx, &gy);
+    if (e->type == EvKey) gx = get_mouse_x(), gy = get_mouse_y();
+    else if (up) up->local_to_global(&gx, &gy);
+    // A key turned into a press presses at the pointer, in the panel's coordinates.
+    auto press_at_pointer = [&](short flags) {
+        short lx = gx, ly = gy;
+        if (up) up->global_to_local(&lx, &ly);
+        e->type = EvPress;
+        e->flags = flags;
+        e->x = lx, e->y = ly;
+    };
     auto over_this_window = [&]() { return get_window_under(gx, gy) == win; };
     bool real_left_click = false;
 
     if (e->type == EvKey) {
         if (undo) undo->new_level(0, 0);
         if (get_cur_te()) return 0;
-        if (t == 58) {
+        if (t == tool::Lyrics) {
             tool_handlers.paroles(this, e);
             return 1;
         }
         const short c = e->value;
-        if (doc->curseur && ((t >= 5 && t <= 12) || t == 20 || t == 16)) {
+        if (doc->curseur && (tool::is_note_value(t) || t == tool::Pointer)) {
             tool_handlers.curseur(this, e);
             return 1;
         }
@@ -234,27 +257,25 @@ short Editeur::dispatch(Event* e) {
         const short s = pal->get_tool_raccourci(c);
         if (s == 0) return 0;
         if (s == -1) return 1;
-        if (s == 1) {
+        if (s == tool::Measure) {
             if (!over_this_window()) return 0;
             if (!pal->get_erase_tool()) {
-                e->type = EvPress;
-                e->flags = EvfLeft | EvfDouble;
-                t = 1;
+                press_at_pointer(EvfLeft | EvfDouble);
+                t = tool::Measure;
             }
-        } else if (is_note_value(s) || s == 14 || s == 16 || (s >= 20 && s <= 30)) {
+        } else if (tool::is_note_value(s) || s == tool::StemFlip || s == tool::Pointer || s == tool::Dot ||
+                   tool::is_rest_value(s)) {
             if (!doc->curseur) {
                 if (!over_this_window()) return 0;
-                e->type = EvPress;
-                e->flags = EvfLeft;
+                press_at_pointer(EvfLeft);
                 t = s;
             }
-        } else if (s != 51) {
+        } else if (s != tool::StepCursor) {
             if (!over_this_window()) {
                 pal->annuler_raccourci();
                 return 0;
             }
-            e->type = EvPress;
-            e->flags = EvfLeft;
+            press_at_pointer(EvfLeft);
             t = s;
         }
         pal->set_tool(t, 0);
@@ -271,7 +292,7 @@ short Editeur::dispatch(Event* e) {
         }
     }
     if (e->type != EvPress && e->type != EvKey) return 0;
-    last_flags_groupe = e->flags;
+    last_flags_groupe = arrived_flags;
 
     short saved_ox = 0, saved_oy = 0;
     if (up) up->get_origin(&saved_ox, &saved_oy);

@@ -9,6 +9,7 @@
 #include "editor/Editeur.h"
 #include "editor/NoteRestMenus.h"
 #include "editor/PaletteWindows.h"
+#include "editor/ToolDispatch.h"
 #include "framework/CPrinter.h"
 #include "framework/CUndoManager.h"
 #include "layout/StructureEditing.h"
@@ -56,6 +57,7 @@ RenderHooks defaults(const RenderHooks&) { return default_render_hooks(); }
 StyleHooks defaults(const StyleHooks&) { return default_style_hooks(); }
 MidiCompositionHooks defaults(const MidiCompositionHooks&) { return default_midi_composition_hooks(); }
 ParameterHooks defaults(const ParameterHooks&) { return {}; }
+ToolHandlers defaults(const ToolHandlers&) { return default_tool_handlers(); }
 KeyEquivalentHooks defaults(const KeyEquivalentHooks&) { return {}; }
 
 #define FIELD(table, field, answer) Field{#table, #field, Answer::answer, table.field != defaults(table).field}
@@ -141,6 +143,33 @@ std::vector<Field> fields()
         FIELD(midi_composition_hooks, stop_playing, OwnDefault),
         FIELD(midi_composition_hooks, playing, OwnDefault),
         FIELD(midi_composition_hooks, drawing_panel_size, Wired),
+        // The editing tools: the note and rest tools are built, the others keep their stand-ins.
+        FIELD(tool_handlers, tetes, Waiting),
+        FIELD(tool_handlers, enharmonie, Waiting),
+        FIELD(tool_handlers, voix, Waiting),
+        FIELD(tool_handlers, librairies, Waiting),
+        FIELD(tool_handlers, texte, Waiting),
+        FIELD(tool_handlers, chord_use, Waiting),
+        FIELD(tool_handlers, disposition, Waiting),
+        FIELD(tool_handlers, selection, Waiting),
+        FIELD(tool_handlers, paroles, Waiting),
+        FIELD(tool_handlers, symbole, Waiting),
+        FIELD(tool_handlers, mesure, Waiting),
+        FIELD(tool_handlers, clefs, Waiting),
+        FIELD(tool_handlers, liaison_tenue, Waiting),
+        FIELD(tool_handlers, temps, Waiting),
+        FIELD(tool_handlers, notes, Wired),
+        FIELD(tool_handlers, inverser, Waiting),
+        FIELD(tool_handlers, silences, Wired),
+        FIELD(tool_handlers, accord, Waiting),
+        FIELD(tool_handlers, point, Waiting),
+        FIELD(tool_handlers, hauteurs, Waiting),
+        FIELD(tool_handlers, alterations, Waiting),
+        FIELD(tool_handlers, bouger_alterations, Waiting),
+        FIELD(tool_handlers, armures, Waiting),
+        FIELD(tool_handlers, reprises, Waiting),
+        FIELD(tool_handlers, nolet, Waiting),
+        FIELD(tool_handlers, curseur, Waiting),
         // The composition assistant's style and scale pad.
         FIELD(parameter_hooks, style_delays_changed, Waiting),
         FIELD(key_equivalent_hooks, note_on, Waiting),
@@ -176,6 +205,7 @@ std::map<std::string, size_t> table_slots()
         {"midi_composition_hooks", sizeof(MidiCompositionHooks) / slot},
         {"parameter_hooks", sizeof(ParameterHooks) / slot},
         {"key_equivalent_hooks", sizeof(KeyEquivalentHooks) / slot},
+        {"tool_handlers", sizeof(ToolHandlers) / slot},
         {"score_drawing", 1},
         {"symbol_editor_scale", 1},
     };

@@ -1,0 +1,6 @@
+#pragma once
+// Puts the editing tools of this folder into the router's handler table (editor/ToolDispatch.h),
+// field by field; the tools not built here keep their stand-ins. Called once at start-up from
+// the program's wiring, and by the tests that drive the router.
+
+void install_tool_handlers();
