@@ -150,8 +150,8 @@ protected:
 
 TEST_F(ShellOnX, AScoreOfTheLibraryOpensIsSavedUnderAnotherNameClosedAndOpensAgain)
 {
-    if (server.display().empty()) GTEST_SKIP() << "Xvfb is not available";
-    if (XvfbServer::find_program("import").empty()) GTEST_SKIP() << "no screenshot program";
+    ASSERT_XVFB_RUNNING(server);
+    ASSERT_PROGRAM_INSTALLED("import");
     pid_t pid = start_program(home, server.display());
     ASSERT_TRUE(wait_for([&] { return screen_window() != 0; })) << "the program shows";
     ASSERT_TRUE(wait_for([&] { return pixels(server.display(), kOutput + "/shell_step.png").size() > 0; }));
@@ -215,8 +215,8 @@ TEST_F(ShellOnX, AScoreOfTheLibraryOpensIsSavedUnderAnotherNameClosedAndOpensAga
 // (Return) closes it; "Aide" > "A propos de BRINDLE-COT..." shows it again, Escape closes it.
 TEST_F(ShellOnX, TheLogoBoxComesAtStartBeforeTheScoreAndFromTheHelpMenu)
 {
-    if (server.display().empty()) GTEST_SKIP() << "Xvfb is not available";
-    if (XvfbServer::find_program("import").empty()) GTEST_SKIP() << "no screenshot program";
+    ASSERT_XVFB_RUNNING(server);
+    ASSERT_PROGRAM_INSTALLED("import");
     const std::string score = home / "program/Biblioth\xC3\xA8que d'origine/Au clair de la lune.bcc";
     const pid_t pid = start_program(home, server.display(), {score}, true);
     ASSERT_TRUE(std::filesystem::exists(score)) << score;

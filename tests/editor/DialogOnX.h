@@ -19,6 +19,7 @@
 #include "platform/X11Backend.h"
 #include "platform/XvfbServer.h"
 #include "support/OwnApplication.h"
+#include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
@@ -54,16 +55,14 @@ inline std::thread user(const std::string& display, short id, const std::string&
     x = y = -1;
     button = id;
     return std::thread([display, shot] {
-        const auto start = std::chrono::steady_clock::now();
-        while (x < 0 && std::chrono::steady_clock::now() - start < std::chrono::seconds(10))
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        wait_until([] { return x >= 0; });
         std::this_thread::sleep_for(std::chrono::milliseconds(400));
         if (!shot.empty()) {
             const std::string import = XvfbServer::find_program("import");
             if (!import.empty()) std::system(("DISPLAY=" + display + " " + import + " -window root " + shot).c_str());
         }
         if (x >= 0) click_x_windows(display, x, y);
-        for (int i = 0; i < 250 && box; i++) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        wait_until([] { return box == 0; });
         if (box) {
             platform::Message close;
             close.window = box;
@@ -78,7 +77,8 @@ inline std::thread user(const std::string& display, short id, const std::string&
 class DialogOnX : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (server.display().empty()) GTEST_SKIP() << "Xvfb is not available";
+        ASSERT_XVFB_RUNNING(server);
+        ASSERT_PROGRAM_INSTALLED("import");  // the photographs of the dialogs
         std::unique_ptr<platform::X11Backend> backend = platform::X11Backend::open(server.display().c_str(), {800, 600});
         ASSERT_NE(backend, nullptr);
         wm = std::make_unique<platform::WindowManager>(std::move(backend));

@@ -11,6 +11,7 @@
 #include "framework/XKeys.h"
 #include "platform/XClient.h"
 #include "support/ProgramOnX.h"
+#include "support/WaitUntil.h"
 
 #include <cairo.h>
 #include <signal.h>
@@ -95,8 +96,8 @@ protected:
 };
 
 TEST_F(EditorOnX, TheScoreOpensInAnEditorWindowAndScrollsByKeyboard) {
-    if (server.display().empty()) GTEST_SKIP() << "Xvfb is not available";
-    if (XvfbServer::find_program("import").empty()) GTEST_SKIP() << "no screenshot program";
+    ASSERT_XVFB_RUNNING(server);
+    ASSERT_PROGRAM_INSTALLED("import");
     struct Case {
         short page;
         const char* key;
@@ -108,39 +109,35 @@ TEST_F(EditorOnX, TheScoreOpensInAnEditorWindowAndScrollsByKeyboard) {
         // The score's staves appear once the window has drawn itself.
         const std::string shot = std::string(BRINDLECOT_TEST_OUTPUT) + "/editor_xvfb_" + c.name + ".png";
         std::vector<int> before;
-        for (int i = 0; i < 120 && before.size() < 10; i++) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(250));
-            if (cairo_surface_t* image = screenshot(server.display(), shot)) {
-                before = staff_rows(image, 120);
-                cairo_surface_destroy(image);
-            }
-        }
+        wait_until(
+            [&] {
+                if (cairo_surface_t* image = screenshot(server.display(), shot)) {
+                    before = staff_rows(image, 120);
+                    cairo_surface_destroy(image);
+                }
+                return before.size() >= 10;
+            },
+            std::chrono::milliseconds(250));
         EXPECT_GE(before.size(), 10u) << c.name << ": two staves of five lines";
         // A key moves the view: the staves or the measures are elsewhere afterwards.
         for (unsigned long w : top_level_x_windows(server.display()))
             send_x_key(server.display(), w, c.key);
         const std::string moved = std::string(BRINDLECOT_TEST_OUTPUT) + "/editor_xvfb_" + c.name + "_scrolled.png";
-        bool changed = false;
-        for (int i = 0; i < 80 && !changed; i++) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(250));
-            cairo_surface_t* a = screenshot(server.display(), moved);
-            cairo_surface_t* b = cairo_image_surface_create_from_png(shot.c_str());
-            if (!a) continue;
-            const int size = cairo_image_surface_get_stride(a) * cairo_image_surface_get_height(a);
-            changed = std::memcmp(cairo_image_surface_get_data(a), cairo_image_surface_get_data(b), size) != 0;
-            cairo_surface_destroy(a);
-            cairo_surface_destroy(b);
-        }
+        const bool changed = wait_until(
+            [&] {
+                cairo_surface_t* a = screenshot(server.display(), moved);
+                if (!a) return false;
+                cairo_surface_t* b = cairo_image_surface_create_from_png(shot.c_str());
+                const int size = cairo_image_surface_get_stride(a) * cairo_image_surface_get_height(a);
+                const bool differs = std::memcmp(cairo_image_surface_get_data(a), cairo_image_surface_get_data(b), size) != 0;
+                cairo_surface_destroy(a);
+                cairo_surface_destroy(b);
+                return differs;
+            },
+            std::chrono::milliseconds(250));
         EXPECT_TRUE(changed) << c.name << ": the key scrolled the view";
         close_x_windows(server.display());
-        for (int i = 0; i < 250; i++) {
-            if (::waitpid(pid, nullptr, WNOHANG) == pid) break;
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            if (i == 249) {
-                ::kill(pid, SIGKILL);
-                ::waitpid(pid, nullptr, 0);
-            }
-        }
+        wait_program_exit(pid);
     }
 }
 
@@ -200,8 +197,8 @@ void stop_program(pid_t pid) {
 // saved, and played by the program started again on the same score, brings the screen to
 // where the recording left it.
 TEST_F(EditorOnX, AScriptRecordedInTheEditorReplaysToTheSameScreen) {
-    if (server.display().empty()) GTEST_SKIP() << "Xvfb is not available";
-    if (XvfbServer::find_program("import").empty()) GTEST_SKIP() << "no screenshot program";
+    ASSERT_XVFB_RUNNING(server);
+    ASSERT_PROGRAM_INSTALLED("import");
     ::setenv("BRINDLECOT_DEBUG_MENU", "1", 1);  // the script commands
     const std::string file = write_score(1);
     const std::string out = BRINDLECOT_TEST_OUTPUT;
@@ -282,8 +279,8 @@ bool same_but_pointer_place(cairo_surface_t* a, cairo_surface_t* b) {
 // is played by the program started again with no score: before that click the screen is the
 // one the recording left.
 TEST_F(EditorOnX, AScriptThatOpensAndPlaysAScoreReplaysToTheSameScreen) {
-    if (server.display().empty()) GTEST_SKIP() << "Xvfb is not available";
-    if (XvfbServer::find_program("import").empty()) GTEST_SKIP() << "no screenshot program";
+    ASSERT_XVFB_RUNNING(server);
+    ASSERT_PROGRAM_INSTALLED("import");
     ::setenv("BRINDLECOT_DEBUG_MENU", "1", 1);  // the script commands
     const std::string out = BRINDLECOT_TEST_OUTPUT;
     const std::string display = server.display();
@@ -392,15 +389,10 @@ TEST_F(EditorOnX, AScriptThatOpensAndPlaysAScoreReplaysToTheSameScreen) {
 
 namespace {
 
-// Closes the program's windows and waits for it to end (killing it after five seconds).
+// Closes the program's windows and waits for it to end (killing it after a generous while).
 void close_program(const std::string& display, pid_t pid) {
     close_x_windows(display);
-    for (int i = 0; i < 250; i++) {
-        if (::waitpid(pid, nullptr, WNOHANG) == pid) return;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    ::kill(pid, SIGKILL);
-    ::waitpid(pid, nullptr, 0);
+    wait_program_exit(pid);
 }
 
 // The mean darkness (0 white, 255 black) of a box of the screenshot.
@@ -421,8 +413,8 @@ int darkness(cairo_surface_t* image, int x1, int y1, int x2, int y2) {
 // With a score open the tool palettes float over the frame where "PAL.PFR" puts them, the
 // pointer's cell inverted; a click on the eraser's cell makes it the current tool.
 TEST_F(EditorOnX, TheScoreShowsItsPalettesAndAClickChoosesATool) {
-    if (server.display().empty()) GTEST_SKIP() << "Xvfb is not available";
-    if (XvfbServer::find_program("import").empty()) GTEST_SKIP() << "no screenshot program";
+    ASSERT_XVFB_RUNNING(server);
+    ASSERT_PROGRAM_INSTALLED("import");
     const std::string file = write_score(1);
     const pid_t pid = start_program(home, server.display(), file);
     // The palette of the score tools (palette 16) opens with its window's top-left corner at
@@ -431,30 +423,33 @@ TEST_F(EditorOnX, TheScoreShowsItsPalettesAndAClickChoosesATool) {
     const std::string shot = std::string(BRINDLECOT_TEST_OUTPUT) + "/editor_xvfb_palettes.png";
     // The pointer's cell (the first) is inverted: dark; find the caption's height from it.
     int caption = -1;
-    for (int i = 0; i < 120 && caption < 0; i++) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(250));
-        cairo_surface_t* image = screenshot(server.display(), shot);
-        if (!image) continue;
-        for (int c = 8; c <= 30 && caption < 0; c++)
-            if (darkness(image, left + 2, top + c + 2, left + 22, top + c + 24) > 150 &&
-                darkness(image, left + 2, top + c + 29, left + 22, top + c + 51) < 120)
-                caption = c;
-        cairo_surface_destroy(image);
-    }
+    wait_until(
+        [&] {
+            cairo_surface_t* image = screenshot(server.display(), shot);
+            if (!image) return false;
+            for (int c = 8; c <= 30 && caption < 0; c++)
+                if (darkness(image, left + 2, top + c + 2, left + 22, top + c + 24) > 150 &&
+                    darkness(image, left + 2, top + c + 29, left + 22, top + c + 51) < 120)
+                    caption = c;
+            cairo_surface_destroy(image);
+            return caption >= 0;
+        },
+        std::chrono::milliseconds(250));
     ASSERT_GE(caption, 0) << "the palette with the pointer's cell highlighted";
     const int eraser_top = top + caption + 27;  // the second cell
     for (unsigned long w : top_level_x_windows(server.display()))
         send_x_click(server.display(), w, left + 12, eraser_top + 13);
     const std::string clicked = std::string(BRINDLECOT_TEST_OUTPUT) + "/editor_xvfb_palettes_clicked.png";
-    bool chosen = false;
-    for (int i = 0; i < 80 && !chosen; i++) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(250));
-        cairo_surface_t* image = screenshot(server.display(), clicked);
-        if (!image) continue;
-        chosen = darkness(image, left + 2, eraser_top + 2, left + 22, eraser_top + 24) > 150 &&
-                 darkness(image, left + 2, top + caption + 2, left + 22, top + caption + 24) < 120;
-        cairo_surface_destroy(image);
-    }
+    const bool chosen = wait_until(
+        [&] {
+            cairo_surface_t* image = screenshot(server.display(), clicked);
+            if (!image) return false;
+            const bool highlighted = darkness(image, left + 2, eraser_top + 2, left + 22, eraser_top + 24) > 150 &&
+                                     darkness(image, left + 2, top + caption + 2, left + 22, top + caption + 24) < 120;
+            cairo_surface_destroy(image);
+            return highlighted;
+        },
+        std::chrono::milliseconds(250));
     EXPECT_TRUE(chosen) << "the eraser's cell is highlighted and the pointer's no longer";
 
     // A right click on the palette opens its context menu, to the left of the pointer.

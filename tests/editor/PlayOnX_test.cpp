@@ -9,6 +9,7 @@
 #include "framework/XClose.h"
 #include "framework/XKeys.h"
 #include "support/ProgramOnX.h"
+#include "support/WaitUntil.h"
 
 #include <cairo.h>
 #include <signal.h>
@@ -43,8 +44,8 @@ long differing_pixels(cairo_surface_t* a, cairo_surface_t* b) {
 }
 
 TEST_F(PlayOnX, TheSpaceKeyPlaysTheScoreAndTheIndicatorMoves) {
-    if (server.display().empty()) GTEST_SKIP() << "Xvfb is not available";
-    if (XvfbServer::find_program("import").empty()) GTEST_SKIP() << "no screenshot program";
+    ASSERT_XVFB_RUNNING(server);
+    ASSERT_PROGRAM_INSTALLED("import");
     Document* d = make_score(2, 16);
     for (short c = 1; c <= 16; c++) {
         score->note(c, 1, (short)(14 - c % 5), 3);
@@ -70,35 +71,41 @@ TEST_F(PlayOnX, TheSpaceKeyPlaysTheScoreAndTheIndicatorMoves) {
     const std::string still = std::string(BRINDLECOT_TEST_OUTPUT) + "/play_xvfb_before.png";
     const std::string playing = std::string(BRINDLECOT_TEST_OUTPUT) + "/play_xvfb_playing.png";
     const std::string later = std::string(BRINDLECOT_TEST_OUTPUT) + "/play_xvfb_later.png";
-    // The score is drawn once two screenshots in a row are the same and not blank.
+    // The score is drawn once two screenshots in a row are the same and not blank, after the
+    // first few.
     cairo_surface_t* before = nullptr;
-    for (int i = 0; i < 120; i++) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(250));
-        cairo_surface_t* shot = screenshot(server.display(), still);
-        if (!shot) continue;
-        const bool steady = before && differing_pixels(before, shot) == 0;
-        if (before) cairo_surface_destroy(before);
-        before = shot;
-        if (steady && i > 8) break;
-    }
+    int shots = 0;
+    wait_until(
+        [&] {
+            cairo_surface_t* shot = screenshot(server.display(), still);
+            if (!shot) return false;
+            const bool steady = before && differing_pixels(before, shot) == 0;
+            if (before) cairo_surface_destroy(before);
+            before = shot;
+            return steady && ++shots > 8;
+        },
+        std::chrono::milliseconds(250));
     ASSERT_NE(before, nullptr);
     for (unsigned long w : top_level_x_windows(server.display())) send_x_key(server.display(), w, "space");
     // While it plays the indicator is drawn, and a moment later it stands elsewhere.
     cairo_surface_t* first = nullptr;
-    for (int i = 0; i < 80 && !first; i++) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(250));
-        cairo_surface_t* shot = screenshot(server.display(), playing);
-        if (shot && differing_pixels(before, shot) > 0) first = shot;
-        else if (shot) cairo_surface_destroy(shot);
-    }
+    wait_until(
+        [&] {
+            cairo_surface_t* shot = screenshot(server.display(), playing);
+            if (shot && differing_pixels(before, shot) > 0) first = shot;
+            else if (shot) cairo_surface_destroy(shot);
+            return first != nullptr;
+        },
+        std::chrono::milliseconds(250));
     ASSERT_NE(first, nullptr) << "the play indicator appears";
-    bool moved = false;
-    for (int i = 0; i < 40 && !moved; i++) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(250));
-        cairo_surface_t* shot = screenshot(server.display(), later);
-        moved = shot && differing_pixels(first, shot) > 0;
-        if (shot) cairo_surface_destroy(shot);
-    }
+    const bool moved = wait_until(
+        [&] {
+            cairo_surface_t* shot = screenshot(server.display(), later);
+            const bool elsewhere = shot && differing_pixels(first, shot) > 0;
+            if (shot) cairo_surface_destroy(shot);
+            return elsewhere;
+        },
+        std::chrono::milliseconds(250));
     EXPECT_TRUE(moved) << "the indicator follows the music";
     cairo_surface_destroy(first);
     cairo_surface_destroy(before);

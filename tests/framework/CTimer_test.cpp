@@ -1,6 +1,8 @@
 // The periodic timer: at most five tasks, removal rules, stale ticks and a new period.
 #include "framework/CTimer.h"
 
+#include "support/WaitUntil.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -130,8 +132,7 @@ TEST_F(Timer, AShortPeriodRunsTheTasksOften)
     // Twenty ticks at 5 ms take about 100 ms; at the old 100 ms period they would take two
     // seconds. A loaded machine delays ticks, so only the order of magnitude is checked.
     const auto start = std::chrono::steady_clock::now();
-    while (g_runs[1] < 20 && std::chrono::steady_clock::now() - start < std::chrono::seconds(5))
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    wait_until([] { return g_runs[1] >= 20; }, std::chrono::milliseconds(1));
     const auto elapsed = std::chrono::steady_clock::now() - start;
     timer.remove_timer_task(task1);
     EXPECT_GE(g_runs[1], 20);

@@ -5,6 +5,7 @@
 #include "platform/SoundPlayer.h"
 #include "platform/SoundTestSink.h"
 #include "platform/TempFolder.h"
+#include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
@@ -76,9 +77,9 @@ TEST_F(DemoSounds, ClickAndKeyPlayTheirFilesWithoutWaiting)
     ASSERT_EQ(read_wav_file(program_folder() + "/misc/Demos/Clic.wav", &clic), WavResult::Ok);
     ASSERT_EQ(read_wav_file(program_folder() + "/misc/Demos/Key.wav", &key), WavResult::Ok);
     play_sound_clic();
-    ASSERT_TRUE(sink->wait_for_ended(1, 5000));
+    ASSERT_TRUE(sink->wait_for_ended(1, kGenerousWaitMs));
     play_sound_key();
-    ASSERT_TRUE(sink->wait_for_ended(2, 5000));
+    ASSERT_TRUE(sink->wait_for_ended(2, kGenerousWaitMs));
     const auto sounds = sink->sounds();
     ASSERT_EQ(sounds.size(), 2u);
     EXPECT_EQ(sounds[0].data, clic.data);

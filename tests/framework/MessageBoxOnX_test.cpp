@@ -12,6 +12,7 @@
 #include "platform/X11Backend.h"
 #include "platform/XvfbServer.h"
 #include "support/OwnApplication.h"
+#include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
@@ -43,7 +44,7 @@ void find_the_box()
 TEST(MessageBoxOnX, AQuestionIsAnsweredWithAClick)
 {
     XvfbServer server("800x600x24");
-    if (server.display().empty()) GTEST_SKIP() << "Xvfb is not available";
+    ASSERT_XVFB_RUNNING(server);
     std::unique_ptr<X11Backend> backend = X11Backend::open(server.display().c_str(), {800, 600});
     ASSERT_NE(backend, nullptr);
     auto wm = std::make_unique<WindowManager>(std::move(backend));
@@ -56,13 +57,11 @@ TEST(MessageBoxOnX, AQuestionIsAnsweredWithAClick)
     ASSERT_NE(create_frame_window(), 0u);
 
     std::thread user([&] {
-        const auto start = std::chrono::steady_clock::now();
-        while (g_x < 0 && std::chrono::steady_clock::now() - start < std::chrono::seconds(10))
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        wait_until([] { return g_x >= 0; });
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         if (g_x >= 0) click_x_windows(server.display(), g_x, g_y);
         // Should the click be lost, the box is closed so that the test ends (answering No).
-        for (int i = 0; i < 250 && g_box; i++) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        wait_until([] { return g_box == 0; });
         if (g_box) {
             Message close;
             close.window = g_box;

@@ -3,6 +3,7 @@
 #include "platform/InstanceLock.h"
 #include "platform/TempFolder.h"
 #include "platform/XvfbServer.h"
+#include "support/WaitUntil.h"
 #include "XClose.h"
 #include "XKeys.h"
 
@@ -75,11 +76,10 @@ public:
         if (!finished_ && ::waitpid(pid_, &status_, WNOHANG) == pid_) finished_ = true;  // reaped here
         return !finished_;
     }
-    // The exit code, or -1 when it did not end in time or ended by a signal.
-    int wait(int seconds = 10)
+    // The exit code, or -1 when it did not end within a generous deadline or ended by a signal.
+    int wait()
     {
-        for (int i = 0; i < seconds * 50 && running(); i++)
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        wait_until([&] { return !running(); });
         return finished_ && WIFEXITED(status_) ? WEXITSTATUS(status_) : -1;
     }
     void close() { ::kill(pid_, SIGTERM); }
@@ -97,16 +97,12 @@ private:
 
 bool wait_for_file(const std::string& path)
 {
-    for (int i = 0; i < 250 && !std::filesystem::exists(path); i++)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    return std::filesystem::exists(path);
+    return wait_until([&] { return std::filesystem::exists(path); });
 }
 
 bool wait_for_file_gone(const std::string& path)
 {
-    for (int i = 0; i < 500 && std::filesystem::exists(path); i++)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    return !std::filesystem::exists(path);
+    return wait_until([&] { return !std::filesystem::exists(path); });
 }
 
 TEST(Startup, WithoutDisplayItSaysSoInOneLine)
@@ -173,15 +169,14 @@ class StartupOnX : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (server.display().empty()) GTEST_SKIP() << "Xvfb is not available";
+        ASSERT_XVFB_RUNNING(server);
         // A copy of the program folder, for the settings the program writes there.
         const std::string program_dir = home / "program";
         std::filesystem::create_directories(program_dir);
         std::filesystem::copy(BRINDLECOT_BUILD_DATA "/misc", program_dir + "/misc", std::filesystem::copy_options::recursive);
         std::filesystem::remove(program_dir + "/misc/MIDIWIN.PFR");
         program = std::make_unique<Program>(home, program_dir, server.display(), std::vector<std::string>{});
-        for (int i = 0; i < 1000 && program->running() && top_level_x_windows(server.display()).empty(); i++)
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        wait_until([&] { return !program->running() || !top_level_x_windows(server.display()).empty(); });
         std::this_thread::sleep_for(std::chrono::milliseconds(1000));
         ASSERT_TRUE(program->running()) << program->errors();
         ASSERT_FALSE(top_level_x_windows(server.display()).empty());
@@ -196,45 +191,47 @@ TEST_F(StartupOnX, TheFrameWindowOpensAndClosesCleanly)
 {
     Program& p = *program;
     const std::string shot = std::string(BRINDLECOT_TEST_OUTPUT) + "/framework_brindlecot_xvfb.png";
-    const std::string import = XvfbServer::find_program("import");
-    if (!import.empty()) {
-        const std::string command = "DISPLAY=" + server.display() + " " + import + " -window root " + shot;
-        cairo_surface_t* image = nullptr;
-        const unsigned char* data = nullptr;
-        int stride = 0;
-        const auto pixel = [&](int x, int y) { return *reinterpret_cast<const uint32_t*>(data + y * stride + x * 4) & 0xFFFFFF; };
-        // Under the title bar, the menu bar from the program's resources: dark letters on a
-        // light strip (counts of dark and light pixels).
-        const auto menu_bar = [&] {
-            std::pair<int, int> counts{0, 0};
-            for (int y = 24; y < 40; y++)
-                for (int x = 0; x < 300; x++) {
-                    const uint32_t c = pixel(x, y);
-                    counts.first += (c & 0xFF) < 0x40 && ((c >> 8) & 0xFF) < 0x40;
-                    counts.second += (c & 0xFF) > 0xD0 && ((c >> 16) & 0xFF) > 0xD0;
-                }
-            return counts;
-        };
-        // The maximised frame shows its grey document area in the middle of the screen and its
-        // menu bar, once it has drawn them: a loaded machine gets a few tries.
-        for (int attempt = 0; attempt < 20; attempt++) {
-            if (image) cairo_surface_destroy(image);
-            std::filesystem::remove(shot);
-            ASSERT_EQ(std::system(command.c_str()), 0);
-            image = cairo_image_surface_create_from_png(shot.c_str());
-            ASSERT_EQ(cairo_surface_status(image), CAIRO_STATUS_SUCCESS);
-            cairo_surface_flush(image);
-            data = cairo_image_surface_get_data(image);
-            stride = cairo_image_surface_get_stride(image);
-            if (pixel(400, 300) == 0xABABABu && menu_bar().second > 2000) break;
-            std::this_thread::sleep_for(std::chrono::milliseconds(250));
-        }
-        EXPECT_EQ(cairo_image_surface_get_width(image), 800);
-        EXPECT_EQ(pixel(400, 300), 0xABABABu);
-        EXPECT_GT(menu_bar().first, 50) << "the names of the menus";
-        EXPECT_GT(menu_bar().second, 2000) << "the menu bar";
-        cairo_surface_destroy(image);
-    }
+    ASSERT_PROGRAM_INSTALLED("import");
+    const std::string command = "DISPLAY=" + server.display() + " " + XvfbServer::find_program("import") + " -window root " + shot;
+    cairo_surface_t* image = nullptr;
+    const unsigned char* data = nullptr;
+    int stride = 0;
+    const auto pixel = [&](int x, int y) { return *reinterpret_cast<const uint32_t*>(data + y * stride + x * 4) & 0xFFFFFF; };
+    // Under the title bar, the menu bar from the program's resources: dark letters on a
+    // light strip (counts of dark and light pixels).
+    const auto menu_bar = [&] {
+        std::pair<int, int> counts{0, 0};
+        for (int y = 24; y < 40; y++)
+            for (int x = 0; x < 300; x++) {
+                const uint32_t c = pixel(x, y);
+                counts.first += (c & 0xFF) < 0x40 && ((c >> 8) & 0xFF) < 0x40;
+                counts.second += (c & 0xFF) > 0xD0 && ((c >> 16) & 0xFF) > 0xD0;
+            }
+        return counts;
+    };
+    // A new screenshot in `image`; false when none could be had.
+    const auto take = [&] {
+        if (image) cairo_surface_destroy(image);
+        image = nullptr;
+        std::filesystem::remove(shot);
+        if (std::system(command.c_str()) != 0) return false;
+        image = cairo_image_surface_create_from_png(shot.c_str());
+        if (cairo_surface_status(image) != CAIRO_STATUS_SUCCESS) return false;
+        cairo_surface_flush(image);
+        data = cairo_image_surface_get_data(image);
+        stride = cairo_image_surface_get_stride(image);
+        return true;
+    };
+    // The maximised frame shows its grey document area in the middle of the screen and its
+    // menu bar, once it has drawn them, which a loaded machine takes a while to do.
+    wait_until([&] { return take() && pixel(400, 300) == 0xABABABu && menu_bar().second > 2000; },
+               std::chrono::milliseconds(250));
+    ASSERT_TRUE(image && cairo_surface_status(image) == CAIRO_STATUS_SUCCESS) << "a screenshot of the display";
+    EXPECT_EQ(cairo_image_surface_get_width(image), 800);
+    EXPECT_EQ(pixel(400, 300), 0xABABABu);
+    EXPECT_GT(menu_bar().first, 50) << "the names of the menus";
+    EXPECT_GT(menu_bar().second, 2000) << "the menu bar";
+    cairo_surface_destroy(image);
     ASSERT_TRUE(close_x_windows(server.display()));
     EXPECT_EQ(p.wait(), 0) << p.errors();
     // With no port settings, the sound goes to the built-in synthesizer, and the program says so once.

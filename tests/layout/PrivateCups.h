@@ -19,6 +19,8 @@
 #include <string>
 #include <thread>
 
+#include "support/WaitUntil.h"
+
 class PrivateCups {
 public:
     explicit PrivateCups(const std::string& folder) : root_(folder) {}
@@ -73,24 +75,23 @@ public:
         if (pid_ < 0) return fail(why, "fork failed");
         server_ = "127.0.0.1:" + std::to_string(port_);
         // Wait (generously) until it answers, or has ended.
-        for (int i = 0; i < 300; i++) {
-            int status;
-            if (waitpid(pid_, &status, WNOHANG) == pid_) {
-                pid_ = 0;
-                return fail(why, "cupsd ended at once as this user: " + log());
-            }
-            if (run("/usr/bin/lpstat -h " + server_ + " -r") == 0) break;
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            if (i == 299) return fail(why, "cupsd did not answer: " + log());
+        bool ended = false;
+        const bool answers = wait_until(
+            [&] {
+                int status;
+                ended = waitpid(pid_, &status, WNOHANG) == pid_;
+                return ended || run("/usr/bin/lpstat -h " + server_ + " -r") == 0;
+            },
+            std::chrono::milliseconds(100));
+        if (ended) {
+            pid_ = 0;
+            return fail(why, "cupsd ended at once as this user: " + log());
         }
+        if (!answers) return fail(why, "cupsd did not answer: " + log());
         const std::string add = "/usr/sbin/lpadmin -h " + server_ + " -p " + queue + " -E -v tofile:" + output +
                                 " -m raw";
         // A server that has just started may still refuse while it finishes loading: try again.
-        bool added = false;
-        for (int i = 0; i < 50 && !added; i++) {
-            added = run(add) == 0;
-            if (!added) std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        }
+        const bool added = wait_until([&] { return run(add) == 0; }, std::chrono::milliseconds(200));
         if (!added) return fail(why, "lpadmin refused the queue: " + log());
         setenv("CUPS_SERVER", server_.c_str(), 1);
         return true;

@@ -19,6 +19,7 @@
 #include "layout/PrivateCups.h"
 #include "platform/PdfInfo.h"
 #include "platform/TempFolder.h"
+#include "support/WaitUntil.h"
 
 namespace {
 
@@ -94,10 +95,12 @@ TEST_F(ScorePrinting, TwoStaffScoreToPdfAndToAPrintServer) {
     EXPECT_GT(printer.last_job, 0);
     // The job reaches the queue's file (the server writes it in its own time).
     std::string arrived;
-    for (int i = 0; i < 300 && info_field(arrived, "Pages").empty(); i++) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        arrived = run("pdfinfo " + output);
-    }
+    wait_until(
+        [&] {
+            arrived = run("pdfinfo " + output);
+            return !info_field(arrived, "Pages").empty();
+        },
+        std::chrono::milliseconds(100));
     EXPECT_EQ(info_field(arrived, "Pages"), "2") << arrived << cups.log();
     cups.stop();
 }

@@ -11,6 +11,7 @@
 #include "framework/XClose.h"
 #include "framework/XKeys.h"
 #include "support/ProgramOnX.h"
+#include "support/WaitUntil.h"
 
 namespace {
 
@@ -48,18 +49,20 @@ bool dialog_shown(cairo_surface_t* image) {
     return false;
 }
 
-// Waits (at most 30 s) until a screenshot shows at least `lines` staff lines on the page, below
-// the window's bars and tool strip.
+// Waits (a generous while) until a screenshot shows at least `lines` staff lines on the page,
+// below the window's bars and tool strip.
 size_t wait_for_staves(const std::string& display, const std::string& png, size_t lines) {
     std::vector<int> rows;
-    for (int i = 0; i < 120 && rows.size() < lines; i++) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(250));
-        if (cairo_surface_t* image = screenshot(display, png)) {
-            rows = staff_rows(image, 120);
-            rows.erase(std::remove_if(rows.begin(), rows.end(), [](int y) { return y < 100; }), rows.end());
-            cairo_surface_destroy(image);
-        }
-    }
+    wait_until(
+        [&] {
+            if (cairo_surface_t* image = screenshot(display, png)) {
+                rows = staff_rows(image, 120);
+                rows.erase(std::remove_if(rows.begin(), rows.end(), [](int y) { return y < 100; }), rows.end());
+                cairo_surface_destroy(image);
+            }
+            return rows.size() >= lines;
+        },
+        std::chrono::milliseconds(250));
     return rows.size();
 }
 
@@ -70,8 +73,8 @@ TEST(MidiFileOnX, TheFileOnTheCommandLineOpensAsAScore) {
     GTEST_SKIP() << "the thread-sanitizer build makes the MIDI tests, not the program this test starts";
 #endif
     XvfbServer server("1024x768x24");
-    if (server.display().empty()) GTEST_SKIP() << "Xvfb is not available";
-    if (XvfbServer::find_program("import").empty()) GTEST_SKIP() << "no screenshot program";
+    ASSERT_XVFB_RUNNING(server);
+    ASSERT_PROGRAM_INSTALLED("import");
     TempFolder home;
     const std::string file = home / "Chanson.mid";
     write_bytes(file, song());
@@ -79,14 +82,15 @@ TEST(MidiFileOnX, TheFileOnTheCommandLineOpensAsAScore) {
 
     // The choice of soloists: a dialog, no staff drawn yet behind it.
     const std::string out = BRINDLECOT_TEST_OUTPUT;
-    bool asked = false;
-    for (int i = 0; i < 120 && !asked; i++) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(250));
-        if (cairo_surface_t* image = screenshot(server.display(), out + "/midi_xvfb_choice.png")) {
-            asked = dialog_shown(image);
+    const bool asked = wait_until(
+        [&] {
+            cairo_surface_t* image = screenshot(server.display(), out + "/midi_xvfb_choice.png");
+            if (!image) return false;
+            const bool shown = dialog_shown(image);
             cairo_surface_destroy(image);
-        }
-    }
+            return shown;
+        },
+        std::chrono::milliseconds(250));
     ASSERT_TRUE(asked) << "the choice dialog comes up";
 
     for (unsigned long w : top_level_x_windows(server.display())) send_x_key(server.display(), w, "Return");

@@ -1,6 +1,7 @@
 // Three threads send into one queue while the scheduler drains it: nothing is lost or
 // duplicated below the queue's capacity. Run it under ThreadSanitizer too (BRINDLECOT_TSAN).
 #include "MidiFixture.h"
+#include "support/WaitUntil.h"
 
 #include <atomic>
 #include <chrono>
@@ -35,8 +36,7 @@ TEST_F(Stress, ThreeSendersLoseAndDuplicateNothing)
     }
     for (auto& t : threads)
         t.join();
-    for (int i = 0; i < 10000 && out[0]->count() < static_cast<size_t>(total); i++)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    wait_until([&] { return out[0]->count() >= static_cast<size_t>(total); }, std::chrono::milliseconds(1));
     done = true;
     scheduler.join();
 
@@ -132,9 +132,7 @@ TEST_F(Stress, SendersOnOtherThreadsOutliveARestartOfTheQueues)
         application->timer.remove_timer_task(run_midi);
         midi->flush_midi_node(7, 0);
     }
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while ((sent == 0 || received == 0) && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::yield();
+    wait_until([&] { return sent > 0 && received > 0; }, std::chrono::milliseconds(1));
     done = true;
     sender.join();
     receiver.join();

@@ -1,6 +1,8 @@
 #include "platform/Clock.h"
 #include "platform/PeriodicTimer.h"
 
+#include "support/WaitUntil.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -14,7 +16,8 @@ TEST(PeriodicTimer, TicksAtItsPeriodUntilStopped)
     PeriodicTimer timer;
     const int64_t start = real_milliseconds();
     timer.start(5, [&] { ++ticks; });
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    // Waits for the ticks rather than for a fixed time, which a loaded machine may not honour.
+    wait_until([&] { return ticks.load() >= 10; }, std::chrono::milliseconds(2));
     timer.stop();
     const int64_t elapsed = real_milliseconds() - start;
     const int counted = ticks.load();
@@ -34,7 +37,7 @@ TEST(PeriodicTimer, TakesANewPeriodAndFunctionWhileRunning)
     timer.start(2, [&] { ++fast; });
     EXPECT_EQ(timer.period(), 2);
     // Waits for the ticks rather than for a fixed time, which a loaded machine may not honour.
-    for (int i = 0; i < 2500 && fast.load() < 5; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    wait_until([&] { return fast.load() >= 5; }, std::chrono::milliseconds(2));
     timer.stop();
     EXPECT_EQ(slow.load(), 0) << "the first period of 100 ms never came";
     EXPECT_GE(fast.load(), 5);
@@ -47,7 +50,7 @@ TEST(PeriodicTimer, ATickMayStopItsOwnTimer)
     timer.start(1, [&] {
         if (++ticks == 3) timer.stop();
     });
-    for (int i = 0; i < 100 && timer.running(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    wait_until([&] { return !timer.running(); }, std::chrono::milliseconds(2));
     EXPECT_FALSE(timer.running());
     EXPECT_EQ(ticks.load(), 3);
 }
@@ -61,7 +64,7 @@ TEST(PeriodicTimer, ATickMayStopAndRestartItsOwnTimer)
         timer.stop();
         timer.start(1, [&] { ++second; });
     });
-    for (int i = 0; i < 500 && second.load() < 5; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    wait_until([&] { return second.load() >= 5; }, std::chrono::milliseconds(2));
     EXPECT_TRUE(timer.running());
     timer.stop();
     EXPECT_EQ(first.load(), 3);
@@ -89,7 +92,7 @@ TEST(PeriodicTimer, MomentsAskedForTickOnTimeAndNeverEarly)
             timer.wake_at(asked + std::chrono::seconds(30));
         });
         other.join();
-        for (int i = 0; i < 5000 && ticks.load() < round; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        wait_until([&] { return ticks.load() >= round; }, std::chrono::milliseconds(2));
         ASSERT_EQ(ticks.load(), round) << "one tick for the two requests of round " << round;
         EXPECT_GE(last_tick.load(), asked.time_since_epoch().count()) << "round " << round;
     }

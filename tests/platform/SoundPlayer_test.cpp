@@ -2,6 +2,7 @@
 #include "platform/SoundTestSink.h"
 
 #include "platform/TempFolder.h"
+#include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
@@ -143,7 +144,7 @@ TEST(SoundPlayer, TheSinkReceivesExactlyTheFilesFrames)
     auto sink = std::make_shared<RecordingSoundSink>();
     SoundPlayer player(sink);
     EXPECT_EQ(player.play_file(folder / "s.wav"), WavResult::Ok);
-    ASSERT_TRUE(sink->wait_for_ended(1, 5000));
+    ASSERT_TRUE(sink->wait_for_ended(1, kGenerousWaitMs));
     const auto sounds = sink->sounds();
     ASSERT_EQ(sounds.size(), 1u);
     EXPECT_EQ(sounds[0].format.rate, 11025);
@@ -165,9 +166,9 @@ TEST(SoundPlayer, ANewSoundStopsTheOnePlaying)
     SoundPlayer player(sink);
     const auto longer = sound_of(80000), shorter = sound_of(40, 2);
     player.play(longer);
-    ASSERT_TRUE(sink->wait_for_bytes(0, 64, 5000));
+    ASSERT_TRUE(sink->wait_for_bytes(0, 64, kGenerousWaitMs));
     player.play(shorter);
-    ASSERT_TRUE(sink->wait_for_ended(2, 5000));
+    ASSERT_TRUE(sink->wait_for_ended(2, kGenerousWaitMs));
     const auto sounds = sink->sounds();
     ASSERT_EQ(sounds.size(), 2u);
     EXPECT_TRUE(sounds[0].ended);
@@ -185,11 +186,11 @@ TEST(SoundPlayer, StoppingAndDestroyingEndTheSoundAtOnce)
     {
         SoundPlayer player(sink);
         player.play(sound_of(80000));
-        ASSERT_TRUE(sink->wait_for_bytes(0, 16, 5000));
+        ASSERT_TRUE(sink->wait_for_bytes(0, 16, kGenerousWaitMs));
         player.stop();
-        ASSERT_TRUE(sink->wait_for_ended(1, 5000));
+        ASSERT_TRUE(sink->wait_for_ended(1, kGenerousWaitMs));
         player.play(sound_of(80000));
-        ASSERT_TRUE(sink->wait_for_bytes(1, 16, 5000));
+        ASSERT_TRUE(sink->wait_for_bytes(1, 16, kGenerousWaitMs));
     }
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
     const auto sounds = sink->sounds();
@@ -210,11 +211,12 @@ TEST(SoundPlayer, ThroughAlsa)
     {
         SoundPlayer player(make_alsa_sound_sink("file:'" + out + "'"));
         player.play(sound);
-        for (int i = 0; i < 500; ++i) {
-            std::ifstream f(out, std::ios::binary | std::ios::ate);
-            if (f && size_t(f.tellg()) >= sound->data.size()) break;
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
+        wait_until(
+            [&] {
+                std::ifstream f(out, std::ios::binary | std::ios::ate);
+                return f && size_t(f.tellg()) >= sound->data.size();
+            },
+            std::chrono::milliseconds(10));
     }
     std::ifstream f(out, std::ios::binary);
     const std::vector<unsigned char> written((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());

@@ -1,6 +1,7 @@
 #pragma once
 // A private X server for one test: Xvfb on the first free display, stopped afterwards.
-// display() is empty when Xvfb is not installed or does not start.
+// display() is empty when Xvfb is not installed or does not start, and failure() says which;
+// a test that needs the display asserts it with ASSERT_XVFB_RUNNING and fails, never skips.
 
 #include <poll.h>
 #include <sys/socket.h>
@@ -14,23 +15,42 @@
 #include <cstdlib>
 #include <string>
 
+#include <gtest/gtest.h>
+
+#include "support/WaitUntil.h"
+
+// Ends the test as failed when its X server is not running: a test that needs a display fails
+// loudly without one, it is never skipped (scripts/setup-deps installs Xvfb).
+#define ASSERT_XVFB_RUNNING(server) ASSERT_FALSE((server).display().empty()) << (server).failure()
+
+// The same for a program that a display test runs beside its server, such as ImageMagick's
+// "import" for screenshots.
+#define ASSERT_PROGRAM_INSTALLED(name)                       \
+    ASSERT_FALSE(XvfbServer::find_program(name).empty())    \
+        << "\"" << (name) << "\" is not installed (scripts/setup-deps installs it)"
+
 class XvfbServer {
 public:
     // A server that cannot be reached is given up for another one.
     explicit XvfbServer(const char* screen = "640x480x24")
     {
         const std::string program = find_program("Xvfb");
-        if (program.empty()) return;
+        if (program.empty()) {
+            failure_ = "Xvfb is not installed (scripts/setup-deps installs it)";
+            return;
+        }
         for (int attempt = 0; attempt < 5 && display_.empty(); ++attempt) {
             start(program, screen);
             if (!display_.empty() && !reachable()) stop();
         }
+        if (display_.empty()) failure_ = "Xvfb did not start a display that accepts clients";
     }
     ~XvfbServer() { stop(); }
     XvfbServer(const XvfbServer&) = delete;
     XvfbServer& operator=(const XvfbServer&) = delete;
 
     const std::string& display() const { return display_; }
+    const std::string& failure() const { return failure_; }
 
     static std::string find_program(const std::string& name)
     {
@@ -71,21 +91,19 @@ private:
         std::string number;
         pollfd p{reader_, POLLIN, 0};
         char c = 0;
-        while (pid_ > 0 && ::poll(&p, 1, 10000) == 1 && ::read(reader_, &c, 1) == 1 && c != '\n') number += c;
+        while (pid_ > 0 && ::poll(&p, 1, kGenerousWaitMs) == 1 && ::read(reader_, &c, 1) == 1 && c != '\n') number += c;
         if (c == '\n' && !number.empty()) display_ = ":" + number;
     }
 
-    // True when the display accepts a client within a second: the X connection setup is
-    // answered with success on its local socket (the abstract one or the file).
+    // True when the display accepts a client: the X connection setup is answered with success
+    // on its local socket (the abstract one or the file). A server that has given its number
+    // answers at once on a quiet machine; one that does not within a few seconds even on a busy
+    // one is given up for another.
     bool reachable() const
     {
         const std::string path = "/tmp/.X11-unix/X" + display_.substr(1);
-        for (int i = 0; i < 20; ++i) {
-            for (bool abstract : {true, false})
-                if (accepts_client(path, abstract)) return true;
-            ::usleep(50000);
-        }
-        return false;
+        return wait_until([&] { return accepts_client(path, true) || accepts_client(path, false); },
+                          std::chrono::milliseconds(50), kGenerousWait / 6);
     }
 
     static bool accepts_client(const std::string& path, bool abstract)
@@ -125,4 +143,5 @@ private:
     pid_t pid_ = -1;
     int reader_ = -1;
     std::string display_;
+    std::string failure_;
 };

@@ -18,6 +18,7 @@
 
 #include "platform/TempFolder.h"
 #include "platform/XvfbServer.h"
+#include "support/WaitUntil.h"
 
 // The program built beside the tests.
 inline std::string built_program_path()
@@ -52,13 +53,10 @@ inline pid_t start_program_on_x(const TempFolder& home, const std::string& displ
     ::_exit(127);
 }
 
-// Waits up to twenty seconds for the program to end, then ends it; true when it ended by itself.
+// Waits for the program to end, a generous while, then ends it; true when it ended by itself.
 inline bool wait_program_exit(pid_t pid)
 {
-    for (int i = 0; i < 1000; i++) {
-        if (::waitpid(pid, nullptr, WNOHANG) == pid) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    if (wait_until([&] { return ::waitpid(pid, nullptr, WNOHANG) == pid; })) return true;
     ::kill(pid, SIGKILL);
     ::waitpid(pid, nullptr, 0);
     return false;
