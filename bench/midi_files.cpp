@@ -1,5 +1,7 @@
 // Reading a generated Standard MIDI File of 1,000,000 events into a score (128 staves of
 // 245 measures) and into the MIDI file object, and writing that score back; events per second.
+// Also one long track of 80,000 events (a score's staves hold 7,997 each: it continues on
+// staves of its own) read into a score, into the MIDI file object and written back.
 #include <benchmark/benchmark.h>
 
 #include <sys/stat.h>
@@ -173,5 +175,79 @@ void BM_ExportScore(benchmark::State& state) {
         benchmark::Counter((double)events_in_file * (double)state.iterations(), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_ExportScore)->Unit(benchmark::kMillisecond);
+
+// One track on one channel: 40,000 sixteenth notes, 80,000 events (11 staves of 2,500 measures).
+constexpr int long_track_notes = 40000;
+
+std::string long_track_path() { return bench_path() + ".long.mid"; }
+
+void write_long_track() {
+    std::vector<unsigned char> file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1};
+    put_be(file, 480, 2);
+    std::vector<unsigned char> t;
+    for (int i = 0; i < long_track_notes; i++) {
+        unsigned char pitch = (unsigned char)(48 + (i * 5) % 36);
+        t.insert(t.end(), {0x00, 0x90, pitch, 90});
+        put_var_len(t, 120);
+        t.insert(t.end(), {0x80, pitch, 0});
+    }
+    t.insert(t.end(), {0x00, 0xFF, 0x2F, 0x00});
+    add_track(file, t);
+    FILE* f = std::fopen(long_track_path().c_str(), "wb");
+    std::fwrite(file.data(), 1, file.size(), f);
+    std::fclose(f);
+}
+
+struct LongTrackSetting {
+    LongTrackSetting() { write_long_track(); }
+    ~LongTrackSetting() { std::remove(long_track_path().c_str()); }
+    HeadlessApplication app;
+};
+
+void BM_ImportLongTrack(benchmark::State& state) {
+    LongTrackSetting setting;
+    for (auto _ : state) {
+        state.PauseTiming();
+        Document* d = template_score();
+        state.ResumeTiming();
+        if (!importer_midi(d, long_track_path().c_str())) state.SkipWithError(midi_import_error());
+        state.PauseTiming();
+        state.counters["staves"] = d->tot_piste;
+        destroy_document(d);
+        state.ResumeTiming();
+    }
+    state.counters["events_per_second"] =
+        benchmark::Counter(2.0 * long_track_notes * (double)state.iterations(), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_ImportLongTrack)->Unit(benchmark::kMillisecond);
+
+void BM_ReadLongTrackObject(benchmark::State& state) {
+    LongTrackSetting setting;
+    for (auto _ : state) {
+        CMidiFile f;
+        if (!f.open(long_track_path().c_str())) state.SkipWithError(f.error);
+        state.counters["events"] = f.total() ? f.get(1)->tot : 0;
+    }
+    state.counters["events_per_second"] =
+        benchmark::Counter(2.0 * long_track_notes * (double)state.iterations(), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_ReadLongTrackObject)->Unit(benchmark::kMillisecond);
+
+void BM_ExportLongTrack(benchmark::State& state) {
+    LongTrackSetting setting;
+    Document* d = template_score();
+    if (!importer_midi(d, long_track_path().c_str())) state.SkipWithError(midi_import_error());
+    for (short n = 1; n <= d->tot_ins; n++) d->ins[n].in_roll &= ~3;
+    std::string out = long_track_path() + ".export.mid";
+    for (auto _ : state) {
+        const char* why = nullptr;
+        if (!exporter_midi_document(d, out.c_str(), 3, &why)) state.SkipWithError(why);
+    }
+    std::remove(out.c_str());
+    destroy_document(d);
+    state.counters["events_per_second"] =
+        benchmark::Counter(2.0 * long_track_notes * (double)state.iterations(), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_ExportLongTrack)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -300,10 +300,11 @@ void verifier_tenues_notes(short ma, short pa) {
         auto same = [n](CNote* o) { return o->y == n->y && o->voice == n->voice && o->pitch == n->pitch; };
         auto place = [n](CNote* o) { return o->y == n->y; };
 
-        // From the left.
+        // From the left. Over the bar line only the first note at its place in the measure
+        // can end a tie: a later one (another pitch after a tied note) is struck anew.
         short gap = 0;
         CNote* left = left_neighbour(m, n->x, same);
-        if (!left && before) {
+        if (!left && before && !left_neighbour(m, n->x, place)) {
             left = left_neighbour(before, 32767, place);
             gap = before->width;
         }
@@ -316,7 +317,7 @@ void verifier_tenues_notes(short ma, short pa) {
         n->flags &= (short)~TIE_FOUND;
         gap = 0;
         CNote* right = right_neighbour(m, n->x, same);
-        if (!right && after) {
+        if (!right && after && !right_neighbour(m, n->x, place)) {
             right = right_neighbour(after, -32767, place);
             gap = m->width;
         }

@@ -30,7 +30,7 @@ short CMidiFile::set_cur_pos(int32_t when) {
         t->next = 0;
         for (int32_t e = 1; e <= t->tot; e++)
             if (t->events[e].time >= when) {
-                t->next = (short)e;
+                t->next = e;
                 break;
             }
     }
@@ -39,8 +39,13 @@ short CMidiFile::set_cur_pos(int32_t when) {
 
 namespace {
 
+bool too_many(const char** why) {
+    *why = "Une piste du fichier MIDI a trop d'\xE9v\xE9nements.";
+    return false;
+}
+
 // Reads one track chunk into `piste`; false, with the reason, on damage.
-bool read_track(SmfBytes& b, int32_t division, CMidiFile* f, CPiste* piste, bool* tempo_seen,
+bool read_track(SmfBytes& b, const SmfHeader& h, CMidiFile* f, CPiste* piste, bool* tempo_seen,
                 const char** why) {
     int running = 0;
     int64_t tick = 0;
@@ -49,7 +54,7 @@ bool read_track(SmfBytes& b, int32_t division, CMidiFile* f, CPiste* piste, bool
         read_var_len(&delta, b);
         if (delta < 0) break;
         tick += delta;
-        int32_t when = smf_time(tick, division);
+        int32_t when = smf_time(tick, h);
         if (when < 0) {
             *why = "Le fichier MIDI est trop long.";
             return false;
@@ -83,7 +88,7 @@ bool read_track(SmfBytes& b, int32_t division, CMidiFile* f, CPiste* piste, bool
                     *tempo_seen = true;
                 } else {
                     char e[4] = {1, (char)(t >> 8), (char)(t & 0xFF), 0};
-                    piste->send(when, 4, e);
+                    if (!piste->send(when, 4, e)) return too_many(why);
                 }
             } else if (type == 0x03) {
                 std::string text((const char*)meta.p, (size_t)meta.left());
@@ -114,7 +119,7 @@ bool read_track(SmfBytes& b, int32_t division, CMidiFile* f, CPiste* piste, bool
             int d2 = kind == 0xC0 || kind == 0xD0 ? 0xFF : b.byte() & 0x7F;
             if (b.past_end) break;
             char m[4] = {(char)status, (char)(d1 & 0x7F), (char)d2, (char)0xFF};
-            piste->send(when, 3, m);
+            if (!piste->send(when, 3, m)) return too_many(why);
         }
     }
     if (b.past_end || b.left() > 0) {
@@ -152,7 +157,7 @@ short CMidiFile::open(const char* filename) {
         SmfBytes track;
         if (!(ok = smf_track(b, &track, &why))) break;
         if (e != 1 || total() == 0) pistes.add((intptr_t) new CPiste);
-        ok = read_track(track, h.division, this, get(total()), &tempo_seen, &why);
+        ok = read_track(track, h, this, get(total()), &tempo_seen, &why);
         if (large)
             application->do_patience(
                 (short)((int64_t)(b.p - bytes.data()) * 100 / (int64_t)bytes.size()));

@@ -11,7 +11,7 @@ CPiste::~CPiste() { clear(); }
 short CPiste::sizeup(int32_t howmuch) {
     if (howmuch <= max) return 1;
     if (howmuch > CPISTE_MAX_EVENTS) return 0;
-    int32_t room = std::min(howmuch + 1000, CPISTE_MAX_EVENTS);
+    int32_t room = std::min(std::max(howmuch + 1000, max + max / 2), CPISTE_MAX_EVENTS);
     MidiEvent* block = new MidiEvent[room + 1];
     if (tot) std::memcpy(&block[1], &events[1], (size_t)tot * sizeof(MidiEvent));
     delete[] events;

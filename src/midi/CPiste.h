@@ -10,7 +10,8 @@
 #include "framework/CString.h"
 #include "score/Piste.h"  // MidiEvent
 
-constexpr int32_t CPISTE_MAX_EVENTS = 16000;
+// A track never holds more events; the reader refuses a file with a longer track.
+constexpr int32_t CPISTE_MAX_EVENTS = 1000000;
 
 class CPiste : public CObject {
 public:
@@ -22,7 +23,8 @@ public:
     // Stores the first `total` bytes of buf (the rest of the 4 set to 0xFF, in buf too) at
     // `when`, after the events of the same time; 0 when the track is full.
     short send(int32_t when, short total, char* buf);
-    // 1 when the track has room for `howmuch` events (growing by 1,000 up to 16,000).
+    // 1 when the track has room for `howmuch` events (growing by half again, at most to the
+    // largest track).
     short sizeup(int32_t howmuch);
     // Removes event `index` (1 to tot).
     void remove_event(int32_t index);
@@ -39,5 +41,5 @@ public:
     short bqm = -1, bql = -1, pg = -1, vol = -1, rev = -1, cho = -1, bal = -1, mod = -1;
     short chan = 0;  // 0 to 15
     short extra1 = -1, extra2 = -1;
-    short next = 0;  // index of the next event to play, 0 none
+    int32_t next = 0;  // index of the next event to play, 0 none
 };

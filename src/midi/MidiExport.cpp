@@ -24,6 +24,7 @@
 #include "score/Document.h"
 #include "score/MusicGlobals.h"
 #include "score/Piste.h"
+#include "score/Synthe.h"
 
 namespace {
 
@@ -92,6 +93,23 @@ public:
 private:
     std::vector<Out> events;
 };
+
+// The name of a staff's track: its instrument's name, or when it has none (the staves of an
+// imported file lose theirs on screen) the name of the sound it plays, else "Portée n".
+const char* track_name(const Ins& ins, short staff, char* sound) {
+    if (ins.nom[0]) return ins.nom;
+    sound[0] = 0;
+    if (Synthe* syn = get_synthe(ins.synthe))
+        for (short k = 1; k <= syn->tot_instr; k++) {
+            const Instrument& in = syn->instr[k];
+            if (in.num == ins.patch && (ins.bank < 0 || in.bank == ins.bank)) {
+                std::snprintf(sound, 32, "%s", in.nom);
+                break;
+            }
+        }
+    if (!sound[0]) std::snprintf(sound, 32, "Port\xE9" "e %d", staff);
+    return sound;
+}
 
 struct Exporter {
     Document* d;
@@ -199,7 +217,8 @@ struct Exporter {
             char tempo[3] = {(char)(us >> 16), (char)(us >> 8), (char)us};
             head_meta(0x51, tempo, 3);
         }
-        const char* name = kind == 1 ? d->ins[1].nom : t == 1 ? "Tempo" : d->ins[t - 1].nom;
+        char sound[40];
+        const char* name = kind == 1 ? d->ins[1].nom : t == 1 ? "Tempo" : track_name(d->ins[t - 1], (short)(t - 1), sound);
         head_meta(0x03, name, (int)strnlen(name, 31));
         if (kind == 3 && t > 1) {
             char channel = (char)((d->ins[t - 1].canal - 1) & 0x0F);

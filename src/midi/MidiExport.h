@@ -4,8 +4,9 @@
 //   1  format 0, one track: the tempo, staff 1's signatures, every staff's messages, tempo
 //      changes and lyrics;
 //   2  format 0, one track "Tempo": the tempo map alone (tempo, staff 1's signatures, changes);
-//   3  format 1: a track "Tempo" with the tempo map, then one track per staff with its name,
-//      channel, signatures, messages and lyrics.
+//   3  format 1: a track "Tempo" with the tempo map, then one track per staff with its name
+//      (its instrument's, or the name of its sound, or "Portée n"), channel, signatures,
+//      messages and lyrics.
 // The staves are rendered column by column by the score renderer (notes, lyrics, the symbols'
 // play rules and the staves' own track events). The measure columns are those of the first
 // staff, up to the last one holding a note or an event; repeat signs of the first staff are

@@ -39,6 +39,8 @@ public:
 
     void read_track(short t, SmfBytes b);
     void finish();
+    // A ".kar" file: its text events (not its "@" header lines) are the lyrics.
+    bool karaoke = false;
     // Progress of the read, from where `b` stands in the whole file.
     void progress(const SmfBytes& b) {
         if (box && total_bytes > 0) application->do_patience((short)((int64_t)(b.p - base) * 100 / total_bytes));
@@ -68,11 +70,24 @@ private:
     }
     short free_hint = 1;
     bool put(short s, int32_t time, const unsigned char* bytes, short length);
+    // Whether staff s's track takes `events` more events and keeps room for the Note Offs of
+    // the notes it holds that still sound (a Note On needs two: itself and its Note Off).
+    bool room(short s, int events = 1) const {
+        return d->piste[s]->tot + open_notes(s) + events <= PISTE_MAX_EVENTS;
+    }
+    int open_notes(short s) const { return s < (short)sounding_on.size() ? sounding_on[(size_t)s] : 0; }
+    // The staff of the messages of `channel` in the current track, made when first needed.
+    short channel_target(short s, int channel, const SmfBytes& b);
     void place_message(short s, int32_t time, const unsigned char* m);
+    // Ends, at `time`, every note of the track that was never released.
+    void release_all(int32_t time);
+    bool anything_sounding() const;
+    // Makes the measures up to `time` and moves the current measure to it.
+    void advance_to(int32_t time, short s, const SmfBytes& b);
     void time_signature(short s, int nn, int dd);
     void key_signature(short s, int sf, int mi);
     void tempo_change(short s, int32_t time, int32_t us);
-    void lyric(int32_t time, const SmfBytes& text);
+    void lyric(short s, int32_t time, const SmfBytes& text);
 
     Document* d;
     SmfHeader h;
@@ -83,6 +98,18 @@ private:
     short highest = 1;
     bool tempo_seen = false;
     short lyric_staff = 0;
+    // Format 1: the staff of each channel of the current track (0: none yet). The track's
+    // first channel plays on the track's staff; each further channel gets a staff of its own,
+    // so that it keeps its channel and its instrument.
+    short track_channel_staff[16] = {};
+    // Per staff, the channel it plays (-1: none yet) and the staff that takes what its full
+    // track cannot (0: none yet).
+    std::vector<short> staff_channel = std::vector<short>(2, -1);
+    std::vector<short> overflow = std::vector<short>(2, 0);
+    // The notes sounding in the current track: for each channel and pitch, the staves that
+    // hold their Note Ons, first struck first; and per staff, how many.
+    std::vector<short> sounding[16][128];
+    std::vector<int> sounding_on = std::vector<int>(2, 0);
     // The current track's measure.
     short cur = 1;
     int32_t cur_start = 0, cur_length = 1920;
@@ -122,6 +149,9 @@ void Importer::add_staff() {
     if (d->tot_piste >= MAX_STAVES) throw Failure{TOO_MANY_STAVES};
     if (!ajouter_piste_portee_midi(&staves, 0)) throw Failure{TOO_MANY_STAVES};
     short s = d->tot_piste;
+    staff_channel.resize((size_t)s + 1, -1);
+    overflow.resize((size_t)s + 1, 0);
+    sounding_on.resize((size_t)s + 1, 0);
     // Its measures follow those of the first staff, with a copy of their opening signatures
     // when the score repeats them on every staff.
     for (short c = 1; c <= measures_created; c++) {
@@ -148,22 +178,78 @@ bool Importer::put(short s, int32_t time, const unsigned char* bytes, short leng
     return t->tot > before;
 }
 
-void Importer::place_message(short s, int32_t time, const unsigned char* m) {
-    short canal = (short)((m[0] & 0x0F) + 1);
-    d->ins[s].canal = canal;
-    lyric_staff = s;
-    if (put(s, time, m, 3)) return;
-    // The track is full: the next staff of the same channel takes the message, else a new one.
-    for (short o = (short)(s + 1); o <= d->tot_piste; o++)
-        if (d->ins[o].canal == canal && put(o, time, m, 3)) {
-            lyric_staff = o;
-            return;
+short Importer::channel_target(short s, int channel, const SmfBytes& b) {
+    if (h.format == 0) {
+        short& mapped = channel_staff[channel];
+        if (!mapped) {
+            progress(b);
+            add_staff();
+            mapped = d->tot_piste;
         }
-    add_staff();
-    short n = d->tot_piste;
-    d->ins[n].canal = canal;
-    put(n, time, m, 3);
-    lyric_staff = n;
+        return mapped;
+    }
+    short& mapped = track_channel_staff[channel];
+    if (!mapped) {
+        if (staff_channel[(size_t)s] < 0 || staff_channel[(size_t)s] == channel) {
+            mapped = s;
+        } else {
+            progress(b);
+            add_staff();
+            mapped = d->tot_piste;
+            Ins& ins = d->ins[mapped];
+            std::memcpy(ins.nom, d->ins[s].nom, sizeof ins.nom);
+            std::memcpy(ins.abrege, d->ins[s].abrege, sizeof ins.abrege);
+        }
+    }
+    return mapped;
+}
+
+void Importer::place_message(short s, int32_t time, const unsigned char* m) {
+    int channel = m[0] & 0x0F;
+    short canal = (short)(channel + 1);
+    int kind = m[0] & 0xF0;
+    bool on = kind == 0x90 && m[2] > 0, off = kind == 0x80 || (kind == 0x90 && m[2] == 0);
+    std::vector<short>& held = sounding[channel][m[1] & 0x7F];
+    if (off && !held.empty()) {
+        // The Note Off ends the earliest note of that pitch still sounding, on its staff
+        // (which kept room for it).
+        short o = held.front();
+        held.erase(held.begin());
+        sounding_on[(size_t)o]--;
+        put(o, time, m, 3);
+        lyric_staff = o;
+        return;
+    }
+    // The staff, or when its track is full the staves that continue it, in order.
+    short target = s;
+    while (!room(target, on ? 2 : 1)) {
+        if (!overflow[(size_t)target]) {
+            add_staff();
+            overflow[(size_t)target] = d->tot_piste;
+        }
+        target = overflow[(size_t)target];
+    }
+    d->ins[target].canal = canal;
+    staff_channel[(size_t)target] = (short)channel;
+    put(target, time, m, 3);
+    lyric_staff = target;
+    if (on) {
+        held.push_back(target);
+        sounding_on[(size_t)target]++;
+    }
+}
+
+void Importer::release_all(int32_t time) {
+    for (int channel = 0; channel < 16; channel++)
+        for (int pitch = 0; pitch < 128; pitch++) {
+            std::vector<short>& held = sounding[channel][pitch];
+            for (short o : held) {
+                unsigned char m[3] = {(unsigned char)(0x80 | channel), (unsigned char)pitch, 0};
+                put(o, time, m, 3);
+                sounding_on[(size_t)o]--;
+            }
+            held.clear();
+        }
 }
 
 // Deletes the measure's items of kind T.
@@ -223,29 +309,55 @@ void Importer::key_signature(short s, int sf, int mi) {
 }
 
 void Importer::tempo_change(short s, int32_t time, int32_t us) {
-    int32_t bpm = std::clamp<int32_t>(60000000 / us, 1, 32767);
-    if (!tempo_seen) {
-        tempo_seen = true;
+    // Ticks of real time (a time-code division) keep their own speed; a tempo of 0 is none,
+    // but the tempo it stands for is the default one, so that a later change stays later.
+    if (h.time_code) return;
+    bool first = !tempo_seen;
+    tempo_seen = true;
+    if (us <= 0) return;
+    int32_t bpm = std::clamp<int32_t>((60000000 + us / 2) / us, 1, 32767);  // to the nearest
+    if (first) {
         d->tempo = (short)bpm;
         if (application && application->midi) application->midi->tempo = (short)bpm;
         return;
     }
     unsigned char e[4] = {1, (unsigned char)(bpm >> 8), (unsigned char)(bpm & 0xFF), 0};
     for (short k = s; k <= d->tot_piste; k++)
-        if (put(k, time, e, 4)) return;
+        if (room(k) && put(k, time, e, 4)) return;
 }
 
-void Importer::lyric(int32_t time, const SmfBytes& text) {
+void Importer::lyric(short s, int32_t time, const SmfBytes& text) {
     if (d->tot_lyric >= LYRIC_MAX) return;
     short n = ++d->tot_lyric;
     char* slot = d->tab_lyric + 12 * n;
     int length = std::min(text.left(), 11);
     std::memcpy(slot, text.p, (size_t)length);
     slot[length] = 0;
-    if (lyric_staff) {
-        unsigned char e[4] = {2, (unsigned char)(n & 0xFF), (unsigned char)(n >> 8), 0};
-        put(lyric_staff, time, e, 4);
+    // Sung on the staff that the track played on last, or before it played on the track's.
+    short target = lyric_staff ? lyric_staff : s;
+    while (!room(target) && overflow[(size_t)target]) target = overflow[(size_t)target];
+    if (!room(target)) return;
+    unsigned char e[4] = {2, (unsigned char)(n & 0xFF), (unsigned char)(n >> 8), 0};
+    put(target, time, e, 4);
+}
+
+void Importer::advance_to(int32_t time, short s, const SmfBytes& b) {
+    while (cur_start + cur_length <= time) {
+        cur++;
+        cur_start += cur_length;
+        if (cur > measures_created) {
+            progress(b);
+            add_column(cur_length);
+        }
+        cur_length = measure(cur, s)->length;
     }
+}
+
+bool Importer::anything_sounding() const {
+    for (const auto& channel : sounding)
+        for (const std::vector<short>& held : channel)
+            if (!held.empty()) return true;
+    return false;
 }
 
 void Importer::read_track(short t, SmfBytes b) {
@@ -255,6 +367,8 @@ void Importer::read_track(short t, SmfBytes b) {
     cur = 1;
     cur_start = 0;
     cur_length = t == 0 ? 1920 : measure(1, 1)->length;
+    std::fill(std::begin(track_channel_staff), std::end(track_channel_staff), 0);
+    lyric_staff = 0;
     short s = 1;
     if (h.format == 1 && t >= 2) {
         progress(b);
@@ -266,7 +380,7 @@ void Importer::read_track(short t, SmfBytes b) {
         read_var_len(&delta, b);
         if (delta < 0) throw Failure{"Une dur\xE9" "e du fichier MIDI est endommag\xE9" "e."};
         tick += delta;
-        time = smf_time(tick, h.division);
+        time = smf_time(tick, h);
         if (time < 0) throw Failure{TOO_LONG};
         int status = b.byte();
         int type = status == 0xFF ? b.byte() : -1;
@@ -276,17 +390,16 @@ void Importer::read_track(short t, SmfBytes b) {
             if (length < 0 || length > b.left())
                 throw Failure{"Un \xE9v\xE9nement du fichier MIDI d\xE9passe la fin de sa piste."};
         }
-        if (type == 0x2F) break;
-        // Measures up to this event.
-        while (cur_start + cur_length <= time) {
-            cur++;
-            cur_start += cur_length;
-            if (cur > measures_created) {
-                progress(b);
-                add_column(cur_length);
+        if (type == 0x2F) {
+            // Notes never released end with their track, which then lasts as long as they do.
+            if (anything_sounding()) {
+                advance_to(time, s, b);
+                release_all(time);
+                last_time = time;
             }
-            cur_length = measure(cur, s)->length;
+            break;
         }
+        advance_to(time, s, b);
         if (status == 0xFF) {
             SmfBytes meta{b.p, b.p + length};
             b.skip(length);
@@ -299,9 +412,10 @@ void Importer::read_track(short t, SmfBytes b) {
             } else if (type == 0x51) {
                 int32_t us;
                 read_24b(&us, meta);
-                if (!meta.past_end && us > 0) tempo_change(s, time, us);  // 0: ignored
+                if (!meta.past_end) tempo_change(s, time, us);
             } else if (type == 0x03) {
-                Ins& ins = d->ins[d->tot_piste];
+                // The track's own staff in format 1 (not one made since for another channel).
+                Ins& ins = d->ins[h.format == 1 ? s : d->tot_piste];
                 int n = (int)strnlen((const char*)meta.p, (size_t)meta.left());
                 int name = std::min(n, 30), shortname = std::min(n, 8);
                 std::memcpy(ins.nom, meta.p, (size_t)name);
@@ -309,7 +423,13 @@ void Importer::read_track(short t, SmfBytes b) {
                 std::memcpy(ins.abrege, meta.p, (size_t)shortname);
                 ins.abrege[shortname] = 0;
             } else if (type == 0x05) {
-                lyric(time, meta);
+                lyric(s, time, meta);
+            } else if (type == 0x01 && karaoke) {
+                // Karaoke text: "@" starts a header line (title, version...); "/" and "\"
+                // start a new line or paragraph of the sung text.
+                if (meta.left() > 0 && *meta.p == '@') continue;
+                if (meta.left() > 0 && (*meta.p == '/' || *meta.p == '\\')) meta.p++;
+                lyric(s, time, meta);
             }
         } else if (status == 0xF0 || status == 0xF7) {
             b.skip(length);
@@ -330,21 +450,13 @@ void Importer::read_track(short t, SmfBytes b) {
             int kind = m[0] & 0xF0;
             m[2] = kind == 0xC0 || kind == 0xD0 ? 0xFF : (unsigned char)(b.byte() & 0x7F);
             if (b.past_end) break;
-            short target = s;
-            if (h.format == 0) {
-                short& mapped = channel_staff[m[0] & 0x0F];
-                if (!mapped) {
-                    progress(b);
-                    add_staff();
-                    mapped = d->tot_piste;
-                }
-                target = mapped;
-            }
-            place_message(target, time, m);
+            place_message(channel_target(s, m[0] & 0x0F, b), time, m);
         }
         last_time = time;
     }
     if (b.past_end) throw Failure{"Une piste du fichier MIDI est tronqu\xE9" "e."};
+    // A track cut short without its end: its notes still sounding end with it.
+    if (anything_sounding()) release_all(last_time);
     if (cur_start == last_time && cur > 1) cur--;
     highest = std::max(highest, cur);
 }
@@ -443,18 +555,36 @@ void Importer::finish() {
     }
     maj_param_measures();
     for (short e = 1; e <= d->tot_piste; e++) instrument_setup(d, e);
+    // A staff that continues a full one plays on its channel with its sound and settings
+    // (its own settings would change the instrument of the channel they share).
+    for (short e = 1; e <= d->tot_piste; e++) {
+        short o = overflow[(size_t)e];
+        if (!o) continue;
+        Ins& to = d->ins[o];
+        Msg_use* messages = to.buf_msg;
+        short use = to.use_msg, count = to.tot_msg;
+        to = d->ins[e];
+        to.buf_msg = messages;
+        to.use_msg = use;
+        to.tot_msg = count;
+    }
 }
 
 }  // namespace
 
 const char* midi_import_error() { return last_error; }
 
+bool is_karaoke(const char* path) {
+    size_t n = std::strlen(path);
+    return n > 4 && strcasecmp(path + n - 4, ".kar") == 0;
+}
+
 void midi_document_name(const char* path, char* out, int out_size) {
     const char* name = path;
     for (const char* c = path; *c; c++)
         if (*c == '/' || *c == '\\') name = c + 1;
     int length = (int)std::strlen(name);
-    for (const char* ext : {".mid", ".midi", ".rmi"}) {
+    for (const char* ext : {".mid", ".midi", ".rmi", ".kar"}) {
         int e = (int)std::strlen(ext);
         if (length > e && strcasecmp(name + length - e, ext) == 0) {
             length -= e;
@@ -495,7 +625,11 @@ short importer_midi(Document* d, const char* path) {
         std::free(d->tab_lyric);
         d->tab_lyric = (char*)std::calloc(LYRIC_TABLE_BYTES, 1);
         d->tot_lyric = 0;
+        // Without a tempo event a file plays at the format's 120 quarter notes a minute.
+        d->tempo = SMF_DEFAULT_TEMPO;
+        if (application && application->midi) application->midi->tempo = SMF_DEFAULT_TEMPO;
         Importer importer(d, h, (int32_t)bytes.size());
+        importer.karaoke = is_karaoke(path);
         importer.base = bytes.data();
         importer.box = box;
         for (short t = 0; t < h.tracks; t++) {

@@ -94,12 +94,21 @@ bool smf_header(SmfBytes& b, SmfHeader* h, const char** why) {
         return false;
     }
     if (division < 0) {
-        // Time code: ticks per frame times frames per second, taken as ticks per quarter.
+        // Time code: frames a second (-24, -25, -29 for 29.97, -30) and ticks a frame. The
+        // ticks are real time, read as quarter notes at 120 a minute: a second is two quarters.
         int32_t fps = -(int32_t)(signed char)((division >> 8) & 0xFF);
-        h->division = (division & 0xFF) * fps;
-        if (h->division <= 0) {
+        int32_t per_frame = division & 0xFF;
+        if (fps <= 0 || per_frame <= 0) {
             *why = "La division temporelle du fichier MIDI est invalide.";
             return false;
+        }
+        h->time_code = true;
+        if (fps == 29) {  // drop frame: 30000/1001 frames a second
+            h->division = per_frame * 30000;
+            h->scale = 2 * 1001;
+        } else {
+            h->division = per_frame * fps;
+            h->scale = 2;
         }
     } else {
         h->division = division;
@@ -108,28 +117,37 @@ bool smf_header(SmfBytes& b, SmfHeader* h, const char** why) {
 }
 
 bool smf_track(SmfBytes& b, SmfBytes* track, const char** why) {
-    if (b.left() < 8) {
-        *why = "Le fichier MIDI s'arr\xEAte avant la fin de ses pistes.";
-        return false;
+    for (;;) {
+        if (b.left() < 8) {
+            *why = "Le fichier MIDI s'arr\xEAte avant la fin de ses pistes.";
+            return false;
+        }
+        bool is_track = id_is(b, "MTrk");
+        int32_t length;
+        read_long(&length, b);
+        if (length < 0 || length > b.left()) {
+            *why = "Une piste du fichier MIDI d\xE9passe la fin du fichier.";
+            return false;
+        }
+        if (!is_track) {  // a chunk of another kind: passed over
+            b.skip(length);
+            continue;
+        }
+        track->p = b.p;
+        track->end = b.p + length;
+        track->past_end = false;
+        b.skip(length);
+        return true;
     }
-    if (!id_is(b, "MTrk")) {
-        *why = "Le fichier MIDI contient un bloc qui n'est pas une piste (MTrk attendu).";
-        return false;
-    }
-    int32_t length;
-    read_long(&length, b);
-    if (length < 0 || length > b.left()) {
-        *why = "Une piste du fichier MIDI d\xE9passe la fin du fichier.";
-        return false;
-    }
-    track->p = b.p;
-    track->end = b.p + length;
-    track->past_end = false;
-    b.skip(length);
-    return true;
 }
 
 int32_t smf_time(int64_t tick, int32_t division) {
     int64_t t = tick * 480 / division;
+    return t > 0x3FFFFFFF ? -1 : (int32_t)t;
+}
+
+int32_t smf_time(int64_t tick, const SmfHeader& h) {
+    if (tick > ((int64_t)1 << 40)) return -1;  // far past what a score holds, and no overflow
+    int64_t t = tick * 480 * h.scale / h.division;
     return t > 0x3FFFFFFF ? -1 : (int32_t)t;
 }

@@ -31,13 +31,38 @@ bool pass_takes(Document* d, short pass, short p, short pitch) {
     return !(sup && pitch > d->split_freq_sup) && !(inf && pitch < d->split_freq_inf);
 }
 
-// The Note Off of the Note On at index `on`: the first later event of the track on the same
-// channel with the same pitch that ends a note; 0 when none.
-short partner_off(const Piste* t, short on) {
-    unsigned char channel = t->event[on].buf[0] & 0x0F, key = t->event[on].buf[1];
-    for (short k = (short)(on + 1); k <= t->tot; k++) {
+// The Note Off of every Note On of the track (0 when none): a Note Off ends the earliest note
+// of its channel and pitch that still sounds, so that a note struck again while it sounds, or
+// twice at once, keeps each of its ends.
+std::vector<short> note_partners(const Piste* t) {
+    std::vector<short> partner((size_t)t->tot + 1, 0);
+    std::vector<std::vector<short>> sounding(16 * 128);
+    std::vector<size_t> first(16 * 128, 0);  // the earliest of each list still sounding
+    for (short k = 1; k <= t->tot; k++) {
         const MidiEvent& ev = t->event[k];
-        if (note_off(ev) && (ev.buf[0] & 0x0F) == channel && ev.buf[1] == key) return k;
+        bool on = note_on(ev), off = note_off(ev);
+        if (!on && !off) continue;
+        size_t key = (size_t)(ev.buf[0] & 0x0F) * 128 + (ev.buf[1] & 0x7F);
+        std::vector<short>& held = sounding[key];
+        if (on) {
+            held.push_back(k);
+        } else if (first[key] < held.size()) {
+            partner[(size_t)held[first[key]++]] = k;
+        }
+    }
+    return partner;
+}
+
+// The lyric event sung on the Note On at index `on` (0 when none): the one just after it at its
+// time, or one a file placed just before it (at most `near` ticks earlier, with nothing but
+// other kinds of events between them), within the events first..last of its measure.
+short syllable_of(const Piste* t, short first, short last, short on, int32_t near) {
+    int32_t time = t->event[on].time;
+    if (on + 1 <= last && lyric_event(t->event[on + 1]) && t->event[on + 1].time - time <= near)
+        return (short)(on + 1);
+    for (short k = (short)(on - 1); k >= first && time - t->event[k].time <= near; k--) {
+        if (note_on(t->event[k])) break;
+        if (lyric_event(t->event[k])) return k;
     }
     return 0;
 }
@@ -177,19 +202,20 @@ void collecter_notes(ListeTranscription& l, short m, short p, short target, shor
     }
 
     // The notes that begin in a measure's events and end at their Note Off.
+    const std::vector<short> partner = note_partners(track);
     auto collect = [&](CMeasure* from, bool before_bar) {
         if (!from || from->first_event == 0) return;
         short last = (short)std::min<int>(from->first_event + from->tot_event - 1, track->tot);
         for (short k = from->first_event; k <= last; k++) {
             const MidiEvent& on = track->event[k];
             if (!note_on(on) || !pass_takes(d, pass, p, on.buf[1])) continue;
-            short off = partner_off(track, k);
+            short off = partner[(size_t)k];
             if (!off) continue;
             int32_t B = on.time - S, E = track->event[off].time - S;
             if (before_bar ? B < -(Q0 / 2) : L - B <= Q0 / 2) continue;
             EntreeTranscription x;
             x.i = k;
-            if (k + 1 <= last && lyric_event(track->event[k + 1])) x.pid = (short)(k + 1);
+            x.pid = syllable_of(track, from->first_event, last, k, Q0 / 2);
             if (E > L + Q0 / 2) {
                 x.divers = TR_TIE_OUT;
                 E = L;

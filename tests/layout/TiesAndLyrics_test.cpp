@@ -156,3 +156,29 @@ TEST(LyricWalk, AChordNoteTakesTheSyllableOfItsChord) {
     EXPECT_EQ(low->lid, 0);
     EXPECT_EQ(s.measure(1, 1)->total(), 5);  // no new syllable
 }
+
+// A note tied over the bar line and followed at the same place by another pitch: the tie ends
+// on the first note only, the second is struck anew; nor does a tie skip a note at its place.
+TEST(TieCheck, OverTheBarLineOnlyTheFirstNoteAtItsPlaceEndsTheTie) {
+    Staff s;
+    CNote* flat = s.at(2, 200, 14, 0x1);
+    flat->pitch = 49;
+    CNote* held = s.at(3, 10, 14);
+    held->pitch = 49;
+    CNote* sharp = s.at(3, 40, 14);
+    sharp->pitch = 51;
+    // Column 1: a tie asked before another pitch at its place in the same measure.
+    CNote* asks = s.at(1, 100, 20, 0x1);
+    asks->pitch = 60;
+    CNote* other = s.at(1, 150, 20);
+    other->pitch = 61;
+    CNote* next = s.at(2, 10, 20);
+    next->pitch = 60;
+    for (short c = 1; c <= 3; c++) verifier_tenues_notes(c, 1);
+    EXPECT_EQ(flat->flags, 0x5);
+    EXPECT_EQ(held->flags, 0xA);
+    EXPECT_EQ(sharp->flags, 0x0) << "struck anew";
+    EXPECT_EQ(asks->flags, 0x1);
+    EXPECT_EQ(other->flags, 0x0);
+    EXPECT_EQ(next->flags, 0x0);
+}

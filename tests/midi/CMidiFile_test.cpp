@@ -46,6 +46,24 @@ TEST_F(MidiFileObject, MergesTheTempoTrackWithTheFirstTrack) {
     EXPECT_EQ(file.get(2)->chan, 1);
 }
 
+// A long track (a theme or style of 40,000 events) is read whole, and a time-code division
+// times the events in real time at 120 quarter notes a minute.
+TEST_F(MidiFileObject, ReadsLongTracksWholeAndTimeCodeInRealTime) {
+    SmfTrack t;
+    for (int i = 0; i < 20000; i++) t.note(0, 0, 60 + i % 12, 10);
+    ASSERT_EQ(open(smf(0, 480, {t.end()})), 1) << (file.error ? file.error : "");
+    EXPECT_EQ(file.get(1)->tot, 40000);
+    EXPECT_EQ(file.get(1)->events[40000].time, 20000 * 10);
+    SmfTrack second;
+    second.note(0, 0, 60, 1000).end();  // one second at 25 frames of 40 ticks
+    Bytes b = smf(0, 0, {second});
+    b[12] = (uint8_t)-25;
+    b[13] = 40;
+    ASSERT_EQ(open(b), 1);
+    ASSERT_EQ(file.get(1)->tot, 2);
+    EXPECT_EQ(file.get(1)->events[2].time, 960);  // two quarter notes
+}
+
 TEST_F(MidiFileObject, GivesNoValuesTheFileLacksAndScalesTheDivision) {
     SmfTrack t;
     t.tempo(0, 600000).note(96, 2, 60, 96).end();

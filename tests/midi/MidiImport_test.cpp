@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <vector>
 #include <string>
 
 #include "SmfBuilder.h"
@@ -55,7 +56,7 @@ struct Fixture {
     Bytes file;
     short staves, columns;
     int32_t length;          // of every measure
-    short tempo;  // 0: the file gives none, the template's stays
+    short tempo;  // 0: the file gives none, the format's 120
     std::vector<short> canal;  // by staff
     std::vector<short> clef;   // by staff
 };
@@ -94,14 +95,13 @@ TEST_F(MidiImport, FixturesGiveTheirStavesMeasuresAndInstruments) {
         SCOPED_TRACE(fx.what);
         ScoreFixture fresh(1, 1);
         fresh.clef(1, 1, 1);
-        short template_tempo = fresh.d->tempo;
         write_bytes(folder / "f.mid", fx.file);
         ASSERT_EQ(importer_midi(fresh.d, (folder / "f.mid").c_str()), 1) << midi_import_error();
         Document* own = score.d;
         score.d = fresh.d;  // the helpers look at this one
         EXPECT_EQ(staves(), fx.staves);
         EXPECT_EQ(d()->tot_piste, fx.staves);
-        EXPECT_EQ(d()->tempo, fx.tempo ? fx.tempo : template_tempo);
+        EXPECT_EQ(d()->tempo, fx.tempo ? fx.tempo : 120);
         for (short s = 1; s <= staves(); s++) {
             EXPECT_EQ(columns(s), fx.columns) << "staff " << s;
             for (short c = 1; c <= columns(s); c++) EXPECT_EQ(m(c, s)->length, fx.length);
@@ -165,16 +165,31 @@ TEST_F(MidiImport, LyricsGoToTheTableAndTheStaffThatLastPlayed) {
     EXPECT_EQ(d()->tot_lyric, 2);
     EXPECT_STREQ(d()->tab_lyric + 12, "a");
     EXPECT_STREQ(d()->tab_lyric + 24, "tr\xE8s-longue");  // 11 characters
-    // Only the second lyric had a staff that played before it.
-    int lyrics = 0;
+    // The first lyric, sung before anything played, goes to the track's own staff.
+    std::vector<int> lyrics;
     for (short i = 1; i <= track(1)->tot; i++) {
         const MidiEvent& e = track(1)->event[i];
-        if (e.buf[0] == 2 && e.buf[3] == 0) {
-            lyrics++;
-            EXPECT_EQ(e.buf[1] + 256 * e.buf[2], 2);
-        }
+        if (e.buf[0] == 2 && e.buf[3] == 0) lyrics.push_back(e.buf[1] + 256 * e.buf[2]);
     }
-    EXPECT_EQ(lyrics, 1);
+    EXPECT_EQ(lyrics, (std::vector<int>{1, 2}));
+}
+
+// Format 1: each channel a track plays on keeps a staff (and so an instrument) of its own;
+// lyrics go to the staff their own track played on.
+TEST_F(MidiImport, EveryChannelOfATrackKeepsItsInstrument) {
+    SmfTrack tempo, band, voice;
+    tempo.tempo(0, 500000).end();
+    band.text(0, 0x03, "Groupe").program(0, 1, 36).program(0, 9, 0).note(0, 1, 40, 480).note(0, 9, 36, 480).end();
+    voice.text(0, 0x05, "la").note(0, 2, 72, 480).end();
+    ASSERT_EQ(import(smf(1, 480, {tempo, band, voice})), 1);
+    ASSERT_EQ(staves(), 3);
+    EXPECT_EQ(d()->ins[1].canal, 2);
+    EXPECT_EQ(d()->ins[2].canal, 10);  // the drums of the same track
+    EXPECT_EQ(d()->ins[3].canal, 3);
+    EXPECT_STREQ(d()->ins[2].nom, "Groupe");
+    int lyrics_on_3 = 0;
+    for (short i = 1; i <= track(3)->tot; i++) lyrics_on_3 += track(3)->event[i].buf[0] == 2;
+    EXPECT_EQ(lyrics_on_3, 1);
 }
 
 TEST_F(MidiImport, MeasureReachedOnlyAtItsStartIsNotKept) {

@@ -97,6 +97,37 @@ TEST(Transcription, NoteOffsPairWithTheirNoteOnOnTheSameChannel) {
     EXPECT_EQ(l[1].d, 480);
 }
 
+// A Note Off ends the earliest sounding note of its pitch: a note struck again while it sounds,
+// legato repeats whose release comes just after the next strike, and two identical notes at
+// once each keep their own length.
+TEST(Transcription, RepeatedNotesEachEndAtTheirOwnRelease) {
+    struct Case {
+        const char* what;
+        std::vector<std::pair<int32_t, int32_t>> played;  // on, off of pitch 60
+        std::vector<std::pair<short, short>> collected;   // start, length
+    } cases[] = {
+        {"struck again while it sounds", {{0, 480}, {240, 720}}, {{0, 480}, {240, 480}}},
+        {"legato sixteenths", {{0, 125}, {120, 245}, {240, 365}}, {{0, 125}, {120, 125}, {240, 125}}},
+        {"two at once", {{0, 480}, {0, 960}}, {{0, 480}, {0, 960}}},
+    };
+    for (const Case& c : cases) {
+        PlayedScore score(1, 1);
+        for (auto [on, off] : c.played) {
+            char b_on[3] = {(char)0x90, 60, 90};
+            score.d->piste[1] = inserer_dans_piste(on, 3, b_on, score.d->piste[1]);
+        }
+        for (auto [on, off] : c.played) {
+            char b_off[3] = {(char)0x80, 60, 0};
+            score.d->piste[1] = inserer_dans_piste(off, 3, b_off, score.d->piste[1]);
+        }
+        score.relate();
+        std::vector<Collected> l = collect(1, 1);
+        std::vector<std::pair<short, short>> got;
+        for (const Collected& x : l) got.emplace_back(x.s, x.d);
+        EXPECT_EQ(got, c.collected) << c.what;
+    }
+}
+
 TEST(Transcription, SplitPassesSendHighAndLowNotesToTheNeighbourStaves) {
     PlayedScore score(3, 1);
     score.d->split_sup = score.d->split_inf = 1;
@@ -367,6 +398,25 @@ TEST(Transcription, SyllablesFollowTheirNotesWithoutTheirHyphen) {
     transcrire_une_mesure(1, 1, 1.0f, 1.0f, nullptr);
     Lines items = score.items(1, 1);
     EXPECT_EQ(items, (Lines{"L:Ma-", "N64 h 0+960", "L:rie", "N65 h 960+960"}));
+}
+
+// A file often places a syllable just before its note: it is sung on that note all the same.
+TEST(Transcription, ASyllableJustBeforeItsNoteIsSungOnIt) {
+    PlayedScore score(1, 1);
+    score.d->auto_quantification = 0;
+    std::free(score.d->tab_lyric);
+    score.d->tab_lyric = (char*)std::calloc(12 * 10, 1);
+    std::strcpy(score.d->tab_lyric + 12 * 1, "Ma-");
+    std::strcpy(score.d->tab_lyric + 12 * 2, "rie");
+    score.d->tot_lyric = 2;
+    for (short k = 0; k < 2; k++) {
+        char lyric[4] = {2, (char)(k + 1), 0, 0};
+        score.d->piste[1] = inserer_dans_piste(960 * k - 5 * k, 4, lyric, score.d->piste[1]);
+        score.play(1, 960 * k, 960 * k + 960, (short)(64 + k));
+    }
+    score.relate();
+    transcrire_une_mesure(1, 1, 1.0f, 1.0f, nullptr);
+    EXPECT_EQ(score.items(1, 1), (Lines{"L:Ma-", "N64 h 0+960", "L:rie", "N65 h 960+960"}));
 }
 
 TEST(Transcription, NewNotesGoAboveTheVoicesAlreadyThereWhenNothingIsErased) {
