@@ -1,7 +1,7 @@
 // The program on a private X server opens a multi-track Standard MIDI File (a melody with its
-// words, a band track on two channels with two instruments, no tempo event), shows its page,
-// exports it with "Fichier" > "Exporter en MIDI..." (one track a staff) and opens the exported
-// file again. An outside reader (Python's mido) finds in the exported file every note of the
+// words, a band track on two channels with two instruments, no tempo event), shows its page and
+// exports it with "Fichier" > "Exporter en MIDI..." (one track a staff); an exported file opens
+// again. An outside reader (Python's mido) finds in the exported file every note of the
 // original with its channel, pitch, start, end and instrument, and every syllable. The
 // screenshots are written for a person to look at.
 #include <gtest/gtest.h>
@@ -18,6 +18,9 @@
 #include "SmfBuilder.h"
 #include "framework/XClose.h"
 #include "framework/XKeys.h"
+#include "midi/MidiExport.h"
+#include "midi/MidiImport.h"
+#include "score/ScoreFixture.h"
 #include "support/ProgramOnX.h"
 
 namespace {
@@ -130,6 +133,12 @@ protected:
         })) << "the page shows its staves";
         return pid;
     }
+    // Ends the program at once (the test has what it needs), without the question whether to
+    // keep the imported score.
+    static void end_program(pid_t pid) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+    }
     std::vector<std::string> read_with_mido(const std::string& file) {
         const std::string out = file + ".txt";
         EXPECT_EQ(std::system(("/usr/bin/python3 '" + (home / "read.py") + "' '" + file + "' > '" + out + "'").c_str()), 0);
@@ -144,7 +153,7 @@ protected:
     const std::string program_dir = home / "program";
 };
 
-TEST_F(MidiExportOnX, AnImportedFileIsExportedAndOpensAgainWithEveryNote) {
+TEST_F(MidiExportOnX, AnOpenedFileIsExportedWithEveryNote) {
 #if defined(__SANITIZE_THREAD__)
     GTEST_SKIP() << "the thread-sanitizer build makes the MIDI tests, not the program this test starts";
 #endif
@@ -155,14 +164,19 @@ TEST_F(MidiExportOnX, AnImportedFileIsExportedAndOpensAgainWithEveryNote) {
     pid_t pid = open_in_program(original, kOutput + "/midi_export_page.png");
 
     // "Fichier" > "Exporter en MIDI..." (the eleventh item that can be chosen), the kind offered
-    // (one track a staff) with OK, then a name in the save dialog.
+    // (one track a staff) with OK, then a name in the save dialog. The keys reach the program
+    // in the order they are typed.
     ASSERT_TRUE(changes([&] { click(server.display(), {screen_window(), 0, 0, 0, 0}, 30, 32); })) << "the menu opens";
-    for (int i = 0; i < 11; i++) EXPECT_TRUE(changes([&] { key("Down"); }));
+    ASSERT_TRUE(changes([&] {
+        for (int i = 0; i < 11; i++) key("Down");
+    }));
     cairo_surface_destroy(screenshot(server.display(), kOutput + "/midi_export_menu.png"));
     ASSERT_TRUE(changes([&] { key("Return"); })) << "the kind of file is asked";
     cairo_surface_destroy(screenshot(server.display(), kOutput + "/midi_export_kind.png"));
     ASSERT_TRUE(changes([&] { key("Return"); })) << "the file name is asked";
-    for (const char* k : {"e", "x", "p", "o", "r", "t"}) EXPECT_TRUE(changes([&] { key(k); })) << k;
+    EXPECT_TRUE(changes([&] {
+        for (const char* k : {"e", "x", "p", "o", "r", "t"}) key(k);
+    }));
     cairo_surface_destroy(screenshot(server.display(), kOutput + "/midi_export_name.png"));
     key("Return");
     std::string exported;
@@ -171,18 +185,37 @@ TEST_F(MidiExportOnX, AnImportedFileIsExportedAndOpensAgainWithEveryNote) {
             if (e.path().filename() == "export.MID") exported = e.path().string();
         return !exported.empty();
     })) << "the file is written";
-    close_x_windows(server.display());
-    wait_program_exit(pid);
+    end_program(pid);
 
     // Every note and syllable of the original, with its channel and instrument.
     std::vector<std::string> expected = read_with_mido(original);
     ASSERT_EQ(expected.size(), 16u + 16u + 24u);
     EXPECT_EQ(read_with_mido(exported), expected);
+    std::filesystem::copy_file(exported, kOutput + "/midi_export_from_program.mid",
+                               std::filesystem::copy_options::overwrite_existing);
+}
 
-    // Opened again, the exported file shows its staves.
-    pid = open_in_program(exported, kOutput + "/midi_export_again.png");
-    close_x_windows(server.display());
-    wait_program_exit(pid);
+// A file the export wrote (one track a staff, a staff for each channel of the band track)
+// opens again in the program as a score.
+TEST_F(MidiExportOnX, AnExportedFileOpensAgain) {
+#if defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the thread-sanitizer build makes the MIDI tests, not the program this test starts";
+#endif
+    ASSERT_FALSE(server.display().empty()) << "Xvfb is needed";
+    ASSERT_FALSE(XvfbServer::find_program("import").empty()) << "a screenshot program is needed";
+    const std::string exported = home / "export.MID";
+    {
+        const std::string original = home / "Chanson.mid";
+        write_bytes(original, song());
+        ScoreFixture score(1, 1);
+        score.clef(1, 1, 1);
+        ASSERT_EQ(importer_midi(score.d, original.c_str()), 1) << midi_import_error();
+        for (short n = 1; n <= score.d->tot_ins; n++) score.d->ins[n].in_roll &= ~3;
+        const char* why = nullptr;
+        ASSERT_EQ(exporter_midi_document(score.d, exported.c_str(), 3, &why), 1) << why;
+        EXPECT_EQ(read_with_mido(exported), read_with_mido(original));
+    }
+    end_program(open_in_program(exported, kOutput + "/midi_export_again.png"));
 }
 
 }  // namespace
