@@ -181,6 +181,7 @@ void CApplication::call_idle_handlers()
 bool CApplication::translate_keys(Message& m)
 {
     WindowManager* wm = WindowManager::current();
+    if (wm->translate_system_keys(m)) return true;
     if (hmdi && wm->translate_document_keys(hmdi, m)) return true;
     // No accelerator table exists before a menu is loaded (haccel stays 0 until then).
     return haccel && translate_accelerator(hwnd, haccel, m);

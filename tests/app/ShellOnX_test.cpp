@@ -211,6 +211,18 @@ TEST_F(ShellOnX, AScoreOfTheLibraryOpensIsSavedUnderAnotherNameClosedAndOpensAga
     EXPECT_NE(line.find("mon air.bcc"), std::string::npos) << line;
 }
 
+// Alt+F4, shown beside "Quitter", ends the program as the menu item does.
+TEST_F(ShellOnX, AltF4EndsTheProgram)
+{
+    ASSERT_FALSE(server.display().empty()) << "Xvfb is not available";
+    const pid_t pid = start_program(home, server.display());
+    ASSERT_TRUE(wait_for([&] { return screen_window() != 0; })) << "the program shows";
+    ASSERT_TRUE(wait_for([&] { return pixels(server.display(), kOutput + "/shell_step_alt_f4.png").size() > 0; }));
+    cairo_surface_destroy(screenshot(server.display(), kOutput + "/shell_before_alt_f4.png"));
+    send_x_alt_key(server.display(), screen_window(), "F4");
+    EXPECT_TRUE(wait_program_exit(pid)) << "the program ends on Alt+F4";
+}
+
 // The logo box comes first at start and holds the score of the command line back until OK
 // (Return) closes it; "Aide" > "A propos de BRINDLE-COT..." shows it again, Escape closes it.
 TEST_F(ShellOnX, TheLogoBoxComesAtStartBeforeTheScoreAndFromTheHelpMenu)

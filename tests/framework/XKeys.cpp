@@ -3,7 +3,10 @@
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 
-bool send_x_key(const std::string& display, unsigned long window, const char* name, bool control)
+namespace {
+
+// The key `name` pressed and released with the modifier key `held` (0: none) down around it.
+bool send_with(const std::string& display, unsigned long window, const char* name, KeySym held, unsigned mask)
 {
     Display* x = XOpenDisplay(display.c_str());
     if (!x) return false;
@@ -18,12 +21,24 @@ bool send_x_key(const std::string& display, unsigned long window, const char* na
         return XSendEvent(x, window, False, type == KeyPress ? KeyPressMask : KeyReleaseMask, &e) != 0;
     };
     const KeySym key = XStringToKeysym(name);
-    const unsigned state = control ? ControlMask : 0;
     bool sent = true;
-    if (control) sent = sent && send(XK_Control_L, KeyPress, 0);
-    sent = sent && send(key, KeyPress, state) && send(key, KeyRelease, state);
-    if (control) sent = sent && send(XK_Control_L, KeyRelease, state);
+    if (held) sent = sent && send(held, KeyPress, 0);
+    sent = sent && send(key, KeyPress, mask) && send(key, KeyRelease, mask);
+    if (held) sent = sent && send(held, KeyRelease, mask);
     XFlush(x);
     XCloseDisplay(x);
     return sent;
+}
+
+}  // namespace
+
+bool send_x_key(const std::string& display, unsigned long window, const char* name, bool control)
+{
+    return control ? send_with(display, window, name, XK_Control_L, ControlMask)
+                   : send_with(display, window, name, 0, 0);
+}
+
+bool send_x_alt_key(const std::string& display, unsigned long window, const char* name)
+{
+    return send_with(display, window, name, XK_Alt_L, Mod1Mask);
 }

@@ -6,3 +6,5 @@
 // The key of the X key symbol `name` ("q", "Return", "Down") pressed and released in
 // `window`, with Ctrl held when `control` is set.
 bool send_x_key(const std::string& display, unsigned long window, const char* name, bool control = false);
+// The same with Alt held.
+bool send_x_alt_key(const std::string& display, unsigned long window, const char* name);

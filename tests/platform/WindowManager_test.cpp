@@ -511,6 +511,40 @@ TEST_F(WindowManagerTest, DocumentAreaCyclesAndKeepsItsDocumentMaximised)
     EXPECT_FALSE(wm->translate_document_keys(area, ctrl_f4));
 }
 
+// Alt+F4 closes the main window whatever window has the key; F4 with another modifier, or
+// Alt with another key, is left to the window.
+TEST_F(WindowManagerTest, AltF4ClosesTheMainWindow)
+{
+    const WindowId frame = top("Plain", {0, 0, 600, 400}, StyleVisible | StyleCaption);
+    const WindowId area = child(frame, {0, 0, 100, 100}, 1, StyleVisible);
+    const WindowId other = top("Plain", {10, 10, 200, 200}, StyleVisible | StyleCaption);
+    struct Case {
+        Key key;
+        int32_t modifiers;
+        bool taken;
+    };
+    const Case cases[] = {
+        {function_key(4), ModAlt, true},
+        {function_key(4), ModAlt | ModShift, false},
+        {function_key(4), ModControl | ModAlt, false},
+        {function_key(4), 0, false},
+        {function_key(5), ModAlt, false},
+    };
+    for (const Case& c : cases) {
+        Message m;
+        m.kind = MessageKind::KeyDown;
+        m.window = area;
+        m.key = c.key;
+        m.modifiers = c.modifiers;
+        EXPECT_EQ(wm->translate_system_keys(m), c.taken) << c.modifiers;
+        m.kind = MessageKind::KeyUp;
+        EXPECT_FALSE(wm->translate_system_keys(m));
+    }
+    pump();  // the Close message reaches default processing, which destroys the window
+    EXPECT_FALSE(wm->exists(frame));
+    EXPECT_TRUE(wm->exists(other));
+}
+
 TEST_F(WindowManagerTest, OutlinesInvertTheScreenUnderThem)
 {
     top("Plain", {0, 0, 100, 100});
