@@ -10,6 +10,7 @@
 #include "framework/UserInput.h"
 #include "framework/WindowLookup.h"
 #include "platform/FileSystem.h"
+#include "platform/SystemKeys.h"
 #include "platform/WindowManager.h"
 
 using namespace platform;
@@ -181,7 +182,7 @@ void CApplication::call_idle_handlers()
 bool CApplication::translate_keys(Message& m)
 {
     WindowManager* wm = WindowManager::current();
-    if (wm->translate_system_keys(m)) return true;
+    if (translate_system_keys(*wm, m)) return true;
     if (hmdi && wm->translate_document_keys(hmdi, m)) return true;
     // No accelerator table exists before a menu is loaded (haccel stays 0 until then).
     return haccel && translate_accelerator(hwnd, haccel, m);

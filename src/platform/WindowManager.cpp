@@ -836,16 +836,6 @@ bool WindowManager::translate_document_keys(WindowId area, const Message& messag
     return false;
 }
 
-bool WindowManager::translate_system_keys(const Message& message)
-{
-    if (message.kind != MessageKind::KeyDown || message.key != function_key(4)) return false;
-    if ((message.modifiers & (ModAlt | ModControl | ModShift)) != ModAlt) return false;
-    const WindowId main = main_window();
-    if (!main) return false;
-    post_message(make(main, MessageKind::Close));
-    return true;
-}
-
 // ---------------------------------------------------------------- painting
 
 void WindowManager::invalidate(WindowId window, const Rect* area, bool erase)

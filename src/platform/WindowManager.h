@@ -177,9 +177,6 @@ public:
     // Ctrl+F4 asks the front document of `area` to close, Ctrl+F6 brings the next one to
     // the front; true when `message` was one of these keys.
     bool translate_document_keys(WindowId area, const Message& message);
-    // Alt+F4 asks the main window to close, as the system menu of a frame does; true when
-    // `message` was that key.
-    bool translate_system_keys(const Message& message);
 
     // ---- painting
     void invalidate(WindowId window, const Rect* area, bool erase);  // null: whole client area

@@ -1,5 +1,6 @@
 #include "platform/HeadlessBackend.h"
 #include "platform/WindowManager.h"
+#include "platform/SystemKeys.h"
 
 #include <gtest/gtest.h>
 
@@ -536,9 +537,9 @@ TEST_F(WindowManagerTest, AltF4ClosesTheMainWindow)
         m.window = area;
         m.key = c.key;
         m.modifiers = c.modifiers;
-        EXPECT_EQ(wm->translate_system_keys(m), c.taken) << c.modifiers;
+        EXPECT_EQ(translate_system_keys(*wm, m), c.taken) << c.modifiers;
         m.kind = MessageKind::KeyUp;
-        EXPECT_FALSE(wm->translate_system_keys(m));
+        EXPECT_FALSE(translate_system_keys(*wm, m));
     }
     pump();  // the Close message reaches default processing, which destroys the window
     EXPECT_FALSE(wm->exists(frame));
