@@ -20,6 +20,7 @@
 #include "framework/ProgramFiles.h"
 #include "framework/Startup.h"
 #include "framework/TabletManager.h"
+#include "framework/UserFiles.h"
 #include "midi/CMidi.h"
 #include "midi/MidiComposition.h"
 #include "midi/CStyleFile.h"
@@ -54,7 +55,6 @@ namespace {
 constexpr short kMenuBar = 1;       // the menu bar in the program's resources
 constexpr short kDebugMenu = 5;     // its last menu, for the developers' tools
 constexpr short kAudioEffects = 306;  // "Options" > "Effets audio...", never shown
-constexpr const char* kHandOver = "MidiFileToOpen.txt";
 constexpr int32_t kCloseCommand = 105;  // "Fichier" > "Fermer"
 constexpr short kLogoBox = 9;           // the logo box in the program's resources
 constexpr short kLogoPicture = 50;      // its picture, put in by the program
@@ -187,12 +187,13 @@ void take_hand_over()
 {
     if (file_opening) return;
     set_main_dir();
-    FILE* f = platform::open_file(kHandOver, "rb");
+    const std::string hand_over = user_file(kHandOverFile);
+    FILE* f = platform::open_file(hand_over, "rb");
     if (!f) return;
     std::string line;
     for (int c; (c = std::fgetc(f)) != EOF && c != '\r' && c != '\n';) line += (char)c;
     std::fclose(f);
-    platform::remove_file(kHandOver);
+    platform::remove_file(hand_over);
     line = platform::utf8_to_cp1252(line);  // the second start's command line
     // The second start passes its whole command line: its first word that is not an option.
     std::string path;
@@ -223,11 +224,6 @@ ShellSteps default_shell_steps()
 }
 ShellSteps shell_steps = default_shell_steps();
 
-std::string program_misc_file(const char* name)
-{
-    std::string path = main_dir ? std::string(main_dir) + "\\" : std::string();
-    return path + "Misc\\" + name;
-}
 
 short open_given_file(const char* path)
 {

@@ -72,6 +72,3 @@ void install_application();
 // The program: the command line's first file is kept, the hooks filled, the program run.
 int run_application(int argc, char** argv);
 
-// The folder "Misc" of the program directory, a file name appended: the path of a settings
-// file ("Options.txt", "LastDoc.txt").
-std::string program_misc_file(const char* name);

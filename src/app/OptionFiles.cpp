@@ -6,6 +6,7 @@
 #include "editor/EditorServices.h"
 #include "framework/CUserPanel.h"
 #include "framework/ProgramFiles.h"
+#include "framework/UserFiles.h"
 #include "midi/PlayRecordManager.h"
 #include "platform/FileSystem.h"
 #include "score/CMeasure.h"
@@ -45,7 +46,7 @@ ColorNoteQueue g_markers(2001);
 
 void read_options()
 {
-    FILE* f = platform::open_file(program_misc_file("Options.txt"), "rb");
+    FILE* f = platform::open_file(user_file("Options.txt"), "rb");
     if (!f) return;
     short version = 0;
     if (std::fscanf(f, "%hd", &version) == 1) {
@@ -60,7 +61,7 @@ void read_options()
 
 void write_options()
 {
-    FILE* f = platform::open_file(program_misc_file("Options.txt"), "wb");
+    FILE* f = platform::open_file(user_file("Options.txt"), "wb");
     if (!f) return;
     std::fprintf(f, "1\n");
     for (short i = 1; i <= 16; i++) std::fprintf(f, "%hd ", patch_favoris[i]);
@@ -79,7 +80,7 @@ void read_settings()
 
 void write_last_document(const char* path)
 {
-    FILE* f = platform::open_file(program_misc_file("LastDoc.txt"), "wb");
+    FILE* f = platform::open_file(user_file("LastDoc.txt"), "wb");
     if (!f) return;
     std::fputs(path, f);
     std::fclose(f);
@@ -87,7 +88,7 @@ void write_last_document(const char* path)
 
 std::string read_last_document()
 {
-    FILE* f = platform::open_file(program_misc_file("LastDoc.txt"), "rb");
+    FILE* f = platform::open_file(user_file("LastDoc.txt"), "rb");
     if (!f) return std::string();
     std::string path;
     for (int c; (c = std::fgetc(f)) != EOF && c != '\r' && c != '\n';) path += (char)c;

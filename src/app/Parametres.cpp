@@ -10,6 +10,7 @@
 #include "framework/CTextedit.h"
 #include "framework/ControlHandlers.h"
 #include "framework/Event.h"
+#include "framework/UserFiles.h"
 #include "midi/CMidi.h"
 #include "platform/FileSystem.h"
 #include "score/MusicSettings.h"
@@ -154,7 +155,7 @@ void validate_parameters(ParameterValues* values)
 
 // ---- The parameters of the program ----
 
-std::string parameters_file() { return program_misc_file("Parameters.txt"); }
+std::string parameters_file() { return user_file("Parameters.txt"); }
 
 void init_param() { store_values(default_parameter_values()); }
 
@@ -298,7 +299,7 @@ void parse_keyboard_bytes(const std::string& bytes)
     }
 }
 
-std::string keyboard_file() { return program_misc_file("Keyboard.dat"); }
+std::string keyboard_file() { return user_file("Keyboard.dat"); }
 
 void load_equivalents_clavier()
 {

@@ -8,6 +8,7 @@
 #include "framework/EventDispatch.h"
 #include "framework/CMenu.h"
 #include "framework/ProgramFiles.h"
+#include "framework/UserFiles.h"
 #include "platform/DisplayChoice.h"
 #include "platform/FileSystem.h"
 #include "platform/HeadlessBackend.h"
@@ -74,7 +75,7 @@ bool first_line(const std::string& path, CString* out)
 // (a read-only program folder), since the running program will then never see it.
 void hand_over(const std::string& line)
 {
-    FILE* f = open_file("MidiFileToOpen.txt", "wb");
+    FILE* f = open_file(user_file(kHandOverFile), "wb");
     bool written = f && std::fputs(line.c_str(), f) >= 0;
     if (f && std::fclose(f) != 0)
         written = false;
@@ -222,6 +223,7 @@ int WinMain(int argc, char** argv)
         return 1;
     }
     set_main_dir();
+    use_user_folder(default_user_folder());
     application->load_cursors();
 
     // 2. One running instance: a second one hands its command line over and ends.
@@ -230,6 +232,7 @@ int WinMain(int argc, char** argv)
         hand_over(line);
         delete application;
         application = nullptr;
+        use_user_folder(std::string());
         quit_main_dir();
         return 0;
     }
@@ -275,6 +278,7 @@ int WinMain(int argc, char** argv)
     free_res_files();
     delete res_array;
     res_array = nullptr;
+    use_user_folder(std::string());
     quit_main_dir();
     if (gdr) gdr->destroy();
     delete gdr;

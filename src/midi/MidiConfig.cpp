@@ -11,6 +11,7 @@
 #include "framework/CDialog.h"
 #include "framework/CList.h"
 #include "framework/ControlHandlers.h"
+#include "framework/UserFiles.h"
 #include "midi/CMidi.h"
 #include "platform/MidiDevices.h"
 #include "score/DocumentServices.h"
@@ -65,7 +66,7 @@ struct SavedFile {
     std::string bytes;
 
     void take() {
-        path = format_file_name("MISC", "MIDIWIN.PFR");
+        path = user_system_file("MIDIWIN.PFR");
         std::ifstream in(path, std::ios::binary);
         existed = !path.empty() && in.good();
         if (existed) bytes.assign(std::istreambuf_iterator<char>(in), {});

@@ -9,6 +9,7 @@
 #include <string>
 #include <sys/stat.h>
 
+#include "framework/UserFiles.h"
 #include "platform/Process.h"
 #include "score/Placeholders.h"
 
@@ -26,7 +27,7 @@ std::string one_line(const std::string& s) {
     return v;
 }
 
-std::string settings_path() { return format_file_name("MISC", "MidiFileHandler.txt"); }
+std::string settings_path() { return user_system_file("MidiFileHandler.txt"); }
 
 std::string default_of(const char* type) {
     std::string out;

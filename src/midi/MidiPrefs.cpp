@@ -2,6 +2,7 @@
 // automatic choice of an output device and the ports' synthesizer names for the score model.
 #include "midi/CMidi.h"
 
+#include "framework/UserFiles.h"
 #include "score/Placeholders.h"
 #include "score/Synthe.h"
 #include "platform/MidiDevices.h"
@@ -25,9 +26,9 @@ const char* configured_synthe(short port)
 
 std::string prefs_path()
 {
-    std::string misc = format_file_name("MISC");
-    mkdir(misc.c_str(), 0777);  // a new program directory gets its folder
-    return format_file_name("MISC", "MIDIWIN.PFR");
+    const std::string path = user_system_file("MIDIWIN.PFR");
+    mkdir(path.substr(0, path.find_last_of('/')).c_str(), 0777);  // a new folder is made
+    return path;
 }
 
 // Rank of a device technology for the automatic choice; 0 is never chosen.

@@ -12,6 +12,7 @@
 #include "framework/CUserPanel.h"
 #include "framework/CWindow.h"
 #include "framework/Event.h"
+#include "framework/UserFiles.h"
 #include "framework/UserInput.h"
 #include "framework/WindowLookup.h"
 #include "layout/Justification.h"
@@ -145,10 +146,7 @@ CPlayRecordManager::~CPlayRecordManager() {
 namespace {
 
 std::string prefs_file() {
-    std::string misc = format_file_name("MISC");
-    if (misc.empty()) return std::string();
-    std::string path = format_file_name("MISC", "MPR.PFR");
-    return path.empty() ? misc + "/MPR.PFR" : path;
+    return user_system_file("MPR.PFR");
 }
 
 // Sets the tick clock going; the scheduler looks at once for what is due first rather than at

@@ -9,6 +9,7 @@
 #include "framework/ProgramFiles.h"
 #include "framework/Startup.h"
 #include "framework/TextConversion.h"
+#include "framework/UserFiles.h"
 #include "framework/UserInput.h"
 #include "framework/Vector.h"
 #include "platform/FileSystem.h"
@@ -25,9 +26,10 @@ constexpr char PALETTE_MAGIC[] = "D921-TW002FR";
 constexpr char DEFINITION_MAGIC[] = "D920-TW002FR";
 constexpr int KEYWORD_LETTERS = 97;
 
-std::string misc_file(const char* name) { return format_file_name("MISC", name); }
+// The user's copy of a palette file, the shipped one copied the first time (framework/UserFiles.h).
+std::string misc_file(const char* name) { return user_copy(name); }
 
-// A file opened in the program directory's "MISC" folder; null when it does not open.
+// The user's copy of a palette file opened; null when it does not open.
 FILE* open_misc(const char* name, const char* mode) {
     std::string path = misc_file(name);
     return path.empty() ? nullptr : platform::open_file(path, mode);

@@ -9,6 +9,7 @@
 #include "framework/ControlHandlers.h"
 #include "editor/Editeur.h"
 #include "framework/CUserPanel.h"
+#include "framework/UserFiles.h"
 
 namespace {
 
@@ -119,9 +120,9 @@ TEST_F(Application, AHandedOverFileOpensOnceByItsKindAndTheHandOverIsDeleted)
     for (const Case& c : cases) {
         discard_document();
         from_midi = 0;
-        write(program + "/MidiFileToOpen.txt", c.line);
+        write(user_system_file(kHandOverFile), c.line);
         app_periodic_task();
-        EXPECT_FALSE(std::filesystem::exists(program + "/MidiFileToOpen.txt")) << c.line;
+        EXPECT_FALSE(std::filesystem::exists(user_system_file(kHandOverFile))) << c.line;
         ASSERT_NE(doc, nullptr) << c.line;
         EXPECT_EQ(from_midi, c.from_midi) << c.line;
         if (!c.opened.empty()) {
@@ -133,10 +134,10 @@ TEST_F(Application, AHandedOverFileOpensOnceByItsKindAndTheHandOverIsDeleted)
         EXPECT_EQ(doc, opened) << "acted on once";
     }
     // While a file is being opened the hand-over waits.
-    write(program + "/MidiFileToOpen.txt", score);
+    write(user_system_file(kHandOverFile), score);
     file_opening = 1;
     app_periodic_task();
-    EXPECT_TRUE(std::filesystem::exists(program + "/MidiFileToOpen.txt"));
+    EXPECT_TRUE(std::filesystem::exists(user_system_file(kHandOverFile)));
     file_opening = 0;
 }
 

@@ -21,6 +21,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <thread>
 #include <vector>
 
@@ -206,9 +207,62 @@ TEST_F(ShellOnX, AScoreOfTheLibraryOpensIsSavedUnderAnotherNameClosedAndOpensAga
     key("q", true);
     EXPECT_TRUE(wait_program_exit(pid));
     std::string line;
-    std::ifstream last(home / "program/misc/LastDoc.txt");
+    // It is remembered in the user's settings folder, not in the program's.
+    EXPECT_FALSE(std::filesystem::exists(home / "program/misc/LastDoc.txt"));
+    std::ifstream last(home / "config/brindlecot/LastDoc.txt");
     std::getline(last, line);
     EXPECT_NE(line.find("mon air.bcc"), std::string::npos) << line;
+}
+
+// Every file of a folder under it (with its size and time of change), to see that nothing
+// there was written.
+std::map<std::string, std::pair<uintmax_t, std::filesystem::file_time_type>> files_of(const std::string& folder)
+{
+    std::map<std::string, std::pair<uintmax_t, std::filesystem::file_time_type>> files;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(folder))
+        files[e.path().string()] = {e.is_regular_file() ? e.file_size() : 0, e.last_write_time()};
+    return files;
+}
+
+// The program folder of an installation is shared and read-only: a score opened from the
+// library, played and the program ended leave it as it was; the last document, the options and
+// the palettes' places are the user's, in the user's settings folder.
+TEST_F(ShellOnX, TheProgramFolderIsOnlyRead)
+{
+    ASSERT_FALSE(server.display().empty()) << "Xvfb is not available";
+    ASSERT_FALSE(XvfbServer::find_program("import").empty()) << "no screenshot program";
+    const std::string program_dir = home / "program";
+    std::filesystem::copy(BRINDLECOT_BUILD_DATA, program_dir, std::filesystem::copy_options::recursive);
+    std::filesystem::remove(program_dir + "/misc/MIDIWIN.PFR");
+    std::filesystem::remove(program_dir + "/misc/LastDoc.txt");
+    for (const auto& e : std::filesystem::recursive_directory_iterator(program_dir))
+        std::filesystem::permissions(e.path(), std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
+                                                   std::filesystem::perms::others_write,
+                                     std::filesystem::perm_options::remove);
+    const auto before = files_of(program_dir);
+    pid_t pid = start_program(home, server.display());
+    ASSERT_TRUE(wait_for([&] { return screen_window() != 0; })) << "the program shows";
+    ASSERT_TRUE(wait_for([&] { return pixels(server.display(), kOutput + "/shell_step_read_only.png").size() > 0; }));
+    ASSERT_TRUE(open_file_menu());
+    keys({"Down", "Right", "Down", "Down"});
+    key("Return");
+    EXPECT_TRUE(wait_for([&] { return score_shown(kOutput + "/shell_read_only_score.png"); })) << "the score is drawn";
+    key("q", true);
+    EXPECT_TRUE(wait_program_exit(pid)) << "the program ends on Ctrl+Q";
+    EXPECT_EQ(files_of(program_dir), before) << "nothing is written in the program folder";
+    for (const char* name : {"LastDoc.txt", "Options.txt", "PAL.PFR", "MIDIWIN.PFR"})
+        EXPECT_TRUE(std::filesystem::exists(home / (std::string("config/brindlecot/") + name))) << name;
+    std::string line;
+    std::getline(std::ifstream(home / "config/brindlecot/LastDoc.txt"), line);
+    EXPECT_NE(line.find("Au clair de la lune"), std::string::npos) << line;
+    // The next start opens it again from there.
+    pid = start_program(home, server.display());
+    EXPECT_TRUE(wait_for([&] { return score_shown(kOutput + "/shell_read_only_again.png"); })) << "the last document opens";
+    key("q", true);
+    EXPECT_TRUE(wait_program_exit(pid));
+    EXPECT_EQ(files_of(program_dir), before);
+    for (const auto& e : std::filesystem::recursive_directory_iterator(program_dir))
+        std::filesystem::permissions(e.path(), std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
 }
 
 // Alt+F4, shown beside "Quitter", ends the program as the menu item does.

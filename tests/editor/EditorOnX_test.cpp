@@ -371,7 +371,7 @@ TEST_F(EditorOnX, AScriptThatOpensAndPlaysAScoreReplaysToTheSameScreen) {
 
     // The program again, with no score (not even the last one); the script is offered among the
     // demonstrations.
-    std::filesystem::remove(program_dir + "/misc/LastDoc.txt");
+    std::filesystem::remove(home / "config/brindlecot/LastDoc.txt");
     std::filesystem::copy_file(saved[0], program_dir + "/misc/Demos/demo.DEM");
     std::filesystem::copy_file(saved[0], out + "/script_play.DEM", std::filesystem::copy_options::overwrite_existing);
     pid = start_program_on_x(home, display, program_dir, {});

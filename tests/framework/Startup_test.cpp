@@ -144,7 +144,7 @@ TEST(Startup, ASecondStartHandsItsCommandLineOver)
     first.pause();
     Program second(home, program_dir, "", {"--headless", "Ma chanson.mid"});
     EXPECT_EQ(second.wait(), 0) << second.errors();
-    const std::string hand_over = program_dir + "/MidiFileToOpen.txt";
+    const std::string hand_over = home / "config/brindlecot/MidiFileToOpen.txt";
     EXPECT_EQ(read_file(hand_over), "Ma chanson.mid");
     first.resume();
     EXPECT_TRUE(wait_for_file_gone(hand_over)) << "the running program did not take the hand-over";
