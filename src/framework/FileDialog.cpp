@@ -4,13 +4,16 @@
 #include "framework/ModalWindow.h"
 #include "framework/CWindow.h"
 #include "framework/ProgramFiles.h"
+#include "framework/TypedPath.h"
 #include "framework/WindowLookup.h"
 
+#include "platform/Cp1252.h"
 #include "platform/FileSystem.h"
 #include "platform/Surface.h"
 #include "platform/WindowManager.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 
 namespace {
@@ -23,6 +26,14 @@ constexpr int32_t kLineHeight = 18;
 constexpr int32_t kListTop = 48;   // client y of the list's first line
 constexpr int32_t kMargin = 8;
 const char kDialogClass[] = "#FileDialog";
+constexpr uint32_t kNoticeColour = 0x0000C0;  // red (0xBBGGRR)
+
+// The user's home folder, for names typed from "~".
+std::string home_folder()
+{
+    const char* home = std::getenv("HOME");
+    return home && *home ? platform::utf8_to_cp1252(home) : std::string("/");
+}
 
 std::string file_part(const std::string& path)
 {
@@ -56,6 +67,7 @@ struct ListDialog {
     std::vector<Entry> entries;
     int32_t selected = -1;
     int32_t first_shown = 0;
+    std::string notice;  // why Return did nothing, shown until the next key
     bool done = false;
     bool confirmed = false;
 
@@ -99,14 +111,37 @@ struct ListDialog {
         read_folder();
     }
 
+    // Return: a folder selected in the list opens; else the name typed is taken as a path.
     void confirm()
     {
-        if (name.empty()) return;
-        const std::string path = inside(folder, name);
-        if (!request->save && !platform::file_exists(path)) return;  // opening needs a file
-        request->chosen = path;
-        confirmed = true;
-        done = true;
+        if (selected >= 0 && entries[static_cast<size_t>(selected)].folder) {
+            open_entry(selected);
+            return;
+        }
+        const std::string path = typed_path(folder, name, home_folder());
+        const std::string parent = folder_part(path).empty() ? std::string("/") : folder_part(path);
+        const bool exists = !path.empty() && platform::file_exists(path);
+        switch (typed_action(!path.empty(), request->save, exists, exists && platform::is_directory(path),
+                             platform::is_directory(parent))) {
+        case TypedAction::Nothing:
+            break;
+        case TypedAction::OpenFolder:
+            folder = platform::system_path(path);
+            name.clear();
+            read_folder();
+            break;
+        case TypedAction::Choose:
+            request->chosen = inside(platform::system_path(parent), file_part(path));
+            confirmed = true;
+            done = true;
+            break;
+        case TypedAction::SayMissingFile:
+            notice = "Le fichier \xAB " + file_part(path) + " \xBB n'existe pas.";
+            break;
+        case TypedAction::SayMissingFolder:
+            notice = "Le dossier \xAB " + parent + " \xBB n'existe pas.";
+            break;
+        }
     }
 
     void select(int32_t i)
@@ -152,6 +187,10 @@ struct ListDialog {
             s->set_text_color(i == selected ? 0xFFFFFF : 0);
             s->draw_text(kMargin + 4, top + 14, e.folder ? "[" + e.name + "]" : e.name);
         }
+        if (!notice.empty()) {
+            s->set_text_color(kNoticeColour);
+            s->draw_text(kMargin, h - 28, notice);
+        }
         s->set_text_color(0x606060);
         s->draw_text(kMargin, h - 10,
                      request->save ? "Entr\xE9""e : enregistrer    Echap : annuler"
@@ -183,15 +222,19 @@ intptr_t dialog_proc(platform::WindowId window, platform::Message& message)
         break;
     }
     case MessageKind::KeyDown:
+        d->notice.clear();
         if (message.key == platform::KeyEscape) d->done = true;
         else if (message.key == platform::KeyReturn) d->confirm();
         else if (message.key == platform::KeyUp) d->select(d->selected - 1);
         else if (message.key == platform::KeyDown) d->select(d->selected + 1);
-        else if (message.key == platform::KeyBackspace && !d->name.empty()) d->name.pop_back();
+        else if (message.key == platform::KeyBackspace && !d->name.empty()) d->name.pop_back(), d->selected = -1;
         break;
     case MessageKind::Character:
-        if (static_cast<unsigned char>(message.character) >= 32 && message.character != '\\' && message.character != '/')
+        // Paths may be typed: separators are kept. What is typed wins over the list's selection.
+        if (static_cast<unsigned char>(message.character) >= 32) {
             d->name += static_cast<char>(message.character);
+            d->selected = -1;
+        }
         break;
     default:
         return platform::default_window_proc(window, message);

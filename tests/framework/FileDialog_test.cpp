@@ -190,4 +190,54 @@ TEST_F(ListDialog, ListShowsFoldersThenMatchingFiles)
     EXPECT_TRUE(request.chosen.empty());
 }
 
+// A path is typed: a folder and Return opens it, a missing file is said in the dialog (its
+// picture is kept), and a path from the root is saved where it says.
+TEST_F(ListDialog, TypedPathsOpenFoldersAndMissingFilesAreSaid)
+{
+    make_directory(folder / "Mes compositions/Valses");
+    std::ofstream(folder / "Mes compositions/Valses/Lente.bcc") << "x";
+    const WindowId probe = create_probe_window(*wm);
+    wm->set_timer(probe, 1, 50);
+    int step = 0;
+    bool shot = false;
+    g_on_timer = [&] {
+        switch (step++) {
+        case 0:
+            wm->inject_text("Mes compositions/Valses");
+            wm->inject_key(KeyReturn, true);  // the folder opens
+            wm->inject_text("Absente.bcc");
+            wm->inject_key(KeyReturn, true);  // said missing
+            wm->set_timer(probe, 1, 50);      // the probe's timers fire once: the next step
+            break;
+        case 1:
+            snapshot("file_dialog_missing_file.png");
+            shot = true;
+            for (int i = 0; i < 11; ++i) wm->inject_key(KeyBackspace, true), wm->inject_key(KeyBackspace, false);
+            wm->inject_text("Lente.bcc");
+            wm->inject_key(KeyReturn, true);
+            break;
+        default:
+            break;
+        }
+    };
+    request.save = false;
+    ASSERT_TRUE(run_file_list_dialog(request));
+    g_on_timer = nullptr;
+    EXPECT_TRUE(shot);
+    EXPECT_EQ(request.chosen, folder.path() + "/Mes compositions/Valses/Lente.bcc");
+
+    // Saving, a path from the root names the file; a folder that is not there is said.
+    request.save = true;
+    request.chosen.clear();
+    request.proposed.clear();
+    wm->inject_text(folder / "Nulle part/Menuet.bcc");
+    wm->inject_key(KeyReturn, true);
+    for (size_t i = 0; i < (folder / "Nulle part/Menuet.bcc").size(); ++i)
+        wm->inject_key(KeyBackspace, true), wm->inject_key(KeyBackspace, false);
+    wm->inject_text(folder / "Mes compositions/../Menuet.bcc");
+    wm->inject_key(KeyReturn, true);
+    ASSERT_TRUE(run_file_list_dialog(request));
+    EXPECT_EQ(request.chosen, folder.path() + "/Menuet.bcc");
+}
+
 }  // namespace
