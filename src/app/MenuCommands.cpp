@@ -5,7 +5,9 @@
 #include "app/LibraryMenus.h"
 #include "app/OptionFiles.h"
 #include "app/Parametres.h"
+#include "editor/Editeur.h"
 #include "editor/ScorePrinting.h"
+#include "editor/View.h"
 #include "framework/CApplication.h"
 #include "framework/CMenu.h"
 #include "framework/CResFile.h"
@@ -14,6 +16,7 @@
 #include "framework/ProgramFiles.h"
 #include "framework/ScriptPlayer.h"
 #include "framework/Startup.h"
+#include "layout/PageSetup.h"
 #include "midi/CMidi.h"
 #include "midi/MidiComposition.h"
 #include "midi/MidiConfig.h"
@@ -113,12 +116,21 @@ void new_free_composition() { new_composition(false); }
 void new_canvas_composition() { new_composition(true); }
 
 // The printer's page setup, starting from the settings the score keeps for its first extract.
+constexpr short kScoreEditorView = 1;  // the view type of the score editor
+
 void page_setup_command()
 {
     CPrinter& printer = application->printer;
     if (doc && doc->tot_sub_doc >= 1 && doc->sub_doc && doc->sub_doc[1].printer_setup)
         printer.set_param(doc->sub_doc[1].printer_setup, doc->sub_doc[1].size_printer_setup);
-    printer.setup_printer(1);
+    if (!printer.setup_printer(1)) return;
+    // The paper and orientation chosen are the open score's: kept in it for its next print and
+    // the next page setup, and its pages laid out again on them.
+    if (View* v = doc ? find_view(0, 0, 0, 0, 0) : nullptr) {
+        set_cur_doc(v->get_doc_id(), v->get_sub_doc_id());
+        const Editeur* editor = v->get_type() == kScoreEditorView ? static_cast<Editeur*>(v) : nullptr;
+        if (doc) prendre_papier_imprimante(printer, editor ? editor->scalex : 1.0f, editor ? editor->scaley : 1.0f, v->up);
+    }
 }
 
 void help_command() { application->help(application->default_help_reference); }

@@ -12,6 +12,11 @@
 #include "framework/CPrinter.h"
 #include "framework/CResFile.h"
 #include "framework/CString.h"
+#include "framework/FileDialog.h"
+#include "framework/ProgramFiles.h"
+#include "framework/UserFiles.h"
+#include "platform/FileSystem.h"
+#include "platform/PrintJob.h"
 #include "layout/PageSetup.h"
 #include "layout/SystemHeaders.h"
 #include "layout/UtilitairesGroupesAccords.h"
@@ -149,6 +154,70 @@ void dessiner_page_partition(short page, CPrinter* printer, float sx, float sy) 
     staff_scale = 1.0f;
 }
 
+namespace {
+
+constexpr char kPrintFolderFile[] = "PrintFolder.txt";  // the folder of the last PDF printed
+
+std::string last_print_folder() {
+    std::string folder;
+    if (FILE* f = platform::open_file(user_file(kPrintFolderFile), "rb")) {
+        for (int c; (c = std::fgetc(f)) != EOF && c != '\n' && c != '\r';) folder += (char)c;
+        std::fclose(f);
+    }
+    if (!folder.empty() && platform::is_directory(folder)) return folder;
+    return data_dir ? std::string(data_dir) : platform::current_directory();
+}
+
+void remember_print_folder(const std::string& path) {
+    const size_t cut = path.find_last_of("\\/");
+    if (cut == std::string::npos) return;
+    if (FILE* f = platform::open_file(user_file(kPrintFolderFile), "wb")) {
+        std::fputs(path.substr(0, cut == 0 ? 1 : cut).c_str(), f);
+        std::fclose(f);
+    }
+}
+
+// Asks where "PDF file" writes this print; false when the user cancels.
+bool choose_pdf_file(CPrinter* printer) {
+    if (printer->printer_name() != platform::kDefaultPrinter || !printer->output_file.empty()) return true;
+    const std::string folder = last_print_folder();
+    File_dialog_struct fd;
+    fd.prompt.set("Imprimer dans un fichier PDF");
+    fd.ext[1].set(".pdf");
+    fd.path.set((folder + "/" + proposed_pdf_name(doc && doc->nom ? doc->nom->get() : nullptr)).c_str());
+    if (!save_file_dialog(&fd, folder.c_str())) return false;
+    const std::string chosen = with_pdf_extension(fd.path.get());
+    std::string system;
+    if (!platform::resolve_path(chosen, &system)) return false;
+    remember_print_folder(chosen);
+    printer->output_file = system;
+    return true;
+}
+
+bool ends_with_folded(const std::string& s, const char* end) {
+    const size_t n = std::strlen(end);
+    if (s.size() < n) return false;
+    for (size_t i = 0; i < n; i++)
+        if (platform::fold_case(s[s.size() - n + i]) != end[i]) return false;
+    return true;
+}
+
+}  // namespace
+
+std::string proposed_pdf_name(const char* document_name) {
+    std::string name = document_name ? document_name : "";
+    const size_t dot = name.find_last_of('.');
+    if (dot != std::string::npos && dot > 0 && name.size() - dot <= 5) name.erase(dot);
+    for (char& c : name)
+        if (c == '/' || c == '\\') c = '_';
+    if (name.find_first_not_of(' ') == std::string::npos) name = "Partition";
+    return name + ".pdf";
+}
+
+std::string with_pdf_extension(const std::string& path) {
+    return ends_with_folded(path, ".pdf") ? path : path + ".pdf";
+}
+
 short imprimer_partition_sur(CPrinter* printer) {
     View* v = find_view(0, 0, 0, 0, 0);
     if (!v || !printer) return 0;
@@ -164,6 +233,7 @@ short imprimer_partition_sur(CPrinter* printer) {
     printer->verify_printer_driver();
     printer->set_min_max_page(1, doc->tot_pag);
     if (!printer->job_dialog()) return 0;
+    if (!choose_pdf_file(printer)) return 0;
     short size = 0;
     if (void* record = printer->get_param(&size); record && size > 0) {
         std::free(sd.printer_setup);

@@ -3,6 +3,8 @@
 // at the page setup's reduction, with one progress box for the whole run. The printer settings
 // chosen in the print dialog are kept in the extract for the next run.
 
+#include <string>
+
 class CPrinter;
 
 // When non-zero, each printed page also gets a dotted frame 140 units outside the side margins
@@ -14,9 +16,16 @@ extern short imprimer_cadre_decoupe;
 // numbers, the instruments' names and the brackets and braces are drawn.
 void dessiner_page_partition(short page, CPrinter* printer, float sx, float sy);
 
+// The file a print to "PDF file" proposes for a document of that name (Windows-1252): the name
+// without its extension, with ".pdf"; "Partition.pdf" for a document without a name.
+std::string proposed_pdf_name(const char* document_name);
+// The path chosen in the save dialog, with ".pdf" added when it has no such extension.
+std::string with_pdf_extension(const std::string& path);
+
 // The print command. Runs the printer dialogs and prints the chosen pages; nothing happens when
 // there is no score view, the pages are not laid out, a dialog is cancelled or the first page
-// lies beyond the document.
+// lies beyond the document. On "PDF file", unless the printer was given its output file, the
+// save dialog asks where to write it, starting in the folder of the last such print.
 void imprimer_partition();
 // The same on a given printer; returns the number of pages printed.
 short imprimer_partition_sur(CPrinter* printer);

@@ -326,3 +326,27 @@ short dialogue_mise_en_page(short, float sx, float sy, CUserPanel* panel, short 
     if (!dialog.run()) return doc->mise_en_page_ok;
     return dialog.accept(sx, sy, panel);
 }
+
+short prendre_papier_imprimante(CPrinter& printer, float sx, float sy, CUserPanel* panel) {
+    if (!doc || !doc->sub_doc) return 0;
+    short size = 0;
+    void* record = printer.get_param(&size);
+    if (!record || size <= 0 || printer.get_paper_width_mm() <= 0 || printer.get_paper_height_mm() <= 0) return 0;
+    Sub_document edited = doc->sub_doc[doc->cur_sub_doc];
+    char* copy = (char*)std::malloc((size_t)size);
+    if (!copy) return 0;
+    std::memcpy(copy, record, (size_t)size);
+    edited.printer_setup = copy;  // taken by the extract, which frees its former settings
+    edited.size_printer_setup = size;
+    auto margin = [](short v) { return v < 0 ? (short)0 : v; };
+    edited.mmx = printer.get_paper_width_mm();
+    edited.mmy = printer.get_paper_height_mm();
+    edited.mme_g = margin(printer.get_left_margin_mm());
+    edited.mme_d = margin(printer.get_right_margin_mm());
+    edited.mme_s = margin(printer.get_top_margin_mm());
+    edited.mme_i = margin(printer.get_bottom_margin_mm());
+    const short reduction = in_range(edited.reduction);
+    edited.rmx = mm_en_unites(edited.mmx, reduction);
+    edited.rmy = mm_en_unites(edited.mmy, reduction);
+    return accepter_mise_en_page(edited, sx, sy, panel, panel ? 1 : 0);
+}

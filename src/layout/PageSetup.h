@@ -6,6 +6,7 @@
 // are none yet), and rescales the text blocks when the reduction changed. The dialog works on
 // a copy of the extract's settings: giving it up leaves the document exactly as it was.
 
+class CPrinter;
 class CUserPanel;
 struct Sub_document;
 
@@ -32,3 +33,10 @@ short accepter_mise_en_page(const Sub_document& edited, float sx, float sy, CUse
 // a null panel) when they were not, or when the dialog's "lay out again" box is ticked. The
 // first argument is not used.
 short dialogue_mise_en_page(short, float sx, float sy, CUserPanel* panel, short show);
+
+// The paper, orientation and margins chosen for `printer` (in the page-setup dialog of the
+// printer) become the current extract's: its paper size and outer margins in mm, its
+// printable size in score units, and a copy of the printer's settings, which the next print
+// uses; the pages are laid out again on that paper with sx, sy and panel (none without a
+// panel). Returns the document's `mise_en_page_ok`; 0 without a document or printer settings.
+short prendre_papier_imprimante(CPrinter& printer, float sx, float sy, CUserPanel* panel);

@@ -12,6 +12,9 @@
 #include "layout/DrawingScore.h"
 #include "layout/PageSetupAnswer.h"
 #include "framework/CResFile.h"
+#include "framework/FileDialog.h"
+#include "framework/UserFiles.h"
+#include "layout/PageSetup.h"
 #include "platform/FileSystem.h"
 #include "platform/PdfInfo.h"
 #include "platform/TempFolder.h"
@@ -214,6 +217,67 @@ TEST_F(FortyMeasures, LaidOutOnA4AndPrinted) {
             printer.last_output + " " + png);
         EXPECT_TRUE(std::ifstream(png + ".png").good()) << png;
     }
+}
+
+short landscape_setup(const std::vector<std::string>&, PageSetupChoice* choice) {
+    choice->landscape = 1;
+    return 1;
+}
+
+// "PDF file" asks where to write, proposing the score's name in the folder of the last print;
+// the orientation chosen in the page setup is kept in the score and reaches the PDF's pages.
+TEST_F(ScorePrintingTest, APdfIsWrittenWhereTheUserSaysInTheOrientationChosen) {
+    TempFolder user;
+    use_user_folder(user.path());
+    Document* d = score->d;
+    d->nom->set("Trois pages.bcc");
+    CPrinter setup;
+    printer_dialogs.page_setup = landscape_setup;
+    ASSERT_EQ(setup.setup_printer(1), 1);
+    prendre_papier_imprimante(setup, 1.0f, 1.0f, nullptr);
+    const Sub_document& sd = d->sub_doc[d->cur_sub_doc];
+    ASSERT_NE(sd.printer_setup, nullptr);
+    EXPECT_EQ(sd.mmx, 297);
+    EXPECT_EQ(sd.mmy, 210);
+
+    std::vector<FileDialogRequest> asked;
+    std::string answer = folder->path() + "/Mon air";
+    set_file_dialog_responder([&](FileDialogRequest& r) {
+        asked.push_back(r);
+        r.chosen = answer;
+        return !answer.empty();
+    });
+    printer.output_file.clear();
+    ASSERT_EQ(imprimer_partition_sur(&printer), 3);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_TRUE(asked[0].save);
+    EXPECT_EQ(asked[0].patterns, std::vector<std::string>{"*.pdf"});
+    EXPECT_NE(asked[0].proposed.find("/Trois pages.pdf"), std::string::npos) << asked[0].proposed;
+    EXPECT_EQ(printer.last_output, folder->path() + "/Mon air.pdf");
+    const std::string info = run("pdfinfo '" + printer.last_output + "'");
+    EXPECT_EQ(info_field(info, "Pages"), "3") << info;
+    EXPECT_NE(info_field(info, "Page size").find("841.89 x 595"), std::string::npos) << info;
+
+    // The next print starts in that folder; cancelling its dialog prints nothing.
+    CPrinter again;
+    answer.clear();
+    EXPECT_EQ(imprimer_partition_sur(&again), 0);
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[1].directory, folder->path());
+    EXPECT_TRUE(again.last_output.empty());
+    set_file_dialog_responder(nullptr);
+    use_user_folder(std::string());
+}
+
+TEST(PdfNames, TheScoresNameWithALowerCaseExtension) {
+    const struct {
+        const char* name;
+        const char* proposed;
+    } cases[] = {{"Au clair de la lune.bcc", "Au clair de la lune.pdf"}, {"tune.MID", "tune.pdf"},
+                 {"a/b", "a_b.pdf"},  {"", "Partition.pdf"}, {nullptr, "Partition.pdf"}, {"v1.2 finale", "v1.2 finale.pdf"}};
+    for (const auto& c : cases) EXPECT_EQ(proposed_pdf_name(c.name), c.proposed) << (c.name ? c.name : "null");
+    EXPECT_EQ(with_pdf_extension("/x/Mon air"), "/x/Mon air.pdf");
+    EXPECT_EQ(with_pdf_extension("/x/Mon air.PDF"), "/x/Mon air.PDF");
 }
 
 }  // namespace
