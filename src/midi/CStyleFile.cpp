@@ -8,6 +8,7 @@
 
 #include "framework/CApplication.h"
 #include "midi/CMidi.h"
+#include "platform/Cp1252.h"
 #include "score/CChord.h"
 #include "score/DocumentServices.h"
 #include "score/MusicGlobals.h"
@@ -150,7 +151,8 @@ short CStyleFile::load_from_file(const char* stylename) {
 
 short CStyleFile::load_from_folder(const char* folder, const char* stylename) {
     clear();
-    std::string base = std::string(folder) + "/" + (stylename ? stylename : "");
+    // The style's name is the program's text; the file system names it in UTF-8.
+    std::string base = std::string(folder) + "/" + platform::cp1252_to_utf8(stylename ? stylename : "");
     if (!open((base + ".mid").c_str())) return 0;
     if (!read_dat((base + ".dat").c_str())) return 0;
     read_cho((base + ".cho").c_str());
