@@ -1,6 +1,7 @@
 #include "app/Application.h"
 #include "framework/ScriptPlayer.h"
 
+#include "app/AssistantCommands.h"
 #include "app/DocumentLifeCycle.h"
 #include "app/MenuCommands.h"
 #include "app/OptionFiles.h"
@@ -297,6 +298,7 @@ void app_periodic_task()
         view->work();
     }
     take_hand_over();
+    assistant_periodic();
 }
 
 short app_stop()
@@ -312,6 +314,7 @@ void app_quit()
 {
     // A run that ends without a close request (an interruption) still closes its document.
     discard_document();
+    delete_assistant();
     shell_steps.quit_music();
 }
 
@@ -357,6 +360,7 @@ void install_application()
     midi_composition_hooks.close_document = []() -> short { return fermer_document(true); };
     midi_composition_hooks.open_view = [](Document*) { open_view_of_document(); };
     midi_composition_hooks.drawing_panel_size = drawing_panel_size;
+    install_assistant_hooks();
     style_hooks.delay_percent = []() -> short { return param[parameter::StyleDelayPercent]; };
     // Demonstration scripts open and close the documents they name. The user's own unsaved
     // changes are asked about first, as if no script played (what a script replays never counts

@@ -1,6 +1,7 @@
 #include "app/DocumentLifeCycle.h"
 
 #include "app/Application.h"
+#include "app/AssistantCommands.h"
 #include "app/OptionFiles.h"
 #include "editor/Editeur.h"
 #include "editor/PaletteWindows.h"
@@ -199,6 +200,8 @@ short fermer_document(bool /*close_assistant*/)
 
 void discard_document()
 {
+    // The assistant lies over the score's view: it closes with it.
+    close_assistant();
     // Markers still waiting belong to this document.
     draw_queued_highlights();
     if (view) {

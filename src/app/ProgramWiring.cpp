@@ -2,6 +2,7 @@
 
 #include "app/Application.h"
 #include "app/Parametres.h"
+#include "chords/CComposer.h"
 #include "chords/ChordServices.h"
 #include "editor/EditorServices.h"
 #include "editor/NoteRestMenus.h"
@@ -93,4 +94,5 @@ void unwire_program()
     midi_composition_hooks = default_midi_composition_hooks();
     parameter_hooks = {};
     key_equivalent_hooks = {};
+    composer_hooks = default_composer_hooks();
 }

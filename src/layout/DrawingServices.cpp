@@ -1,3 +1,3 @@
 #include "layout/DrawingServices.h"
 
-CComposer* composer = nullptr;
+ComposerMarks* composer_marks = nullptr;

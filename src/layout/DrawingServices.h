@@ -1,7 +1,6 @@
 #pragma once
 // The drawing services that the score objects' drawing calls: curves, vector drawings and
-// images of the symbol palettes (from the library), and the composition assistant's state,
-// which stands in until the assistant is built.
+// images of the symbol palettes (from the library), and the composition assistant's marks.
 
 #include <cstdint>
 
@@ -11,9 +10,10 @@
 
 class CMeasure;
 
-// The composition assistant, reduced to what the drawing of a measure reads.
-struct CComposer {
+// What the drawing of a measure reads of the composition assistant: its current measure and
+// whether its window is shown. The assistant's window sets it while it exists.
+struct ComposerMarks {
     CMeasure* cur_meas = nullptr;  // the assistant's current measure
     bool visible = false;          // its window is shown
 };
-extern CComposer* composer;  // null until the assistant is created
+extern ComposerMarks* composer_marks;  // null while there is no assistant

@@ -204,13 +204,13 @@ void draw_volume_line(CMeasure* m, CUserPanel* p, const MeasureFrame& f) {
 }
 
 void draw_assistant_marks(CMeasure* m, CUserPanel* p, const MeasureFrame& f) {
-    if (!composer) return;
+    if (!composer_marks) return;
     p->set_color(BLUE);
-    if (composer->cur_meas == m) {
+    if (composer_marks->cur_meas == m) {
         p->draw_rect((short)(f.X + 1), (short)(f.Y - 50), (short)(f.X + f.W), (short)(f.Y + 43), 0);
         p->draw_rect((short)(f.X + 2), (short)(f.Y - 49), (short)(f.X + f.W - 1), (short)(f.Y + 42), 0);
     }
-    if (composer->visible) draw_volume_line(m, p, f);
+    if (composer_marks->visible) draw_volume_line(m, p, f);
 }
 
 }  // namespace

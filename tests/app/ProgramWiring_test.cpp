@@ -6,6 +6,7 @@
 
 #include "app/Parametres.h"
 #include "app/ProgramWiring.h"
+#include "chords/CComposer.h"
 #include "editor/Editeur.h"
 #include "editor/NoteRestMenus.h"
 #include "editor/PaletteWindows.h"
@@ -59,6 +60,7 @@ MidiCompositionHooks defaults(const MidiCompositionHooks&) { return default_midi
 ParameterHooks defaults(const ParameterHooks&) { return {}; }
 ToolHandlers defaults(const ToolHandlers&) { return default_tool_handlers(); }
 KeyEquivalentHooks defaults(const KeyEquivalentHooks&) { return {}; }
+ComposerHooks defaults(const ComposerHooks&) { return default_composer_hooks(); }
 
 #define FIELD(table, field, answer) Field{#table, #field, Answer::answer, table.field != defaults(table).field}
 
@@ -171,9 +173,17 @@ std::vector<Field> fields()
         FIELD(tool_handlers, nolet, Waiting),
         FIELD(tool_handlers, curseur, Waiting),
         // The composition assistant's style and scale pad.
-        FIELD(parameter_hooks, style_delays_changed, Waiting),
-        FIELD(key_equivalent_hooks, note_on, Waiting),
-        FIELD(key_equivalent_hooks, note_off, Waiting),
+        FIELD(parameter_hooks, style_delays_changed, Wired),
+        FIELD(key_equivalent_hooks, note_on, Wired),
+        FIELD(key_equivalent_hooks, note_off, Wired),
+        FIELD(composer_hooks, view_open, Wired),
+        FIELD(composer_hooks, focus_view, Wired),
+        FIELD(composer_hooks, current_tool, Wired),
+        FIELD(composer_hooks, accomp_volume, Waiting),  // the volume panel
+        FIELD(composer_hooks, solo_volume, Waiting),    // the volume panel
+        FIELD(composer_hooks, show_tempo, Waiting),     // the effects panel
+        FIELD(composer_hooks, set_key_mode, Wired),
+        FIELD(composer_hooks, close_assistant, Wired),
         Field{"score_drawing", "", Answer::Wired, score_drawing != nullptr},
         Field{"symbol_editor_scale", "", Answer::Waiting, symbol_editor_scale != nullptr},  // the symbol tools
     };
@@ -205,6 +215,7 @@ std::map<std::string, size_t> table_slots()
         {"midi_composition_hooks", sizeof(MidiCompositionHooks) / slot},
         {"parameter_hooks", sizeof(ParameterHooks) / slot},
         {"key_equivalent_hooks", sizeof(KeyEquivalentHooks) / slot},
+        {"composer_hooks", sizeof(ComposerHooks) / slot},
         {"tool_handlers", sizeof(ToolHandlers) / slot},
         {"score_drawing", 1},
         {"symbol_editor_scale", 1},

@@ -2,6 +2,8 @@
 
 #include <X11/Xlib.h>
 
+#include <initializer_list>
+
 std::vector<XWindow> shown_windows(const std::string& display)
 {
     std::vector<XWindow> out;
@@ -20,11 +22,13 @@ std::vector<XWindow> shown_windows(const std::string& display)
     return out;
 }
 
-void click(const std::string& display, const XWindow& w, int x, int y)
+namespace {
+
+void send_buttons(const std::string& display, const XWindow& w, int x, int y, std::initializer_list<int> types)
 {
     Display* d = XOpenDisplay(display.c_str());
     if (!d) return;
-    for (int type : {ButtonPress, ButtonRelease}) {
+    for (int type : types) {
         XEvent e{};
         e.xbutton.type = type;
         e.xbutton.window = w.id;
@@ -40,5 +44,19 @@ void click(const std::string& display, const XWindow& w, int x, int y)
     }
     XFlush(d);
     XCloseDisplay(d);
+}
+
+}  // namespace
+
+void click(const std::string& display, const XWindow& w, int x, int y)
+{
+    send_buttons(display, w, x, y, {ButtonPress, ButtonRelease});
+}
+
+void press_button(const std::string& display, const XWindow& w, int x, int y) { send_buttons(display, w, x, y, {ButtonPress}); }
+
+void release_button(const std::string& display, const XWindow& w, int x, int y)
+{
+    send_buttons(display, w, x, y, {ButtonRelease});
 }
 

@@ -668,9 +668,9 @@ TEST_F(DrawingTest, SymbolMarksAndScoreTexts) {
 
 TEST_F(DrawingTest, AssistantFramesItsCurrentMeasure) {
     ScoreFixture score(1, 2);
-    CComposer assistant;
+    ComposerMarks assistant;
     assistant.cur_meas = score.measure(1, 1);
-    composer = &assistant;
+    composer_marks = &assistant;
     start(400, 200);
     for (short c = 1; c <= 2; c++) {
         CMeasure* m = score.measure(c, 1);
@@ -678,7 +678,7 @@ TEST_F(DrawingTest, AssistantFramesItsCurrentMeasure) {
         m->y = 60;
         m->draw(&panel, 0, 1.0f, 1.0f);
     }
-    composer = nullptr;
+    composer_marks = nullptr;
     std::vector<const DrawnOp*> frames;
     for (const DrawnOp* op : find(DrawnOp::Kind::rectangle))
         if (op->color == BLUE) frames.push_back(op);
