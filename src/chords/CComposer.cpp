@@ -96,7 +96,9 @@ void preview_timer_task()
 
 short composer_window_handler(CPanel* panel, Event* e)
 {
-    return static_cast<CComposer*>(panel)->handle(e);
+    // The dialog's own construction sends events before the assistant around it exists.
+    if (!composer || panel != static_cast<CPanel*>(composer)) return default_event_handler(panel, e);
+    return composer->handle(e);
 }
 
 short upstyle_handler(CPanel*, Event* e)
