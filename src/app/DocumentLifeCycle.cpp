@@ -3,6 +3,7 @@
 #include "app/Application.h"
 #include "app/AssistantCommands.h"
 #include "app/OptionFiles.h"
+#include "app/ViewBrindlecot.h"
 #include "editor/Editeur.h"
 #include "editor/PaletteWindows.h"
 #include "framework/CApplication.h"
@@ -135,7 +136,23 @@ void open_view_of_document()
     ouvrir_palettes_partition();  // the tool palettes float over the score
 }
 
-short load_document(const char* path)
+void open_play_along_view()
+{
+    if (!doc) return;
+    Brindlecot* played = new Brindlecot;
+    view = played;
+    if (!played->create()) {
+        delete played;
+        view = nullptr;
+        return;
+    }
+    vue[1] = played;
+    doc->vue[1] = played;
+    ouvrir_palettes_partition();  // the palettes still edit the score
+    played->transfert();
+}
+
+short load_document(const char* path, DocumentShown shown)
 {
     if (file_opening || !path || !*path) return 0;
     // The new score is read first: a file that cannot be opened leaves the open one as it is.
@@ -168,7 +185,10 @@ short load_document(const char* path)
     working_mode = 2;
     doc = d;
     prepare_score(d);
-    open_view_of_document();
+    if (shown == DocumentShown::PlayAlong)
+        open_play_along_view();
+    else
+        open_view_of_document();
     working_mode = 2;
     d->modif = 0;
     if (application->midi) application->midi->tempo = d->tempo;

@@ -8,10 +8,15 @@
 
 struct Document;
 
+// Where an opened score is shown: the play-along view (the scores of the libraries, the
+// compositions, the last document), or the score editor (a file given on the command line,
+// by a second start or by a demonstration script).
+enum class DocumentShown { Editor, PlayAlong };
+
 // Opens a score document in this program's format with its view, closing the open document
 // first (with the save question). 1 when it is open; 0 when nothing changed: the file could not
 // be read (the user is told why) or the user kept the open document.
-short load_document(const char* path);
+short load_document(const char* path, DocumentShown shown = DocumentShown::Editor);
 // Closes the open document, asking first whether to save it when it changed. 1 when no
 // document is open any more (also when none was); 0 when the user cancelled or the save failed,
 // the document staying open. `close_assistant`: the composition assistant closes too.
@@ -24,6 +29,8 @@ short save_as(Document* d);
 void discard_document();
 // Makes the view of the current document `doc` (a document the MIDI import just built).
 void open_view_of_document();
+// Makes the play-along view of the current document `doc` and prepares it for touch play.
+void open_play_along_view();
 
 // The file as the system names it (for the readers and writers that open a file by its path as
 // it stands), from a path as the program writes it.

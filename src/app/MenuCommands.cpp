@@ -99,7 +99,7 @@ void new_composition(bool canvas)
 {
     canevas = canvas;
     set_main_dir();
-    if (!load_document(composition_model(SCREEN_WIDTH))) return;
+    if (!load_document(composition_model(SCREEN_WIDTH), DocumentShown::PlayAlong)) return;
     if (canvas && doc->tot_ptx >= 1 && doc->ptx && doc->ptx[1]) {
         CTextBloc* t = doc->ptx[1];
         t->flags = 0;
@@ -226,7 +226,7 @@ short open_library_entry(int32_t id)
     const short kind = library_kind_of(id);
     CString path;
     if (!kind || !build_model_path((short)id, &path, kind)) return 0;
-    if (!load_document(path.get())) return 0;
+    if (!load_document(path.get(), DocumentShown::PlayAlong)) return 0;
     tools_active = 0;
     modification = 0;
     switch (kind) {

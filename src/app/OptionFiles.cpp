@@ -100,7 +100,7 @@ void reopen_last_document()
 {
     const std::string path = read_last_document();
     set_main_dir();
-    if (path.empty() || !load_document(path.c_str())) return;
+    if (path.empty() || !load_document(path.c_str(), DocumentShown::PlayAlong)) return;
     tools_active = 0;
     variation = modification = composition = named = 0;
     if (path.find("compositions") != std::string::npos) composition = 1;

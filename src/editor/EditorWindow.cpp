@@ -43,10 +43,10 @@ const char* const kOtherZoomText = "Autre...";
 void install_document_view_hooks() {
     document_view_hooks.get_type = [](View* v) -> short { return v->get_type(); };
     document_view_hooks.calculer_page_0 = [](View* v) {
-        if (v->get_type() == 1) static_cast<Editeur*>(v)->calculer_page_0();
+        if (v->shows_score()) static_cast<Editeur*>(v)->calculer_page_0();
     };
     document_view_hooks.invalider_lineaire = [](View* v) {
-        if (v->get_type() == 1) static_cast<Editeur*>(v)->lin_ok = 0;
+        if (v->shows_score()) static_cast<Editeur*>(v)->lin_ok = 0;
     };
     // The play-along view (type 8) is a score editor too.
     document_view_hooks.dirty_page_lin = [](View* v) {

@@ -13,6 +13,8 @@ struct Event;
 
 class View {
 public:
+    // A view is deleted through its base by the views that delete themselves.
+    virtual ~View() = default;
     // The empty state: no window, panels or undo manager, document 0, extract 1, type 0, no
     // selection. A view's creator calls it first and then fills the fields in.
     void init_vue();
@@ -21,6 +23,8 @@ public:
     short get_doc_id() { return id; }
     short get_sub_doc_id() { return sub_id; }
     short get_type() { return typ; }
+    // A view that shows and edits the score: the score editor or the play-along view.
+    bool shows_score() const { return typ == 1 || typ == 8; }
 
     // Sets the selection; (0, 0, 0, 0) clears it. Every bound is brought inside the score, a
     // last bound is at least its first; a score without columns or staves has no selection.
@@ -47,7 +51,7 @@ public:
     CWindow* win = nullptr;
     short id = 0;      // document shown
     short sub_id = 1;  // extract shown
-    short typ = 0;     // 1 score editor, 8 the play-along view
+    short typ = 0;     // 1 score editor, 8 the play-along view (a score editor too)
     CScroll* hor = nullptr;
     CScroll* ver = nullptr;
     CScroll* page_scroll = nullptr;

@@ -158,7 +158,7 @@ void title_blocks(Document* d, const MidiCompositionChoice& choice) {
 void lay_out_pages(Document* d, const MidiCompositionChoice& choice) {
     View* v = d->vue[1];
     float sx = 1.0f, sy = 1.0f;
-    Editeur* editor = v && v->typ == 1 ? static_cast<Editeur*>(v) : nullptr;
+    Editeur* editor = v && v->shows_score() ? static_cast<Editeur*>(v) : nullptr;
     if (editor) sx = editor->scalex, sy = editor->scaley;
     CUserPanel* panel = v ? v->up : nullptr;
     std::unique_ptr<CUserPanel> measuring;

@@ -87,12 +87,13 @@ bool page_columns(Document* d, Page* page, short* first, short* count) {
     return true;
 }
 
-// The views of document `id` and extract `sub_id` of type `type`, in slot order.
+// The views of document `id` and extract `sub_id` of type `type` (1: every view that shows the
+// score, the play-along view too), in slot order.
 template <class F>
 void for_views(Document* d, short id, short sub_id, short type, F f) {
     for (short i = 1; i <= 10; i++) {
         View* v = d->vue[i];
-        if (v && v->id == id && v->sub_id == sub_id && v->typ == type) f(v);
+        if (v && v->id == id && v->sub_id == sub_id && (v->typ == type || (type == 1 && v->shows_score()))) f(v);
     }
 }
 
@@ -335,7 +336,7 @@ CWindow* CPlayRecordManager::view_range(short* s, short* n, bool with_selection)
     for (CWindow* w = get_front_window(); w; w = get_next_window(w)) {
         for (short i = 1; i <= 10; i++) {
             View* v = d->vue[i];
-            if (!v || v->win != w || v->id != id || v->sub_id != sub_id || v->typ != 1) continue;
+            if (!v || v->win != w || v->id != id || v->sub_id != sub_id || !v->shows_score()) continue;
             if (with_selection && v->sel_first_m) {
                 *s = v->sel_first_m;
                 *n = (short)(v->sel_last_m - v->sel_first_m + 1);
@@ -416,7 +417,7 @@ void CPlayRecordManager::start() {
     if (shown)
         for (short i = 1; i <= 10; i++) {
             View* v = d->vue[i];
-            if (!v || v->win != shown || v->sub_id != sub_id || v->typ != 1) continue;
+            if (!v || v->win != shown || v->sub_id != sub_id || !v->shows_score()) continue;
             static_cast<Editeur*>(v)->indic_edit_next_time = clock_now() + count_in + 1;
         }
     total_record++;
@@ -455,7 +456,7 @@ void CPlayRecordManager::end() {
     afficher_mesure_jeu();
     for (short i = 1; i <= 10; i++) {
         View* v = d->vue[i];
-        if (!v || v->id != id || v->typ != 1) continue;
+        if (!v || v->id != id || !v->shows_score()) continue;
         Editeur* e = static_cast<Editeur*>(v);
         if (!e->indic_edit) continue;
         e->invert_indic(0, 0, 0, 0);
@@ -760,7 +761,7 @@ void dessiner_marqueur(char* msg, short) {
     Editeur* editor = nullptr;
     for (short i = 1; i <= 10 && !editor; i++) {
         View* v = d->vue[i];
-        if (v && v->typ == 1 && (!played_extract || v->sub_id == played_extract)) editor = static_cast<Editeur*>(v);
+        if (v && v->shows_score() && (!played_extract || v->sub_id == played_extract)) editor = static_cast<Editeur*>(v);
     }
     if (!editor) return;
     CUserPanel* panel = editor->up;

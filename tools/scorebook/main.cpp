@@ -10,6 +10,10 @@
 //   key K             the key signature: K sharps, or -K flats (0 when absent)
 //   tempo T           quarter notes a minute (100 when absent)
 //   empty N           N empty measures (a score to write into)
+//   instruments N     N instruments, each with its track and staff (1 when absent): staff 1
+//                     the melody, the others the accompaniment that styles are arranged into
+//                     (on their own MIDI channels, 10 the drums); the systems of the pages
+//                     leave out the staves that hold no notes
 // every other line holds notes, measures separated by '|': a note is a letter A to G, its octave
 // (C4 is middle C) and its value (w whole, h half, q quarter, e eighth, s sixteenth), a '.'
 // after the value dots it; a rest is R and its value. The key signature gives the sharps and
@@ -30,6 +34,7 @@
 #include "score/ScoreFixture.h"
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -46,7 +51,7 @@ struct Item {
 };
 
 struct Melody {
-    short upper = 4, lower = 4, key = 0, tempo = 100, empty = 0;
+    short upper = 4, lower = 4, key = 0, tempo = 100, empty = 0, instruments = 1;
     std::vector<std::vector<Item>> measures;
 };
 
@@ -121,6 +126,11 @@ bool read_melody(const std::string& path, Melody* m)
             words >> m->empty;
             continue;
         }
+        if (word == "instruments") {
+            words >> m->instruments;
+            if (m->instruments < 1 || m->instruments > 16) return fail(path, "1 to 16 instruments");
+            continue;
+        }
         std::istringstream tokens(line);
         for (std::string t; tokens >> t;) {
             if (t == "|") {
@@ -146,9 +156,26 @@ bool read_melody(const std::string& path, Melody* m)
 bool write_score(const Melody& m, const std::string& out)
 {
     const short columns = (short)(m.empty ? m.empty : (short)m.measures.size());
-    ScoreFixture score(1, columns);
+    ScoreFixture score(m.instruments, columns);
     Document* d = score.d;
     score.clef(1, 1, 1);
+    // The accompaniment: a channel each, unnamed, empty staves left out of the pages.
+    constexpr short kDrums = 10;
+    for (short s = 2; s <= m.instruments; s++) {
+        Ins& ins = d->ins[s];
+        ins.nom[0] = 0;
+        ins.abrege[0] = 0;
+        ins.canal = s;
+        ins.autom = (short)(ins.autom & ~0x0002);  // the channel stays the staff's number
+        ins.in_roll = 0;
+        if (s == kDrums) {
+            ins.percu = 1;
+            std::memset(ins.map, 100, sizeof ins.map);
+        }
+        score.clef(1, s, 1);
+        score.time(1, s, m.upper, m.lower);
+    }
+    if (m.instruments > 1) d->sub_doc[d->cur_sub_doc].opti_sys = 1;
     // A melody alone on its staff goes without a staff name.
     d->ins[1].nom[0] = 0;
     d->ins[1].abrege[0] = 0;
