@@ -226,9 +226,11 @@ void set_controller(Document* d, short c, unsigned char controller, short value,
         Piste* t = d->piste[c];
         const int32_t a = starts[(size_t)m], b = starts[(size_t)m + 1];
         short found = 0;
-        for (short i = 1; i <= t->tot; i++) {
+        // The events are in time order: the measure's first one is found by halving.
+        const MidiEvent* first = std::lower_bound(t->event + 1, t->event + 1 + t->tot, a,
+                                                  [](const MidiEvent& e, int32_t time) { return e.time < time; });
+        for (short i = (short)(first - t->event); i <= t->tot; i++) {
             MidiEvent& e = t->event[i];
-            if (e.time < a) continue;
             if (e.time >= b) break;
             if ((e.buf[0] & 0xF0) != 0xB0 || e.buf[1] != controller || e.buf[3] != 0xFF) continue;
             if (!found) {

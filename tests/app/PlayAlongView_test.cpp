@@ -179,6 +179,10 @@ TEST_F(PlayAlongView, AnArrangedCompositionIsExportedAsAMidiFile)
     const char* why = nullptr;
     ASSERT_EQ(exporter_midi_document(doc, out.c_str(), 3, &why), 1) << (why ? why : "");
     EXPECT_GT(std::filesystem::file_size(out), 200u);
+    // A copy of the composition to open in the program by hand (or on X).
+    const std::string folder = std::string(BRINDLECOT_TEST_OUTPUT) + "/Mes compositions";
+    std::filesystem::create_directories(folder);
+    EXPECT_EQ(save_to(doc, folder + "/Arrangement.bcc"), 1);
 }
 
 }  // namespace
