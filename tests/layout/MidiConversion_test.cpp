@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <vector>
 
+#include "layout/UtilitairesPartition.h"
 #include "layout/VoiceAssignment.h"
 #include "../score/ScoreFixture.h"
 
@@ -283,4 +284,29 @@ TEST(MidiConversion, NotesFarOffTheStaffStayInRange) {
     EXPECT_EQ(p[2], 0);
     EXPECT_EQ(p[3], 0);
     EXPECT_EQ(p[4], 71);
+}
+
+// A D flat tied over the bar line and followed by a D sharp on the same line: the tie ends on
+// the first D, which keeps the flat; the D sharp is played as written and sounds.
+TEST(MidiConversion, ANoteAfterATiedNoteOnItsLineIsPlayedAsWritten) {
+    ScoreFixture s(1, 2);
+    put_clef(s, 2, 1);
+    constexpr short D5 = F5 + 6;
+    CNote* flat = put(s, 200, D5, 2, 2);
+    flat->flags = 0x1;
+    CNote* held = put(s, 20, D5, 0, 3, 2);
+    CNote* sharp = put(s, 60, D5, 4, 3, 2);
+    // The pitches as a transcription writes them, before the ties are checked.
+    flat->pitch = held->pitch = 73;
+    sharp->pitch = 75;
+    for (short c = 1; c <= 2; c++) s.measure(c, 1)->flags = 0;
+    verifier_tenues_notes(1, 1);
+    verifier_tenues_notes(2, 1);
+    convert(s, 1);
+    convert(s, 2);
+    EXPECT_EQ(flat->pitch, 73);
+    EXPECT_EQ(held->pitch, 73) << "the tied D keeps the flat";
+    EXPECT_EQ(sharp->pitch, 75) << "the D sharp as written";
+    EXPECT_EQ(held->flags & 0x2, 0x2);
+    EXPECT_EQ(sharp->flags & 0x2, 0) << "struck anew, not tied";
 }
