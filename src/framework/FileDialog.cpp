@@ -71,7 +71,8 @@ struct ListDialog {
     bool done = false;
     bool confirmed = false;
 
-    int32_t rows_shown() const { return (kClientHeight - kListTop - 26) / kLineHeight; }
+    // The list leaves room under it for the notice line and the keys' line.
+    int32_t rows_shown() const { return (kClientHeight - kListTop - 44) / kLineHeight; }
 
     void read_folder()
     {
