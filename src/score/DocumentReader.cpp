@@ -26,6 +26,7 @@
 #include "score/ReadReport.h"
 #include "score/Records.h"
 #include "score/StructureChecks.h"
+#include "score/StructureSlots.h"
 #include "score/Synthe.h"
 #include "score/ValueRanges.h"
 
@@ -48,6 +49,17 @@ struct OldFont {
     std::string name;
 };
 
+// What a line that could not be read as a record looks like.
+struct MeasureLine {
+    bool measure = false;        // it holds a measure record
+    bool record_before = false;  // another record stands before the measure's on the line
+};
+
+// Tells a damaged measure record from a damaged item: the measure alone has the key "xx", and
+// its record begins with the tag "m" and holds the key "nu", so one damaged byte leaves one of
+// the two marks.
+MeasureLine measure_line(const std::string& line, bool mid_line);
+
 class Reader {
 public:
     Reader(Document* doc_, FILE* file, int32_t length_, short version_, bool mac_)
@@ -62,6 +74,12 @@ public:
     bool read_all();
     std::vector<OldFont> fonts;
     DamageReport damage;
+    // The measures read past the count that the header announces: their ids and records.
+    struct Added {
+        int32_t id;
+        short records;
+    };
+    std::vector<Added> added;
     DocumentRefusal refusal;
 
 private:
@@ -100,10 +118,13 @@ private:
     // Moves the file to the start of the first line after the one at `from` that begins a
     // record; false when the file ends first.
     bool resync(long from);
+    // Where a record begins after a few stray bytes (no letter, no line end) at `from`; -1
+    // when none does.
+    long record_after_stray_bytes(long from);
     // True when nothing but blanks is left in the file.
     bool rest_is_blank();
-    // True when the line at `from` looks like the record of a measure.
-    bool line_is_measure(long from);
+    // Whether the line at `from` looks like the record of a measure.
+    MeasureLine line_is_measure(long from);
     // True when a line end or the end of the file comes next.
     bool at_line_end();
     void note_lost();
@@ -148,11 +169,21 @@ CObject* Reader::next() {
         kept = read_text_object(f, &last);
         if (kept || !skip_damaged) break;
         if (last.what == RecordRead::end && rest_is_blank()) break;
-        // A measure record begins with "m" and always holds "xx": without them, it was
-        // something else.
-        bool measure = last.what != RecordRead::origine && line_is_measure(kept_start);
+        if (last.what == RecordRead::end) {
+            // Stray bytes before a record on its line cost nothing but themselves.
+            long record = record_after_stray_bytes(kept_start);
+            if (record >= 0) {
+                std::fseek(f, record, SEEK_SET);
+                note_lost();
+                continue;
+            }
+        }
+        MeasureLine line;
+        if (last.what != RecordRead::origine) line = line_is_measure(kept_start);
         bool more = resync(kept_start);
-        if (measure) {
+        if (line.measure) {
+            // The item that the measure's record was run into is lost with its line.
+            if (line.record_before) note_lost();
             kept = new CMeasure;
             measure_damaged = true;
             break;
@@ -218,6 +249,33 @@ bool Reader::resync(long from) {
     }
 }
 
+// True when a record tag followed by "(" begins at the file's position; the file is moved.
+bool record_tag_here(FILE* f) {
+    char tag[100];
+    size_t n = 0;
+    int c = rec::get(f);
+    while (n + 1 < sizeof tag &&
+           ((c >= 'a' && c <= 'z') || (n && c >= '0' && c <= '9') || (n && c == '_'))) {
+        tag[n++] = (char)c;
+        c = rec::get(f);
+    }
+    tag[n] = 0;
+    return n && c == '(' && is_record_tag(tag);
+}
+
+long Reader::record_after_stray_bytes(long from) {
+    std::fseek(f, from, SEEK_SET);
+    long pos = from;
+    int c = rec::get(f);
+    for (; c == '\r' || c == '\n'; pos++) c = rec::get(f);
+    long start = pos;
+    for (; c != EOF && c != '\r' && c != '\n' && (c < 'a' || c > 'z') && pos - start < 16; pos++)
+        c = rec::get(f);
+    if (pos == start || c < 'a' || c > 'z') return -1;
+    std::fseek(f, pos, SEEK_SET);
+    return record_tag_here(f) ? pos : -1;
+}
+
 bool Reader::rest_is_blank() {
     int c;
     do c = rec::get(f);
@@ -225,12 +283,68 @@ bool Reader::rest_is_blank() {
     return c == EOF;
 }
 
-bool Reader::line_is_measure(long from) {
+MeasureLine measure_line(const std::string& line, bool mid_line) {
+    auto word_byte = [](char c) { return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_'; };
+    // A key stands after a byte that is no part of a word ("(" or "," when undamaged).
+    auto key = [&](const char* k) {
+        size_t n = std::strlen(k);
+        for (size_t at = line.find(k); at != std::string::npos; at = line.find(k, at + 1))
+            if (at > 0 && !word_byte(line[at - 1]) && at + n < line.size() && line[at + n] == '=')
+                return at;
+        return std::string::npos;
+    };
+    MeasureLine out;
+    size_t xx = key("xx");
+    // The tag "m" at the start of the line or after one stray byte, or "xx=" run into a
+    // damaged byte: with the key "nu", the line is a measure's. Bytes left after a record
+    // on its own line need the tag whole.
+    bool tag = mid_line ? line.find("m(") != std::string::npos
+                        : !line.empty() && (line[0] == 'm' ||
+                                            (line.size() > 1 && !word_byte(line[0]) && line[1] == 'm') ||
+                                            line.find("xx=") != std::string::npos);
+    if (xx != std::string::npos && (!mid_line || tag)) {
+        // "xx" belongs to the measure alone: one damaged byte spares it or the tag and "nu".
+        size_t start = line.rfind("m(", xx);
+        if (start == std::string::npos) start = line.rfind('(', xx);
+        if (start == std::string::npos) start = 0;
+        out.measure = true;
+        out.record_before = line.find('(') < start;
+    } else if (tag && key("nu") != std::string::npos) {
+        out.measure = true;
+    }
+    return out;
+}
+
+MeasureLine Reader::line_is_measure(long from) {
+    // Bytes left after a record on its own line are read whole only with a measure's tag.
+    bool mid_line = false;
+    if (from > 0) {
+        std::fseek(f, from - 1, SEEK_SET);
+        int before = rec::get(f);
+        int first = rec::get(f);
+        mid_line = before != '\r' && before != '\n' && first != '\r' && first != '\n';
+    }
     std::fseek(f, from, SEEK_SET);
     rec::skip_line_ends(f);
-    char line[512];
-    rec::text_until(f, "\r\n", line, sizeof line);
-    return line[0] == 'm' && std::strstr(line, "xx=") != nullptr;
+    auto read_line = [&] {
+        std::string line;
+        for (int c = rec::get(f); c != EOF && c != '\r' && c != '\n' && line.size() < 4096;
+             c = rec::get(f))
+            line += (char)c;
+        return line;
+    };
+    std::string line = read_line();
+    if (line.find(')') == std::string::npos) {
+        // A line end put into the record: the rest of it is on the next line, unless a record
+        // begins there.
+        rec::skip_line_ends(f);
+        long next = std::ftell(f);
+        if (!record_tag_here(f)) {
+            std::fseek(f, next, SEEK_SET);
+            line += read_line();
+        }
+    }
+    return measure_line(line, mid_line);
 }
 
 bool Reader::at_line_end() {
@@ -976,26 +1090,32 @@ bool Reader::measures() {
         measure_damaged = true;
     }
     bool more = items(nullptr);
-    for (short m = 1; m <= d->tot_mes; m++) {
+    for (short m = 0;;) {
         if (!more) {
-            damage.first_missing = m;  // the file ends here
+            if (m < d->tot_mes) damage.first_missing = (short)(m + 1);  // the file ends here
             return true;
         }
+        // Measures past the count that the header announces get new slots: a damaged count
+        // costs nothing, and what no staff lists is told after the checks.
+        short slot = m < d->tot_mes ? (short)(m + 1) : nouvelle_mesure(d);
+        if (!slot) break;
+        m++;
         index = m;
         CMeasure* measure = static_cast<CMeasure*>(kept);
         kept = nullptr;
-        current = m;
-        if (measure_damaged) damage.lose(m);
+        current = slot;
+        if (measure_damaged) damage.lose(slot);
         measure_damaged = false;
         measure->px = measure->x;
         measure->py = measure->y;
         damage.out_of_range =
             (short)(damage.out_of_range + bring_into_range(measure, &damage.range_kinds));
-        d->mes[m] = measure;
+        d->mes[slot] = measure;
         measure->id = d->next_meas_id++;
         measure->change_mes_flags(0, 2);
         progress();
         more = items(measure);
+        if (m > damage.declared) added.push_back({measure->id, (short)(measure->total() + 1)});
         if (version == 3) {
             for (short i = 1; i <= measure->total(); i++) {
                 CNolet* t = measure->get_nolet_item(i);
@@ -1006,7 +1126,7 @@ bool Reader::measures() {
             }
         }
     }
-    // Measures after those that the file announces have no place: they are counted.
+    // Measures for which no slot can be had are counted.
     current = -1;
     while (more) {
         delete kept;
@@ -1151,6 +1271,18 @@ void count_missing_measures(Document* d, short first_missing, const std::vector<
             damage.missing_made++;
         else
             damage.missing_dropped++;
+    }
+}
+
+// Tells how many measures the file held past the announced count, and counts as lost the
+// records of those that no staff lists (the checks let them go).
+template <class Added>
+void count_added_measures(Document* d, const std::vector<Added>& added, DamageReport& damage) {
+    damage.added = (short)added.size();
+    for (const Added& a : added) {
+        bool kept = false;
+        for (short m = 1; m <= d->max_mes && !kept; m++) kept = d->mes[m] && d->mes[m]->id == a.id;
+        if (!kept) damage.beyond = (short)(damage.beyond + a.records);
     }
 }
 
@@ -1325,6 +1457,7 @@ short ouvrir_document_texte(Document* d, DocumentRefusal* why) {
     std::vector<int32_t> made = fill_missing_measures(d, damage.first_missing);
     after_reading(d);
     count_missing_measures(d, damage.first_missing, made, damage);
+    count_added_measures(d, reader.added, damage);
     if (damage.any()) application->warning(damage_text(damage, d).c_str());
     if (version == 3) d->modif = 1;
     maj_4 = 0;

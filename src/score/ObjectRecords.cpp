@@ -384,6 +384,11 @@ short CLyrics::read(FILE* f) {
     } else {
         return 0;
     }
+    // Lyrics without a syllable are never written: such a record is damaged (a zero byte in
+    // its text), and told as such rather than dropped by the next save.
+    bool any = false;
+    for (short v = 0; v < VERSES; v++) any = any || verses[v][0];
+    if (!any) return 0;
     for (short v = 0; v < VERSES; v++) text[v].set(verses[v]);
     return 1;
 }

@@ -136,7 +136,7 @@ void DamageReport::lose(short slot, short n) {
 }
 
 bool DamageReport::any() const {
-    return !lost.empty() || lost_elsewhere || !settings_skipped.empty() || unclosed || beyond ||
+    return !lost.empty() || lost_elsewhere || !settings_skipped.empty() || unclosed || beyond || added ||
            first_missing || out_of_range;
 }
 
@@ -190,6 +190,10 @@ std::string damage_text(const DamageReport& r, Document* d) {
                                               "es de c\xF4t\xE9");
         lines.push_back(line + (done.empty() ? "." : " : " + done + "."));
     }
+    if (r.added)
+        lines.push_back(format("L'en-t\xEAte annonce %d mesures, le fichier en contient %d de plus : "
+                               "elles sont lues.",
+                               r.declared, r.added));
     if (r.beyond)
         lines.push_back(count(r.beyond, "enregistrement", "enregistrements") +
                         format(" au-del\xE0 des %d mesures annonc\xE9"

@@ -58,7 +58,8 @@ struct DamageReport {
     short lost_elsewhere = 0;                   // unreadable records outside the measures
     std::vector<std::string> settings_skipped;  // settings whose values could not be read
     short unclosed = 0;                         // settings without ")" whose values were complete
-    short beyond = 0;           // records after the measures that the file announces
+    short beyond = 0;           // records after the measures that the file announces, lost
+    short added = 0;            // measures past the announced count, read all the same
     short declared = 0;         // the measures the file announces
     short first_missing = 0;    // the first announced measure that the file lacks, 0 for none
     short missing_made = 0;     // empty measures made where a staff lists a missing measure

@@ -141,6 +141,11 @@ CObject* read_text_object(FILE* f, RecordRead* read) {
         tag[n++] = (char)c;
     }
     tag[n] = 0;
+    // A tag is recognised whole: a zero byte in it would make "rmain" read as "r", a repeat.
+    if (std::memchr(tag, 0, n)) {
+        r.what = RecordRead::unknown;
+        return refuse_tag();
+    }
     for (const ObjectTag& o : object_tags) {
         if (o.tag[0] != tag[0] || std::strcmp(tag, o.tag) != 0) continue;
         if (!o.make) {
@@ -295,7 +300,8 @@ bool values(FILE* f, short* const* fields, short n) {
 int text_until(FILE* f, const char* stops, char* out, size_t size) {
     size_t n = 0;
     int c;
-    while ((c = get(f)) != EOF && !std::strchr(stops, c)) {
+    // A zero byte is text, not a stop (strchr would find the terminator of `stops`).
+    while ((c = get(f)) != EOF && (c == 0 || !std::strchr(stops, c))) {
         if (n + 1 < size) out[n++] = (char)c;
     }
     if (size) out[n] = 0;
@@ -309,6 +315,9 @@ int key(FILE* f, char* out, size_t size) {
         if (c == EOF) return -1;
         if (c == '=') break;
         if (c == ')') {
+            // ")" ends the record only where a key would begin: after part of a key, the
+            // record is damaged (a lost "=" would drop its value without a word).
+            if (n) return -1;
             skip_line_ends(f);
             return 0;
         }

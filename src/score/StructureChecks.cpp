@@ -61,23 +61,59 @@ short check_pages(Document* d, Sub_document& s) {
     return faults;
 }
 
-// The master system of one extract: a bad staff number is removed, a bad measure number of a
-// staff is replaced by a new empty measure. Returns the faults found.
-short check_master(Document* d, Sub_document& s) {
+// Sets marks[n] for every number n of a list.
+void mark(std::vector<char>& marks, short count, const short* entries) {
+    for (short e = 1; e <= count; e++)
+        if (entries[e] >= 0 && (size_t)entries[e] < marks.size()) marks[(size_t)entries[e]] = 1;
+}
+
+// The staves and measures that exist but that no list names: a damaged number in a list is
+// mended with the first of them, in order, before anything new is made, so that a damaged
+// digit does not cost what the file holds.
+struct Unlisted {
+    explicit Unlisted(Document* d) {
+        std::vector<char> used((size_t)d->max_por + 1, 0);
+        for (short i = 1; i <= d->tot_sub_doc; i++)
+            if (Systeme* m = d->sub_doc[i].sys) mark(used, m->tot_por, m->por);
+        for (short y = 2; y <= d->tot_sys && y <= d->max_sys; y++)
+            if (Systeme* s = d->sys[y]) mark(used, s->tot_por, s->por);
+        for (short t = 1; t <= d->max_por; t++)
+            if (d->por[t] && !used[(size_t)t]) staves.push_back(t);
+        used.assign((size_t)d->max_mes + 1, 0);
+        for (short t = 1; t <= d->max_por; t++)
+            if (Portee* p = d->por[t]) mark(used, p->tot_mes, p->mes);
+        for (short m = 1; m <= d->max_mes; m++)
+            if (d->mes[m] && !used[(size_t)m]) measures.push_back(m);
+    }
+    static short take(std::vector<short>& list) {
+        if (list.empty()) return 0;
+        short first = list.front();
+        list.erase(list.begin());
+        return first;
+    }
+    std::vector<short> staves, measures;
+};
+
+// The measure lists of every staff: a bad measure number, or one listed a second time, is
+// replaced by a measure that no staff lists, or else by a new empty measure. Returns the
+// faults found.
+short check_staves(Document* d, Unlisted& unlisted) {
     short faults = 0;
-    Systeme* master = s.sys;
-    for (short k = 1; master && k <= master->tot_por;) {
-        short t = master->por[k];
-        Portee* staff = t >= 1 && t <= d->tot_por && t <= d->max_por ? d->por[t] : nullptr;
-        if (!staff) {
+    std::vector<char> seen((size_t)d->max_mes + 1, 0);
+    for (short t = 1; t <= d->max_por; t++) {
+        Portee* staff = d->por[t];
+        for (short j = 1; staff && j <= staff->tot_mes; j++) {
+            short m = staff->mes[j];
+            if (valid_measure(d, m) && d->mes[m] && !seen[(size_t)m]) {
+                seen[(size_t)m] = 1;
+                continue;
+            }
             faults++;
-            for (short e = k; e < master->tot_por; e++) master->por[e] = master->por[e + 1];
-            master->tot_por--;
-            continue;
-        }
-        for (short j = 1; j <= staff->tot_mes; j++) {
-            if (valid_measure(d, staff->mes[j]) && d->mes[staff->mes[j]]) continue;
-            faults++;
+            if (short spare = Unlisted::take(unlisted.measures)) {
+                staff->mes[j] = spare;
+                seen[(size_t)spare] = 1;
+                continue;
+            }
             CMeasure* repair = new CMeasure;
             short slot = nouvelle_mesure(d);
             if (!slot) {
@@ -87,16 +123,34 @@ short check_master(Document* d, Sub_document& s) {
             repair->id = d->next_meas_id++;
             d->mes[slot] = repair;
             staff->mes[j] = slot;
+            if ((size_t)slot >= seen.size()) seen.resize((size_t)slot + 1, 0);
+            seen[(size_t)slot] = 1;
         }
-        k++;
     }
     return faults;
 }
 
-// Sets marks[n] for every number n of a list.
-void mark(std::vector<char>& marks, short count, const short* entries) {
-    for (short e = 1; e <= count; e++)
-        if (entries[e] >= 0 && (size_t)entries[e] < marks.size()) marks[(size_t)entries[e]] = 1;
+// The master system of one extract: a bad staff number is replaced by a staff that nothing
+// lists, or else removed. Returns the faults found.
+short check_master(Document* d, Sub_document& s, Unlisted& unlisted) {
+    short faults = 0;
+    Systeme* master = s.sys;
+    for (short k = 1; master && k <= master->tot_por;) {
+        short t = master->por[k];
+        Portee* staff = t >= 1 && t <= d->tot_por && t <= d->max_por ? d->por[t] : nullptr;
+        if (staff) {
+            k++;
+            continue;
+        }
+        faults++;
+        if (short spare = Unlisted::take(unlisted.staves)) {
+            master->por[k] = spare;
+            continue;
+        }
+        for (short e = k; e < master->tot_por; e++) master->por[e] = master->por[e + 1];
+        master->tot_por--;
+    }
+    return faults;
 }
 
 // Counts, and when `clean` frees, the unreferenced systems, then staves, then measures.
@@ -156,10 +210,12 @@ void load_current(Document* d) {
 
 short verifier_structure_partition(Document* d) {
     store_current(d);
-    short faults = 0;
+    // Staves first: a page that lists a staff with a bad measure number would empty it.
+    Unlisted unlisted(d);
+    short faults = check_staves(d, unlisted);
     for (short i = 1; i <= d->tot_sub_doc; i++) {
         faults = (short)(faults + check_pages(d, d->sub_doc[i]));
-        faults = (short)(faults + check_master(d, d->sub_doc[i]));
+        faults = (short)(faults + check_master(d, d->sub_doc[i], unlisted));
     }
     load_current(d);
     if (faults) {

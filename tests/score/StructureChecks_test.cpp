@@ -52,11 +52,14 @@ TEST(StructureChecks, BadReferencesAreRepaired) {
     d->mise_en_page_ok = 1;
     d->pag[1]->sys[++d->pag[1]->tot_sys] = 1;  // a page listing the master system
     short s = page_system(d, 2, 1);
+    short page_measure = d->por[d->sys[s]->por[1]]->mes[1];
     d->por[d->sys[s]->por[1]]->mes[1] = 0;  // a page staff naming measure 0
     // The master system names staff 0 twice before its first staff, and its second staff names
     // measure 0 and a measure past the end.
     Systeme* master = d->sys[1];
     short first = master->por[1], second = master->por[2];
+    short second_measures[3] = {d->por[second]->mes[1], d->por[second]->mes[2],
+                                d->por[second]->mes[3]};
     master->tot_por = 4;
     master->por[1] = 0;
     master->por[2] = 99;
@@ -71,12 +74,43 @@ TEST(StructureChecks, BadReferencesAreRepaired) {
     EXPECT_EQ(application->shown.warnings, warnings + 1);  // told once
     EXPECT_EQ(d->mise_en_page_ok, 0);
     EXPECT_EQ(d->pag[1]->tot_sys, 0);
-    EXPECT_EQ(d->por[d->sys[s]->por[1]]->tot_mes, 0);
+    // A bad measure number takes back, in order, the measures that no staff lists any more:
+    // a damaged digit costs no measure, and no empty measure is made while one is left.
+    ASSERT_EQ(d->por[d->sys[s]->por[1]]->tot_mes, 1);
+    EXPECT_EQ(d->por[d->sys[s]->por[1]]->mes[1], page_measure);
     ASSERT_EQ(d->sys[1]->tot_por, 2);
     EXPECT_EQ(d->sys[1]->por[1], first);
-    EXPECT_EQ(d->tot_mes, measures + 3);
+    EXPECT_EQ(d->tot_mes, measures);
+    for (short c = 1; c <= 3; c++) EXPECT_EQ(d->por[second]->mes[c], second_measures[c - 1]);
     for (short c = 1; c <= 3; c++) ASSERT_NE(mesure_maitre(d, c, 2), nullptr);
-    EXPECT_EQ(mesure_maitre(d, 1, 2)->total(), 0);
+    EXPECT_EQ(verifier_objets_perdus(d), 0);
+}
+
+// With no measure left unlisted, a bad measure number gets a new empty measure, and a measure
+// listed twice is listed once.
+TEST(StructureChecks, BadMeasureNumbersWithNothingToTakeBack) {
+    ScoreFixture score(1, 3);
+    Document* d = score.d;
+    Portee* staff = d->por[d->sys[1]->por[1]];
+    short measures = d->tot_mes;
+    short first = staff->mes[1];
+    staff->mes[2] = 300;
+    staff->mes[3] = first;
+    short unlisted_before = verifier_objets_perdus(d);
+    EXPECT_EQ(unlisted_before, 2);  // the two measures the staff no longer names
+    EXPECT_EQ(verifier_structure_partition(d), 2);
+    EXPECT_EQ(d->tot_mes, measures);
+    EXPECT_EQ(staff->mes[1], first);
+    EXPECT_NE(staff->mes[2], staff->mes[3]);
+    EXPECT_NE(staff->mes[3], first);
+    EXPECT_EQ(verifier_objets_perdus(d), 0);
+    // A measure that is not there, and nothing left to take back: a new empty measure.
+    short gone = staff->mes[2];
+    delete d->mes[gone];
+    d->mes[gone] = nullptr;
+    EXPECT_EQ(verifier_structure_partition(d), 1);
+    ASSERT_NE(d->mes[staff->mes[2]], nullptr);
+    EXPECT_EQ(d->mes[staff->mes[2]]->total(), 0);
 }
 
 TEST(StructureChecks, LostObjectsAreFreed) {
