@@ -141,12 +141,26 @@ void keep_in_frame(CWindow* w) {
 
 // ---- Default dialogs ------------------------------------------------------------------------
 
-short run_ok_cancel(CDialog* d) {
+// True when the name typed in item `item` of d can be written in the palette file; else the
+// user is told why and the dialog stays open.
+bool typed_name_fits(CDialog* d, short item) {
+    CTextedit* t = d->te(item);
+    if (!t) return true;
+    CString text;
+    t->get_text(&text);
+    if (palette_name_fits(text.get())) return true;
+    application->warning("Un nom de palette ou d'outil ne peut contenir ni virgule ni retour \xE0 la ligne.");
+    return false;
+}
+
+// Runs d until OK or Cancel; OK closes it only when the name typed in item `name_item` fits.
+short run_ok_cancel(CDialog* d, short name_item = 0) {
     Event ev;
     short ok = 0;
     while (d->run_modal(&ev)) {
         if (ev.type != EvControl) continue;
         if (ev.item == 1) {
+            if (name_item && !typed_name_fits(d, name_item)) continue;
             ok = 1;
             break;
         }
@@ -159,7 +173,7 @@ short dialog_palette_properties(char* name, short* entry) {
     CDialog* d = new CDialog("MISC", "MUSIC.RES", 20, default_dialog_handler, 0);
     if (CTextedit* t = d->te(4)) t->set_text(name);
     if (CPopup* p = d->popup(6)) p->set_cur(*entry);
-    short ok = run_ok_cancel(d);
+    short ok = run_ok_cancel(d, 4);
     if (ok) {
         CString text;
         if (CTextedit* t = d->te(4)) t->get_text(&text), std::snprintf(name, TOOL_NAME_SIZE, "%s", text.get());
@@ -197,6 +211,7 @@ short dialog_tool_properties(Outil* tool, short cell_w, short cell_h) {
                 if (tool->dessin) tool->dessin = edit_vect_dessin(tool->dessin);
             }
         }
+        if (ev.item == 1 && !typed_name_fits(d, 4)) continue;
         if (ev.item == 1 || ev.item == 2) {
             ok = ev.item == 1;
             break;

@@ -220,17 +220,28 @@ void CScript::clear()
     absolu = false;
 }
 
+std::string quoted_script_text(const char* text)
+{
+    // The reader takes the byte after a backslash as it is; line ends stay as they are.
+    std::string out = "\"";
+    for (const char* p = text ? text : ""; *p; ++p) {
+        if (*p == '"' || *p == '\\') out += '\\';
+        out += *p;
+    }
+    return out + "\"";
+}
+
 bool write_script_record(FILE* f, const ScriptEvent* ev)
 {
     const char* keyword = script_keyword(ev->type);
     if (!keyword) return true;
     std::string line = keyword;
-    line += "(" + std::to_string(ev->delay) + ",\"" + (ev->comment.get() ? ev->comment.get() : "") + "\"";
+    line += "(" + std::to_string(ev->delay) + "," + quoted_script_text(ev->comment.get());
     if (ev->type == ScriptOpen) {
-        line += ",\"" + std::string(ev->cs.get() ? ev->cs.get() : "") + "\"";
+        line += "," + quoted_script_text(ev->cs.get());
     } else {
         for (short i = 1; i <= script_param_count(ev->type); i++) line += "," + std::to_string(ev->param[i]);
-        if (ev->type == ScriptComment) line += ",\"" + std::string(ev->cs.get() ? ev->cs.get() : "") + "\"";
+        if (ev->type == ScriptComment) line += "," + quoted_script_text(ev->cs.get());
     }
     line += ")\n";
     return fwrite(line.data(), 1, line.size(), f) == line.size();

@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 class CWindow;
 
@@ -144,6 +145,9 @@ short next_script_window_number();
 
 // Parses one record of a script file into `ev` (kind, delay, comment and parameters).
 void parse_script_record(const char* record, ScriptEvent* ev);
+// A text as a script record holds it: in double quotes, a quote or backslash escaped with a
+// backslash, so that parse_script_record gives the text back.
+std::string quoted_script_text(const char* text);
 // Writes one event's record (nothing for a kind outside 1 to 26); false on a write error.
 bool write_script_record(FILE* f, const ScriptEvent* ev);
 

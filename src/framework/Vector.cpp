@@ -373,12 +373,20 @@ void offset_dessin(Vect_dessin* d, short dx, short dy)
         });
 }
 
+std::string vect_name_for_text(const char* name)
+{
+    std::string out(name, strnlen(name, VECT_NAME_SIZE - 1));
+    for (char& c : out)
+        if (std::strchr(VECT_NAME_DELIMITERS, c)) c = ' ';
+    return out;
+}
+
 short write_texte_vect_dessin(FILE* f, Vect_dessin* d)
 {
     short count = 0;
     for (short i = 1; i <= d->tot; i++)
         if (d->v[i]) count++;
-    std::fprintf(f, "dessin(%s,%hd,%hd,%hd,%hd,%hd,%hd,%hd)\r", d->nom, count, d->x1, d->y1, d->x2, d->y2, d->ox,
+    std::fprintf(f, "dessin(%s,%hd,%hd,%hd,%hd,%hd,%hd,%hd)\r", vect_name_for_text(d->nom).c_str(), count, d->x1, d->y1, d->x2, d->y2, d->ox,
                  d->oy);
     for (short i = 1; i <= d->tot; i++) {
         const void* e = d->v[i];

@@ -20,6 +20,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 struct Vect_point {
     short x, y;
@@ -76,6 +77,8 @@ struct Vect_polygone {
 };
 
 constexpr int VECT_NAME_SIZE = 16;
+// The bytes that end a drawing's name or record in the text form; written as spaces.
+constexpr const char* VECT_NAME_DELIMITERS = ",()\r\n";
 
 struct Vect_dessin {
     short id;
@@ -154,6 +157,9 @@ void offset_dessin(Vect_dessin* dessin, short dx, short dy);
 // Writes the text form, every element of the drawing whatever empty slots lie between them;
 // returns 0.
 short write_texte_vect_dessin(FILE* f, Vect_dessin* dessin);
+// A drawing's name as its text record holds it (at most VECT_NAME_SIZE - 1 bytes, delimiters
+// turned into spaces), so that read_texte_vect_dessin reads the record back.
+std::string vect_name_for_text(const char* name);
 // Reads one drawing in text form; null (nothing kept) when the name, a keyword, a number, a
 // text or a count does not read, or the file holds fewer elements than the count.
 Vect_dessin* read_texte_vect_dessin(FILE* f);

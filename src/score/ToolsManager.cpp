@@ -286,18 +286,32 @@ short CToolsManager::read_palettes(FILE* f) {
     return 1;
 }
 
+bool palette_name_fits(const char* name) { return !name[std::strcspn(name, PALETTE_NAME_DELIMITERS)]; }
+
+namespace {
+
+// The name as the palette file holds it: its delimiters turned into spaces.
+std::string name_for_file(const char* name) {
+    std::string out(name, strnlen(name, TOOL_NAME_SIZE - 1));
+    for (char& c : out)
+        if (std::strchr(PALETTE_NAME_DELIMITERS, c)) c = ' ';
+    return out;
+}
+
+}  // namespace
+
 short CToolsManager::write_palettes(FILE* f) {
     std::fputs(PALETTE_MAGIC, f);
     std::fputc('\n', f);
     for (short i = 1; i <= max_pal; i++) {
         Palette_outil* p = pal[i];
         if (!p) continue;
-        std::fprintf(f, "palette(%s,%hd,%hd,%hd,%hd,%hd,%hd,%hd,%hd,%hd)\r", p->nom, p->id, p->x1, p->y1, p->x2, p->y2,
+        std::fprintf(f, "palette(%s,%hd,%hd,%hd,%hd,%hd,%hd,%hd,%hd,%hd)\r", name_for_file(p->nom).c_str(), p->id, p->x1, p->y1, p->x2, p->y2,
                      p->tot, p->h, p->w, p->flag);
         for (short k = 1; k <= p->tot; k++) {
             Outil* t = p->outil[k];
             if ((t->type_icone == 2 && !t->bitmap) || (t->type_icone == 3 && !t->dessin)) t->type_icone = 1;
-            std::fprintf(f, "outil(%s,%hd,%hd,%hd,%hd,%hd)\r", t->nom, t->id, t->rc1, t->rc2, t->type_icone, t->mode);
+            std::fprintf(f, "outil(%s,%hd,%hd,%hd,%hd,%hd)\r", name_for_file(t->nom).c_str(), t->id, t->rc1, t->rc2, t->type_icone, t->mode);
             if (t->type_icone == 2) write_texte_bitmap(t->bitmap, f);
             else if (t->type_icone == 3) write_texte_vect_dessin(f, t->dessin);
         }

@@ -29,6 +29,12 @@ struct Event;
 struct Vect_dessin;
 
 constexpr int TOOL_NAME_SIZE = 21;
+// A palette or tool name ends at a comma in the palette file, and its record at a carriage
+// return: a name holding one of these bytes is refused where it is typed, and written with each
+// replaced by a space, so that the file always reads back.
+constexpr const char* PALETTE_NAME_DELIMITERS = ",\r\n";
+// True when `name` can be written in the palette file as it is.
+bool palette_name_fits(const char* name);
 constexpr short PALETTE_WINDOW_SLOTS = 10;
 constexpr short PALETTE_POSITION_LINES = 32;
 

@@ -106,6 +106,36 @@ TEST(ScriptFile, RecordsAreReadByKeywordWithTheirParametersInOrder)
     }
 }
 
+// Every text a user can type in a comment comes back from the file as it was: quotes,
+// backslashes, commas and parentheses included.
+TEST(ScriptFile, CommentsWithDelimitersRoundTrip)
+{
+    const char* const texts[] = {"Il dit \"bonjour\"", "\"", "C:\\Mes scores\\", "a\\nb",
+                                 "virgule, et (parenth\xE8ses)", "fin)", "", "\\\"\\"};
+    TempFolder dir;
+    for (const char* text : texts) {
+        ScriptEvent ev;
+        ev.type = ScriptComment;
+        ev.delay = 12;
+        ev.comment.set(text);
+        ev.cs.set(text);
+        ev.param[1] = -3;
+        ev.param[2] = 4;
+        const std::string path = dir / "one.dem";
+        FILE* f = fopen(path.c_str(), "wb");
+        ASSERT_TRUE(write_script_record(f, &ev));
+        fclose(f);
+        const std::string record = read_all(path);
+        ScriptEvent back;
+        parse_script_record(record.c_str(), &back);
+        EXPECT_EQ(back.type, ScriptComment) << record;
+        EXPECT_STREQ(back.comment.get() ? back.comment.get() : "", text) << record;
+        EXPECT_STREQ(back.cs.get() ? back.cs.get() : "", text) << record;
+        EXPECT_EQ(back.param[1], -3) << record;
+        EXPECT_EQ(back.param[2], 4) << record;
+    }
+}
+
 TEST(ScriptFile, OnlyTheTwoMagicsAreRead)
 {
     TempFolder dir;

@@ -380,3 +380,27 @@ TEST(VectorDrawing, FuzzedFormsEndCleanly)
         }
     }
 }
+
+namespace {
+
+// A drawing whose name holds what ends a name or a record in the text form is still written in
+// a form that reads back: the delimiters become spaces, and every element comes back.
+TEST(VectorTextForm, NamesWithDelimitersReadBack)
+{
+    const struct {
+        const char* name;
+        const char* read;
+    } cases[] = {{"a,b", "a b"},         {"(x)", " x "},   {"fin)", "fin "},
+                 {"ligne\rdeux", "ligne deux"}, {"sans", "sans"}, {"quinze-octets-ok", "quinze-octets-o"}};
+    for (const auto& c : cases) {
+        Vect_dessin* d = create_vect_dessin(0, c.name, 0, 0, 40, 30, 20, 15);
+        Dessin drawing(add_vecteur_dessin(rectangle(0, 0, 40, 30, 3, 0, 16777215), d));
+        EXPECT_EQ(vect_name_for_text(drawing->nom), c.read) << c.name;
+        Dessin back = read_text(text_of(drawing.get()));
+        ASSERT_NE(back, nullptr) << c.name << ": " << text_of(drawing.get());
+        EXPECT_STREQ(back->nom, c.read) << c.name;
+        EXPECT_EQ(back->tot, 1) << c.name;
+    }
+}
+
+}  // namespace

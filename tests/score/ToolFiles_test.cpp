@@ -60,6 +60,44 @@ const std::string kHeader = "D921-TW002FR\n";
 
 }  // namespace
 
+// A palette or tool name with a comma or a line end, whichever way it got there, is written
+// so that the file reads back whole: every palette and tool comes back, the name with spaces in
+// place of its delimiters. The dialogs refuse such a name where it is typed.
+TEST(ToolFiles, NamesWithDelimitersKeepTheFileReadable) {
+    const struct {
+        const char* name;
+        const char* read;
+        bool fits;
+    } cases[] = {{"Notes, silences", "Notes  silences", false},
+                 {"deux\rlignes", "deux lignes", false},
+                 {"a\nb,", "a b ", false},
+                 {"Nuances (ff)", "Nuances (ff)", true},
+                 {"", "", true}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(palette_name_fits(c.name), c.fits) << c.name;
+        ProgramFolder folder;
+        folder.use_shipped();
+        CToolsManager m;
+        const short palettes = m.tot_pal;
+        ASSERT_GE(palettes, 9);
+        short tools = 0;
+        for (short p = 1; p <= m.tot_pal; p++) tools = (short)(tools + m.pal[p]->tot);
+        std::snprintf(m.pal[1]->nom, TOOL_NAME_SIZE, "%s", c.name);
+        std::snprintf(m.pal[2]->outil[1]->nom, TOOL_NAME_SIZE, "%s", c.name);
+        const std::string text = written([&](FILE* f) { m.write_palettes(f); });
+        Tools empty;
+        CToolsManager& back = *empty.m;
+        ASSERT_EQ(back.tot_pal, 0);
+        ASSERT_EQ(read_text(text, [&](FILE* f) { return back.read_palettes(f); }), 1) << c.name;
+        ASSERT_EQ(back.tot_pal, palettes) << c.name;
+        short back_tools = 0;
+        for (short p = 1; p <= back.tot_pal; p++) back_tools = (short)(back_tools + back.pal[p]->tot);
+        EXPECT_EQ(back_tools, tools) << c.name;
+        EXPECT_STREQ(back.pal[1]->nom, c.read);
+        EXPECT_STREQ(back.pal[2]->outil[1]->nom, c.read);
+    }
+}
+
 TEST(ToolFiles, ShippedFilesReadAndWriteBackByteForByte) {
     ProgramFolder folder;
     folder.use_shipped();
