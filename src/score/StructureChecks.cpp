@@ -94,24 +94,19 @@ struct Unlisted {
     std::vector<short> staves, measures;
 };
 
-// The measure lists of every staff: a bad measure number, or one listed a second time, is
-// replaced by a measure that no staff lists, or else by a new empty measure. Returns the
-// faults found.
+// The measure lists of every staff: a bad measure number is replaced by a measure that no
+// staff lists, or else by a new empty measure (the staves of page systems list the measures of
+// the master's, so a measure may be listed more than once). Returns the faults found.
 short check_staves(Document* d, Unlisted& unlisted) {
     short faults = 0;
-    std::vector<char> seen((size_t)d->max_mes + 1, 0);
     for (short t = 1; t <= d->max_por; t++) {
         Portee* staff = d->por[t];
         for (short j = 1; staff && j <= staff->tot_mes; j++) {
             short m = staff->mes[j];
-            if (valid_measure(d, m) && d->mes[m] && !seen[(size_t)m]) {
-                seen[(size_t)m] = 1;
-                continue;
-            }
+            if (valid_measure(d, m) && d->mes[m]) continue;
             faults++;
             if (short spare = Unlisted::take(unlisted.measures)) {
                 staff->mes[j] = spare;
-                seen[(size_t)spare] = 1;
                 continue;
             }
             CMeasure* repair = new CMeasure;
@@ -123,8 +118,6 @@ short check_staves(Document* d, Unlisted& unlisted) {
             repair->id = d->next_meas_id++;
             d->mes[slot] = repair;
             staff->mes[j] = slot;
-            if ((size_t)slot >= seen.size()) seen.resize((size_t)slot + 1, 0);
-            seen[(size_t)slot] = 1;
         }
     }
     return faults;

@@ -275,7 +275,6 @@ TEST(DamagedFiles, DamagedMarksKeepEveryOtherRecord) {
         {"zero byte in chprog", true, "chprog(", "c\0prog("s, whole_score, "hors des mesures"},
         {"zero byte in cfgi", true, "cfgi(", "c\0gi("s, whole_score, "hors des mesures"},
         {"measure of a staff", false, "p(3,1,2,3)", "p(3,9,2,3)", whole_score, ""},
-        {"measure listed twice", false, "p(3,1,2,3)", "p(3,1,1,3)", whole_score, ""},
         {"staff of the master system", false, "sys(1,1)", "sys(1,9)", whole_score, ""},
         {"measure count 0", false, "structure(3", "structure(0", whole_score,
          "L'en-t\xEAte annonce 0 mesures, le fichier en contient 3 de plus"},

@@ -358,9 +358,9 @@ TEST(DocumentFaults, CompactionBeforeSaving) {
     EXPECT_GT(pump_turns, 0);
 }
 
-// A document left without any staff (here: its only staff was not listed by the extract and
-// went with the lost objects) is saved without staff records, and that file opens again with
-// what it still holds.
+// A document without any staff is saved without staff records, and that file opens again with
+// what it holds; a master system that names a staff that does not exist takes back the staff
+// that nothing lists, with its measures, rather than letting it go.
 TEST(DocumentFaults, DocumentWithoutStavesOpensAgain) {
     const std::string extract =
         "statut(0,0,1,0,0,60,20)\n"
@@ -374,23 +374,29 @@ TEST(DocumentFaults, DocumentWithoutStavesOpensAgain) {
         "rins(20,40,620,440)\n"
         "rpia(40,60,640,460)\n"
         "com(5,garde)\n";
+    const short staves[] = {0, 1};
     const std::string files[] = {
         "D927-TW005FR\nstructure(0,0,1,1,0)\npartition(Vide,0,0,90)\n" + extract + "sys(0)\n" +
             windows,
         "D927-TW005FR\nstructure(1,1,1,1,0)\np(1,1)\npartition(Perdu,0,0,90)\n" + extract +
             "sys(1,31)\n" + windows + "m(xx=1,nu=1)\nn(y=26)\n",
     };
-    for (const std::string& text : files) {
+    for (size_t k = 0; k < 2; k++) {
+        const std::string& text = files[k];
         std::string path = scratch_path("staffless.mrc"), saved = scratch_path("staffless-2.mrc");
         write_bytes(path, text);
         Document* d = load_from(path);
         ASSERT_NE(d, nullptr) << text;
-        EXPECT_EQ(d->tot_por, 0);
+        EXPECT_EQ(d->tot_por, staves[k]);
+        EXPECT_EQ(d->tot_mes, staves[k]);
         ASSERT_EQ(save_to(d, saved), 1);
         free_loaded(d);
         d = load_from(saved);
         ASSERT_NE(d, nullptr) << file_bytes(saved);
-        EXPECT_EQ(d->tot_por, 0);
+        EXPECT_EQ(d->tot_por, staves[k]);
+        if (staves[k]) {
+            EXPECT_EQ(d->mes[d->por[1]->mes[1]]->total(), 1);
+        }
         EXPECT_STREQ(d->sub_doc[1].s_com, "garde");
         free_loaded(d);
     }
