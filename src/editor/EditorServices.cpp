@@ -3,6 +3,7 @@
 EditeurHooks default_editeur_hooks() {
     EditeurHooks h{};
     h.get_play_but = []() -> short { return 0; };
+    h.get_rec_but = []() -> short { return 0; };
     h.get_cur_play_mes = []() -> short { return 0; };
     h.get_play_doc = [](short* id, short* sub_id) { *id = 0, *sub_id = 0; };
     h.midi_time = []() -> int32_t { return 0; };

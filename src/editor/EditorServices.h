@@ -14,6 +14,7 @@ struct Event;
 
 struct EditeurHooks {
     short (*get_play_but)();      // non-zero while the player plays
+    short (*get_rec_but)();       // non-zero while the player records
     short (*get_cur_play_mes)();  // column being played, 0 when none
     // The document and extract the player plays.
     void (*get_play_doc)(short* id, short* sub_id);

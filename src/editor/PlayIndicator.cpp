@@ -57,7 +57,9 @@ void Editeur::work() {
             editeur_hooks.curseur_paroles(this, 0);
         }
     }
-    if (d->curseur && d->rec_piste != d->curseur_pa && d->curseur_pa >= 1 &&
+    // The record staff follows the step cursor, but never while a take is being recorded.
+    const bool recording = editeur_hooks.get_rec_but && editeur_hooks.get_rec_but();
+    if (d->curseur && !recording && d->rec_piste != d->curseur_pa && d->curseur_pa >= 1 &&
         d->curseur_pa <= d->tot_ins) {
         d->rec_piste = d->curseur_pa;
         for (short c = 0; c < 16; c++)

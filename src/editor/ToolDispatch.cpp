@@ -228,14 +228,9 @@ short Editeur::dispatch(Event* e) {
             return 1;
         }
         const short c = e->value;
-        if (doc->curseur && (tool::is_note_value(t) || t == tool::Pointer)) {
-            tool_handlers.curseur(this, e);
-            return 1;
-        }
-        if (doc->curseur && (c == 9 || (c >= 0x1C && c <= 0x1F))) {
-            tool_handlers.curseur(this, e);
-            return 1;
-        }
+        // The step cursor takes the keys it uses; the others go on.
+        if (doc->curseur && (tool::is_note_value(t) || t == tool::Pointer) && tool_handlers.curseur(this, e)) return 1;
+        if (doc->curseur && (c == 9 || (c >= 0x1C && c <= 0x1F)) && tool_handlers.curseur(this, e)) return 1;
         if (dispatch_touches_scroll(hor, ver, page_scroll, win, e, 1)) return 1;
         if (c == 'j') {
             if (!(working_mode & 0x08) && justi_check) {

@@ -783,6 +783,7 @@ void install_play_record_manager() {
     play_record_hooks.destroy = delete_manager;
     play_record_hooks.pump = pump;
     editeur_hooks.get_play_but = []() -> short { return mpr ? mpr->get_play_but() : 0; };
+    editeur_hooks.get_rec_but = []() -> short { return mpr ? mpr->get_rec_but() : 0; };
     editeur_hooks.get_cur_play_mes = []() -> short { return mpr ? mpr->get_cur_play_mes() : 0; };
     editeur_hooks.get_play_doc = [](short* id, short* sub_id) {
         *id = mpr ? mpr->id : 0;

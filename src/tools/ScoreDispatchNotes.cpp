@@ -56,6 +56,7 @@ short erase_note(ToolContext& c, const PressedNote& p) {
     } else {
         c.draw_measure(DrawNormal);
     }
+    c.repaint_measure();
     return tool_result::Handled;
 }
 

@@ -23,6 +23,7 @@ short erase_rest(ToolContext& c, short i) {
     c.move_bound_symbols(sid, x0, y0, 0, 0, 0, 1, 0);
     c.delete_bound_symbols(sid);
     c.draw_measure(DrawNormal);
+    c.repaint_measure();
     return tool_result::Handled;
 }
 

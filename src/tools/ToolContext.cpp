@@ -3,6 +3,7 @@
 #include "editor/Editeur.h"
 #include "editor/EditorLookups.h"
 #include "framework/CUndoManager.h"
+#include "framework/CRect.h"
 #include "framework/CUserPanel.h"
 #include "framework/Event.h"
 #include "layout/UtilitairesPartition.h"
@@ -122,6 +123,18 @@ void ToolContext::draw_measure_except(const CDataObject* except) const {
         item->draw_object(v->up, 1, v, DrawNormal, v->scalex, v->scaley);
     }
 }
+
+void repaint_measure_band(const Editeur* v, const CMeasure* m, float ss) {
+    if (!m || !v->up) return;
+    constexpr short kMargin = 40;  // units above and below the staff: stems, ledger lines, symbols
+    const short left = (short)((short)(m->x * v->scalex) - v->ox), top = (short)((short)(m->y * v->scaley) - v->oy);
+    const short above = (short)(kMargin * v->scaley * ss), below = (short)((24 + kMargin) * v->scaley * ss);
+    CRect band;
+    band.init(left, (short)(top - above), (short)(left + (short)(m->width * v->scalex)), (short)(top + below));
+    v->up->dirty_rect(&band);
+}
+
+void ToolContext::repaint_measure() const { repaint_measure_band(v, at.m, at.ss); }
 
 void ToolContext::move_bound_symbols(short sid, short old_x, short old_y, short old_h, short old_d, short index,
                                      short eff, short aff) const {

@@ -104,6 +104,9 @@ struct ToolContext {
     void draw_item_in(CMeasure* m, CDataObject* item, short mode) const;  // of another measure
     void draw_measure(short mode) const;
     void draw_measure_except(const CDataObject* except) const;
+    // The touched measure's band (its width, from 40 units above the staff to 40 below) painted
+    // afresh at the next paint: what an erasing drawing leaves at the edges of a glyph goes.
+    void repaint_measure() const;
 
     // Modal drag: until the left button is up, turns the idle step, reads the pointer and
     // quantises its movement since the press to whole score units (unit_x, unit_y pixels a
@@ -134,6 +137,9 @@ struct ToolContext {
     // Sounds `n` for 100 ms, waiting.
     void sound(CNote* n) const;
 };
+
+// Measure m's band (staff scale ss) painted afresh at the next paint, as repaint_measure.
+void repaint_measure_band(const Editeur* v, const CMeasure* m, float ss);
 
 // The colour of notes for the view's voice and the staff's part (router and tools agree).
 int32_t note_colour(const Editeur* v, short part);

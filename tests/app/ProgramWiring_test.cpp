@@ -117,6 +117,7 @@ std::vector<Field> fields()
         FIELD(structure_editing_hooks, stop_play, Wired),
         FIELD(structure_editing_hooks, limit_view_measure, Waiting),  // views with a measure of their own
         FIELD(editeur_hooks, get_play_but, Wired),
+        FIELD(editeur_hooks, get_rec_but, Wired),
         FIELD(editeur_hooks, get_cur_play_mes, Wired),
         FIELD(editeur_hooks, get_play_doc, Wired),
         FIELD(editeur_hooks, midi_time, Wired),
@@ -171,7 +172,7 @@ std::vector<Field> fields()
         FIELD(tool_handlers, armures, Waiting),
         FIELD(tool_handlers, reprises, Waiting),
         FIELD(tool_handlers, nolet, Waiting),
-        FIELD(tool_handlers, curseur, Waiting),
+        FIELD(tool_handlers, curseur, Wired),
         // The composition assistant's style and scale pad.
         FIELD(parameter_hooks, style_delays_changed, Wired),
         FIELD(key_equivalent_hooks, note_on, Wired),

@@ -38,6 +38,21 @@ bool send_x_click(const std::string& display, unsigned long window, int x, int y
            send(display, window, button_event(ButtonRelease, x, y), ButtonReleaseMask);
 }
 
+bool send_x_drag(const std::string& display, unsigned long window, int x0, int y0, int x1, int y1, int steps)
+{
+    if (!send(display, window, button_event(ButtonPress, x0, y0), ButtonPressMask)) return false;
+    for (int i = 1; i <= steps; i++) {
+        XEvent move{};
+        move.xmotion.type = MotionNotify;
+        move.xmotion.x = move.xmotion.x_root = x0 + (x1 - x0) * i / steps;
+        move.xmotion.y = move.xmotion.y_root = y0 + (y1 - y0) * i / steps;
+        move.xmotion.state = Button1Mask;
+        move.xmotion.same_screen = True;
+        if (!send(display, window, move, PointerMotionMask | ButtonMotionMask)) return false;
+    }
+    return send(display, window, button_event(ButtonRelease, x1, y1), ButtonReleaseMask);
+}
+
 bool send_x_key(const std::string& display, unsigned long window, char letter)
 {
     Display* own = XOpenDisplay(display.c_str());

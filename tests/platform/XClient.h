@@ -5,6 +5,9 @@
 
 // A left press and release at (x, y) of `window`.
 bool send_x_click(const std::string& display, unsigned long window, int x, int y);
+// A left press at (x0, y0) of `window`, the pointer moved with the button held to (x1, y1) in
+// `steps` even steps, and the release there.
+bool send_x_drag(const std::string& display, unsigned long window, int x0, int y0, int x1, int y1, int steps = 4);
 // The same with the right button.
 bool send_x_right_click(const std::string& display, unsigned long window, int x, int y);
 // A press of the key that types the ASCII letter `letter`.

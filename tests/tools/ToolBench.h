@@ -31,6 +31,7 @@
 #include "score/ToolNumbers.h"
 #include "score/ToolsManager.h"
 #include "tools/InstallTools.h"
+#include "tools/ToolContext.h"
 
 class ToolBench : public EditorFixture {
 public:

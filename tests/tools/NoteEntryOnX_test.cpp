@@ -1,0 +1,248 @@
+// The program on a private X server, used as a musician would: a new score from the library's
+// model is opened from "Fichier", the quarter note is chosen in the "Notes" palette and four
+// presses in a measure enter four notes; one is dragged two steps up, one erased with the
+// eraser of "Outils", a quarter rest entered with its tool from "Silences"; the score is saved
+// under a name and read back. The screenshots before and after are written for a person to
+// look at.
+#include "ToolBench.h"
+
+#include <cairo.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <thread>
+
+#include "framework/XClose.h"
+#include "framework/XKeys.h"
+#include "platform/TempFolder.h"
+#include "platform/XClient.h"
+#include "platform/XvfbServer.h"
+#include "score/DocumentFileSupport.h"
+#include "support/ProgramOnX.h"
+
+namespace {
+
+const std::string kOutput = BRINDLECOT_TEST_OUTPUT;
+
+// Where the palettes' windows stand ("PAL.PFR" of the program folder: line n, palette n) and
+// their cells: 24 x 26 pixels a cell, one pixel between, filling columns from the top.
+constexpr int kPaletteLeft = 704;
+constexpr int kToolsTop = 70, kNotesTop = 232, kRestsTop = 421;
+constexpr int kCellPitch = 27, kCellWidthPitch = 25;
+
+bool dark(const unsigned char* data, int stride, int x, int y) {
+    const uint32_t c = *reinterpret_cast<const uint32_t*>(data + y * stride + x * 4);
+    return (c & 0xFF) < 0x80 && ((c >> 8) & 0xFF) < 0x80 && ((c >> 16) & 0xFF) < 0x80;
+}
+
+int darkness(cairo_surface_t* image, int x1, int y1, int x2, int y2) {
+    const unsigned char* data = cairo_image_surface_get_data(image);
+    const int stride = cairo_image_surface_get_stride(image);
+    long sum = 0, n = 0;
+    for (int y = y1; y < y2; y++)
+        for (int x = x1; x < x2; x++, n++) {
+            const uint32_t c = *reinterpret_cast<const uint32_t*>(data + y * stride + x * 4);
+            sum += 255 - (((c & 0xFF) + ((c >> 8) & 0xFF) + ((c >> 16) & 0xFF)) / 3);
+        }
+    return n ? (int)(sum / n) : 0;
+}
+
+// The first staff on the screen: its five line rows, and the bar lines crossing it.
+struct Staff {
+    std::vector<int> lines;
+    std::vector<int> bars;
+    int gap() const { return lines.size() == 5 ? (lines[4] - lines[0]) / 4 : 0; }
+};
+
+Staff first_staff(cairo_surface_t* image) {
+    Staff s;
+    const std::vector<int> rows = staff_rows(image, 120);
+    for (size_t i = 0; i + 4 < rows.size() && s.lines.empty(); i++) {
+        const int gap = rows[i + 1] - rows[i];
+        bool even = gap >= 4 && gap <= 20;
+        for (size_t k = i + 1; even && k < i + 4; k++) even = std::abs(rows[k + 1] - rows[k] - gap) <= 1;
+        if (even) s.lines.assign(rows.begin() + (long)i, rows.begin() + (long)i + 5);
+    }
+    if (s.lines.empty()) return s;
+    const unsigned char* data = cairo_image_surface_get_data(image);
+    const int stride = cairo_image_surface_get_stride(image);
+    int run_start = -1;
+    for (int x = 20; x < kPaletteLeft - 10; x++) {
+        bool across = true;
+        for (int y = s.lines[0]; y <= s.lines[4] && across; y++) across = dark(data, stride, x, y);
+        if (across && run_start < 0) run_start = x;
+        if (!across && run_start >= 0) {
+            s.bars.push_back((run_start + x - 1) / 2);
+            run_start = -1;
+        }
+    }
+    return s;
+}
+
+class NoteEntryOnX : public ToolBench {
+protected:
+    unsigned long window() {
+        std::vector<unsigned long> w = top_level_x_windows(server.display());
+        return w.empty() ? 0 : w.back();
+    }
+    bool wait_for(const std::function<bool()>& done) {
+        for (int i = 0; i < 240; i++) {
+            if (done()) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(250));
+        }
+        return done();
+    }
+    std::string pixels(const std::string& png) {
+        cairo_surface_t* image = screenshot(server.display(), png);
+        if (!image) return std::string();
+        const std::string out(reinterpret_cast<const char*>(cairo_image_surface_get_data(image)),
+                              (size_t)cairo_image_surface_get_stride(image) * cairo_image_surface_get_height(image));
+        cairo_surface_destroy(image);
+        return out;
+    }
+    // Does `action` and waits until the screen shows a change.
+    bool changes(const std::function<void()>& action) {
+        const std::string png = kOutput + "/note_entry_step.png";
+        const std::string before = pixels(png);
+        action();
+        return wait_for([&] { return pixels(png) != before; });
+    }
+    void click(int x, int y) { send_x_click(server.display(), window(), x, y); }
+    void key(const char* name, bool control = false) { send_x_key(server.display(), window(), name, control); }
+
+    XvfbServer server{"1024x768x24"};
+    TempFolder home;
+};
+
+}  // namespace
+
+TEST_F(NoteEntryOnX, NotesAndARestAreEnteredDraggedErasedSavedAndReadBack) {
+    ASSERT_FALSE(server.display().empty()) << "Xvfb is needed";
+    ASSERT_FALSE(XvfbServer::find_program("import").empty()) << "a screenshot program is needed";
+    const std::string program_dir = home / "program";
+    std::filesystem::copy(BRINDLECOT_BUILD_DATA, program_dir, std::filesystem::copy_options::recursive);
+    std::filesystem::remove(program_dir + "/misc/MIDIWIN.PFR");
+    const pid_t pid = start_program_on_x(home, server.display(), program_dir, {});
+    ASSERT_TRUE(wait_for([&] { return window() != 0 && !pixels(kOutput + "/note_entry_step.png").empty(); }));
+
+    // "Fichier" > "Nouvelle composition libre..." (the fifth enabled item): the library's model.
+    ASSERT_TRUE(changes([&] { click(30, 32); }));
+    for (int i = 0; i < 5; i++) ASSERT_TRUE(changes([&] { key("Down"); }));
+    key("Return");
+    Staff staff;
+    const std::string before_png = kOutput + "/note_entry_xvfb_before.png";
+    ASSERT_TRUE(wait_for([&] {
+        cairo_surface_t* image = screenshot(server.display(), before_png);
+        if (!image) return false;
+        staff = first_staff(image);
+        cairo_surface_destroy(image);
+        return staff.lines.size() == 5 && staff.bars.size() >= 3;
+    })) << "an empty staff with its measures";
+    // The palettes' captions: the pointer's cell of "Outils" is the dark one.
+    int caption = -1;
+    {
+        cairo_surface_t* image = screenshot(server.display(), before_png);
+        ASSERT_NE(image, nullptr);
+        for (int c = 8; c <= 30 && caption < 0; c++)
+            if (darkness(image, kPaletteLeft + 2, kToolsTop + c + 2, kPaletteLeft + 22, kToolsTop + c + 24) > 150)
+                caption = c;
+        cairo_surface_destroy(image);
+    }
+    ASSERT_GE(caption, 0) << "the palettes are shown";
+    const auto cell = [&](int top, int column, int row) {
+        return std::pair<int, int>{kPaletteLeft + 12 + column * kCellWidthPitch, top + caption + 13 + row * kCellPitch};
+    };
+
+    // Notes stay where they are put: the view's justification is switched off ("j").
+    ASSERT_TRUE(changes([&] { key("j"); }));
+    // The second measure of the staff, and the places of four quarters and a rest in it.
+    const int left = staff.bars[1], right = staff.bars[2], top = staff.lines[0], gap = staff.gap();
+    ASSERT_GE(right - left, 60) << "a measure wide enough for five items";
+    const auto at = [&](int sixth) { return left + (right - left) * sixth / 6; };
+    const int rows[4] = {top + gap, top + 2 * gap, top + 3 * gap / 2, top + 4 * gap};  // lines 2, 3, a space, line 5
+
+    const auto [quarter_x, quarter_y] = cell(kNotesTop, 0, 3);
+    ASSERT_TRUE(changes([&] { click(quarter_x, quarter_y); })) << "the quarter's cell is chosen";
+    for (int i = 0; i < 4; i++) ASSERT_TRUE(changes([&] { click(at(i + 1), rows[i]); })) << "note " << i + 1;
+    // The first dragged up by two steps (a step is half a line gap), the second erased.
+    ASSERT_TRUE(changes([&] { send_x_drag(server.display(), window(), at(1), rows[0], at(1), rows[0] - gap, 4); }));
+    const auto [eraser_x, eraser_y] = cell(kToolsTop, 0, 1);
+    ASSERT_TRUE(changes([&] { click(eraser_x, eraser_y); }));
+    ASSERT_TRUE(changes([&] { click(at(2), rows[1]); })) << "the second note erased";
+    const auto [rest_x, rest_y] = cell(kRestsTop, 1, 0);
+    ASSERT_TRUE(changes([&] { click(rest_x, rest_y); }));
+    ASSERT_TRUE(changes([&] { click(at(5), top + 2 * gap); })) << "the rest";
+    // Where the erased note stood nothing is left: no grey edge of its head between the lines.
+    const std::string after_png = kOutput + "/note_entry_xvfb_after.png";
+    ASSERT_TRUE(wait_for([&] {
+        cairo_surface_t* image = screenshot(server.display(), after_png);
+        if (!image) return false;
+        const unsigned char* data = cairo_image_surface_get_data(image);
+        const int stride = cairo_image_surface_get_stride(image);
+        int marks = 0;
+        for (int y = rows[1] - gap; y <= rows[1] + gap; y++) {
+            if (std::find(staff.lines.begin(), staff.lines.end(), y) != staff.lines.end()) continue;
+            for (int x = at(2) - 4; x <= at(2) + 6; x++) {
+                const uint32_t c = *reinterpret_cast<const uint32_t*>(data + y * stride + x * 4);
+                marks += (c & 0xFFFFFF) != 0xFFFFFF;
+            }
+        }
+        cairo_surface_destroy(image);
+        return marks == 0;
+    })) << "the erased note leaves no mark";
+
+    // "Enregistrer" (the ninth enabled item, the score being changed) asks for a name.
+    ASSERT_TRUE(changes([&] { click(30, 32); }));
+    for (int i = 0; i < 9; i++) ASSERT_TRUE(changes([&] { key("Down"); }));
+    key("Return");
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    for (const char* k : {"n", "o", "t", "e", "s"}) ASSERT_TRUE(changes([&] { key(k); })) << k;
+    key("Return");
+    std::string saved;
+    ASSERT_TRUE(wait_for([&] {
+        for (const auto& e : std::filesystem::recursive_directory_iterator(home.path()))
+            if (e.path().filename() == "notes.bcc") saved = e.path().string();
+        return !saved.empty();
+    })) << "the score is saved under its name";
+    std::filesystem::copy_file(saved, kOutput + "/note_entry_xvfb.bcc", std::filesystem::copy_options::overwrite_existing);
+    key("q", true);
+    EXPECT_TRUE(wait_program_exit(pid));
+
+    // Read back: one measure of the staff holds the three notes left and the rest, the others
+    // hold neither. Heights: the dragged note on the top line (2), then a space (11) and the
+    // bottom line (26); a quarter rest stands at 24.
+    Document* d = load_from(saved);
+    ASSERT_NE(d, nullptr);
+    struct Found {
+        short column;
+        std::vector<std::pair<short, short>> notes;  // x, y
+        std::vector<short> rests;                    // rythm
+    };
+    std::vector<Found> filled;
+    Portee* first = d->por[d->sys[1]->por[1]];
+    for (short c = 1; c <= first->tot_mes; c++) {
+        CMeasure* m = d->mes[first->mes[c]];
+        Found f{c, {}, {}};
+        for (short i = 1; i <= m->total(); i++) {
+            if (CNote* n = m->get_note_item(i)) {
+                f.notes.push_back({n->x, n->y});
+                EXPECT_EQ(n->rythm, 3);
+            }
+            if (CRest* r = m->get_rest_item(i)) f.rests.push_back(r->rythm);
+        }
+        if (!f.notes.empty() || !f.rests.empty()) filled.push_back(f);
+    }
+    ASSERT_EQ(filled.size(), 1u) << "one measure was written in";
+    EXPECT_EQ(filled[0].column, 2);
+    std::vector<std::pair<short, short>> notes = filled[0].notes;
+    std::sort(notes.begin(), notes.end());
+    ASSERT_EQ(notes.size(), 3u);
+    EXPECT_EQ(notes[0].second, 2) << "dragged from the second line to the top line";
+    EXPECT_EQ(notes[1].second, 11);
+    EXPECT_EQ(notes[2].second, 26);
+    EXPECT_EQ(filled[0].rests, std::vector<short>{3});
+    free_loaded(d);
+}
