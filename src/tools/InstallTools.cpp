@@ -2,6 +2,7 @@
 
 #include "editor/ToolDispatch.h"
 #include "tools/ScoreDispatchMidiCursor.h"
+#include "tools/ScoreDispatchMiscellaneous.h"
 #include "tools/ScoreDispatchNotes.h"
 #include "tools/ScoreDispatchRests.h"
 
@@ -9,4 +10,8 @@ void install_tool_handlers() {
     tool_handlers.notes = dispatch_editeur_notes;
     tool_handlers.silences = dispatch_editeur_silences;
     tool_handlers.curseur = dispatch_editeur_curseur;
+    tool_handlers.point = dispatch_editeur_point;
+    tool_handlers.liaison_tenue = dispatch_editeur_liaison_tenue;
+    tool_handlers.voix = dispatch_editeur_voix;
+    tool_handlers.inverser = dispatch_editeur_inverser;
 }
