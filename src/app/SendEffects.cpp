@@ -103,29 +103,22 @@ short accompaniment_level_value(const LiveSource& s)
     return at_most(v, 100);
 }
 
-short vibrato_value(const LiveSource& s)
+// A controller that the pressure, the height or else the slider drives, scaled to its ceiling.
+static short driven_value(const LiveSource& s, decltype(s.pressure_drives) drive, int ceiling)
 {
     int v;
-    if (s.pressure_drives == drives::Vibrato)
-        v = pressed_from_floor(s.slider, s.pressure, kMaxData);
-    else if (s.height_drives == drives::Vibrato)
-        v = s.height * kMaxData / 100;
+    if (s.pressure_drives == drive)
+        v = pressed_from_floor(s.slider, s.pressure, ceiling);
+    else if (s.height_drives == drive)
+        v = s.height * ceiling / 100;
     else
-        v = s.slider * kMaxData / 100;
-    return at_most(v, kMaxData);
+        v = s.slider * ceiling / 100;
+    return at_most(v, ceiling);
 }
 
-short portamento_value(const LiveSource& s)
-{
-    int v;
-    if (s.pressure_drives == drives::Portamento)
-        v = pressed_from_floor(s.slider, s.pressure, kMaxPortamento);
-    else if (s.height_drives == drives::Portamento)
-        v = s.height * kMaxPortamento / 100;
-    else
-        v = s.slider * kMaxPortamento / 100;
-    return at_most(v, kMaxPortamento);
-}
+short vibrato_value(const LiveSource& s) { return driven_value(s, drives::Vibrato, kMaxData); }
+
+short portamento_value(const LiveSource& s) { return driven_value(s, drives::Portamento, kMaxPortamento); }
 
 short reverb_value(short slider) { return at_most(slider * kMaxData / 100, kMaxData); }
 short chorus_value(short slider) { return at_most(slider * kMaxData / 100, kMaxData); }
