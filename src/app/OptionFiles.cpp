@@ -2,6 +2,7 @@
 
 #include "app/Application.h"
 #include "app/DocumentLifeCycle.h"
+#include "app/UserFolders.h"
 #include "editor/Editeur.h"
 #include "editor/EditorServices.h"
 #include "framework/CUserPanel.h"
@@ -103,7 +104,8 @@ void reopen_last_document()
     if (path.empty() || !load_document(path.c_str(), DocumentShown::PlayAlong)) return;
     tools_active = 0;
     variation = modification = composition = named = 0;
-    if (path.find("compositions") != std::string::npos) composition = 1;
+    // A score of the user's "Mes compositions" folder goes on as a composition.
+    if (in_user_folder(path, "Mes compositions")) composition = 1;
     // The score editor edits what it shows: a score that is not a composition is saved as a
     // variation.
     if (!composition) variation = 1;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -77,4 +78,23 @@ void move_user_folders()
     move_user_folder("Mes variations");
     move_user_folder("Ma librairie");
     move_user_folder("Mes compositions");
+}
+
+bool path_is_inside(const std::string& path, const std::string& folder)
+{
+    if (path.empty() || folder.empty()) return false;
+    const std::filesystem::path file = std::filesystem::path(path).lexically_normal();
+    std::filesystem::path top = std::filesystem::path(folder).lexically_normal();
+    if (!top.has_filename()) top = top.parent_path();  // a trailing separator
+    auto f = file.begin();
+    for (auto t = top.begin(); t != top.end(); ++t, ++f)
+        if (f == file.end() || *f != *t) return false;
+    return f != file.end();
+}
+
+bool in_user_folder(const std::string& path, const char* folder)
+{
+    CString dir;
+    format_file_data_name(&dir, folder, nullptr, nullptr, nullptr);
+    return path_is_inside(platform::system_path(path), platform::system_path(dir.get()));
 }

@@ -93,6 +93,8 @@ TEST_F(OptionFiles, TheLastDocumentOpensAgainWithTheFlagsOfItsFolder)
     const Case cases[] = {
         {write_score(data + "/Mes compositions/Suite.bcc"), true, 1, 0, 0},
         {write_score(data + "/Mes variations/Air.bcc"), true, 0, 1, 0},
+        // The word in a name is not the folder.
+        {write_score(data + "/Mes variations/Mes compositions.bcc"), true, 0, 1, 0},
         {data + "/Mes variations/Gone.bcc", false, 0, 0, 0},
     };
     for (const Case& c : cases) {

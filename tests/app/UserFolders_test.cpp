@@ -35,3 +35,25 @@ TEST_F(UserFolders, MovingKeepsEveryDifferentFile)
 }
 
 }  // namespace
+
+TEST(UserFolderPaths, AFileIsInsideAFolderByItsPathNotByAWordOfIt)
+{
+    struct Case {
+        const char* path;
+        const char* folder;
+        bool inside;
+    };
+    const Case cases[] = {
+        {"/d/Mes compositions/Air.bcc", "/d/Mes compositions", true},
+        {"/d/Mes compositions/Suites/Air.bcc", "/d/Mes compositions", true},
+        {"/d/Mes compositions/Air.bcc", "/d/Mes compositions/", true},
+        {"/d/Mes variations/../Mes compositions/Air.bcc", "/d/Mes compositions", true},
+        {"/d/Mes variations/Mes compositions.bcc", "/d/Mes compositions", false},
+        {"/d/Mes compositions anciennes/Air.bcc", "/d/Mes compositions", false},
+        {"/e/Mes compositions/Air.bcc", "/d/Mes compositions", false},
+        {"/d/Mes compositions", "/d/Mes compositions", false},
+        {"", "/d/Mes compositions", false},
+        {"/d/Mes compositions/Air.bcc", "", false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(path_is_inside(c.path, c.folder), c.inside) << c.path << " in " << c.folder;
+}
