@@ -48,7 +48,7 @@ CMidi::CMidi()
     for (auto& channel : lastctrl)
         for (auto& c : channel)
             c = -1;
-    std::memset(percussion_level, 100, sizeof percussion_level);
+    for (auto& level : percussion_level) level = 100;
     midi_init(1);
     midi_dispatch_init();
 }
@@ -293,8 +293,8 @@ void CMidi::flush_midi_node(short node, int32_t)
         }
         empty_node(n, false);
     }
-    for (int i = 0; i < tot_shown && midi_special_treatment; i++)
-        midi_special_treatment(reinterpret_cast<char*>(shown[i]), 0);
+    if (auto* receiver = midi_special_treatment.load())
+        for (int i = 0; i < tot_shown; i++) receiver(reinterpret_cast<char*>(shown[i]), 0);
 }
 
 void CMidi::drain_backlog(Midi_node& n, int max)
@@ -322,7 +322,7 @@ short CMidi::midi_out(short, char* bytes, short port)
     }
     if (b[0] == 0x99 && b[2] > 0 && doc && doc->tot_ins == 16 && doc->ins && doc->ins[10].percu) {
         // The level of the key, not the key map: the map says which note a key plays.
-        int v = percussion_level[b[1] & 0x7F] * b[2] / 100;
+        int v = percussion_level[b[1] & 0x7F].load(std::memory_order_relaxed) * b[2] / 100;
         b[2] = static_cast<unsigned char>(v < 1 ? 1 : v > 127 ? 127 : v);
     }
     MidiOutHandle h = port >= 1 && port <= 4 ? midi_out_handle[port] : nullptr;

@@ -7,6 +7,12 @@
 // delivers. Three threads send (the GUI, the timer and the MIDI input); each queue is guarded
 // by a lock that senders only try: a sender that finds it taken writes to the queue's backlog
 // ring, which the next sender or the scheduler moves into the queue, so no sender ever waits.
+//
+// Fields and threads: the scheduler (`run`, on the timer thread) and the input callback (on the
+// MIDI-input thread) read the fields below while the program's thread may change them. A field
+// changed while they run is atomic; the others (the ports, the input filter, the settings) are
+// set by `midi_init` and `midi_dispatch_init` before the timer task and the input start, and
+// changed only between `midi_dispatch_quit` and `midi_dispatch_init`, while neither runs.
 
 #include "framework/CObject.h"
 #include "platform/PiMutex.h"
@@ -119,12 +125,14 @@ public:
     void midi_quit(short write);
     void auto_config();
 
+    // Set while the scheduler and the input are stopped (see above).
     Filtre_midi filtre;
     MidiInHandle midi_in_handle[5];
     MidiOutHandle midi_out_handle[5];
     MidiOutHandle midi_echo_handle[5];
     Midi_prefs midi_prefs;
-    unsigned char tab_midi_thru[16];
+    // The channel each input channel is passed on with; the editor changes it while input comes.
+    std::atomic<unsigned char> tab_midi_thru[16];
     Midi_node midi_node[11];
     char* buf;
     std::atomic<int32_t> time_unit;
@@ -139,16 +147,20 @@ public:
     std::atomic<short> tempo_type;
     short tempo_count, tempo_plus, tempo_limite, tempo_sens, tempo_step;
     std::atomic<short> external_sync;
-    void (*midi_special_treatment)(char* msg, short arg);
-    short (*midi_input_filter)(Midi_union* data, short tot);
+    // The receiver of the internal messages that come due (markers, sync notices) and a filter
+    // of the input, called on the timer and input threads; changed while they run. A caller
+    // loads one once and calls what it loaded.
+    std::atomic<void (*)(char* msg, short arg)> midi_special_treatment;
+    std::atomic<short (*)(Midi_union* data, short tot)> midi_input_filter;
     std::atomic<short> lastctrl[16][128];
     // The tick at which the scheduler plans its next pass; a message queued for an earlier tick
     // asks for a pass at once. `queued_count` counts the messages queued for the outputs, so
     // that a plan made while one was being queued is made again.
     std::atomic<int32_t> next_pass_tick{0};
     std::atomic<uint32_t> queued_count{0};
-    // The level of each key of the percussion channel (10), in percent of its velocity.
-    unsigned char percussion_level[128];
+    // The level of each key of the percussion channel (10), in percent of its velocity; read by
+    // the scheduler as it sends.
+    std::atomic<unsigned char> percussion_level[128];
 
 private:
     struct Queued {

@@ -38,8 +38,8 @@ void midiInCallback(MidiInHandle, unsigned message, uintptr_t instance, uint32_t
         }
         if (s == 0xFA || s == 0xFC) {
             char notice[4] = {static_cast<char>(s == 0xFA ? 4 : 5), 0, 0, 0};
-            if (midi->midi_special_treatment)
-                midi->midi_special_treatment(notice, 0);
+            if (auto* receiver = midi->midi_special_treatment.load())
+                receiver(notice, 0);
             return;
         }
     }
@@ -72,9 +72,9 @@ short CMidi::echo(Midi_union data, short tot, short port)
         }
         if (!pass)
             return 0;
-        data.byte[0] = static_cast<unsigned char>((s & 0xF0) | (tab_midi_thru[ch] & 0x0F));
+        data.byte[0] = static_cast<unsigned char>((s & 0xF0) | (tab_midi_thru[ch].load() & 0x0F));
     }
-    if (midi_input_filter && !midi_input_filter(&data, tot))
+    if (auto* filter = midi_input_filter.load(); filter && !filter(&data, tot))
         return 0;
     MidiOutHandle h = port >= 1 && port <= 4 ? midi_echo_handle[port] : nullptr;
     if (h && h->short_msg(data.dword) != 0)

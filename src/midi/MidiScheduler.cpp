@@ -160,8 +160,8 @@ void CMidi::run()
                     // A tempo of 0 or one past 16 bits would stop the clock or run it backwards.
                     if (value > 0 && value < 0x8000)
                         tempo = static_cast<short>(value);
-                } else if (port <= 2 && midi_special_treatment) {
-                    midi_special_treatment(buf, 0);
+                } else if (auto* receiver = midi_special_treatment.load(); port <= 2 && receiver) {
+                    receiver(buf, 0);
                 }
             } else if (!midi_out(tot, buf, port)) {
                 std::memcpy(n.buf_wait, buf, 4);

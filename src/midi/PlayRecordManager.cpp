@@ -139,8 +139,11 @@ CPlayRecordManager::CPlayRecordManager() {
 }
 
 CPlayRecordManager::~CPlayRecordManager() {
-    if (CMidi* midi = port_layer())
-        if (midi->midi_special_treatment == ::midi_special_treatment) midi->midi_special_treatment = nullptr;
+    if (CMidi* midi = port_layer()) {
+        // Only its own receiver, which another may have replaced.
+        auto own = &::midi_special_treatment;
+        midi->midi_special_treatment.compare_exchange_strong(own, nullptr);
+    }
     write_prefs();
 }
 

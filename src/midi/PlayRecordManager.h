@@ -47,7 +47,7 @@ public:
     short get_play_but() { return play_but; }
     short get_rec_but() { return rec_but; }
     // The column being played while playing, else 0.
-    short get_cur_play_mes() { return play_but ? cur_play_mes : 0; }
+    short get_cur_play_mes() { return play_but ? cur_play_mes.load() : short(0); }
     void start_playing(short);
     void stop_playing();
     // Records from column m of the current document.
@@ -70,7 +70,8 @@ public:
     void read_prefs();
     void write_prefs();
 
-    short play_but = 0;  // rec_but is the renderer's
+    // Also read by the receiver of the markers, on the timer thread. rec_but is the renderer's.
+    std::atomic<short> play_but{0};
     short pause_but = 0;
     short old_tempo = 60;
     int32_t offset_time_unit = 0;
@@ -82,7 +83,7 @@ public:
     short start_mode = 2, stop_mode = 1;
     short largeur_boucle = 2;
     short retour_auto = 1;
-    short cur_play_mes = 1;
+    std::atomic<short> cur_play_mes{1};  // also read by the receiver of the markers
     short compter = 2;
     short boucler = 0;
     short wait_clavier = 0;
