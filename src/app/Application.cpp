@@ -1,7 +1,9 @@
 #include "app/Application.h"
+
 #include "framework/ScriptPlayer.h"
 
 #include "app/AssistantCommands.h"
+#include "app/AudioHooks.h"
 #include "app/DocumentLifeCycle.h"
 #include "app/MenuCommands.h"
 #include "app/OptionFiles.h"
@@ -285,6 +287,7 @@ void app_start()
     shell_steps.show_logo();
     shell_steps.open_first_document();
     shell_steps.start_capture();
+    if (audio_hooks.start) audio_hooks.start();
     shell_steps.move_user_folders();
 }
 
@@ -306,6 +309,7 @@ short app_stop()
     if (!fermer_document(true)) return 0;
     if (application->midi) application->midi->midi_special_treatment = nullptr;
     shell_steps.write_settings();
+    if (audio_hooks.stop) audio_hooks.stop();
     shell_steps.quit_devices();
     return 1;
 }

@@ -1,6 +1,7 @@
 #include "app/ProgramWiring.h"
 
 #include "app/Application.h"
+#include "app/AudioHooks.h"
 #include "app/Parametres.h"
 #include "chords/CComposer.h"
 #include "chords/ChordServices.h"
@@ -95,4 +96,5 @@ void unwire_program()
     parameter_hooks = {};
     key_equivalent_hooks = {};
     composer_hooks = default_composer_hooks();
+    audio_hooks = {};
 }

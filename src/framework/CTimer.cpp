@@ -31,7 +31,7 @@ void CTimer::set_timer_resolution(short ms)
     timer_id.store(0);
     ticker_.stop();
     timer_resolution = ms > 0 ? ms : 1;
-    start();
+    if (!outside_.load()) start();
 }
 
 void CTimer::add_timer_task(TimerTask task)
@@ -61,7 +61,31 @@ void CTimer::remove_timer_task(TimerTask task)
 
 void CTimer::wake_in_us(int64_t us)
 {
+    if (outside_.load()) return;
     ticker_.wake_at(std::chrono::steady_clock::now() + std::chrono::microseconds(us > 0 ? us : 0));
+}
+
+void CTimer::drive_from_outside()
+{
+    outside_.store(true);
+    timer_id.store(0);
+    ticker_.stop();
+}
+
+void CTimer::tick_from_outside()
+{
+    if (!outside_.load()) return;
+    std::lock_guard<platform::PiMutex> running(tick_);
+    in_tick = true;
+    for (short i = 1; i <= total_timer.load() && i <= kMaxTasks; i++)
+        if (TimerTask task = timer_task[i].load()) task();
+    in_tick = false;
+}
+
+void CTimer::resume_own_ticks()
+{
+    if (!outside_.exchange(false)) return;
+    start();
 }
 
 void CTimer::timer_proc(uint32_t id, CTimer* timer)

@@ -40,6 +40,15 @@ public:
     // that knows when it is next due asks for it).
     void wake_in_us(int64_t us);
 
+    // An offline drive (an audio export rendered faster than real time) takes the ticks over:
+    // the timer's thread stops (a running tick ends first) and the drive calls
+    // `tick_from_outside` on its own thread for each period of the time it renders; the
+    // resolution can still be set meanwhile. `resume_own_ticks` starts the thread again.
+    void drive_from_outside();
+    void tick_from_outside();
+    void resume_own_ticks();
+    bool driven_from_outside() const { return outside_.load(); }
+
     // One tick of the timer `id`: runs the tasks when `id` is the current timer.
     static void timer_proc(uint32_t id, CTimer* timer);
 
@@ -54,4 +63,5 @@ private:
     platform::PiMutex tick_;  // held by a tick while it runs the tasks; outlives the ticker
     platform::PeriodicTimer ticker_;
     uint32_t last_id_ = 0;
+    std::atomic<bool> outside_{false};
 };

@@ -35,3 +35,27 @@ void set_midi_clock(MidiClock* clock)
 }
 
 }  // namespace platform
+
+namespace platform {
+
+int64_t MidiDrivenClock::now_us() const
+{
+    if (is_driven.load(std::memory_order_acquire)) return driven_us.load(std::memory_order_acquire);
+    return system.now_us() + offset_us.load(std::memory_order_acquire);
+}
+
+void MidiDrivenClock::drive()
+{
+    driven_us.store(now_us(), std::memory_order_release);
+    is_driven.store(true, std::memory_order_release);
+}
+
+void MidiDrivenClock::release()
+{
+    if (!is_driven.load()) return;
+    const int64_t behind = driven_us.load() - system.now_us();
+    if (behind > offset_us.load()) offset_us.store(behind, std::memory_order_release);
+    is_driven.store(false, std::memory_order_release);
+}
+
+}  // namespace platform

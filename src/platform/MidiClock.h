@@ -35,6 +35,28 @@ private:
     std::atomic<int32_t> ms{0};
 };
 
+// The system clock that an offline renderer can take over: while driven it reads what the
+// renderer has rendered; given back, it goes on from there (never backwards: its offset from
+// the system clock only grows), so that time as the MIDI layer sees it stays monotonic.
+class MidiDrivenClock : public MidiClock {
+public:
+    int32_t now_ms() const override { return static_cast<int32_t>(now_us() / 1000); }
+    int64_t now_us() const override;
+    // Takes the clock over at its present reading.
+    void drive();
+    // Moves the driven clock forward by `us` microseconds.
+    void advance_us(int64_t us) { driven_us.fetch_add(us, std::memory_order_acq_rel); }
+    // Gives the clock back to the system's.
+    void release();
+    bool driven() const { return is_driven.load(std::memory_order_acquire); }
+
+private:
+    MidiSystemClock system;
+    std::atomic<bool> is_driven{false};
+    std::atomic<int64_t> driven_us{0};
+    std::atomic<int64_t> offset_us{0};
+};
+
 // The clock the MIDI layer reads: the system clock unless another was installed.
 MidiClock* midi_clock();
 // Installs a clock (null restores the system clock); the caller keeps it alive while installed.

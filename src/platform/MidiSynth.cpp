@@ -6,6 +6,8 @@
 #include <fluidsynth.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -95,19 +97,56 @@ bool MidiSynthDevice::do_open()
         renderer = new_fluid_file_renderer(synth);
         frames_done = 0;
         start_ms = midi_clock()->now_ms();
-    } else if (synth && !std::getenv("BRINDLECOT_HEADLESS")) {
-        for (const char* name : {"pulseaudio", "pipewire", "alsa"}) {
-            fluid_settings_setstr(settings, "audio.driver", name);
-            driver = new_fluid_audio_driver(settings, synth);
-            if (driver) {
-                driver_name = name;
-                break;
-            }
-        }
+    } else if (synth && !std::getenv("BRINDLECOT_HEADLESS") && taps == 0) {
+        start_live_driver();
     }
     tell_destination_once(destination());
     // A synthesizer that could not start still counts as open: its messages are dropped.
     return true;
+}
+
+void MidiSynthDevice::start_live_driver()
+{
+    for (const char* name : {"pulseaudio", "pipewire", "alsa"}) {
+        fluid_settings_setstr(settings, "audio.driver", name);
+        driver = new_fluid_audio_driver(settings, synth);
+        if (driver) {
+            driver_name = name;
+            break;
+        }
+    }
+}
+
+void MidiSynthDevice::attach_tap()
+{
+    std::lock_guard<std::mutex> g(lock);
+    if (taps++ == 0 && driver) {
+        delete_fluid_audio_driver(driver);
+        driver = nullptr;
+    }
+}
+
+void MidiSynthDevice::detach_tap()
+{
+    std::lock_guard<std::mutex> g(lock);
+    if (taps > 0 && --taps == 0 && !driver_name.empty() && synth && !driver)
+        start_live_driver();
+}
+
+void MidiSynthDevice::render_s16(int16_t* out, int frames, float gain)
+{
+    std::lock_guard<std::mutex> g(lock);
+    if (frames <= 0) return;
+    if (!synth || renderer) {
+        std::fill(out, out + 2 * frames, int16_t(0));
+        return;
+    }
+    tap_samples.resize(static_cast<size_t>(frames) * 2);
+    fluid_synth_write_float(synth, frames, tap_samples.data(), 0, 2, tap_samples.data(), 1, 2);
+    for (size_t i = 0; i < tap_samples.size(); i++) {
+        const float v = std::clamp(tap_samples[i] * gain * 32768.0f, -32768.0f, 32767.0f);
+        out[i] = static_cast<int16_t>(std::lrint(v));
+    }
 }
 
 void MidiSynthDevice::do_close()

@@ -7,6 +7,7 @@
 
 #include <mutex>
 #include <string>
+#include <vector>
 
 struct _fluid_hashtable_t;
 struct _fluid_synth_t;
@@ -35,6 +36,15 @@ public:
 
     // File form: renders the sound up to that clock time (milliseconds).
     void render_until(int32_t ms);
+    // The loopback of the sound: while a tap is attached, the live audio driver is let go and
+    // the sound is pulled by render_s16 instead, at 44,100 Hz, stereo, interleaved (silence
+    // when the synthesizer did not start), each sample times `gain` and held to the 16-bit
+    // range. Any thread; messages and pulls take the same lock.
+    void attach_tap();
+    void detach_tap();
+    void render_s16(int16_t* out, int frames, float gain = 1.0f);
+    static constexpr int kTapRate = 44100;
+
     // Where the sound goes, in words for the user (UTF-8).
     std::string destination() const;
 
@@ -44,6 +54,7 @@ protected:
 
 private:
     void render_to_now();
+    void start_live_driver();  // under lock
 
     std::string wav_path;
     std::string driver_name;  // the audio driver that answered; empty when none
@@ -55,6 +66,8 @@ private:
     int64_t frames_done = 0;   // file form: frames rendered so far
     int32_t start_ms = 0;      // file form: clock time of frame 0
     int period = 64;           // frames per rendered block
+    int taps = 0;              // loopbacks attached (under lock)
+    std::vector<float> tap_samples;  // under lock
 };
 
 }  // namespace platform

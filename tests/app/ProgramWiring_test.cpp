@@ -4,6 +4,7 @@
 // added to a table, answered twice, or filled again by an editor's creation fails here.
 #include "ShellFixture.h"
 
+#include "app/AudioHooks.h"
 #include "app/Parametres.h"
 #include "app/ProgramWiring.h"
 #include "chords/CComposer.h"
@@ -32,6 +33,8 @@ enum class Answer {
     Wired,       // a step of the wiring fills it
     OwnDefault,  // the lower folder's default is the program's own answer: the wiring leaves it
     Waiting,     // called by the program, answered by a part still to come (named below)
+    AudioFolder, // filled by the audio folder's installer, which the program's entry runs (the
+                 // audio folder lies above this one; its own tests check the installer)
 };
 
 struct Field {
@@ -61,6 +64,7 @@ ParameterHooks defaults(const ParameterHooks&) { return {}; }
 ToolHandlers defaults(const ToolHandlers&) { return default_tool_handlers(); }
 KeyEquivalentHooks defaults(const KeyEquivalentHooks&) { return {}; }
 ComposerHooks defaults(const ComposerHooks&) { return default_composer_hooks(); }
+AudioHooks defaults(const AudioHooks&) { return {}; }
 
 #define FIELD(table, field, answer) Field{#table, #field, Answer::answer, table.field != defaults(table).field}
 
@@ -186,6 +190,10 @@ std::vector<Field> fields()
         FIELD(composer_hooks, show_tempo, Waiting),     // the effects panel
         FIELD(composer_hooks, set_key_mode, Wired),
         FIELD(composer_hooks, close_assistant, Wired),
+        FIELD(audio_hooks, start, AudioFolder),
+        FIELD(audio_hooks, stop, AudioFolder),
+        FIELD(audio_hooks, export_audio, AudioFolder),
+        FIELD(audio_hooks, edit_settings, AudioFolder),
         Field{"score_drawing", "", Answer::Wired, score_drawing != nullptr},
         Field{"symbol_editor_scale", "", Answer::Waiting, symbol_editor_scale != nullptr},  // the symbol tools
     };
@@ -218,6 +226,7 @@ std::map<std::string, size_t> table_slots()
         {"parameter_hooks", sizeof(ParameterHooks) / slot},
         {"key_equivalent_hooks", sizeof(KeyEquivalentHooks) / slot},
         {"composer_hooks", sizeof(ComposerHooks) / slot},
+        {"audio_hooks", sizeof(AudioHooks) / slot},
         {"tool_handlers", sizeof(ToolHandlers) / slot},
         {"score_drawing", 1},
         {"symbol_editor_scale", 1},

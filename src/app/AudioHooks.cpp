@@ -1,0 +1,3 @@
+#include "app/AudioHooks.h"
+
+AudioHooks audio_hooks;
