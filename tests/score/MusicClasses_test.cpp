@@ -55,10 +55,10 @@ TEST_F(MusicClasses, StartUpCreatesEveryGlobalAndExitDeletesThem) {
     init_music_classes();
     EXPECT_EQ(application->shown.warnings, warnings);  // the music font and its table are there
     ASSERT_NE(strings, nullptr);
-    EXPECT_EQ(strings->total(), 260);
+    EXPECT_EQ(strings->total(), 283);
     EXPECT_STREQ(gs(19), "Enregistrer un script");
-    EXPECT_STREQ(gs(260), strings->get(260)->get());
-    for (short n : {0, -1, 261, 32767}) EXPECT_STREQ(gs(n), "?") << n;
+    EXPECT_STREQ(gs(283), "Exporter en fichier audio (WAV)");
+    for (short n : {0, -1, 284, 32767}) EXPECT_STREQ(gs(n), "?") << n;
     ASSERT_NE(msm, nullptr);
     EXPECT_EQ(msm->total, 64);
     EXPECT_NE(mpr, nullptr);
