@@ -102,7 +102,10 @@ protected:
         list.outputs.push_back(std::make_unique<platform::MidiSynthDevice>(wav));
         platform::set_midi_devices(std::move(list));
         midi = std::make_unique<CMidi>();
-        application->timer.remove_timer_task(run_midi);  // the test runs the scheduler
+        // The test runs the scheduler and the preview's steps itself, on the virtual clock: the
+        // timer's own thread must not step the preview at the same time.
+        application->timer.remove_timer_task(run_midi);
+        application->timer.drive_from_outside();
         application->midi = midi.get();
         midi->auto_config();
     }
