@@ -18,7 +18,6 @@
 #include "framework/CTextedit.h"
 #include "framework/CUserPanel.h"
 #include "framework/HeadlessInput.h"
-#include "framework/TimerProbe.h"
 #include "framework/WindowLookup.h"
 #include "platform/DrawingTestSupport.h"
 #include "platform/FileSystem.h"
@@ -30,6 +29,7 @@
 #include "score/MusicGlobals.h"
 #include "score/NoteCodes.h"
 #include "support/ChordNoteNames.h"
+#include "support/DialogSteps.h"
 #include "support/ScreenPicture.h"
 
 class ChordDialogFixture : public AppFixture {
@@ -44,11 +44,9 @@ protected:
         ASSERT_TRUE(platform::MusicFont::load(drawing_test::music_map(), &error)) << error;
         init_music_classes();
         install_chord_services();
-        probe = create_probe_window(*wm);
     }
     void TearDown() override {
-        g_on_timer = nullptr;
-        application->remove_from_idle(&idle);
+        steps.stop();
         quit_music_classes();
         chord_note_names_environment->SetUp();  // start-up's lists are gone with the classes
         chord_services = ChordServices{};
@@ -74,32 +72,11 @@ protected:
         CPanel* p = dialog()->find_child(id);
         click(id, p->get_width() / n * k + p->get_width() / n / 2, p->get_height() / 2);
     }
-    // Runs the steps one after the other, 40 ms of program time apart, so that the input of
-    // one is taken before the next. The dialog's loop lets no timer message through to other
-    // windows, so the steps run from the idle handlers, which see every message; the probe's
-    // timer only makes sure that messages keep coming.
-    void script(std::vector<std::function<void()>> steps) {
-        pending = std::move(steps);
-        next_step = 0;
-        next_at = wm->now() + 40;
-        idle.event_handler = [](CPanel* panel, Event*) -> short {
-            static_cast<IdlePanel*>(panel)->fixture->step();
-            return 0;
-        };
-        idle.fixture = this;
-        application->add_to_idle(&idle);
-        g_on_timer = [this] { wm->set_timer(probe, 1, 20); };
-        wm->set_timer(probe, 1, 20);
+    // Runs the steps one after the other while the dialog is up (support/DialogSteps.h).
+    void script(std::vector<std::function<void()>> list)
+    {
+        steps.start(*wm, std::move(list), [this] { return dialog() != nullptr; });
     }
-    void step() {
-        if (next_step >= pending.size() || wm->now() < next_at || !dialog()) return;
-        next_at = wm->now() + 40;
-        pending[next_step++]();
-    }
-    struct IdlePanel : CPanel {
-        IdlePanel() : CPanel(NO_PARENT) {}
-        ChordDialogFixture* fixture = nullptr;
-    };
     void snapshot(const std::string& name) {
         std::filesystem::create_directories(BRINDLECOT_TEST_OUTPUT);
         ASSERT_TRUE(write_panel_picture(*wm, dialog(), std::string(BRINDLECOT_TEST_OUTPUT) + "/" + name));
@@ -111,9 +88,5 @@ protected:
     }
 
     std::string previous;
-    platform::WindowId probe = 0;
-    IdlePanel idle;
-    std::vector<std::function<void()>> pending;
-    size_t next_step = 0;
-    int64_t next_at = 0;
+    DialogSteps steps;
 };

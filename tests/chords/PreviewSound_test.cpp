@@ -173,10 +173,13 @@ TEST_F(PreviewSound, TheVariationSoundsOnTheChosenChord)
     std::sort(order.begin(), order.end(), [&](int a, int b) { return energy[a] > energy[b]; });
     std::string ranking;
     for (int pc : order) ranking += std::to_string(pc) + " ";
-    // G (7), B (11) and D (2) are the three strongest.
-    const std::vector<int> top(order.begin(), order.begin() + 3);
+    // Each note of G major (G 7, B 11, D 2) sounds stronger than the two pitch classes a
+    // semitone away, so the chord is not F♯, G♯, B♭, C, C♯ or E♭ of any quality. (Which overtones
+    // rank next depends on the SoundFont installed, so a plain top three is not asked for.)
     for (int pc : {7, 11, 2})
-        EXPECT_NE(std::find(top.begin(), top.end(), pc), top.end()) << "pitch class " << pc << " in " << ranking;
+        for (int neighbour : {(pc + 11) % 12, (pc + 1) % 12})
+            EXPECT_GT(energy[pc], energy[neighbour])
+                << "pitch class " << pc << " over " << neighbour << " in " << ranking;
     std::system(("sox '" + wav + "' -n remix 1 rate 4k spectrogram -y 300 -x 600 -o '" + std::string(BRINDLECOT_TEST_OUTPUT) +
                  "/assistant_preview_spectrogram.png'")
                     .c_str());

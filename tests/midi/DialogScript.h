@@ -1,7 +1,7 @@
 #pragma once
 // A headless program for a test that works a modal dialog of the program: steps run one after
-// the other, 40 ms apart on the virtual clock, from the idle handlers while the dialog has the
-// message loop; clicks are injected where a user would click; the screen is written to a PNG.
+// the other while the dialog has the message loop (support/DialogSteps.h); clicks are injected
+// where a user would click; the screen is written to a PNG.
 // The program folder is one of the test's own, the resources those of the build.
 
 #include <filesystem>
@@ -13,11 +13,11 @@
 #include "framework/CDialog.h"
 #include "framework/CList.h"
 #include "framework/HeadlessInput.h"
-#include "framework/TimerProbe.h"
 #include "framework/WindowLookup.h"
 #include "platform/Control.h"
 #include "platform/FileSystem.h"
 #include "platform/Surface.h"
+#include "support/DialogSteps.h"
 #include "support/ScreenPicture.h"
 #include "score/Placeholders.h"
 
@@ -38,11 +38,9 @@ public:
         std::filesystem::create_directories(folder + "/MISC");
         saved_dir = main_dir;
         main_dir = folder.data();
-        probe = create_probe_window(*wm);
     }
     void TearDown() override {
-        g_on_timer = nullptr;
-        application->remove_from_idle(&idle);
+        steps.stop();
         main_dir = saved_dir;
         platform::set_current_directory(previous);
         SCREEN_WIDTH = SCREEN_HEIGHT = 0;
@@ -77,33 +75,14 @@ public:
     // Runs `body`, which opens a dialog and works it to its end, while the steps run once a
     // dialog is up (`ready`); every step must have run by the end.
     void run(std::vector<Steps> groups, std::function<bool()> ready, std::function<void()> body) {
-        pending.clear();
+        std::vector<DialogSteps::Step> all;
         for (auto& g : groups)
-            for (auto& s : g) pending.push_back(s);
-        next_step = 0;
-        next_at = wm->now() + 40;
-        is_ready = std::move(ready);
-        idle.event_handler = [](CPanel* panel, Event*) -> short {
-            static_cast<IdlePanel*>(panel)->fixture->step();
-            return 0;
-        };
-        idle.fixture = this;
-        application->add_to_idle(&idle);
-        g_on_timer = [this] { wm->set_timer(probe, 1, 20); };
-        wm->set_timer(probe, 1, 20);
+            for (auto& s : g) all.push_back(s);
+        steps.start(*wm, std::move(all), std::move(ready));
         body();
-        application->remove_from_idle(&idle);
-        EXPECT_EQ(next_step, pending.size()) << "every step ran";
+        steps.stop();
+        EXPECT_TRUE(steps.all_ran()) << "every step ran: " << steps.ran() << " of " << steps.total();
     }
-    void step() {
-        if (next_step >= pending.size() || wm->now() < next_at || !is_ready()) return;
-        next_at = wm->now() + 40;
-        pending[next_step++]();
-    }
-    struct IdlePanel : CPanel {
-        IdlePanel() : CPanel(NO_PARENT) {}
-        DialogScript* fixture = nullptr;
-    };
     // The screen with `d` drawn afresh, as test-output/<name>.
     void snapshot(CDialog* d, const std::string& name) {
         ASSERT_TRUE(write_panel_picture(*wm, d, std::string(BRINDLECOT_TEST_OUTPUT) + "/" + name));
@@ -113,10 +92,5 @@ public:
     CApplication* saved_application = nullptr;
     std::string previous, folder;
     char* saved_dir = nullptr;
-    platform::WindowId probe = 0;
-    IdlePanel idle;
-    std::vector<std::function<void()>> pending;
-    std::function<bool()> is_ready;
-    size_t next_step = 0;
-    int64_t next_at = 0;
+    DialogSteps steps;
 };

@@ -52,7 +52,7 @@ public:
         platform::set_midi_devices(std::move(list));
     }
     void TearDown() override {
-        application->remove_from_idle(&idle);
+        steps.stop();
         midi.reset();
         application->midi = nullptr;
         platform::set_midi_clock(nullptr);
