@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "editor/Editeur.h"
+#include "editor/ItemHitTest.h"
 #include "editor/View.h"
 #include "framework/CApplication.h"
 #include "framework/CPanel.h"
@@ -24,6 +25,8 @@
 #include "score/Extracts.h"
 #include "score/MusicGlobals.h"
 #include "score/Piste.h"
+#include "score/ToolNumbers.h"
+#include "score/ToolsManager.h"
 
 namespace {
 
@@ -347,9 +350,35 @@ void View::effacer(short all, short remove_prog, CUndoManager* undo) {
     doc->modif = 1;
 }
 
-void Editeur::nouvelle_selection_mesures(short first_m, short last_m, short first_p, short last_p, short redraw) {
+bool Editeur::selection_shown() const {
+    if (!pal) return false;
+    const short hidden = pal->get_hidden_tool();
+    return hidden == tool::Selection || (hidden == 0 && pal->get_tool() == tool::Selection);
+}
+
+void Editeur::nouvelle_selection_mesures(short first_m, short last_m, short first_p, short last_p, short) {
+    const bool was_empty = selection_vide();
+    const short m1 = sel_first_m, m2 = sel_last_m, p1 = sel_first_p, p2 = sel_last_p;
     selectionner(first_m, last_m, first_p, last_p);
-    if (redraw && doc) doc->flag_maj |= 0x4;
+    if (!doc) return;
+    doc->flag_maj |= 0x4;
+    if (!up || !selection_shown()) return;
+    const bool is_empty = selection_vide();
+    auto held = [](bool empty, short c, short p, short c1, short c2, short q1, short q2) {
+        return !empty && c >= c1 && c <= c2 && p >= q1 && p <= q2;
+    };
+    short x0 = 0, y0 = 0;
+    up->get_origin(&x0, &y0);
+    up->set_origin((short)(x0 - ox), (short)(y0 - oy));
+    up->set_color(0);
+    walk_shown(this, [&](const ShownMeasure& s) {
+        short c = 0, p = 0;
+        localiser_mesure(s.index, &c, &p);
+        if (held(was_empty, c, p, m1, m2, p1, p2) != held(is_empty, c, p, sel_first_m, sel_last_m, sel_first_p, sel_last_p))
+            up->fill_rect(s.mx, s.my, (short)(s.mx + s.mw), (short)(s.my + 24 * scaley * s.ss), 2);
+        return false;
+    });
+    up->set_origin(x0, y0);
 }
 
 void Editeur::copier_editeur() { copier(); }
@@ -379,7 +408,8 @@ short Editeur::localiser_dest_edit(short* ma, short* pa, short x, short y) {
     if (!set_cur_doc(id, sub_id) || !doc || !up) return 0;
     up->global_to_local(&x, &y);
     const short page = doc->cur_pag;
-    if (page < 1 || page > doc->tot_pag || !doc->pag[page]) return 0;
+    // Page 0 is the linear strip.
+    if (page < 0 || page > doc->max_pag || (page > 0 && page > doc->tot_pag) || !doc->pag[page]) return 0;
     Page* pg = doc->pag[page];
     for (short s = 1; s <= pg->tot_sys; s++) {
         Systeme* sys = doc->sys[pg->sys[s]];

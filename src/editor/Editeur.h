@@ -79,8 +79,14 @@ public:
     // Attaches library `lib` to the measure under (x, y); a negative `lib` replaces a library of
     // the same kind.
     void placer_librairie(short lib, short x, short y);
-    // Clears the selection (and its highlight).
+    // Makes (first_m..last_m, first_p..last_p) the selection; (0, 0, 0, 0) clears it. While the
+    // selection is shown, the measures of the page whose being selected changes are inverted on
+    // the panel at once, and only those, so the screen always matches the stored selection.
+    // The last argument is not used.
     void nouvelle_selection_mesures(short first_m, short last_m, short first_p, short last_p, short redraw);
+    // The selection is drawn: the selection tool is current (or the tool a shortcut stands in
+    // for).
+    bool selection_shown() const;
 
     // ---- Re-spacing an edited measure ----
     short justifier_et_dessiner(short ma, short pa);

@@ -151,9 +151,7 @@ void Editeur::draw_system(short k, short* table) {
     Systeme* sys = d->sys[s];
     // The master staff each staff shows (the first when none matches).
     table_des_portees(s, table, 1);
-    const short tool = pal ? pal->get_tool() : 0;
-    const short hidden = pal ? pal->get_hidden_tool() : 0;
-    const bool selection_shown = hidden == 57 || (hidden == 0 && tool == 57);
+    const bool shown = selection_shown();
     for (short p = 1; p <= sys->tot_por; p++) {
         const short q = table[p];
         couleur_notes = couleur_des_notes(voice, q, sub_id);
@@ -175,7 +173,7 @@ void Editeur::draw_system(short k, short* table) {
                                       T(W + X + 24 * scalex), T(Y + 48 * scaley + H * scaley))) {
                 m->draw_object(up, 1, this, 0, scalex, scaley);
                 up->set_color(0);
-                if (selection_shown && cma >= sel_first_m && cma <= sel_last_m &&
+                if (shown && cma >= sel_first_m && cma <= sel_last_m &&
                     cpa >= sel_first_p && cpa <= sel_last_p && !selection_vide())
                     up->fill_rect(X, Y, (short)(X + W), T(Y + 24 * scaley * staff_scale), 2);
             }

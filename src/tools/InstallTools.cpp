@@ -1,10 +1,13 @@
 #include "tools/InstallTools.h"
 
 #include "editor/ToolDispatch.h"
+#include "tools/ScoreDispatchKeySignatures.h"
 #include "tools/ScoreDispatchMidiCursor.h"
 #include "tools/ScoreDispatchMiscellaneous.h"
 #include "tools/ScoreDispatchNotes.h"
 #include "tools/ScoreDispatchRests.h"
+#include "tools/ScoreDispatchSelection.h"
+#include "tools/ScoreDispatchTimeSignatures.h"
 
 void install_tool_handlers() {
     tool_handlers.notes = dispatch_editeur_notes;
@@ -14,4 +17,7 @@ void install_tool_handlers() {
     tool_handlers.liaison_tenue = dispatch_editeur_liaison_tenue;
     tool_handlers.voix = dispatch_editeur_voix;
     tool_handlers.inverser = dispatch_editeur_inverser;
+    tool_handlers.selection = dispatch_editeur_selection;
+    tool_handlers.temps = dispatch_editeur_temps;
+    tool_handlers.armures = dispatch_editeur_armures;
 }
