@@ -38,6 +38,7 @@ std::vector<SelectionCell> shown_cells(const Editeur* v) {
         cell.top = (short)(s.my - v->oy);
         cell.right = (short)(cell.left + s.mw);
         cell.bottom = (short)(cell.top + (short)(24 * v->scaley * s.ss));
+        cell.refused = is_refused(s.m);
         cells.push_back(cell);
         return false;
     });
@@ -195,6 +196,9 @@ short dispatch_editeur_selection(Editeur* v, Event* e) {
     }
     const std::vector<SelectionCell> cells = shown_cells(v);
     const SelectionPress at = locate_selection_press(cells, c.x, c.y);
+    if (at.target == SelectionTarget::Measure)
+        for (const SelectionCell& cell : cells)
+            if (cell.column == at.column && cell.staff == at.staff && cell.refused) return tool_result::NotMine;
     const SelectionStep step = next_selection(now, at, c.shift, nombre_colonnes(), nombre_portees(doc));
     v->offset = 0;
     if (step.drag_block) drag_block(c, now, cells);

@@ -7,7 +7,8 @@
 // staff row; a click above a system's first staff selects that whole column over every staff.
 // Shift extends the block: the clicked cell becomes the corner opposite the block's first (or
 // last) one, so the block grows or shrinks on its right and lower sides. A click on nothing
-// clears the selection. In erase mode a click erases the block's contents (with Shift the
+// clears the selection; a press on a measure the tools leave alone (a play-along measure, one
+// showing its library markers) is not the tool's. In erase mode a click erases the block's contents (with Shift the
 // clefs, key and time signatures too). A press on the block's first cell drags the block: where
 // it is released on a measure of a score editor, the block is copied there (Ctrl first asks for
 // a number of copies, pasted side by side).
@@ -45,6 +46,7 @@ struct SelectionCell {
     short staff_pos = 0;   // the staff's place in its system
     short measure_pos = 0; // the measure's place on its staff (1 the first)
     short left = 0, top = 0, right = 0, bottom = 0;
+    bool refused = false;  // a measure the tools leave alone
 };
 
 // What a press is on.

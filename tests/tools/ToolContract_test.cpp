@@ -26,6 +26,9 @@ const Installed kMatrix[] = {
     {"liaison_tenue", &ToolHandlers::liaison_tenue, tool::Tie},
     {"voix", &ToolHandlers::voix, (short)(tool::VoiceNone + 2)},
     {"inverser", &ToolHandlers::inverser, tool::StemFlip},
+    {"selection", &ToolHandlers::selection, tool::Selection},
+    {"temps", &ToolHandlers::temps, tool::TimeSignature},
+    {"armures", &ToolHandlers::armures, tool::KeySignature},
 };
 
 // The handler under test, spied on: its answers for the event just routed.
