@@ -263,6 +263,9 @@ short advance(Editeur* v, CursorPlace at, short delta) {
     const short shown = d->cur_mes;
     if (d->sub_doc[d->cur_sub_doc].actif_just) v->justifier_et_dessiner(d->curseur_ma, d->curseur_pa);
     else draw_measure(v, at.m, DrawNormal, 1);
+    // Spacing the measure again draws its notes out of their old places in white, which leaves
+    // their edges: the measure is painted afresh.
+    repaint_measure_band(v, at.m, staff_scale_of(d->curseur_pa));
     if (d->cur_mes != shown) reset_linear_view(v);
     v->rendre_visible_enpage(d->curseur_ma, d->curseur_pa);
     return 1;

@@ -122,6 +122,34 @@ TEST(ToolFiles, ShippedFilesReadAndWriteBackByteForByte) {
     EXPECT_EQ(get_global_param(mf, 21), 80);
 }
 
+// The shipped palettes give the step cursor, the note values and the note modifiers a key each:
+// the cursor's key toggles it, the modifiers' keys lend their tool for one press.
+TEST(ToolFiles, ShippedShortcutsReachTheStepCursorAndTheNoteModifiers) {
+    ProgramFolder folder;
+    folder.use_shipped();
+    CToolsManager m;
+    const struct {
+        char key;
+        short tool, mode;
+    } keys[] = {
+        {'p', 51, 2},  // the step cursor, on and off
+        {'3', 9, 2},   {'.', 21, 3},  // a quarter, a dot
+        {'y', 54, 3},  // a tie
+        {'i', 14, 3},  // the stem turned
+        {'g', 17, 3},  // a beam joined or broken
+    };
+    for (const auto& k : keys) {
+        SCOPED_TRACE(k.key);
+        EXPECT_EQ(m.get_tool_raccourci((short)-k.key), k.tool) << "a released key only names its tool";
+        short mode = 0, found = 0;
+        for (short p = 1; p <= m.tot_pal; p++)
+            for (short t = 1; t <= m.pal[p]->tot; t++)
+                if (Outil* o = m.pal[p]->outil[t]; o->rc1 == k.key || o->rc2 == k.key) mode = o->mode, found++;
+        EXPECT_EQ(found, 1) << "one tool a key";
+        EXPECT_EQ(mode, k.mode);
+    }
+}
+
 TEST(ToolFiles, HeadersAreCheckedAndAMacintoshFileIsConverted) {
     const std::string body =
         "palette(Essai,3,1,2,3,4,1,20,20,7)\routil(Caf\x8E,9,97,0,2,2)\r"

@@ -196,3 +196,56 @@ TEST_F(ModifierTools, AStemFlipMovesAChordsStemToItsOtherEnd) {
     EXPECT_EQ(lone->tdh, -6);
     EXPECT_EQ(lone->height, h);
 }
+
+TEST_F(ModifierTools, AStemFlipMovesEachBoundSymbolOnceFromTheOldStemEndToTheNewOne) {
+    // A symbol kept at the stem's end, as an offset from where it stood: moved twice, it would
+    // go twice the stem's length too far.
+    Definition* at_stem = new Definition;
+    at_stem->id = 2900;
+    at_stem->type = 0;
+    at_stem->dy = -4;
+    at_stem->options = 0x1000;
+    at_stem->pos_ver = 3;
+    pal->append_definition(at_stem);
+    const auto bind = [&](short column, CNote* n, short sid) {
+        n->sid = sid;
+        CSymbol* s = new CSymbol;
+        s->tool_id = at_stem->id;
+        s->note_id = sid;
+        s->set_local_param(2, (short)(n->y - n->height + at_stem->dy));  // at the stem's upper end
+        at_measure(column, 1)->add(s);
+        return s;
+    };
+    struct Case {
+        const char* what;
+        bool beamed;
+    } cases[] = {{"a lone note", false}, {"each note of a beamed pair", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const short column = c.beamed ? 2 : 1;
+        std::vector<CNote*> notes{score->note(column, 1, 20, 4)};
+        if (c.beamed) notes.push_back(score->note(column, 1, 17, 4));
+        std::vector<CSymbol*> symbols;
+        for (size_t i = 0; i < notes.size(); i++) {
+            notes[i]->dir = 0;
+            notes[i]->height = 21;
+            notes[i]->x = (short)(20 + 20 * i);
+            if (c.beamed) notes[i]->gid = 5;
+            symbols.push_back(bind(column, notes[i], (short)(11 + i)));
+        }
+        if (c.beamed) beams_of(column, 1, 5);
+        pal->set_tool(tool::StemFlip, 0);
+        for (int turn = 0; turn < 2; turn++) {
+            std::vector<short> was_y, was_h;
+            for (size_t i = 0; i < notes.size(); i++)
+                was_y.push_back(symbols[i]->get_local_param(at_stem, 2)), was_h.push_back(notes[i]->height);
+            on_head(column, 1, notes[0]);
+            for (size_t i = 0; i < notes.size(); i++) {
+                const short down = notes[i]->dir == 1 ? 1 : -1;
+                EXPECT_EQ(notes[i]->dir, turn == 0 ? 1 : 0) << i;
+                EXPECT_EQ(symbols[i]->get_local_param(at_stem, 2), was_y[i] + down * (was_h[i] + notes[i]->height))
+                    << "note " << i << ", turn " << turn << ": from one stem end to the other, once";
+            }
+        }
+    }
+}
