@@ -28,9 +28,15 @@ void start_audio()
 
 void stop_audio() { manager().reset(); }
 
+void edit_audio_settings()
+{
+    if (manager()) manager()->edit();
+}
+
 void install_audio()
 {
     audio_hooks.start = start_audio;
     audio_hooks.stop = stop_audio;
     audio_hooks.export_audio = exporter_audio;
+    audio_hooks.edit_settings = edit_audio_settings;
 }

@@ -13,3 +13,5 @@ CAudioManager* audio_manager();
 void start_audio();
 // Stops and deletes it (the exit hook).
 void stop_audio();
+// "Configuration audio...": the settings dialog of the manager of the run.
+void edit_audio_settings();

@@ -62,6 +62,14 @@ public:
     // Asks the worker to close the devices, free the buffers and end, and waits for it.
     void stop();
 
+    // The settings dialog ("Configuration audio..."): stops the worker, lets the user choose the
+    // devices, the format and the rings, then opens again, with the choice after OK (written to
+    // "Audio.dat" first) or with the settings of before. GUI thread; see AudioSettings.h.
+    void edit();
+    // Writes the settings to "Audio.dat" in the user's folder "Prefs"; false when it cannot be
+    // written.
+    bool save() const;
+
     // The input device while the worker owns it (the offline drive renders through it).
     WaveInDevice* input_device() const { return wavein.get(); }
     PcmFormat format() const { return PcmFormat{sampleFrequency, sampleMode, sampleBits}; }
