@@ -1,4 +1,5 @@
 #include "app/Application.h"
+#include "app/ViewBrindlecot.h"
 
 #include "framework/ScriptPlayer.h"
 
@@ -299,6 +300,10 @@ void app_periodic_task()
     if (view) {
         view->do_indic();
         view->work();
+    }
+    if (Brindlecot* played = play_along_view()) {
+        played->verifier_pedale();
+        played->take_player_requests();
     }
     take_hand_over();
     assistant_periodic();

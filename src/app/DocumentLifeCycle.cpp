@@ -150,6 +150,7 @@ void open_play_along_view()
     doc->vue[1] = played;
     ouvrir_palettes_partition();  // the palettes still edit the score
     played->transfert();
+    played->start_player();
 }
 
 short load_document(const char* path, DocumentShown shown)

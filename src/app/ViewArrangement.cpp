@@ -269,12 +269,6 @@ bool track_empty_outside(const Piste* t, int32_t t0, int32_t t1)
     return true;
 }
 
-// Clears `ok_interrupt` for its life: the play-along task leaves the tracks alone.
-struct PlayerPause {
-    PlayerPause() { ok_interrupt = false; }
-    ~PlayerPause() { ok_interrupt = true; }
-};
-
 void apply_writes(Document* d, const std::vector<TrackWrite>& writes, short N, const std::vector<int32_t>& starts)
 {
     for (const TrackWrite& w : writes) {

@@ -172,7 +172,8 @@ short Brindlecot::create()
     if (!Editeur::create(1)) return 0;
     typ = kPlayAlongViewType;
     if (win && !win->is_zoomed()) win->zoom();
-    jeu_bcot_actif = jeu_auto = 0;
+    play.jeu_bcot_actif = 0;
+    play.jeu_auto = 0;
     // No editing strip: one voice at a time, the page view, the zoom fitted.
     for (CPanel* c : {(CPanel*)voice_pop, (CPanel*)justi_check, (CPanel*)lin_pag_pop})
         if (c) c->hide();
@@ -182,6 +183,7 @@ short Brindlecot::create()
         if (c) c->hide();
     if (ver && !composition_document) ver->hide();
     if (up) {
+        up->event_handler = bcot_proc;
         up->set_left_side(0, SidePixels, nullptr);
         up->set_top_side(0, SidePixels, nullptr);
         if (composition_document)
@@ -196,22 +198,24 @@ short Brindlecot::create()
         uptools->set_right_side(100, SidePercent, nullptr);
         uptools->hide();
     }
-    psol = 1;
-    msol = macc = 0;
-    tacc = tracc = tsol = trsol = 0;
-    start_acc = stop_acc = next_start_acc = next_stop_acc = 0;
-    next_macc = syscur = nextsyscur = 0;
-    cur_mode = kModeAccompanimentOff;
-    last_trsol = 0;
-    next_saut_page = 0;
-    posy = touch = proxi = 0;
+    TouchPlayer::reset_touch(play);
+    play.psol = 1;
+    play.tracc = 0;
+    play.nextsyscur = 0;
+    play.last_trsol = 0;
+    play.next_saut_page = 0;
+    posy = proxi = 0;
+    play.touch = 0;
     offsetx = offsety = 0;
     factx = facty = 0.1f;
     indic_wait_next_redraw = 0;
-    accomp = accomp_actif = 0;
+    accomp = 0;
+    play.accomp_actif = 0;
     fir_mes = las_mes = 1;
-    appuyer = relever = pedale = 0;
-    soliste_actif = 1;
+    play.appuyer = 0;
+    play.relever = 0;
+    play.pedale = 0;
+    play.soliste_actif = 1;
     jump.clear();
     auto_zoom_position();
     return 1;
@@ -219,6 +223,7 @@ short Brindlecot::create()
 
 void Brindlecot::destroy(short keep)
 {
+    stop_player();
     jump.clear();
     jump.shrink_to_fit();
     Editeur::destroy(keep);  // deletes the view
@@ -296,6 +301,7 @@ void Brindlecot::transfert()
     const short n = std::min<short>(staves_of_master(d), std::min(d->tot_ins, d->tot_piste));
     const short N = measures_of_master(d);
     if (n < 1 || N < 1) return;
+    PlayerPause pause;
     selectionner(1, N, 1, n);
     portee_metronome = 0;
     if (application && application->midi) application->midi->tempo = d->tempo;
@@ -306,8 +312,7 @@ void Brindlecot::transfert()
         Piste* t = d->piste[s];
         if (!t) continue;
         if (ins.in_roll & 1) {
-            // The soloist's track is rebuilt from its notation: the player stays off it meanwhile.
-            ok_interrupt = false;
+            // The soloist's track is rebuilt from its notation (the player is paused).
             keep_volume_events(t);
             maj_rel_piste_mesures(s);
             midi_auto_config();
@@ -315,7 +320,6 @@ void Brindlecot::transfert()
             render.reset_effets();
             d->piste[s] = render.jouer_mesures(1, N, 0, 0, s, d->piste[s], 1);
             maj_rel_piste_mesures(s);
-            ok_interrupt = true;
             t = d->piste[s];
         } else if (ins.canal == 10) {
             if (metronome_track(t->event, t->tot)) portee_metronome = s;
@@ -344,9 +348,11 @@ void Brindlecot::transfert()
     }
     maj_duree_mesures();
     selectionner(0, 0, 0, 0);
-    accomp = accomp_actif = 1;
+    accomp = 1;
+    play.accomp_actif = 1;
 
     jump = jump_table(page_geometry(d));
+    touch_columns.assign((size_t)N + 1, TouchColumn{});
 
     short mode = kModeDefault;
     int32_t column_start = 0;
@@ -355,7 +361,10 @@ void Brindlecot::transfert()
         if (!M) continue;
         mode = column_mode(mode, symbol_tools(M));
         M->bcot_mode = mode;
-        if (mode == kModeAccompanimentOff) accomp = accomp_actif = 0;
+        if (mode == kModeAccompanimentOff) {
+            accomp = 0;
+            play.accomp_actif = 0;
+        }
         std::vector<StaffTouchItems> staves;
         std::vector<CMeasure*> measures;
         for (short s = 1; s <= n; s++)
@@ -370,10 +379,15 @@ void Brindlecot::transfert()
         }
         M->tabtu.clear();
         for (size_t x = 1; x < c.tabtu.size(); x++) M->tabtu.set((intptr_t)c.tabtu[x], (short)x);
+        TouchColumn& tc = touch_columns[(size_t)m];
+        tc.start_time = column_start;
+        tc.length = M->length;
+        tc.bcot_mode = mode;
+        tc.tabtu.assign(c.tabtu.begin(), c.tabtu.end());
         column_start += M->length;
     }
     to_be_transfered = 0;
-    if (application && application->menu) application->menu->set_check_state(kAccompanimentMenuItem, accomp_actif ? 1 : 0);
+    if (application && application->menu) application->menu->set_check_state(kAccompanimentMenuItem, play.accomp_actif ? 1 : 0);
 }
 
 void recalculer_la_partition()

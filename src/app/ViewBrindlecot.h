@@ -17,17 +17,36 @@
 
 #include "app/PlayAlongTransfer.h"
 #include "app/SendEffects.h"
+#include "app/TouchLocator.h"
+#include "app/TouchPlayer.h"
 #include "editor/Editeur.h"
 
 #include <atomic>
+#include <memory>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 class CStyleFile;
+class CPanel;
+struct Event;
 
 // The play-along task may read the tracks (false while they are rebuilt).
 extern std::atomic<bool> ok_interrupt;
+// Keeps the play-along task off the tracks for its life: `ok_interrupt` is cleared and the task
+// taken off the timer (waiting for a period that runs); at its end the player's copy of the
+// score is rebuilt and the task goes back. Pauses nest.
+class PlayerPause {
+public:
+    PlayerPause();
+    ~PlayerPause();
+    PlayerPause(const PlayerPause&) = delete;
+    PlayerPause& operator=(const PlayerPause&) = delete;
+};
+// The timer task of the play-along view.
+void brindle_cot_task();
+// The panels' event handler of the play-along view.
+short bcot_proc(CPanel* panel, Event* event);
 // The tablet is a screen tablet.
 extern short screen_tablet;
 
@@ -85,24 +104,57 @@ public:
     short transferer_style(short measure, CStyleFile* style, short variation, short var_measure,
                            const std::vector<short>& channel_map);
 
-    // ---- Touch play state (used by the touch locator and the player) ----
-    std::atomic<short> psol{1}, msol{0}, macc{0};
-    std::atomic<int32_t> tacc{0}, tracc{0}, tsol{0}, trsol{0};
-    std::atomic<int32_t> start_acc{0}, stop_acc{0}, next_start_acc{0}, next_stop_acc{0};
-    std::atomic<short> next_macc{0}, syscur{0}, nextsyscur{0};
-    std::atomic<short> cur_mode{kModeAccompanimentOff};
-    std::atomic<int32_t> last_trsol{0};
-    std::atomic<short> next_saut_page{0};
-    int32_t posx = -32000, posy = 0, touch = 0, cposx = 0, cposy = 0, proxi = 0;
+    // ---- Touch play (app/PlayAlongTouch.cpp) ----
+    // Every event of the view's score panel in the play-along: touch mode (no tool palette, or
+    // the touch-play tool) turns presses, moves and releases of the mouse, the pen and the
+    // joystick into touches; editing mode hands them to the score editor and offers the
+    // assistant's measure commands. Non-zero when consumed.
+    short dispatch(Event* e);
+    // Locates page point (x, y) and writes the touch and the queued window for the player.
+    void localiser(int32_t x, int32_t y);
+    // Shift held as a sustain pedal in the button mode (the periodic task, every turn).
+    void verifier_pedale();
+    // Stops touch play: a touch off the page, the indicator taken away, the window ended.
+    void cancel_play();
+    void activer_jeu_bcot(short on);
+    // Registers the play-along task on the timer (5 ms) and enables touch play; `stop_player`
+    // takes the task off again (once it returns, no period runs).
+    void start_player();
+    void stop_player();
+    // What the player asked of the screen, done on the program's thread: the indicator, the
+    // redraw, the page turn, the system a loop moved to, the end of automatic play, the chord
+    // for the assistant. The periodic task calls it every turn.
+    void take_player_requests();
+    // The timer task's body: one period of the player (the editor's own `work`, its idle task,
+    // stays what `Editeur::work` is).
+    void work();
+    void jeu();
+    // The player's copy of the document's columns and tracks, rebuilt while the player is
+    // paused.
+    void prepare_player();
+    // The page shown as the touch locator reads it (columns from the prepared touch data).
+    TouchScore touch_page() const;
+    // The page point under a point of the score panel.
+    int32_t page_x(short x) const;
+    int32_t page_y(short y) const;
+
+    TouchShared play;  // the touch and queue fields the player shares
+    int32_t posx = -32000, posy = 0, cposx = 0, cposy = 0, proxi = 0;
     int32_t offsetx = 0, offsety = 0;
     float factx = 0.1f, facty = 0.1f;
-    std::atomic<short> jeu_bcot_actif{0}, jeu_auto{0}, indic_wait_next_redraw{0};
-    std::atomic<short> accomp{0}, accomp_actif{0};
+    std::atomic<short> indic_wait_next_redraw{0};
+    short accomp = 0;
     short fir_mes = 1, las_mes = 1;
     LiveControls controls;  // the pending and sent controller values
-    std::atomic<short> appuyer{0}, relever{0}, soliste_actif{1}, pedale{0};
     std::atomic<short> portee_metronome{0};
     std::vector<JumpMouse> jump;  // the page-jump table (entries 1..; the last one closes it)
+    std::vector<TouchColumn> touch_columns;  // the reference staff's columns, entries 1..
+    PlayerScore player_score;
+    std::unique_ptr<PlayerIo> player_io;
+    std::unique_ptr<TouchPlayer> player;
+    bool player_registered = false;
+    short timer_period_before = 0;
+    uint32_t indicator_seen = 0;
     // The composition's pages keep room for the vertical scroll bar.
     bool composition_document = false;
 };

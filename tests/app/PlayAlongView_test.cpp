@@ -74,7 +74,7 @@ TEST_F(PlayAlongView, ALibraryScoreOpensInPagesWithItsTouchData)
         EXPECT_LE((int32_t)M->tabtu.get(2), (int32_t)M->tabtu.get(M->tabtu.total()));
         start += M->length;
     }
-    EXPECT_EQ(v->accomp_actif, 1);
+    EXPECT_EQ(v->play.accomp_actif, 1);
     EXPECT_GT(events(1), 0) << "the melody's track is rebuilt from its notes";
     // No style can be dropped on a score without the sixteen instruments: nothing changes.
     CStyleFile* pop = find_style("pop");
