@@ -2,6 +2,7 @@
 
 #include "app/Application.h"
 #include "app/Parametres.h"
+#include "app/ViewBrindlecot.h"
 #include "chords/CComposer.h"
 #include "editor/Editeur.h"
 #include "framework/CApplication.h"
@@ -10,6 +11,7 @@
 #include "midi/CStyleFile.h"
 #include "platform/WindowManager.h"
 #include "score/ToolsManager.h"
+#include "tools/ScoreDispatchText.h"
 
 namespace {
 
@@ -103,4 +105,7 @@ void install_assistant_hooks()
         if (composer)
             for (CStyleFile* s : composer->styles()) s->calculer_delais();
     };
+    // The composition's marker blocks are erased only while the assistant is open.
+    text_tool_hooks.assistant_open = [] { return compo_active; };
+    text_tool_hooks.rearrange = recalculer_la_partition;
 }

@@ -27,6 +27,7 @@
 #include "score/SymbolPlacement.h"
 #include "score/ToolsManager.h"
 #include "tools/InstallTools.h"
+#include "tools/ScoreDispatchText.h"
 
 namespace {
 
@@ -38,11 +39,12 @@ namespace {
 // - player: `play_record_hooks`, `editeur_hooks` (get_play_but, get_cur_play_mes,
 //   get_play_doc, midi_time, midi_special_treatment, transport_key),
 //   `structure_editing_hooks` (get_play_but, stop_play), `note_menu_hooks.edit_play_parameters`;
-// - tools: `tool_handlers`, the handlers of the editing tools built so far;
+// - tools: `tool_handlers`, the handlers of the editing tools built so far, and
+//   `symbol_editor_scale`;
 // - chords: `chord_services`;
 // - shell: `app_hooks`, `editeur_hooks` (set_midi_thru, close_window),
 //   `midi_composition_hooks` (close_document, open_view, drawing_panel_size),
-//   `style_hooks.delay_percent`, `script_hooks`
+//   `style_hooks.delay_percent`, `text_tool_hooks` (assistant_open, rearrange), `script_hooks`
 //   (close_document, open_document, clear_modified).
 const WiringStep kSteps[] = {
     {"score drawing", install_score_drawing},
@@ -97,4 +99,5 @@ void unwire_program()
     key_equivalent_hooks = {};
     composer_hooks = default_composer_hooks();
     audio_hooks = {};
+    text_tool_hooks = {};
 }

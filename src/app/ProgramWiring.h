@@ -10,7 +10,8 @@
 // `score_drawing`, `symbol_editor_scale`, `document_view_hooks`, `play_record_hooks`, `palette_window_hooks`,
 // `chord_services` (score); `structure_editing_hooks` (layout); `editeur_hooks`,
 // `note_menu_hooks`, `palette_dialogs`, `tool_handlers` (editor); `render_hooks`, `style_hooks`,
-// `midi_composition_hooks` (midi); `parameter_hooks`, `key_equivalent_hooks` (app). A new folder's handlers (tools, chords, app) are installed
+// `midi_composition_hooks` (midi); `text_tool_hooks` (tools); `parameter_hooks`,
+// `key_equivalent_hooks` (app). A new folder's handlers (tools, chords, app) are installed
 // by a step added to `wiring_steps`, never from their own code. The audio folder, above this
 // one, adds its installer where the program starts (`run_application`'s caller).
 

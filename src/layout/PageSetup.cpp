@@ -309,7 +309,7 @@ short accepter_mise_en_page(const Sub_document& edited, float sx, float sy, CUse
     dirty_views();
 
     if (r != old_reduction)
-        for (short i = 1; doc->ptx && i <= doc->tot_ptx; i++) {
+        for (short i = 1; doc->ptx && i <= doc->max_ptx; i++) {
             CTextBloc* t = doc->ptx[i];
             if (!t) continue;
             t->x = rescaled(t->x, old_reduction, r);

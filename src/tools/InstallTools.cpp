@@ -2,12 +2,16 @@
 
 #include "editor/ToolDispatch.h"
 #include "tools/ScoreDispatchKeySignatures.h"
+#include "tools/ScoreDispatchLibrary.h"
 #include "tools/ScoreDispatchMidiCursor.h"
 #include "tools/ScoreDispatchMiscellaneous.h"
 #include "tools/ScoreDispatchNotes.h"
 #include "tools/ScoreDispatchRests.h"
 #include "tools/ScoreDispatchSelection.h"
+#include "tools/ScoreDispatchSymbols.h"
+#include "tools/ScoreDispatchText.h"
 #include "tools/ScoreDispatchTimeSignatures.h"
+#include "score/SymbolPlacement.h"
 
 void install_tool_handlers() {
     tool_handlers.notes = dispatch_editeur_notes;
@@ -20,4 +24,8 @@ void install_tool_handlers() {
     tool_handlers.selection = dispatch_editeur_selection;
     tool_handlers.temps = dispatch_editeur_temps;
     tool_handlers.armures = dispatch_editeur_armures;
+    tool_handlers.symbole = dispatch_editeur_symbole;
+    tool_handlers.texte = dispatch_editeur_texte;
+    tool_handlers.librairies = dispatch_editeur_librairies;
+    symbol_editor_scale = editor_symbol_scale;
 }

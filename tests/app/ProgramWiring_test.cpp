@@ -22,6 +22,7 @@
 #include "score/DocumentServices.h"
 #include "score/SymbolPlacement.h"
 #include "score/ToolsManager.h"
+#include "tools/ScoreDispatchText.h"
 
 #include <map>
 #include <set>
@@ -65,6 +66,7 @@ ToolHandlers defaults(const ToolHandlers&) { return default_tool_handlers(); }
 KeyEquivalentHooks defaults(const KeyEquivalentHooks&) { return {}; }
 ComposerHooks defaults(const ComposerHooks&) { return default_composer_hooks(); }
 AudioHooks defaults(const AudioHooks&) { return {}; }
+TextToolHooks defaults(const TextToolHooks&) { return {}; }
 
 #define FIELD(table, field, answer) Field{#table, #field, Answer::answer, table.field != defaults(table).field}
 
@@ -150,18 +152,19 @@ std::vector<Field> fields()
         FIELD(midi_composition_hooks, stop_playing, OwnDefault),
         FIELD(midi_composition_hooks, playing, OwnDefault),
         FIELD(midi_composition_hooks, drawing_panel_size, Wired),
-        // The editing tools: the note, rest, cursor, dot, tie, voice and stem tools are built, the
-        // others keep their stand-ins.
+        // The editing tools: the note, rest, cursor, dot, tie, voice, stem, selection, time and
+        // key signature, symbol, text and library-marker tools are built, the others keep their
+        // stand-ins.
         FIELD(tool_handlers, tetes, Waiting),
         FIELD(tool_handlers, enharmonie, Waiting),
         FIELD(tool_handlers, voix, Wired),
-        FIELD(tool_handlers, librairies, Waiting),
-        FIELD(tool_handlers, texte, Waiting),
+        FIELD(tool_handlers, librairies, Wired),
+        FIELD(tool_handlers, texte, Wired),
         FIELD(tool_handlers, chord_use, Waiting),
         FIELD(tool_handlers, disposition, Waiting),
         FIELD(tool_handlers, selection, Wired),
         FIELD(tool_handlers, paroles, Waiting),
-        FIELD(tool_handlers, symbole, Waiting),
+        FIELD(tool_handlers, symbole, Wired),
         FIELD(tool_handlers, mesure, Waiting),
         FIELD(tool_handlers, clefs, Waiting),
         FIELD(tool_handlers, liaison_tenue, Wired),
@@ -190,12 +193,15 @@ std::vector<Field> fields()
         FIELD(composer_hooks, show_tempo, Waiting),     // the effects panel
         FIELD(composer_hooks, set_key_mode, Wired),
         FIELD(composer_hooks, close_assistant, Wired),
+        FIELD(text_tool_hooks, assistant_open, Wired),
+        FIELD(text_tool_hooks, rearrange, Wired),
+        FIELD(text_tool_hooks, edit, OwnDefault),  // the text-block dialog
         FIELD(audio_hooks, start, AudioFolder),
         FIELD(audio_hooks, stop, AudioFolder),
         FIELD(audio_hooks, export_audio, AudioFolder),
         FIELD(audio_hooks, edit_settings, AudioFolder),
         Field{"score_drawing", "", Answer::Wired, score_drawing != nullptr},
-        Field{"symbol_editor_scale", "", Answer::Waiting, symbol_editor_scale != nullptr},  // the symbol tools
+        Field{"symbol_editor_scale", "", Answer::Wired, symbol_editor_scale != nullptr},
     };
 }
 
@@ -227,6 +233,7 @@ std::map<std::string, size_t> table_slots()
         {"key_equivalent_hooks", sizeof(KeyEquivalentHooks) / slot},
         {"composer_hooks", sizeof(ComposerHooks) / slot},
         {"audio_hooks", sizeof(AudioHooks) / slot},
+        {"text_tool_hooks", sizeof(TextToolHooks) / slot},
         {"tool_handlers", sizeof(ToolHandlers) / slot},
         {"score_drawing", 1},
         {"symbol_editor_scale", 1},

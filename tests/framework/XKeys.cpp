@@ -42,3 +42,19 @@ bool send_x_alt_key(const std::string& display, unsigned long window, const char
 {
     return send_with(display, window, name, XK_Alt_L, Mod1Mask);
 }
+
+bool send_x_key_state(const std::string& display, unsigned long window, const char* name, bool down)
+{
+    Display* x = XOpenDisplay(display.c_str());
+    if (!x) return false;
+    XEvent e{};
+    e.xkey.type = down ? KeyPress : KeyRelease;
+    e.xkey.display = x;
+    e.xkey.window = window;
+    e.xkey.keycode = XKeysymToKeycode(x, XStringToKeysym(name));
+    e.xkey.same_screen = True;
+    const bool sent = XSendEvent(x, window, False, down ? KeyPressMask : KeyReleaseMask, &e) != 0;
+    XFlush(x);
+    XCloseDisplay(x);
+    return sent;
+}

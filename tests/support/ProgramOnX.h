@@ -99,3 +99,55 @@ inline std::vector<int> staff_rows(cairo_surface_t* image, int x0)
         if (dark(y) > 250 && dark(y - 2) < 100 && dark(y + 2) < 100) rows.push_back(y);
     return rows;
 }
+
+// The mean darkness (0 white to 255 black) of the rectangle [x1, x2) x [y1, y2) of a screenshot.
+inline int screen_darkness(cairo_surface_t* image, int x1, int y1, int x2, int y2)
+{
+    const unsigned char* data = cairo_image_surface_get_data(image);
+    const int stride = cairo_image_surface_get_stride(image);
+    long sum = 0, n = 0;
+    for (int y = y1; y < y2; y++)
+        for (int x = x1; x < x2; x++, n++) {
+            const uint32_t c = *reinterpret_cast<const uint32_t*>(data + y * stride + x * 4);
+            sum += 255 - (((c & 0xFF) + ((c >> 8) & 0xFF) + ((c >> 16) & 0xFF)) / 3);
+        }
+    return n ? (int)(sum / n) : 0;
+}
+
+// The first staff on a screenshot: its five line rows, and the bar lines crossing it left of
+// `right_limit`.
+struct ScreenStaff {
+    std::vector<int> lines;
+    std::vector<int> bars;
+    int gap() const { return lines.size() == 5 ? (lines[4] - lines[0]) / 4 : 0; }
+};
+
+inline ScreenStaff first_screen_staff(cairo_surface_t* image, int right_limit)
+{
+    ScreenStaff s;
+    const std::vector<int> rows = staff_rows(image, 120);
+    for (size_t i = 0; i + 4 < rows.size() && s.lines.empty(); i++) {
+        const int gap = rows[i + 1] - rows[i];
+        bool even = gap >= 4 && gap <= 20;
+        for (size_t k = i + 1; even && k < i + 4; k++) even = std::abs(rows[k + 1] - rows[k] - gap) <= 1;
+        if (even) s.lines.assign(rows.begin() + (long)i, rows.begin() + (long)i + 5);
+    }
+    if (s.lines.empty()) return s;
+    const unsigned char* data = cairo_image_surface_get_data(image);
+    const int stride = cairo_image_surface_get_stride(image);
+    const auto dark = [&](int x, int y) {
+        const uint32_t c = *reinterpret_cast<const uint32_t*>(data + y * stride + x * 4);
+        return (c & 0xFF) < 0x80 && ((c >> 8) & 0xFF) < 0x80 && ((c >> 16) & 0xFF) < 0x80;
+    };
+    int run_start = -1;
+    for (int x = 20; x < right_limit; x++) {
+        bool across = true;
+        for (int y = s.lines[0]; y <= s.lines[4] && across; y++) across = dark(x, y);
+        if (across && run_start < 0) run_start = x;
+        if (!across && run_start >= 0) {
+            s.bars.push_back((run_start + x - 1) / 2);
+            run_start = -1;
+        }
+    }
+    return s;
+}

@@ -35,55 +35,6 @@ constexpr int kPaletteLeft = 704;
 constexpr int kToolsTop = 70, kNotesTop = 232, kRestsTop = 421;
 constexpr int kCellPitch = 27, kCellWidthPitch = 25;
 
-bool dark(const unsigned char* data, int stride, int x, int y) {
-    const uint32_t c = *reinterpret_cast<const uint32_t*>(data + y * stride + x * 4);
-    return (c & 0xFF) < 0x80 && ((c >> 8) & 0xFF) < 0x80 && ((c >> 16) & 0xFF) < 0x80;
-}
-
-int darkness(cairo_surface_t* image, int x1, int y1, int x2, int y2) {
-    const unsigned char* data = cairo_image_surface_get_data(image);
-    const int stride = cairo_image_surface_get_stride(image);
-    long sum = 0, n = 0;
-    for (int y = y1; y < y2; y++)
-        for (int x = x1; x < x2; x++, n++) {
-            const uint32_t c = *reinterpret_cast<const uint32_t*>(data + y * stride + x * 4);
-            sum += 255 - (((c & 0xFF) + ((c >> 8) & 0xFF) + ((c >> 16) & 0xFF)) / 3);
-        }
-    return n ? (int)(sum / n) : 0;
-}
-
-// The first staff on the screen: its five line rows, and the bar lines crossing it.
-struct Staff {
-    std::vector<int> lines;
-    std::vector<int> bars;
-    int gap() const { return lines.size() == 5 ? (lines[4] - lines[0]) / 4 : 0; }
-};
-
-Staff first_staff(cairo_surface_t* image) {
-    Staff s;
-    const std::vector<int> rows = staff_rows(image, 120);
-    for (size_t i = 0; i + 4 < rows.size() && s.lines.empty(); i++) {
-        const int gap = rows[i + 1] - rows[i];
-        bool even = gap >= 4 && gap <= 20;
-        for (size_t k = i + 1; even && k < i + 4; k++) even = std::abs(rows[k + 1] - rows[k] - gap) <= 1;
-        if (even) s.lines.assign(rows.begin() + (long)i, rows.begin() + (long)i + 5);
-    }
-    if (s.lines.empty()) return s;
-    const unsigned char* data = cairo_image_surface_get_data(image);
-    const int stride = cairo_image_surface_get_stride(image);
-    int run_start = -1;
-    for (int x = 20; x < kPaletteLeft - 10; x++) {
-        bool across = true;
-        for (int y = s.lines[0]; y <= s.lines[4] && across; y++) across = dark(data, stride, x, y);
-        if (across && run_start < 0) run_start = x;
-        if (!across && run_start >= 0) {
-            s.bars.push_back((run_start + x - 1) / 2);
-            run_start = -1;
-        }
-    }
-    return s;
-}
-
 class NoteEntryOnX : public ToolBench {
 protected:
     unsigned long window() {
@@ -136,12 +87,12 @@ TEST_F(NoteEntryOnX, NotesAndARestAreEnteredDraggedErasedSavedAndReadBack) {
         for (int i = 0; i < 5; i++) key("Down");
     }));
     key("Return");
-    Staff staff;
+    ScreenStaff staff;
     const std::string before_png = kOutput + "/note_entry_xvfb_before.png";
     ASSERT_TRUE(wait_for([&] {
         cairo_surface_t* image = screenshot(server.display(), before_png);
         if (!image) return false;
-        staff = first_staff(image);
+        staff = first_screen_staff(image, kPaletteLeft - 10);
         cairo_surface_destroy(image);
         return staff.lines.size() == 5 && staff.bars.size() >= 3;
     })) << "an empty staff with its measures";
@@ -151,7 +102,7 @@ TEST_F(NoteEntryOnX, NotesAndARestAreEnteredDraggedErasedSavedAndReadBack) {
         cairo_surface_t* image = screenshot(server.display(), before_png);
         ASSERT_NE(image, nullptr);
         for (int c = 8; c <= 30 && caption < 0; c++)
-            if (darkness(image, kPaletteLeft + 2, kToolsTop + c + 2, kPaletteLeft + 22, kToolsTop + c + 24) > 150)
+            if (screen_darkness(image, kPaletteLeft + 2, kToolsTop + c + 2, kPaletteLeft + 22, kToolsTop + c + 24) > 150)
                 caption = c;
         cairo_surface_destroy(image);
     }
@@ -336,7 +287,7 @@ TEST_F(NoteEntryOnX, AMelodyTypedAtTheStepCursorIsSavedAndExported) {
     ASSERT_TRUE(wait_for([&] {
         cairo_surface_t* image = screenshot(server.display(), kOutput + "/step_entry_xvfb_before.png");
         if (!image) return false;
-        const Staff staff = first_staff(image);
+        const ScreenStaff staff = first_screen_staff(image, kPaletteLeft - 10);
         cairo_surface_destroy(image);
         return staff.lines.size() == 5 && staff.bars.size() >= 3;
     })) << "an empty staff with its measures";
@@ -349,7 +300,7 @@ TEST_F(NoteEntryOnX, AMelodyTypedAtTheStepCursorIsSavedAndExported) {
         std::this_thread::sleep_for(std::chrono::seconds(2));
         cairo_surface_t* image = screenshot(server.display(), kOutput + "/" + png);
         ASSERT_NE(image, nullptr);
-        const Staff staff = first_staff(image);
+        const ScreenStaff staff = first_screen_staff(image, kPaletteLeft - 10);
         ASSERT_EQ(staff.lines.size(), 5u);
         EXPECT_EQ(stray_marks(image, staff.lines[0] - 30, staff.lines[4] + 30), 0) << png;
         cairo_surface_destroy(image);

@@ -12,6 +12,8 @@
 
 namespace {
 
+constexpr short kForte = 2105;  // a symbol of the palettes
+
 // One installed handler: its field of the table, and a tool that the router gives it.
 struct Installed {
     const char* name;
@@ -29,6 +31,9 @@ const Installed kMatrix[] = {
     {"selection", &ToolHandlers::selection, tool::Selection},
     {"temps", &ToolHandlers::temps, tool::TimeSignature},
     {"armures", &ToolHandlers::armures, tool::KeySignature},
+    {"symbole", &ToolHandlers::symbole, kForte},
+    {"texte", &ToolHandlers::texte, tool::Text},
+    {"librairies", &ToolHandlers::librairies, tool::LibraryMarker},
 };
 
 // The handler under test, spied on: its answers for the event just routed.

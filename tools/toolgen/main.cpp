@@ -66,6 +66,7 @@ struct Symbol {
     std::string name;
     std::vector<long> head;  // id, then dx dy dw dh options pos_hor pos_ver pos_acc sym_id
     Drawing drawing;
+    std::vector<long> curve;  // a curve's points (x, y), when the graphic is a curve
     std::vector<Rule> rules;
 };
 
@@ -240,6 +241,9 @@ int main(int argc, char** argv) {
             Drawing& d = symbols.back().drawing;
             d.x1 = number(w[1], where), d.y1 = number(w[2], where), d.x2 = number(w[3], where);
             d.y2 = number(w[4], where), d.ox = number(w[5], where), d.oy = number(w[6], where);
+        } else if (w[0] == "curve") {
+            if (w.size() != 7) fail(where, "curve X1 Y1 X2 Y2 X3 Y3");
+            for (size_t k = 1; k < 7; k++) symbols.back().curve.push_back(number(w[k], where));
         } else if (w[0] == "rule") {
             if (w.size() < 8) fail(where, "rule TYPE OPTIONS MEASURES BEATS TICKS PARAM1 PARAM2 [VALUE...]");
             Rule r;
@@ -268,9 +272,16 @@ int main(int argc, char** argv) {
     for (const Symbol& s : symbols) {
         const std::vector<long>& h = s.head;
         long options = h[5] | (s.rules.empty() ? 0 : 0x2000);
-        std::fprintf(f, "definition(%ld,%s,2,%ld,%ld,%ld,%ld,0,0,%ld,%ld,%ld,%ld,%ld,0)\r", h[0], s.name.c_str(), h[1],
-                     h[2], h[3], h[4], (long)(short)options, h[6], h[7], h[8], h[9]);
-        write_drawing(f, s.drawing, s.name);
+        const bool curve = !s.curve.empty();
+        std::fprintf(f, "definition(%ld,%s,%d,%ld,%ld,%ld,%ld,0,0,%ld,%ld,%ld,%ld,%ld,0)\r", h[0], s.name.c_str(),
+                     curve ? 3 : 2, h[1], h[2], h[3], h[4], (long)(short)options, h[6], h[7], h[8], h[9]);
+        if (curve) {
+            std::fprintf(f, "courbe(%zu", s.curve.size() / 2);
+            for (long v : s.curve) std::fprintf(f, ",%ld", v);
+            std::fputs(")\r", f);
+        } else {
+            write_drawing(f, s.drawing, s.name);
+        }
         for (size_t k = 0; k < s.rules.size(); k++) {
             const Rule& r = s.rules[k];
             std::fprintf(f, "jeu(%ld,%ld,%ld,%ld,%ld,%ld,%ld,%zu,%d)\r", r.head[0], r.head[1], r.head[2], r.head[3],
