@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "../tests/score/ScoreFixture.h"
+#include "score/ScoreBuilder.h"
 #include "app/StyleArrangement.h"
 #include "app/ViewBrindlecot.h"
 #include "framework/CApplication.h"
@@ -40,7 +40,7 @@ struct Composition {
             std::make_unique<platform::HeadlessBackend>(platform::Point{1280, 1024}));
         application = new CApplication("");
         init_music_classes();
-        score = std::make_unique<ScoreFixture>(kInstruments, kMeasures);
+        score = std::make_unique<ScoreBuilder>(kInstruments, kMeasures);
         Document* d = score->d;
         for (short s = 1; s <= kInstruments; s++) {
             d->ins[s].canal = s;
@@ -77,7 +77,7 @@ struct Composition {
     }
     std::string dir;
     std::unique_ptr<platform::WindowManager> wm;
-    std::unique_ptr<ScoreFixture> score;
+    std::unique_ptr<ScoreBuilder> score;
     Brindlecot* view = nullptr;
 };
 

@@ -19,7 +19,7 @@
 #include <string>
 #include <thread>
 
-#include "../tests/score/ScoreFixture.h"
+#include "score/ScoreBuilder.h"
 #include "HeadlessApplication.h"
 #include "audio/CAudioFile.h"
 #include "audio/CAudioManager.h"
@@ -41,7 +41,7 @@ constexpr int32_t kDriveBudgetMs = 50;
 constexpr double kMusicSeconds = kMeasures * 4 * 60.0 / kTempo;
 
 // Melody in quarters, chords in halves, bass in halves, drums in eighths (staff 4 on channel 10).
-void fill_band(ScoreFixture& score) {
+void fill_band(ScoreBuilder& score) {
     Document* d = score.d;
     d->tempo = kTempo;
     for (short p = 1; p <= kStaves; p++) {
@@ -93,7 +93,7 @@ void BM_ExportThreeMinutesToWav(benchmark::State& state) {
     const std::string wav = dir + "/band.wav", mid = dir + "/band.mid", peer_wav = dir + "/peer.wav";
     double export_s = 0, peer_s = 0, exported_s = 0;
     for (auto _ : state) {
-        ScoreFixture score(kStaves, kMeasures);
+        ScoreBuilder score(kStaves, kMeasures);
         fill_band(score);
         auto midi = std::make_unique<CMidi>();
         application->midi = midi.get();

@@ -4,15 +4,16 @@
 
 #include <memory>
 
-#include "../tests/score/ScoreFixture.h"
+#include "score/ScoreBuilder.h"
 #include "layout/Justification.h"
 
 namespace {
 
 constexpr short kColumns = 2000;
 
-std::unique_ptr<ScoreFixture> generated_score() {
-    std::unique_ptr<ScoreFixture> score(new ScoreFixture(4, kColumns));
+std::unique_ptr<ScoreBuilder> generated_score()
+{
+    std::unique_ptr<ScoreBuilder> score(new ScoreBuilder(4, kColumns));
     for (short c = 1; c <= kColumns; c++) {
         for (int i = 0; i < 8; i++) score->note(c, 1, (short)(2 + 3 * ((c + i) % 9)), 4);
         for (int i = 0; i < 4; i++) score->note(c, 2, (short)(8 + 3 * i), 3)->point = i == 2;
@@ -29,7 +30,7 @@ std::unique_ptr<ScoreFixture> generated_score() {
 
 // One column after the other, wrapping around: the time of one iteration is one column.
 void BM_JustifyColumn(benchmark::State& state) {
-    std::unique_ptr<ScoreFixture> score = generated_score();
+    std::unique_ptr<ScoreBuilder> score = generated_score();
     short m = 1;
     for (auto _ : state) {
         justifier_mesure(m, 1, 1, 1, 1.0f, 1.0f, nullptr, nullptr);
@@ -41,7 +42,7 @@ BENCHMARK(BM_JustifyColumn);
 
 // The whole score, column by column.
 void BM_JustifyScore(benchmark::State& state) {
-    std::unique_ptr<ScoreFixture> score = generated_score();
+    std::unique_ptr<ScoreBuilder> score = generated_score();
     for (auto _ : state)
         for (short m = 1; m <= kColumns; m++) justifier_mesure(m, 1, 1, 1, 1.0f, 1.0f, nullptr, nullptr);
     state.SetItemsProcessed(state.iterations() * kColumns);

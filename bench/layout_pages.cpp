@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "../tests/score/ScoreFixture.h"
+#include "score/ScoreBuilder.h"
 #include "framework/Arrays.h"
 #include "framework/CUserPanel.h"
 #include "layout/Justification.h"
@@ -17,8 +17,9 @@ namespace {
 
 constexpr short kColumns = 600;
 
-std::unique_ptr<ScoreFixture> generated_score() {
-    std::unique_ptr<ScoreFixture> score(new ScoreFixture(4, kColumns));
+std::unique_ptr<ScoreBuilder> generated_score()
+{
+    std::unique_ptr<ScoreBuilder> score(new ScoreBuilder(4, kColumns));
     Document* d = score->d;
     Sub_document& sd = d->sub_doc[d->cur_sub_doc];
     sd.mx = 595;
@@ -43,7 +44,7 @@ std::unique_ptr<ScoreFixture> generated_score() {
 }
 
 void BM_CompleteLayout(benchmark::State& state) {
-    std::unique_ptr<ScoreFixture> score = generated_score();
+    std::unique_ptr<ScoreBuilder> score = generated_score();
     CUserPanel panel(nullptr);
     for (auto _ : state) {
         for (short c = 1; c <= kColumns; c++) justifier_mesure(c, 1, 1, 1, 1.0f, 1.0f, &panel, nullptr);
@@ -55,7 +56,7 @@ BENCHMARK(BM_CompleteLayout)->Unit(benchmark::kMillisecond);
 
 // A note of one measure moves; the columns are taken in turn over the score.
 void BM_RelayoutAfterOneMeasure(benchmark::State& state) {
-    std::unique_ptr<ScoreFixture> score = generated_score();
+    std::unique_ptr<ScoreBuilder> score = generated_score();
     CUserPanel panel(nullptr);
     for (short c = 1; c <= kColumns; c++) justifier_mesure(c, 1, 1, 1, 1.0f, 1.0f, &panel, nullptr);
     mise_en_page(1.0f, 1.0f, &panel);

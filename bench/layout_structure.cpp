@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "../tests/score/ScoreFixture.h"
+#include "score/ScoreBuilder.h"
 #include "layout/UtilitairesGroupesAccords.h"
 #include "layout/UtilitairesPartition.h"
 
@@ -16,7 +16,7 @@ constexpr short kStaves = 8, kColumns = 2000;
 
 // The measure ids of the last staff, spread over the grid: the worst place for a scan by column.
 void BM_LocateMeasure(benchmark::State& state) {
-    ScoreFixture score(kStaves, kColumns);
+    ScoreBuilder score(kStaves, kColumns);
     Portee* staff = score.d->por[score.d->sys[1]->por[kStaves]];
     short c = 1, ma = 0, pa = 0;
     for (auto _ : state) {
@@ -29,7 +29,7 @@ BENCHMARK(BM_LocateMeasure);
 
 // A clef at column 1 only: the lookup at the last column walks back over the whole staff.
 void BM_ClefInForceAtTheEnd(benchmark::State& state) {
-    ScoreFixture score(1, kColumns);
+    ScoreBuilder score(1, kColumns);
     score.clef(1, 1, 2);
     for (short c = 1; c <= kColumns; c++) score.note(c, 1, 14, 1);
     for (auto _ : state) benchmark::DoNotOptimize(get_clef_start(kColumns, 1));
@@ -37,7 +37,7 @@ void BM_ClefInForceAtTheEnd(benchmark::State& state) {
 BENCHMARK(BM_ClefInForceAtTheEnd);
 
 void BM_ChordLayout(benchmark::State& state) {
-    ScoreFixture score(1, 4);
+    ScoreBuilder score(1, 4);
     score.d->auto_pos_alterations = 1;
     std::vector<CNote*> notes = score.chord(2, 1, {8, 11, 14, 20});
     for (CNote* n : notes) n->alt = 4;
@@ -47,7 +47,7 @@ void BM_ChordLayout(benchmark::State& state) {
 BENCHMARK(BM_ChordLayout);
 
 void BM_BeamGroupLayout(benchmark::State& state) {
-    ScoreFixture score(1, 4);
+    ScoreBuilder score(1, 4);
     score.d->epaisseur_ligatures = 8;
     score.d->epaisseur_hampes = 2;
     std::vector<CNote*> notes;

@@ -16,7 +16,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "../tests/score/ScoreFixture.h"
+#include "score/ScoreBuilder.h"
 #include "HeadlessApplication.h"
 #include "midi/CMidi.h"
 #include "midi/PlayRecordManager.h"
@@ -63,7 +63,7 @@ void BM_PlaybackLateness(benchmark::State& state) {
     std::vector<double> late_ms;
     dev->ticks.reserve(4096);  // the device's log never allocates while the notes go out
     for (auto _ : state) {
-        ScoreFixture score(kStaves, kColumns);
+        ScoreBuilder score(kStaves, kColumns);
         score.d->tempo = kTempo;
         for (short p = 1; p <= kStaves; p++) {
             score.clef(1, p, 1);

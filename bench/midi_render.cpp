@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "../tests/score/ScoreFixture.h"
+#include "score/ScoreBuilder.h"
 #include "midi/ScoreRender.h"
 #include "score/MusicSettings.h"
 #include "score/Piste.h"
@@ -18,8 +18,9 @@ constexpr short kStaves = 4;
 
 // Six notes a measure on every staff (four eighths and two quarters; a chord's notes on staff 3
 // count one by one), so that each track stays within its room.
-std::unique_ptr<ScoreFixture> generated_score(int64_t* notes) {
-    std::unique_ptr<ScoreFixture> score(new ScoreFixture(kStaves, kColumns));
+std::unique_ptr<ScoreBuilder> generated_score(int64_t* notes)
+{
+    std::unique_ptr<ScoreBuilder> score(new ScoreBuilder(kStaves, kColumns));
     *notes = 0;
     for (short p = 1; p <= kStaves; p++) score->clef(1, p, p > 2 ? 2 : 1);
     for (short c = 1; c <= kColumns; c++) {
@@ -38,7 +39,8 @@ std::unique_ptr<ScoreFixture> generated_score(int64_t* notes) {
     return score;
 }
 
-void render(ScoreFixture* score, bool convert) {
+void render(ScoreBuilder* score, bool convert)
+{
     if (convert)
         for (short m = 1; m <= score->d->tot_mes; m++)
             if (score->d->mes[m]) score->d->mes[m]->flags = 0;
@@ -56,7 +58,7 @@ void render(ScoreFixture* score, bool convert) {
 void run(benchmark::State& state, bool convert) {
     follow_flags = 0;
     int64_t notes = 0;
-    std::unique_ptr<ScoreFixture> score = generated_score(&notes);
+    std::unique_ptr<ScoreBuilder> score = generated_score(&notes);
     render(score.get(), true);
     for (auto _ : state) render(score.get(), convert);
     state.counters["notes"] = benchmark::Counter((double)notes * state.iterations(), benchmark::Counter::kIsRate);

@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "../tests/score/ScoreFixture.h"
+#include "score/ScoreBuilder.h"
 #include "midi/Transcription.h"
 #include "score/Piste.h"
 
@@ -15,14 +15,16 @@ namespace {
 constexpr short kColumns = 600;
 constexpr short kStaves = 4;
 
-void play(ScoreFixture& s, short staff, int32_t on, int32_t off, short pitch) {
+void play(ScoreBuilder& s, short staff, int32_t on, int32_t off, short pitch)
+{
     char b_on[3] = {(char)0x90, (char)pitch, 80}, b_off[3] = {(char)0x80, (char)pitch, 0};
     s.d->piste[staff] = inserer_dans_piste(on, 3, b_on, s.d->piste[staff]);
     s.d->piste[staff] = inserer_dans_piste(off, 3, b_off, s.d->piste[staff]);
 }
 
-std::unique_ptr<ScoreFixture> recorded_score() {
-    std::unique_ptr<ScoreFixture> score(new ScoreFixture(kStaves, kColumns));
+std::unique_ptr<ScoreBuilder> recorded_score()
+{
+    std::unique_ptr<ScoreBuilder> score(new ScoreBuilder(kStaves, kColumns));
     score->d->auto_justi = 0;
     for (short p = 1; p <= kStaves; p++) {
         uint32_t seed = 12345u * p;
@@ -47,7 +49,7 @@ std::unique_ptr<ScoreFixture> recorded_score() {
 }
 
 void BM_TranscribeRecording(benchmark::State& state) {
-    std::unique_ptr<ScoreFixture> score = recorded_score();
+    std::unique_ptr<ScoreBuilder> score = recorded_score();
     int64_t measures = 0;
     for (auto _ : state) {
         for (short p = 1; p <= kStaves; p++)

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "../tests/editor/ScorePages.h"
-#include "../tests/score/ScoreFixture.h"
+#include "score/ScoreBuilder.h"
 #include "editor/Editeur.h"
 #include "editor/EditorServices.h"
 #include "editor/ToolDispatch.h"
@@ -75,7 +75,7 @@ public:
         install_tool_handlers();
         undo_active = 1;
         own_pal = pal ? nullptr : (pal = new CToolsManager);
-        score = std::make_unique<ScoreFixture>(kStaves, kColumns);
+        score = std::make_unique<ScoreBuilder>(kStaves, kColumns);
         Document* d = score->d;
         for (short s = 1; s <= kStaves; s++) {
             d->ins[s].dx = 100;
@@ -148,7 +148,7 @@ public:
     }
 
     std::unique_ptr<platform::WindowManager> wm;
-    std::unique_ptr<ScoreFixture> score;
+    std::unique_ptr<ScoreBuilder> score;
     Editeur* editor = nullptr;
     bool ready = false;
 

@@ -31,7 +31,7 @@
 #include "platform/WindowManager.h"
 #include "score/DocumentWriter.h"
 #include "score/MusicClasses.h"
-#include "score/ScoreFixture.h"
+#include "score/ScoreBuilder.h"
 
 #include <cstdio>
 #include <cstring>
@@ -156,7 +156,7 @@ bool read_melody(const std::string& path, Melody* m)
 bool write_score(const Melody& m, const std::string& out)
 {
     const short columns = (short)(m.empty ? m.empty : (short)m.measures.size());
-    ScoreFixture score(m.instruments, columns);
+    ScoreBuilder score(m.instruments, columns);
     Document* d = score.d;
     score.clef(1, 1, 1);
     // The accompaniment: a channel each, unnamed, empty staves left out of the pages.
