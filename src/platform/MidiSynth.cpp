@@ -100,6 +100,9 @@ bool MidiSynthDevice::do_open()
     } else if (synth && !std::getenv("BRINDLECOT_HEADLESS") && taps == 0) {
         start_live_driver();
     }
+    if (const char* log = std::getenv("BRINDLECOT_MIDI_LOG"))
+        if (*log && !message_log)
+            message_log = std::fopen(log, "a");
     tell_destination_once(destination());
     // A synthesizer that could not start still counts as open: its messages are dropped.
     return true;
@@ -154,6 +157,10 @@ void MidiSynthDevice::do_close()
     if (renderer)
         render_to_now();
     std::lock_guard<std::mutex> g(lock);
+    if (message_log) {
+        std::fclose(message_log);
+        message_log = nullptr;
+    }
     if (driver)
         delete_fluid_audio_driver(driver);
     if (renderer)
@@ -192,9 +199,13 @@ int MidiSynthDevice::short_msg(uint32_t msg)
     if (renderer)
         render_to_now();
     std::lock_guard<std::mutex> g(lock);
+    int status = msg & 0xFF, d1 = (msg >> 8) & 0x7F, d2 = (msg >> 16) & 0x7F;
+    if (message_log) {
+        std::fprintf(message_log, "%ld %d %d %d\n", (long)midi_clock()->now_ms(), status, d1, d2);
+        std::fflush(message_log);
+    }
     if (!synth)
         return 0;
-    int status = msg & 0xFF, d1 = (msg >> 8) & 0x7F, d2 = (msg >> 16) & 0x7F;
     int chan = status & 0x0F;
     switch (status & 0xF0) {
     case 0x80: fluid_synth_noteoff(synth, chan, d1); break;

@@ -2,9 +2,12 @@
 // The built-in General MIDI synthesizer: FluidSynth with a General MIDI SoundFont from the
 // system. It plays to the sound server or to ALSA when one answers, and silently otherwise;
 // a second form renders into a WAV file, in step with the MIDI clock, for checks by ear or sox.
+// With BRINDLECOT_MIDI_LOG naming a file, every short message it receives is also appended to
+// that file as a line "milliseconds status data1 data2" (decimal), for checks of what was heard.
 
 #include "platform/MidiDevices.h"
 
+#include <cstdio>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -68,6 +71,7 @@ private:
     int period = 64;           // frames per rendered block
     int taps = 0;              // loopbacks attached (under lock)
     std::vector<float> tap_samples;  // under lock
+    std::FILE* message_log = nullptr;  // under lock
 };
 
 }  // namespace platform

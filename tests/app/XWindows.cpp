@@ -60,3 +60,22 @@ void release_button(const std::string& display, const XWindow& w, int x, int y)
     send_buttons(display, w, x, y, {ButtonRelease});
 }
 
+
+void move_holding_button(const std::string& display, const XWindow& w, int x, int y)
+{
+    Display* d = XOpenDisplay(display.c_str());
+    if (!d) return;
+    XEvent e{};
+    e.xmotion.type = MotionNotify;
+    e.xmotion.window = w.id;
+    e.xmotion.root = DefaultRootWindow(d);
+    e.xmotion.x = x;
+    e.xmotion.y = y;
+    e.xmotion.x_root = w.x + x;
+    e.xmotion.y_root = w.y + y;
+    e.xmotion.state = Button1Mask;
+    e.xmotion.same_screen = True;
+    XSendEvent(d, w.id, True, PointerMotionMask | ButtonMotionMask, &e);
+    XFlush(d);
+    XCloseDisplay(d);
+}

@@ -16,3 +16,5 @@ void click(const std::string& display, const XWindow& w, int x, int y);
 // The left button pressed, or released, at (x, y) of the window.
 void press_button(const std::string& display, const XWindow& w, int x, int y);
 void release_button(const std::string& display, const XWindow& w, int x, int y);
+// The pointer moved to (x, y) of the window with the left button held (a slide).
+void move_holding_button(const std::string& display, const XWindow& w, int x, int y);
