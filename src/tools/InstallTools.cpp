@@ -2,7 +2,9 @@
 
 #include "editor/ToolDispatch.h"
 #include "tools/ScoreDispatchKeySignatures.h"
+#include "tools/ScoreDispatchLength.h"
 #include "tools/ScoreDispatchLibrary.h"
+#include "tools/ScoreDispatchMeasures.h"
 #include "tools/ScoreDispatchMidiCursor.h"
 #include "tools/ScoreDispatchMiscellaneous.h"
 #include "tools/ScoreDispatchNotes.h"
@@ -24,6 +26,8 @@ void install_tool_handlers() {
     tool_handlers.selection = dispatch_editeur_selection;
     tool_handlers.temps = dispatch_editeur_temps;
     tool_handlers.armures = dispatch_editeur_armures;
+    tool_handlers.mesure = dispatch_editeur_mesure;
+    tool_handlers.hauteurs = dispatch_editeur_hauteurs;
     tool_handlers.symbole = dispatch_editeur_symbole;
     tool_handlers.texte = dispatch_editeur_texte;
     tool_handlers.librairies = dispatch_editeur_librairies;

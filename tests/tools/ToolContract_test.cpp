@@ -34,6 +34,8 @@ const Installed kMatrix[] = {
     {"symbole", &ToolHandlers::symbole, kForte},
     {"texte", &ToolHandlers::texte, tool::Text},
     {"librairies", &ToolHandlers::librairies, tool::LibraryMarker},
+    {"mesure", &ToolHandlers::mesure, tool::Measure},
+    {"hauteurs", &ToolHandlers::hauteurs, tool::StemLength},
 };
 
 // The handler under test, spied on: its answers for the event just routed.
