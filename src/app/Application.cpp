@@ -157,6 +157,7 @@ short event_filter(CPanel* panel, Event* event)
 {
     if (!panel || !panel->event_handler) return 0;
     record_panel_event(panel, event);  // while a demonstration script records
+    if (assistant_keys(event)) return 1;
     return panel->event_handler(panel, event) ? 1 : 0;
 }
 

@@ -11,6 +11,10 @@
 void assistant_command(bool canvas);
 // Closes the open assistant (hidden, kept for the next opening).
 void close_assistant();
+// The assistant's keys while it is shown (Backspace and the arrows for its draft or the score's
+// step cursor); 1 when the key was used.
+struct Event;
+short assistant_keys(Event* e);
 // The assistant's turn of the application's periodic task.
 void assistant_periodic();
 // Deletes the assistant (at the end of the program).

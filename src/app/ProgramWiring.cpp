@@ -28,6 +28,7 @@
 #include "score/ToolsManager.h"
 #include "tools/InstallTools.h"
 #include "tools/ScoreDispatchText.h"
+#include "tools/ScoreDispatchMidiCursor.h"
 
 namespace {
 
@@ -42,7 +43,8 @@ namespace {
 // - tools: `tool_handlers`, the handlers of the editing tools built so far, and
 //   `symbol_editor_scale`;
 // - chords: `chord_services`;
-// - shell: `app_hooks`, `editeur_hooks` (set_midi_thru, close_window),
+// - shell: `app_hooks`, `editeur_hooks` (set_midi_thru, close_window, measure_pressed,
+//   view_menu, view_command), `composer_hooks`, `step_cursor_hooks`,
 //   `midi_composition_hooks` (close_document, open_view, drawing_panel_size),
 //   `style_hooks.delay_percent`, `text_tool_hooks` (assistant_open, rearrange), `script_hooks`
 //   (close_document, open_document, clear_modified).
@@ -98,6 +100,7 @@ void unwire_program()
     parameter_hooks = {};
     key_equivalent_hooks = {};
     composer_hooks = default_composer_hooks();
+    step_cursor_hooks = default_step_cursor_hooks();
     audio_hooks = {};
     text_tool_hooks = {};
 }

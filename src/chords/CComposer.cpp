@@ -6,19 +6,27 @@
 #include <cstring>
 
 #include "chords/CKeyboardPanel.h"
+#include "chords/ChordProposals.h"
 #include "framework/CApplication.h"
 #include "framework/CBitmap.h"
 #include "framework/CButton.h"
+#include "framework/CLabel.h"
 #include "framework/CList.h"
 #include "framework/CScroll.h"
+#include "framework/CSlider.h"
 #include "framework/CUserPanel.h"
+#include "framework/ControlHandlers.h"
 #include "framework/DefaultHandlers.h"
 #include "framework/EventDispatch.h"
 #include "framework/MessageBoxes.h"
 #include "framework/ProgramFiles.h"
+#include "framework/UserInput.h"
 #include "midi/CMidi.h"
 #include "midi/CStyleFile.h"
 #include "score/CMeasure.h"
+#include "score/Document.h"
+#include "score/MusicGlobals.h"
+#include "score/ToolNumbers.h"
 #include "score/MusicSettings.h"
 #include "score/Placeholders.h"
 #include "score/ScoreItems.h"
@@ -38,6 +46,11 @@ ComposerHooks default_composer_hooks()
     h.close_assistant = [] {
         if (composer) composer->show_assistant(false);
     };
+    h.arrange = [](short, short) -> short { return 1; };
+    h.redraw_view = [] {};
+    h.drop_chord = [](short, const char*) -> short { return 0; };
+    h.drop_style = [](short, CStyleFile*, const std::vector<short>&) -> short { return 0; };
+    h.view_key = [](short) {};
     return h;
 }
 ComposerHooks composer_hooks = default_composer_hooks();
@@ -59,6 +72,26 @@ namespace {
 const char* const kUnlistedStyles[] = {"Chansons Rock (Slow-ballads) Canevas",
                                        "Chansons Rock (Slow-ballads) Canevas - Suite"};
 constexpr int32_t kWhite = 0xFFFFFF;
+// The progressions' file in "Misc", their dialog, and its items.
+const char* const kProgressionsFile = "Progressions.dat";
+constexpr short kProgressionDialog = 17;
+enum ProgressionItem : short { kProgressionOk = 1, kProgressionCancel = 2, kProgressionList = 3, kProgressionListen = 5 };
+// The style's restart waits this long after a progression is written.
+constexpr int32_t kRestartWaitMs = 250;
+// The colours of a measure's chord block and style block.
+constexpr int32_t kChordBlock = 0x0000FF;
+// The rhythm code of a note played into the draft.
+constexpr short kDraftQuarter = 3;
+// The mixers' dialogs and items.
+constexpr short kMixerDialog = 14, kPercussionDialog = 20;
+constexpr short kMixerControllerPopup = 31, kMixerRuler = 32, kMixerRulerScroll = 33;
+constexpr short kRulerHeader = 24, kRulerColumn = 20, kRulerRow = 16;
+constexpr short kRulerShownWithoutScroll = 20;
+// The key that makes the score's step cursor enter a note (the quarter's digit); the cursor
+// takes the prepared note instead of its own.
+constexpr short kCursorNoteKey = 0x33;
+constexpr short kBackspace = 8, kLeftArrow = 0x1C, kRightArrow = 0x1D;
+constexpr int32_t kStyleBlock = 0xFFFFFF;
 constexpr int32_t kBlack = 0x000000;
 constexpr int32_t kBlue = 0xFF0000;
 constexpr int32_t kRed = 0x0000FF;
@@ -129,6 +162,38 @@ short upscale_handler(CPanel*, Event* e)
         return 1;
     }
     return composer->dispatch_scale(e);
+}
+
+short upbrou_handler(CPanel*, Event* e)
+{
+    if (!composer) return 0;
+    if (e->type == EvPaint) {
+        composer->draw_brou();
+        return 1;
+    }
+    return composer->dispatch_brou(e);
+}
+
+short accomp_handler(CPanel* panel, Event* e)
+{
+    if (!composer || panel != composer->accomp) return default_event_handler(panel, e);
+    return composer->accomp_event(e);
+}
+
+short percu_handler(CPanel* panel, Event* e)
+{
+    if (!composer || panel != composer->percu) return default_event_handler(panel, e);
+    return composer->percu_event(e);
+}
+
+short accomp_up_handler(CPanel*, Event* e)
+{
+    if (!composer) return 0;
+    if (e->type == EvPaint) {
+        composer->draw_accomp_up();
+        return 1;
+    }
+    return composer->dispatch_accomp_up(e);
 }
 
 void paint_pad(CUserPanel* pad, int32_t colour)
@@ -241,10 +306,35 @@ CComposer::CComposer(short dialog)
     construire_gamme(cur_chord);
     uppad = up(kPadPanel);
     if (uppad) uppad->event_handler = uppad_handler;
+    upbrou = up(kDraftPanel);
+    if (upbrou) {
+        upbrou->offscreen_redraw(1);
+        upbrou->event_handler = upbrou_handler;
+    }
+    accomp = new CDialog("MISC", "Brindlecot.res", kMixerDialog, accomp_handler, WinSysMenu);
+    accomp->set_level(1);
+    if (CPopup* c = accomp->popup(kMixerControllerPopup)) c->set_cur(1);
+    if (CUserPanel* r = accomp->up(kMixerRuler)) {
+        r->offscreen_redraw(1);
+        r->event_handler = accomp_up_handler;
+    }
+    percu = new CDialog("MISC", "Brindlecot.res", kPercussionDialog, percu_handler, WinSysMenu);
+    percu->set_level(1);
+    if (CPopup* c = percu->popup(kMixerControllerPopup)) c->set_cur(1);
+    measbrou = new CMeasure;
+    measbrou->x = kScaleX;
+    measbrou->y = kScaleY;
+    measbrou->width = kScaleWidth;
+    CClef* draft_clef = new CClef;
+    draft_clef->x = 4;
+    measbrou->add(draft_clef);
+    mise_a_jour_brouillon();
     input_inbox.store(&melody, std::memory_order_release);
     if (application && application->midi) application->midi->midi_input_filter = input_filter;
     ComposerMarks::visible = false;
     composer_marks = this;
+    prog = read_progressions_file(format_file_name("MISC", kProgressionsFile), &progressions_found);
+    chord_audition.set_progressions(progression_lines(prog));
     if (canvas) {
         for (short item : {kPreviewCheck, kTempoFixedCheck})
             if (CCheck* c = check(item)) c->disable();
@@ -267,6 +357,14 @@ CComposer::~CComposer()
     TabStyles.clear();
     delete measscale;
     measscale = nullptr;
+    delete measbrou;
+    measbrou = nullptr;
+    delete accomp;
+    accomp = nullptr;
+    delete percu;
+    percu = nullptr;
+    delete note_a_inserer;
+    note_a_inserer = nullptr;
     if (composer_marks == this) composer_marks = nullptr;
     if (composer == this) composer = nullptr;
 }
@@ -707,8 +805,14 @@ void CComposer::note_on_scale_staff(short mid, bool on)
             }
 }
 
-void CComposer::scale_note_on(short mid, short)
+void CComposer::scale_note_on(short mid, short brou)
 {
+    if (!brou && destination() == kToDraft && !get_ctrl()) {
+        brouillon.insert(mid, kDraftQuarter);
+        mise_a_jour_brouillon();
+    } else if (!brou && destination() == kToScore) {
+        inserer_note_partition(mid);
+    }
     const unsigned char on[3] = {0x90, (unsigned char)(mid & 0x7F), (unsigned char)scalevolsol};
     send_now(on, 3);
     if (keyboard) keyboard->note_on(mid);
@@ -922,6 +1026,32 @@ short CComposer::handle(Event* e)
         }
         break;
     }
+    case kProposalButton: proposer_accords(); break;
+    case kDraftClearButton: effacer_brouillon(); break;
+    case kMixerButton:
+    case kPercussionButton:
+        if (!composer_hooks.view_open()) break;
+        data_to_window();
+        if (CDialog* w = e->item == kMixerButton ? accomp : percu) w->show();
+        break;
+    case kRestButton:
+        if (destination() == kToDraft) inserer_note_brouillon(kDraftRest, kDraftQuarter);
+        break;
+    case kDestinationPopup: {
+        const short r = default_event_handler(this, e);
+        if (upbrou) upbrou->dirty();
+        if (doc) doc->curseur = destination() == kToScore ? 1 : 0;
+        after_control(e);
+        return r ? r : 1;
+    }
+    case kDraftScroll:
+        if (CScroll* bar = scroll(kDraftScroll)) brouillon.scroll_to(bar->get_value());
+        mise_a_jour_brouillon();
+        break;
+    case kWriteButton:
+        if (cur_chord && last_cur_mes) composer_hooks.drop_chord(last_cur_mes, harmony.cell_name(cur_chord).c_str());
+        if (last_cur_mes) composer_hooks.drop_style(last_cur_mes, style, style_preview.state().cur_var);
+        break;
     case kTempoFixedCheck:
         if (CCheck* c = check(kTempoFixedCheck)) style_preview.set_tempo_fixed(c->get_value() != 0);
         break;
@@ -929,4 +1059,530 @@ short CComposer::handle(Event* e)
     }
     after_control(e);
     return default_event_handler(this, e);
+}
+
+// ---- Current measure, proposals and progressions ----
+
+namespace {
+
+// The first block of `colour` of measures k = from down to 1, with its text.
+bool last_block_text(Document* d, short from, int32_t colour, CString* out)
+{
+    for (short k = from; k >= 1; k--) {
+        CMeasure* m = mesure_maitre(d, k, 1);
+        for (short i = 1; m && i <= m->total(); i++)
+            if (CTextBloc* b = m->get_textbloc_item(i))
+                if (b->color == colour) {
+                    out->set(b->text.get() ? b->text.get() : "");
+                    return true;
+                }
+    }
+    return false;
+}
+
+}  // namespace
+
+void CComposer::set_cur_mes(short m)
+{
+    Document* d = doc;
+    if (!d) return;
+    const bool had = cur_mes != 0;
+    cur_mes = m;
+    cur_meas = m ? mesure_maitre(d, m, 1) : nullptr;
+    if (!cur_meas) cur_mes = 0;
+    composer_hooks.redraw_view();
+    if (last_cur_mes == cur_mes) return;
+    last_cur_mes = cur_mes;
+    if (!last_cur_mes || !had || composer_hooks.current_tool() != tool::Pointer) return;
+    CString text;
+    if (last_block_text(d, last_cur_mes, kChordBlock, &text)) {
+        activer_accord(text.get());
+        if (cur_chord) construire_gamme(cur_chord);
+    }
+    CPopup* destination = popup(kDestinationPopup);
+    if (destination && destination->get_cur() == 3) return;
+    if (last_block_text(d, last_cur_mes, kStyleBlock, &text)) {
+        EcouterAccord("", 0);
+        if (CCheck* c = check(kAuditionCheck)) c->set_value(0);
+        activer_variations(&text);
+    }
+}
+
+void CComposer::proposer_accords()
+{
+    if (!cur_mes || !doc) return;
+    CMeasure* m = mesure_maitre(doc, cur_mes, 1);
+    if (!m) return;
+    harmony.marks = proposal_marks(harmony, measure_pitch_shares(m));
+    if (upchords) upchords->dirty();
+}
+
+short CComposer::appliquer_progression(short p)
+{
+    Document* d = doc;
+    if (!d) return 0;
+    if (!progressions_found || p < 1 || p > (short)prog.size()) {
+        // Nothing to write: the document stays as it is.
+        MessageBoxRequest box;
+        box.text = progressions_found ? "Aucune progression d'accords n'est choisie."
+                                      : "Le fichier des progressions d'accords \"Progressions.dat\" est introuvable.";
+        tell_user(box);
+        return 0;
+    }
+    CCheck* play = check(kPreviewCheck);
+    const bool was_playing = play && play->get_value() && style_preview.playing();
+    auto send_play_check = [&](short value) {
+        if (!play) return;
+        play->set_value(value);
+        Event e;
+        e.type = EvControl;
+        e.item = kPreviewCheck;
+        handle(&e);
+    };
+    if (was_playing) send_play_check(0);
+    const short first = cur_mes > 0 ? cur_mes : 1;
+    write_progression(d, first, prog[(size_t)p - 1].chords);
+    d->modif = 1;
+    composer_hooks.arrange(first, 1000);
+    composer_hooks.redraw_view();
+    if (was_playing) {
+        wait_ms(kRestartWaitMs);
+        send_play_check(1);
+    }
+    return 1;
+}
+
+void CComposer::proposer_progression()
+{
+    CDialog* d = new CDialog("MISC", "Brindlecot.res", kProgressionDialog, default_dialog_handler, 0);
+    CList* list = d->list(kProgressionList);
+    if (list) {
+        list->clear();
+        for (const ChordProgressionEntry& e : prog) list->add(e.name.c_str());
+        if (!prog.empty()) list->set_cur(1);
+    }
+    auto selected = [&]() -> short { return list ? list->get_cur() : 0; };
+    auto listening = [&]() { return d->check(kProgressionListen) && d->check(kProgressionListen)->get_value(); };
+    short apply = 0;
+    Event ev;
+    while (d->run_modal(&ev)) {
+        if (ev.type != EvControl && ev.type != EvListDouble) continue;
+        if (ev.item == kProgressionOk && ev.type == EvControl) {
+            apply = 1;
+            break;
+        }
+        if (ev.item == kProgressionCancel) break;
+        if (ev.item == kProgressionList) {
+            if (ev.type == EvListDouble) {
+                apply = 1;
+                break;
+            }
+            if (listening() && selected()) EcouterAccord("", selected());
+        } else if (ev.item == kProgressionListen) {
+            if (listening() && selected())
+                EcouterAccord("", selected());
+            else
+                EcouterAccord("", 0);
+        }
+    }
+    const short chosen = selected();
+    EcouterAccord("", 0);
+    delete d;
+    if (apply) appliquer_progression(chosen);
+}
+
+// ---- Draft zone and notes sent into the score ----
+
+short CComposer::destination() const
+{
+    CPopup* p = const_cast<CComposer*>(this)->popup(kDestinationPopup);
+    return p && p->get_cur() ? p->get_cur() : (short)kPlayOnly;
+}
+
+short CComposer::cell_key() const { return clamp_scale_key(harmony.cell_key(cur_chord)); }
+
+std::array<short, 12> CComposer::melody_classes_now() const
+{
+    CPopup* filter = const_cast<CComposer*>(this)->popup(kFilterPopup);
+    const short f = filter && filter->get_cur() ? filter->get_cur() : (short)kFilterChromatic;
+    return melody_classes(cell_key(), chord_name_classes(harmony.cell_name(cur_chord)), f,
+                          harmony.nwch == 1 || harmony.nhch == 1);
+}
+
+namespace {
+
+CNote* new_melody_note(short pitch, short code, short key, const std::array<short, 12>& classes)
+{
+    const MelodyNote m = melody_note(pitch, code, key, classes);
+    CNote* n = new CNote;
+    n->rythm = m.rythm;
+    n->point = m.point;
+    if (m.height) n->height = m.height;
+    n->y = m.y;
+    n->alt = m.alt;
+    n->pitch = pitch;
+    n->dir = m.dir;
+    n->dax = m.dax;
+    n->day = m.day;
+    n->voice = m.voice;
+    return n;
+}
+
+}  // namespace
+
+void CComposer::effacer_brouillon()
+{
+    brouillon.clear();
+    mise_a_jour_brouillon();
+}
+
+void CComposer::inserer_note_brouillon(short mid, short rythme)
+{
+    if (get_ctrl()) return;
+    brouillon.insert(mid, rythme);
+    mise_a_jour_brouillon();
+}
+
+void CComposer::mise_a_jour_brouillon()
+{
+    if (CScroll* bar = scroll(kDraftScroll)) {
+        bar->set_min_max(0, brouillon.size());
+        bar->set_value(brouillon.offset);
+    }
+    brouillon.clamp();
+    if (!measbrou) return;
+    for (short i = measbrou->total(); i >= 1; i--) {
+        CDataObject* o = measbrou->get_item(i);
+        if (object_as<CNote>(o) || object_as<CRest>(o)) {
+            measbrou->remove(i);
+            delete o;
+        }
+    }
+    const std::array<short, 12> cls = melody_classes_now();
+    const short key = cell_key();
+    for (short j = 1; j <= kDraftSlots && brouillon.offset + j <= brouillon.size(); j++) {
+        const size_t e = (size_t)(brouillon.offset + j - 1);
+        const short pitch = brouillon.pitches[e], code = brouillon.rhythms[e];
+        if (pitch == kDraftRest) {
+            CRest* r = new CRest;
+            r->x = melody_rest_x(j);
+            r->y = kMelodyRestY;
+            r->rythm = code > 100 ? (short)(code - 100) : code;
+            if (code > 100) r->point = 1;
+            measbrou->insert(r, (short)(j + 1));
+        } else {
+            CNote* n = new_melody_note(pitch, code, key, cls);
+            n->x = melody_note_x(j);
+            n->adjust();
+            n->ajuster_hampe();
+            measbrou->insert(n, (short)(j + 1));
+        }
+    }
+    if (upbrou) upbrou->dirty();
+}
+
+void CComposer::draw_brou()
+{
+    if (!upbrou || !measbrou) return;
+    CUserPanel* p = upbrou;
+    p->set_color(kWhite);
+    p->fill_rect(0, 0, p->get_width(), p->get_height(), 0);
+    p->set_color(kBlack);
+    p->draw_rect(0, 0, p->get_width(), p->get_height(), 0);
+    p->set_font("Arial", 10, 0);
+    p->go_to(4, 12);
+    p->draw_string("Zone brouillon", 0);
+    if (destination() == kToDraft) {
+        const short x = (short)(14 * brouillon.indicx + 26);
+        p->set_color(kBlue);
+        p->draw_line(x, 11, x, 33, 0);
+        p->draw_line((short)(x - 3), 11, (short)(x + 4), 11, 0);
+        p->draw_line((short)(x - 3), 33, (short)(x + 4), 33, 0);
+    }
+    const int32_t saved_colour = couleur_notes;
+    CMeasure* saved_measure = cur_mes_draw;
+    couleur_notes = -1;
+    cur_mes_draw = measbrou;
+    short ox, oy;
+    p->get_origin(&ox, &oy);
+    measbrou->draw_object(p, 1, nullptr, 0, 1.0f, 1.0f);
+    p->set_origin(ox, oy);
+    couleur_notes = saved_colour;
+    cur_mes_draw = saved_measure;
+}
+
+short CComposer::dispatch_brou(Event* e)
+{
+    composer_hooks.focus_view();
+    if (e->type == EvRelease && (e->flags & EvfLeft)) {
+        mdown = 0;
+        if (notepitch && !(e->flags & EvfShift)) {
+            scale_note_off(notepitch, 1);
+            notepitch = 0;
+        }
+        return 1;
+    }
+    if (e->type == EvPress && (e->flags & EvfLeft)) mdown = 1;
+    else if (e->type != EvMove) return 1;
+    if (application) application->set_cursor_finger();
+    if (!mdown || !measbrou) return 1;
+    const short old = brouillon.indicx;
+    short pitch = -1;
+    for (short i = 1; i <= measbrou->total() && e->x <= measbrou->x + measbrou->width; i++) {
+        CDataObject* o = measbrou->get_item(i);
+        CNote* n = object_as<CNote>(o);
+        CRest* r = object_as<CRest>(o);
+        if (!n && !r) continue;
+        const short x = n ? n->x : r->x;
+        if (x + measbrou->x > e->x) break;
+        pitch = n ? n->pitch : 0;
+        brouillon.indicx = draft_cursor_after(n ? x : (short)(x - 2));
+    }
+    if (brouillon.indicx != old && upbrou) upbrou->dirty();
+    if (pitch < 0) return 1;
+    if (pitch == 0) {
+        if (notepitch) scale_note_off(notepitch, 1);
+        notepitch = 0;
+    } else if (pitch == notepitch) {
+        if (brouillon.indicx != old) {
+            scale_note_off(notepitch, 1);
+            scale_note_on(notepitch, 1);
+        }
+    } else {
+        if (notepitch) scale_note_off(notepitch, 1);
+        notepitch = pitch;
+        scale_note_on(pitch, 1);
+    }
+    return 1;
+}
+
+short CComposer::raccourcis(short value)
+{
+    if (value != kBackspace && value != kLeftArrow && value != kRightArrow) return 0;
+    switch (destination()) {
+    case kToDraft: {
+        const bool moved = value == kBackspace ? brouillon.backspace()
+                           : value == kLeftArrow ? brouillon.left()
+                                                 : brouillon.right();
+        if (moved) mise_a_jour_brouillon();
+        return 1;
+    }
+    case kToScore: composer_hooks.view_key(value); return 1;
+    default: return 0;
+    }
+}
+
+void CComposer::inserer_note_partition(short mid)
+{
+    ToolValue value;
+    if (get_ctrl() || !note_tool_value(composer_hooks.current_tool(), &value)) return;
+    CNote* n = new_melody_note(mid, value.rythm, cell_key(), melody_classes_now());
+    if (value.height) n->height = value.height;
+    n->adjust();
+    n->ajuster_hampe();
+    delete note_a_inserer;
+    note_a_inserer = n;
+    composer_hooks.view_key(kCursorNoteKey);
+    // A note that the cursor did not take (no cursor shown) is not kept for a later key.
+    delete note_a_inserer;
+    note_a_inserer = nullptr;
+}
+
+CNote* CComposer::take_note_a_inserer()
+{
+    CNote* n = note_a_inserer;
+    note_a_inserer = nullptr;
+    return n;
+}
+
+// ---- Mixers ----
+
+namespace {
+
+short first_staff_count(Document* d)
+{
+    if (!d || d->tot_sys < 1 || !d->sys[1] || d->sys[1]->tot_por < 1) return 0;
+    const Portee* p = d->por[d->sys[1]->por[1]];
+    return p ? p->tot_mes : 0;
+}
+
+}  // namespace
+
+void CComposer::data_to_window()
+{
+    Document* d = doc;
+    if (!d || d->tot_ins < 16 || !composer_hooks.view_open()) return;
+    const short c = mixer_controller(accomp->popup(kMixerControllerPopup) ? accomp->popup(kMixerControllerPopup)->get_cur() : 1);
+    for (short k = 1; k <= kMixerRows; k++) {
+        CLabel* label = accomp->label(k);
+        CSlider* slider = accomp->slider((short)(k + kSliderOffset));
+        if (k + 1 > d->tot_ins) {
+            if (label) label->set_text("---");
+            if (slider) slider->hide();
+            continue;
+        }
+        if (label) label->set_text(d->ins[k + 1].nom);
+        if (!slider) continue;
+        slider->set_min_max(0, 127);
+        if (ruler.first) {
+            const short v = controller_in_measure(d, (short)(k + 1), ruler.first, c);
+            slider->set_value(v >= 0 ? v : kNoValue);
+        }
+        slider->show();
+    }
+    if (CScroll* bar = accomp->scroll(kMixerRulerScroll)) {
+        const short n = first_staff_count(d);
+        if (n <= kRulerShownWithoutScroll) {
+            bar->set_min_max(0, 0);
+            bar->disable();
+        } else {
+            bar->set_min_max(1, n);
+            bar->set_value(first_vis_accomp);
+            bar->set_steps(1, 20);
+            bar->enable();
+        }
+    }
+    const short page = percu->popup(kMixerControllerPopup) ? percu->popup(kMixerControllerPopup)->get_cur() : 1;
+    for (short j = 1; j <= kMixerRows; j++) {
+        const short n = drum_note(page, j);
+        CLabel* label = percu->label(j);
+        CSlider* slider = percu->slider((short)(j + kSliderOffset));
+        if (n > kLastDrum) {
+            if (label) label->set_text("");
+            if (slider) slider->hide();
+            continue;
+        }
+        if (label) label->set_text(drum_name(n).c_str());
+        if (slider) {
+            slider->set_value(drum_level(d, n));
+            slider->show();
+        }
+    }
+    if (CUserPanel* r = accomp->up(kMixerRuler)) r->dirty();
+}
+
+void CComposer::change_pot(short k)
+{
+    Document* d = doc;
+    if (!d) return;
+    const short c = mixer_controller(accomp->popup(kMixerControllerPopup) ? accomp->popup(kMixerControllerPopup)->get_cur() : 1);
+    CSlider* slider = accomp->slider((short)(k + kSliderOffset));
+    if (!slider) return;
+    const short v = std::clamp<short>(slider->get_value(), 0, 127);
+    const short staff = (short)(k + 1);
+    if (!change_controller_accomp(d, c, v, staff, ruler.first, ruler.last)) return;
+    d->modif = 1;
+    if (ruler.first == 1 && ruler.last >= first_staff_count(d) && staff <= d->tot_ins)
+        d->ins[staff].effet[c] = (unsigned char)v;
+    if (CUserPanel* r = accomp->up(kMixerRuler)) r->dirty();
+}
+
+short CComposer::accomp_event(Event* e)
+{
+    if (e->type == EvClose) {
+        accomp->hide();
+        return 1;
+    }
+    if (e->type == EvControl || e->type == EvScrollThumb) {
+        if (e->item > kSliderOffset && e->item <= kSliderOffset + kMixerRows) {
+            change_pot((short)(e->item - kSliderOffset));
+        } else if (e->item == kMixerControllerPopup) {
+            const short r = default_event_handler(accomp, e);
+            data_to_window();
+            return r;
+        } else if (e->item == kMixerRulerScroll) {
+            if (CScroll* bar = accomp->scroll(kMixerRulerScroll)) first_vis_accomp = std::max<short>(1, bar->get_value());
+            if (CUserPanel* r = accomp->up(kMixerRuler)) r->dirty();
+        }
+    }
+    return default_event_handler(accomp, e);
+}
+
+short CComposer::percu_event(Event* e)
+{
+    if (e->type == EvClose) {
+        percu->hide();
+        return 1;
+    }
+    if (e->type == EvControl) {
+        const short page = percu->popup(kMixerControllerPopup) ? percu->popup(kMixerControllerPopup)->get_cur() : 1;
+        if (e->item > kSliderOffset && e->item <= kSliderOffset + kMixerRows) {
+            CSlider* slider = percu->slider(e->item);
+            if (slider && doc && set_drum_level(doc, drum_note(page, (short)(e->item - kSliderOffset)), slider->get_value()))
+                doc->modif = 1;
+        } else if (e->item == kMixerControllerPopup) {
+            const short r = default_event_handler(percu, e);
+            data_to_window();
+            return r;
+        }
+    }
+    return default_event_handler(percu, e);
+}
+
+short CComposer::dispatch_accomp_up(Event* e)
+{
+    if (!(e->flags & EvfLeft)) return 0;
+    const short measures = first_staff_count(doc);
+    const short m = ruler_measure(e->x, first_vis_accomp);
+    CUserPanel* r = accomp->up(kMixerRuler);
+    switch (e->type) {
+    case EvPress:
+        accomp_mouse_down = 1;
+        ruler.press(m, (e->flags & EvfShift) != 0, (e->flags & EvfDouble) != 0, measures);
+        if (r) r->dirty();
+        data_to_window();
+        return 1;
+    case EvRelease: accomp_mouse_down = 0; return 1;
+    case EvMove:
+        ruler.drag(m);
+        if (r) r->dirty();
+        return 1;
+    default: return 0;
+    }
+}
+
+void CComposer::draw_accomp_up()
+{
+    CUserPanel* p = accomp ? accomp->up(kMixerRuler) : nullptr;
+    if (!p) return;
+    const short w = p->get_width(), h = p->get_height();
+    p->set_color(kWhite);
+    p->fill_rect(0, 0, w, h, 0);
+    p->set_color(kBlack);
+    p->draw_line(0, 0, w, 0, 0);
+    p->draw_line(0, (short)(h - 1), w, (short)(h - 1), 0);
+    p->draw_line(0, 0, 0, h, 0);
+    Document* d = doc;
+    const short measures = first_staff_count(d);
+    if (!d) return;
+    const short c = mixer_controller(accomp->popup(kMixerControllerPopup) ? accomp->popup(kMixerControllerPopup)->get_cur() : 1);
+    p->set_font("Arial", 8, 0);
+    for (short j = 0; first_vis_accomp + j <= measures && kRulerColumn * j < w; j++) {
+        const short m = (short)(first_vis_accomp + j);
+        const short x = (short)(kRulerColumn * j);
+        p->set_color(kBlack);
+        p->draw_line((short)(x + kRulerColumn), 0, (short)(x + kRulerColumn), h, 0);
+        p->draw_line(x, kRulerHeader, (short)(x + kRulerColumn), kRulerHeader, 0);
+        const bool selected = m >= ruler.first && m <= ruler.last;
+        p->set_color(selected ? kBlack : kWhite);
+        p->fill_rect((short)(x + 1), 1, (short)(x + kRulerColumn), kRulerHeader, 0);
+        const std::string number = std::to_string(m);
+        p->set_color(selected ? kWhite : kBlack);
+        p->go_to((short)(x + 10 - p->string_width(number.c_str()) / 2), 17);
+        p->draw_string(number.c_str(), 0);
+        for (short r = 0; r < kMixerRows; r++) {
+            const short top = (short)(kRulerRow * r + kRulerHeader);
+            p->set_color(kBlack);
+            p->draw_line(x, top, (short)(x + kRulerColumn), top, 0);
+            const short v = controller_in_measure(d, (short)(r + 2), m, c);
+            if (v < 0) {
+                p->draw_line((short)(x + 1), (short)(top + 1), (short)(x + kRulerColumn), (short)(top + kRulerRow), 0);
+                p->draw_line((short)(x + kRulerColumn), (short)(top + 1), (short)(x + 1), (short)(top + kRulerRow), 0);
+            } else {
+                p->set_color(kBlue);
+                p->fill_rect((short)(x + 1), (short)(top + kRulerRow - kRulerRow * v / 127 + 1), (short)(x + kRulerColumn),
+                             (short)(top + kRulerRow), 0);
+            }
+        }
+    }
 }

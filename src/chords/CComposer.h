@@ -15,7 +15,10 @@
 #include <vector>
 
 #include "chords/ChordAudition.h"
+#include "chords/Progressions.h"
 #include "chords/HarmonyGrid.h"
+#include "chords/MelodyStaff.h"
+#include "chords/Mixers.h"
 #include "chords/ScaleStaff.h"
 #include "chords/StylePreview.h"
 #include "framework/Arrays.h"
@@ -25,6 +28,7 @@
 
 class CKeyboardPanel;
 class CMeasure;
+class CNote;
 class CPopup;
 class CScroll;
 class CStyleFile;
@@ -47,6 +51,17 @@ struct ComposerHooks {
     void (*set_key_mode)(short mode);
     // Runs the assistant's close command (its close box).
     void (*close_assistant)();
+    // Rebuilds the composition's accompaniment of measures first..last from its chords and
+    // styles; 0 when refused (the user was told).
+    short (*arrange)(short first, short last);
+    // Asks for the play-along view's drawing panel to be drawn again.
+    void (*redraw_view)();
+    // Writes a chord, and a style with its variations (numbers in the style), into a measure
+    // of the composition and re-arranges from there.
+    short (*drop_chord)(short measure, const char* name);
+    short (*drop_style)(short measure, CStyleFile* style, const std::vector<short>& variations);
+    // Hands a key (a key event of that code) to the score editor of the play-along view.
+    void (*view_key)(short key);
 };
 extern ComposerHooks composer_hooks;
 ComposerHooks default_composer_hooks();
@@ -79,10 +94,18 @@ public:
         kChordScroll = 6,
         kPreviewCheck = 7,
         kPaletteButton = 9,
+        kProposalButton = 10,
+        kWriteButton = 27,
         kScalePanel = 18,
+        kDraftClearButton = 14,
+        kDraftPanel = 16,
+        kRestButton = 28,
+        kMixerButton = 32,
+        kPercussionButton = 42,
         kPadPanel = 31,
         kFilterPopup = 37,
         kDestinationPopup = 38,
+        kDraftScroll = 39,
         kAuditionCheck = 41,
         kTempoFixedCheck = 46,
         kKeyboardItem = 100,
@@ -117,6 +140,50 @@ public:
     // Chord audition.
     void EcouterAccord(const char* name, short prog);
     void CycleJeuAccord();
+    // The current measure of the score (along the first staff of the master system; 0 none):
+    // its frame in the view, and the chord and style its blocks hold made current.
+    void set_cur_mes(short m);
+    short current_measure() const { return cur_mes; }
+    // Marks every cell of the grid by how well its chord fits the current measure's melody.
+    void proposer_accords();
+    // The progressions dialog: a progression auditioned, and written into the score with OK.
+    void proposer_progression();
+    // Writes progression `p` (from 1) from the current measure on (measure 1 when none) and
+    // re-arranges the accompaniment; with no progression file the user is told and nothing
+    // changes. 1 when written.
+    short appliquer_progression(short p);
+    const std::vector<ChordProgressionEntry>& progressions() const { return prog; }
+
+    // The draft zone and the notes sent into the score.
+    void effacer_brouillon();
+    void inserer_note_brouillon(short mid, short rythme);
+    void mise_a_jour_brouillon();
+    void draw_brou();
+    short dispatch_brou(Event* e);
+    void inserer_note_partition(short mid);
+    // The assistant's keys (Backspace and the arrows for the draft or the score's cursor); 1
+    // when the key was used.
+    short raccourcis(short value);
+    // The note waiting for the score's step cursor, handed over (null when none waits).
+    CNote* take_note_a_inserer();
+    const DraftZone& draft() const { return brouillon; }
+
+    // The accompaniment mixer (dialog 14) and the percussion mixer (dialog 20).
+    void data_to_window();
+    void change_pot(short k);
+    void draw_accomp_up();
+    short dispatch_accomp_up(Event* e);
+    short accomp_event(Event* e);
+    short percu_event(Event* e);
+    CDialog* accomp = nullptr;  // owned
+    CDialog* percu = nullptr;   // owned
+    RulerSelection ruler;
+    short first_vis_accomp = 1;
+    short accomp_mouse_down = 0;
+    CMeasure* draft_measure() const { return measbrou; }
+    // Where played notes go: 1 nowhere, 2 the draft, 3 the score.
+    short destination() const;
+    enum Destination : short { kPlayOnly = 1, kToDraft = 2, kToScore = 3 };
 
     // The GUI thread's turn of the periodic task: the audition's step, the chord and tempo a
     // preview switch handed over, the MIDI-keyboard notes received, the redraws asked for.
@@ -151,6 +218,7 @@ public:
     CUserPanel* upscale = nullptr;
     CUserPanel* uppad = nullptr;
     CKeyboardPanel* keyboard = nullptr;
+    CUserPanel* upbrou = nullptr;
     CChord chord;
     short wche = 58, hche = 13, wste = 106, hste = 15;
 
@@ -185,6 +253,14 @@ private:
     std::vector<std::pair<short, std::string>> scale_labels;  // x of the note, label
     short mdown = 0, notepitch = 0, scalevolsol = 100;
     bool pad_down = false;
+    short cur_mes = 0, last_cur_mes = 0;
+    std::array<short, 12> melody_classes_now() const;
+    short cell_key() const;
+    DraftZone brouillon;
+    CMeasure* measbrou = nullptr;
+    CNote* note_a_inserer = nullptr;  // owned until the step cursor takes it
+    std::vector<ChordProgressionEntry> prog;
+    bool progressions_found = false;
 };
 
 // The one assistant window, null before it is built.

@@ -12,6 +12,9 @@ EditeurHooks default_editeur_hooks() {
     h.transport_key = [](Event*) -> short { return 0; };
     h.close_window = [](CPanel*, short, short) -> short { return 1; };
     h.curseur_paroles = nullptr;
+    h.measure_pressed = [](Editeur*, short) {};
+    h.view_menu = [](Editeur*, Event*) -> short { return 0; };
+    h.view_command = [](Editeur*, short) -> short { return 0; };
     return h;
 }
 

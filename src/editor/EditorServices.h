@@ -12,6 +12,9 @@
 
 struct Event;
 
+// The commands of the program's own pop-up menu of the view start here.
+constexpr short kViewMenuCommands = 700;
+
 struct EditeurHooks {
     short (*get_play_but)();      // non-zero while the player plays
     short (*get_rec_but)();       // non-zero while the player records
@@ -30,6 +33,13 @@ struct EditeurHooks {
     short (*close_window)(class CPanel* panel, short ask, short flags);
     // The lyrics tool draws (show 1) or takes away (show 0) its caret; may be null.
     void (*curseur_paroles)(class Editeur* editor, short show);
+    // A left press fell on measure column `column` of the view (before any tool takes it).
+    void (*measure_pressed)(class Editeur* editor, short column);
+    // A right press that hit no note or rest: the program may open its own pop-up menu there;
+    // 1 when it did.
+    short (*view_menu)(class Editeur* editor, Event* e);
+    // A command of that menu (the editor's own commands are below 700); 1 when taken.
+    short (*view_command)(class Editeur* editor, short command);
 };
 extern EditeurHooks editeur_hooks;
 EditeurHooks default_editeur_hooks();

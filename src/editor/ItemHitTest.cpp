@@ -148,3 +148,18 @@ short Editeur::trouver_silence_clic(short x, short y, short* index, short* mn, s
     const short found = find_rest_at(this, x, y, &h);
     return hit_outputs(found, h, index, mn, pn, sn, mm, pp, ss);
 }
+
+short measure_column_at(const Editeur* v, short x, short y) {
+    constexpr short kReach = 30;
+    short column = 0;
+    walk_shown(v, [&](const ShownMeasure& s) {
+        if (!spans_x(v, s, x)) return false;
+        const short top = (short)(s.my - v->oy);
+        const short bottom = (short)(top + (short)(24 * v->scaley * s.ss));
+        if (y < top - kReach || y > bottom + kReach) return false;
+        short part = 0;
+        localiser_mesure(s.index, &column, &part);
+        return true;
+    });
+    return column;
+}

@@ -39,6 +39,9 @@ bool walk_shown(const Editeur* v, F f) {
     return walk_shown_measures(
         v, [](const ShownMeasure& s, void* d) -> bool { return (*static_cast<F*>(d))(s); }, &f);
 }
+// The column (measure number along its staff) of the measure of the page shown that holds panel
+// point (x, y): across it, and from 30 pixels above its staff to 30 below; 0 when none.
+short measure_column_at(const Editeur* v, short x, short y);
 // True when panel x lies across measure s.
 bool spans_x(const Editeur* v, const ShownMeasure& s, short x);
 

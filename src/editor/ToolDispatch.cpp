@@ -1,6 +1,8 @@
 #include "editor/ToolDispatch.h"
 
 #include "editor/Editeur.h"
+#include "editor/EditorServices.h"
+#include "editor/ItemHitTest.h"
 #include "editor/NoteRestMenus.h"
 #include "framework/CApplication.h"
 #include "framework/CButton.h"
@@ -192,10 +194,16 @@ short Editeur::dispatch(Event* e) {
         }
         return 0;
     }
-    if (e->type == EvPress && (e->flags & EvfRight)) return ouvrir_menu_note_silence(this, e);
+    if (e->type == EvPress && (e->flags & EvfRight))
+        return ouvrir_menu_note_silence(this, e) ? 1 : editeur_hooks.view_menu(this, e);
     if (e->type == EvMenuCommand) {
+        if (e->value >= kViewMenuCommands && editeur_hooks.view_command(this, e->value)) return 1;
         commande_menu_note_silence(this, e);
         return 1;
+    }
+    if (e->type == EvPress && (e->flags & EvfLeft)) {
+        const short column = measure_column_at(this, e->x, e->y);
+        if (column) editeur_hooks.measure_pressed(this, column);
     }
     if (e->type != EvPress && e->type != EvKey) return 0;
 

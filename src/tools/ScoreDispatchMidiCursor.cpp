@@ -119,7 +119,18 @@ short step_left_bar(const std::vector<short>& xs, short x, short front) {
     return std::max<short>(to, (short)(front + kBarMargin));
 }
 
-CNote* take_prepared_note() { return nullptr; }
+StepCursorHooks default_step_cursor_hooks() {
+    StepCursorHooks h;
+    h.take_prepared_note = []() -> CNote* { return nullptr; };
+    return h;
+}
+StepCursorHooks step_cursor_hooks = default_step_cursor_hooks();
+
+short place_for_clef(short treble_y, short clef) {
+    constexpr short kTreble = 1;
+    const short c = clef >= 0 && clef < kClefSteps ? clef : kTreble;
+    return (short)(treble_y + 3 * (tab_clef_constante[c] - tab_clef_constante[kTreble]));
+}
 
 // ---- The cursor on the view ----
 
@@ -296,8 +307,12 @@ short enter_note(Editeur* v, short digit) {
     if (v->voice) n->voice = v->voice;
     if (n->y < 12) n->dir = 1;
     n->ajuster_hampe();
-    if (CNote* prepared = take_prepared_note()) {
+    if (CNote* prepared = step_cursor_hooks.take_prepared_note()) {
         prepared->x = n->x;
+        prepared->y = place_for_clef(prepared->y, clef);
+        prepared->adjust();
+        prepared->dir = prepared->y < 12 ? 1 : 0;
+        prepared->ajuster_hampe();
         delete n;
         n = prepared;
     }

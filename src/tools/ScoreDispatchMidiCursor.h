@@ -65,7 +65,14 @@ short nearest_left(const std::vector<short>& xs, short x);
 // Whether an item at `x` goes with the item at `k` that Backspace deletes.
 inline bool in_delete_window(short x, short k) { return x >= k - kDeleteWindow && x <= k + kDeleteWindow; }
 
-// The prepared note of the composition assistant, handed to the cursor; none until the
-// assistant exists.
+// What the cursor asks of the program above it: the note that the composition assistant
+// prepared for the cursor (the cursor owns it once taken; null when none waits). The note is
+// built for a treble staff; the cursor places it for the clef in force at the bar.
 class CNote;
-CNote* take_prepared_note();
+struct StepCursorHooks {
+    CNote* (*take_prepared_note)();
+};
+extern StepCursorHooks step_cursor_hooks;
+StepCursorHooks default_step_cursor_hooks();
+// The height on a staff of clef `clef` of a note that stands at `treble_y` on a treble staff.
+short place_for_clef(short treble_y, short clef);

@@ -23,6 +23,7 @@
 #include "score/SymbolPlacement.h"
 #include "score/ToolsManager.h"
 #include "tools/ScoreDispatchText.h"
+#include "tools/ScoreDispatchMidiCursor.h"
 
 #include <map>
 #include <set>
@@ -67,6 +68,7 @@ KeyEquivalentHooks defaults(const KeyEquivalentHooks&) { return {}; }
 ComposerHooks defaults(const ComposerHooks&) { return default_composer_hooks(); }
 AudioHooks defaults(const AudioHooks&) { return {}; }
 TextToolHooks defaults(const TextToolHooks&) { return {}; }
+StepCursorHooks defaults(const StepCursorHooks&) { return default_step_cursor_hooks(); }
 
 #define FIELD(table, field, answer) Field{#table, #field, Answer::answer, table.field != defaults(table).field}
 
@@ -132,6 +134,9 @@ std::vector<Field> fields()
         FIELD(editeur_hooks, transport_key, Wired),
         FIELD(editeur_hooks, close_window, Wired),
         FIELD(editeur_hooks, curseur_paroles, Waiting),  // the lyrics tool
+        FIELD(editeur_hooks, measure_pressed, Wired),
+        FIELD(editeur_hooks, view_menu, Wired),
+        FIELD(editeur_hooks, view_command, Wired),
         FIELD(note_menu_hooks, edit_play_parameters, Wired),
         // The composition assistant's analysis and accompaniment from a note's menu.
         FIELD(note_menu_hooks, modify_analyse, Waiting),
@@ -196,6 +201,12 @@ std::vector<Field> fields()
         FIELD(text_tool_hooks, assistant_open, Wired),
         FIELD(text_tool_hooks, rearrange, Wired),
         FIELD(text_tool_hooks, edit, OwnDefault),  // the text-block dialog
+        FIELD(composer_hooks, arrange, Wired),
+        FIELD(composer_hooks, redraw_view, Wired),
+        FIELD(composer_hooks, drop_chord, Wired),
+        FIELD(composer_hooks, drop_style, Wired),
+        FIELD(composer_hooks, view_key, Wired),
+        FIELD(step_cursor_hooks, take_prepared_note, Wired),
         FIELD(audio_hooks, start, AudioFolder),
         FIELD(audio_hooks, stop, AudioFolder),
         FIELD(audio_hooks, export_audio, AudioFolder),
@@ -234,6 +245,7 @@ std::map<std::string, size_t> table_slots()
         {"composer_hooks", sizeof(ComposerHooks) / slot},
         {"audio_hooks", sizeof(AudioHooks) / slot},
         {"text_tool_hooks", sizeof(TextToolHooks) / slot},
+        {"step_cursor_hooks", sizeof(StepCursorHooks) / slot},
         {"tool_handlers", sizeof(ToolHandlers) / slot},
         {"score_drawing", 1},
         {"symbol_editor_scale", 1},

@@ -27,6 +27,10 @@
 #include "platform/TempFolder.h"
 #include "score/CMeasure.h"
 #include "score/MusicClasses.h"
+#include "score/CTextBloc.h"
+#include "score/CChordProgression.h"
+#include "score/Document.h"
+#include "score/ScoreFixture.h"
 #include "support/ChordNoteNames.h"
 
 namespace fs = std::filesystem;
@@ -320,3 +324,95 @@ TEST_F(ComposerWindow, TheScaleVelocityFollowsTheSoloistsVolume)
 }
 
 }  // namespace
+
+// The proposals for the current measure shade the grid; a progression is written from the
+// current measure on, marks the document changed and re-arranges from there; without the
+// progressions' file OK changes nothing and the user is told.
+class ComposerProgressions : public ComposerWindow {
+protected:
+    void SetUp() override
+    {
+        ComposerWindow::SetUp();
+        progressions = tree.path() + "/misc/Progressions.dat";
+        fs::remove(progressions);
+        composer_hooks.arrange = [](short first, short last) -> short {
+            arranged.emplace_back(first, last);
+            return 1;
+        };
+        arranged.clear();
+    }
+    void TearDown() override
+    {
+        composer_hooks = default_composer_hooks();
+        ComposerWindow::TearDown();
+    }
+    std::vector<std::string> chords_of_first_staff(ScoreFixture& score, short columns)
+    {
+        std::vector<std::string> out;
+        for (short c = 1; c <= columns; c++) {
+            std::string name;
+            CMeasure* m = score.measure(c, 1);
+            for (short i = 1; i <= m->total(); i++)
+                if (CTextBloc* b = m->get_textbloc_item(i))
+                    if (b->color == 0xFF) name = b->text.get();
+            out.push_back(name);
+        }
+        return out;
+    }
+    static std::vector<std::pair<short, short>> arranged;
+    std::string progressions;
+};
+std::vector<std::pair<short, short>> ComposerProgressions::arranged;
+
+TEST_F(ComposerProgressions, AProgressionIsWrittenFromTheCurrentMeasureAndArranged)
+{
+    write_file(progressions, "2\r\nUne\r\n4\r\nC\r\nAm\r\nF\r\nG7\r\nDeux\r\n2\r\nDm\r\nG\r\n");
+    ScoreFixture score(2, 6);
+    new CComposer(kComposerFreeDialog);
+    ASSERT_EQ(composer->progressions().size(), 2u);
+    composer->set_cur_mes(2);
+    EXPECT_EQ(composer->current_measure(), 2);
+    score.d->modif = 0;
+    EXPECT_EQ(composer->appliquer_progression(1), 1);
+    EXPECT_EQ(chords_of_first_staff(score, 6), (std::vector<std::string>{"", "C", "Am", "F", "G7", ""}));
+    EXPECT_EQ(score.d->sub_doc[1].chprog->total(), 4);
+    EXPECT_EQ(score.d->modif, 1);
+    EXPECT_EQ(arranged, (std::vector<std::pair<short, short>>{{2, 1000}}));
+    EXPECT_TRUE(told.empty());
+}
+
+TEST_F(ComposerProgressions, WithoutTheFileNothingChangesAndTheUserIsTold)
+{
+    ScoreFixture score(1, 4);
+    new CComposer(kComposerFreeDialog);
+    EXPECT_TRUE(composer->progressions().empty());
+    told.clear();
+    score.d->modif = 0;
+    EXPECT_EQ(composer->appliquer_progression(1), 0);
+    EXPECT_EQ(score.d->modif, 0);
+    EXPECT_TRUE(arranged.empty());
+    EXPECT_EQ(chords_of_first_staff(score, 4), (std::vector<std::string>{"", "", "", ""}));
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_NE(told[0].find("Progressions.dat"), std::string::npos);
+}
+
+TEST_F(ComposerProgressions, TheProposalsMarkTheCellsForTheCurrentMeasure)
+{
+    ScoreFixture score(1, 3);
+    // C, E and G as quarters (bottom line E, then G, then C in the third space) in measure 2.
+    score.note(2, 1, 26);  // E
+    score.note(2, 1, 20);  // G
+    score.note(2, 1, 11);  // C
+    new CComposer(kComposerFreeDialog);
+    composer->proposer_accords();  // no current measure: nothing
+    for (short m : composer->grid().marks) EXPECT_EQ(m, kNoMark);
+    composer->set_cur_mes(2);
+    control(CComposer::kProposalButton);
+    const HarmonyGrid& g = composer->grid();
+    ASSERT_EQ(g.cell_name(1), "C");
+    EXPECT_EQ(g.marks[0], 100) << "C major in key 0";
+    EXPECT_EQ(g.marks[1], kNoMark) << "D minor holds none of them";
+    // A click in the grid clears them.
+    press(composer->upchords, (short)(kGridLeft + 20), (short)(kGridTop + 5));
+    for (short m : composer->grid().marks) EXPECT_EQ(m, kNoMark);
+}

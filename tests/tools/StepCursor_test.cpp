@@ -283,3 +283,55 @@ TEST_F(StepCursor, ShortcutsPressTheNoteLeftOfTheBar) {
     EXPECT_TRUE(presses.empty());
     tool_handlers = kept;
 }
+
+// The composition assistant hands the cursor a note built for a treble staff: the cursor places
+// it for the clef in force, where its own middle C stands, and keeps its value and stem.
+namespace {
+CNote* prepared_for_cursor = nullptr;
+}
+
+TEST(StepCursorPlacement, ANoteForATrebleStaffMovesByTheClefsSteps) {
+    struct Row {
+        short clef, treble_y, y;
+    };
+    // Treble 1 keeps it; bass 2 puts it twelve steps lower on the page of steps (36 units up).
+    const Row rows[] = {{1, 30, 30}, {2, 30, -6}, {2, 66, 30}, {0, 30, 30}, {99, 30, 30}};
+    for (const Row& r : rows) EXPECT_EQ(place_for_clef(r.treble_y, r.clef), r.y) << r.clef;
+}
+
+TEST_F(StepCursor, ThePreparedNoteIsTakenAndPlacedForTheClefInForce) {
+    const short clefs[][2] = {{2, 1}, {3, 2}};  // column, clef
+    for (const auto& c : clefs) {
+        const short column = c[0], clef = c[1];
+        score->clef(column, 1, clef);
+        score->d->curseur_ma = column;
+        score->d->curseur_x = 22;
+        // The cursor's own middle C under this clef.
+        ASSERT_EQ(type('3'), 1);
+        std::vector<CNote*> own = items<CNote>(column, 1);
+        ASSERT_EQ(own.size(), 1u);
+        const short middle_c = own[0]->y;
+        // The assistant's middle C, a sixteenth with its stem of 25, built for a treble staff.
+        prepared_for_cursor = new CNote;
+        prepared_for_cursor->pitch = 60;
+        prepared_for_cursor->y = 30;
+        prepared_for_cursor->rythm = 5;
+        prepared_for_cursor->height = 25;
+        prepared_for_cursor->voice = 2;
+        step_cursor_hooks.take_prepared_note = []() -> CNote* {
+            CNote* n = prepared_for_cursor;
+            prepared_for_cursor = nullptr;
+            return n;
+        };
+        ASSERT_EQ(type('3'), 1);
+        step_cursor_hooks = default_step_cursor_hooks();
+        EXPECT_EQ(prepared_for_cursor, nullptr) << "taken";
+        std::vector<CNote*> n = items<CNote>(column, 1);
+        ASSERT_EQ(n.size(), 2u) << clef;
+        CNote* taken = n[0]->rythm == 5 ? n[0] : n[1];
+        EXPECT_EQ(taken->pitch, 60);
+        EXPECT_EQ(taken->y, middle_c) << "clef " << clef;
+        EXPECT_EQ(taken->rythm, 5);
+        EXPECT_EQ(taken->x, 36) << "at the bar, after the first note";
+    }
+}
