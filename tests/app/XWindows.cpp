@@ -24,7 +24,8 @@ std::vector<XWindow> shown_windows(const std::string& display)
 
 namespace {
 
-void send_buttons(const std::string& display, const XWindow& w, int x, int y, std::initializer_list<int> types)
+void send_buttons(const std::string& display, const XWindow& w, int x, int y, std::initializer_list<int> types,
+                  unsigned int button = Button1)
 {
     Display* d = XOpenDisplay(display.c_str());
     if (!d) return;
@@ -37,8 +38,8 @@ void send_buttons(const std::string& display, const XWindow& w, int x, int y, st
         e.xbutton.y = y;
         e.xbutton.x_root = w.x + x;
         e.xbutton.y_root = w.y + y;
-        e.xbutton.button = Button1;
-        e.xbutton.state = type == ButtonRelease ? Button1Mask : 0;
+        e.xbutton.button = button;
+        e.xbutton.state = type == ButtonRelease ? (button == Button3 ? Button3Mask : Button1Mask) : 0;
         e.xbutton.same_screen = True;
         XSendEvent(d, w.id, True, type == ButtonPress ? ButtonPressMask : ButtonReleaseMask, &e);
     }
@@ -51,6 +52,11 @@ void send_buttons(const std::string& display, const XWindow& w, int x, int y, st
 void click(const std::string& display, const XWindow& w, int x, int y)
 {
     send_buttons(display, w, x, y, {ButtonPress, ButtonRelease});
+}
+
+void right_click(const std::string& display, const XWindow& w, int x, int y)
+{
+    send_buttons(display, w, x, y, {ButtonPress, ButtonRelease}, Button3);
 }
 
 void press_button(const std::string& display, const XWindow& w, int x, int y) { send_buttons(display, w, x, y, {ButtonPress}); }

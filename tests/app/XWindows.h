@@ -13,6 +13,8 @@ struct XWindow {
 std::vector<XWindow> shown_windows(const std::string& display);
 // A left click at (x, y) of the window.
 void click(const std::string& display, const XWindow& w, int x, int y);
+// A right click at (x, y) of the window.
+void right_click(const std::string& display, const XWindow& w, int x, int y);
 // The left button pressed, or released, at (x, y) of the window.
 void press_button(const std::string& display, const XWindow& w, int x, int y);
 void release_button(const std::string& display, const XWindow& w, int x, int y);
