@@ -10,6 +10,7 @@
 #include "app/StyleArrangement.h"
 #include "chords/CComposer.h"
 #include "editor/EditorServices.h"
+#include "editor/ItemHitTest.h"
 #include "framework/CApplication.h"
 #include "framework/CUserPanel.h"
 #include "framework/CWindow.h"
@@ -395,6 +396,13 @@ short Brindlecot::dispatch(Event* e)
     const bool button_mode = param[parameter::ButtonMode] != 0;
     switch (e->type) {
     case EvPress:
+        // The program's own pop-up menu (the assistant's progressions); the measure touched
+        // becomes the assistant's current one.
+        if (e->flags & EvfRight) return editeur_hooks.view_menu(this, e);
+        if (e->flags & EvfLeft) {
+            const short column = measure_column_at(this, e->x, e->y);
+            if (column) editeur_hooks.measure_pressed(this, column);
+        }
         if (mouse_plays(e)) {
             play.touch = 1;
             localiser(page_x(e->x), page_y(e->y));
