@@ -7,6 +7,8 @@
 #include "tools/ScoreDispatchMeasures.h"
 #include "tools/ScoreDispatchMidiCursor.h"
 #include "tools/ScoreDispatchMiscellaneous.h"
+#include "tools/ScoreDispatchNoteHeads.h"
+#include "tools/ScoreDispatchNolets.h"
 #include "tools/ScoreDispatchNotes.h"
 #include "tools/ScoreDispatchRests.h"
 #include "tools/ScoreDispatchSelection.h"
@@ -32,4 +34,7 @@ void install_tool_handlers() {
     tool_handlers.texte = dispatch_editeur_texte;
     tool_handlers.librairies = dispatch_editeur_librairies;
     symbol_editor_scale = editor_symbol_scale;
+    tool_handlers.nolet = dispatch_editeur_nolet;
+    tool_handlers.tetes = dispatch_editeur_tetes;
+    tool_handlers.reprises = dispatch_editeur_reprises;
 }

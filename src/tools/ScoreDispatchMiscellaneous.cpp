@@ -4,7 +4,10 @@
 #include <vector>
 
 #include "editor/Editeur.h"
+#include "framework/CDialog.h"
+#include "framework/CList.h"
 #include "framework/CUndoManager.h"
+#include "framework/Event.h"
 #include "framework/CUserPanel.h"
 #include "framework/UserInput.h"
 #include "layout/UtilitairesGroupesAccords.h"
@@ -405,4 +408,217 @@ short dispatch_editeur_inverser(Editeur* v, Event* e) {
     if (k->cid) return flip_chord(c, k);
     if (k->gid) return flip_group(c, k);
     return flip_lone(c, k, hit.item);
+}
+
+// ---- Repeats ----
+
+namespace {
+
+constexpr short kRepeatDialog = 0x77;
+constexpr short kPasses = 10;
+constexpr short kPlainBar = 1;  // one thin line; 0 is none
+constexpr short kNumberMask = 0x3FFF;
+constexpr short kStaffUnits = 24;
+
+// The dialog's preview: a measure without items showing the two bar lines chosen.
+CMeasure* preview_measure = nullptr;
+
+short reprise_proc(CPanel* panel, Event* e) {
+    if (e->type != EvPaint) return 0;
+    CUserPanel* p = static_cast<CUserPanel*>(panel);
+    p->set_color(0);
+    p->draw_rect(0, 0, p->get_width(), p->get_height(), 0);
+    if (preview_measure) {
+        short x0 = 0, y0 = 0;
+        p->get_origin(&x0, &y0);
+        p->go_to(0, 0);
+        preview_measure->draw(p, DrawNormal, 1.0f, 1.0f);
+        p->set_origin(x0, y0);
+    }
+    return 1;
+}
+
+// The measure index at column c of part p of the master system, 0 when there is none.
+short column_measure(short c, short p) {
+    if (!doc || doc->max_sys < 1 || !doc->sys[1]) return 0;
+    const Systeme* s = doc->sys[1];
+    if (p < 1 || p > s->tot_por) return 0;
+    const short staff = s->por[p];
+    if (staff < 1 || staff > doc->max_por || !doc->por[staff]) return 0;
+    const Portee* line = doc->por[staff];
+    if (c < 1 || c > line->tot_mes) return 0;
+    const short m = line->mes[c];
+    return m >= 1 && m <= doc->max_mes && doc->mes[m] ? m : 0;
+}
+
+ColumnNumbers column_numbers() {
+    ColumnNumbers n(1, 0);
+    const Systeme* s = doc && doc->max_sys >= 1 ? doc->sys[1] : nullptr;
+    const short staff = s && s->tot_por >= 1 ? s->por[1] : 0;
+    const short columns = staff >= 1 && staff <= doc->max_por && doc->por[staff] ? doc->por[staff]->tot_mes : 0;
+    for (short c = 1; c <= columns; c++) {
+        const short m = column_measure(c, 1);
+        n.push_back(m ? (short)(doc->mes[m]->number & kNumberMask) : 0);
+    }
+    return n;
+}
+
+short parts_count() {
+    return doc && doc->max_sys >= 1 && doc->sys[1] ? doc->sys[1]->tot_por : 0;
+}
+
+void apply_repeat(Editeur* v, const RepeatPlan& plan) {
+    const short columns = (short)(column_numbers().size() - 1);
+    for (short c = plan.first; c <= plan.last; c++) {
+        if (c < 1) continue;
+        if (c > columns) break;
+        for (short p = 1; p <= parts_count(); p++) {
+            const short index = column_measure(c, p);
+            if (!index) continue;
+            CMeasure* m = doc->mes[index];
+            if (v->undo) v->undo->add_obj(reinterpret_cast<void**>(&doc->mes[index]), kUndoKindMeasure, 0, 0);
+            m->start_bar = plan.start_bar;
+            m->end_bar = plan.end_bar;
+            m->change_mes_flags(0, measure_flag::MidiCurrent);
+            bool found = false;
+            for (short i = m->total(); i >= 1; i--) {
+                CRepeat* r = object_as<CRepeat>(m->get_item(i));
+                if (!r) continue;
+                found = true;
+                if (plan.removes) {
+                    m->remove(i);
+                    delete r;
+                } else {
+                    for (short k = 1; k <= kPasses; k++) r->next[k] = plan.jumps[k];
+                }
+            }
+            if (!found && !plan.removes) {
+                CRepeat* r = new CRepeat;
+                for (short k = 1; k <= kPasses; k++) r->next[k] = plan.jumps[k];
+                m->insert(r, 1);
+            }
+        }
+    }
+}
+
+}  // namespace
+
+short column_of_number(const ColumnNumbers& numbers, short number) {
+    for (size_t c = 1; c < numbers.size(); c++)
+        if (numbers[c] == number) return (short)c;
+    return 0;
+}
+
+RepeatValues repeat_values_of(short number, const short* next, short start_bar, short end_bar,
+                              const ColumnNumbers& numbers) {
+    RepeatValues v;
+    v.first = v.last = number;
+    v.start_item = (short)(start_bar + 1);
+    v.end_item = (short)(end_bar + 1);
+    const short columns = (short)(numbers.size() - 1);
+    for (short k = 1; next && k <= kPasses; k++) {
+        const short c = next[k];
+        v.targets[k - 1] = c >= 1 && c <= columns ? numbers[c] : 0;
+    }
+    return v;
+}
+
+RepeatPlan plan_repeat(const RepeatValues& values, const ColumnNumbers& numbers, short clicked_column) {
+    RepeatPlan p;
+    p.first = values.first == 0 ? clicked_column : column_of_number(numbers, values.first);
+    p.last = values.last == 0 ? clicked_column : column_of_number(numbers, values.last);
+    if (!p.first) {
+        // Nothing to start the range at: applying it from the first measure would change measures
+        // the user did not name.
+        p.refused = true;
+        return p;
+    }
+    bool jumps = false;
+    for (short k = 1; k <= kPasses; k++) {
+        const short t = values.targets[k - 1];
+        p.jumps[k] = t <= 0 ? 0 : column_of_number(numbers, t);
+        jumps = jumps || p.jumps[k];
+    }
+    p.start_bar = (short)(values.start_item - 1);
+    p.end_bar = (short)(values.end_item - 1);
+    p.removes = !jumps && p.start_bar <= kPlainBar && p.end_bar <= kPlainBar;
+    return p;
+}
+
+bool dialogue_reprise_dialog(RepeatValues* values) {
+    short ok = 0, cancel = 0;
+    RepeatValues v = *values;
+    void* table[18] = {nullptr, &ok, &cancel, &v.first, &v.last, nullptr, nullptr, nullptr};
+    for (short k = 0; k < kPasses; k++) table[8 + k] = &v.targets[k];
+    CMeasure preview;
+    preview.width = 120, preview.x = 10, preview.y = 10;
+    CPopup* start = nullptr;
+    CPopup* end = nullptr;
+    short seen_start = -1, seen_end = -1;
+    CUserPanel* panel = nullptr;
+    auto follow = [&] {
+        const short s = start ? start->get_cur() : v.start_item, e = end ? end->get_cur() : v.end_item;
+        if (s == seen_start && e == seen_end) return;
+        seen_start = s, seen_end = e;
+        preview.start_bar = (short)(s - 1);
+        preview.end_bar = (short)(e - 1);
+        if (panel) panel->dirty(1);
+    };
+    preview_measure = &preview;
+    const bool shown = work_tool_dialog(
+        kRepeatDialog, table, &ok, &cancel,
+        [&](CDialog* d) {
+            start = static_cast<CPopup*>(table[6]);
+            end = static_cast<CPopup*>(table[7]);
+            if (start) start->set_cur(v.start_item);
+            if (end) end->set_cur(v.end_item);
+            CPanel* holder = start && start->parent ? start->parent : d;
+            panel = new CUserPanel(holder);
+            panel->set_position(10, 10);
+            panel->set_dimension(140, 45);
+            panel->event_handler = reprise_proc;
+            panel->show();
+            follow();
+        },
+        follow);
+    preview_measure = nullptr;
+    if (!shown || !ok || cancel) return false;
+    v.start_item = seen_start, v.end_item = seen_end;
+    *values = v;
+    return true;
+}
+
+bool (*dialogue_reprise)(RepeatValues* values) = dialogue_reprise_dialog;
+
+short dispatch_editeur_reprises(Editeur* v, Event* e) {
+    ToolContext c;
+    if (!c.begin(v, e) || c.erase) return tool_result::NotMine;
+    ShownMeasure hit;
+    const bool found = walk_shown(v, [&](const ShownMeasure& s) {
+        const short top = (short)(s.my - v->oy);
+        if (!spans_x(v, s, c.x) || c.y < top || c.y >= top + kStaffUnits * v->scaley * s.ss) return false;
+        hit = s;
+        return true;
+    });
+    if (!found) return tool_result::NotMine;
+    c.touch(hit);
+    const ColumnNumbers numbers = column_numbers();
+    const short* next = nullptr;
+    for (short i = 1; i <= hit.m->total(); i++)
+        if (CRepeat* r = object_as<CRepeat>(hit.m->get_item(i))) next = r->next;
+    RepeatValues values = repeat_values_of((short)(hit.m->number & kNumberMask), next, hit.m->start_bar,
+                                           hit.m->end_bar, numbers);
+    if (!dialogue_reprise(&values)) return tool_result::Handled;
+    const RepeatPlan plan = plan_repeat(values, numbers, last_ma);
+    if (plan.refused) {
+        beep();
+        return tool_result::Handled;
+    }
+    if (v->undo) v->undo->set_operation(repeat_undo::Set, repeat_undo::Action);
+    apply_repeat(v, plan);
+    v->lin_ok = v->pag_ok = 0;
+    v->calculer_page_0();
+    v->adjust_scroll();
+    doc->modif = 1;
+    return tool_result::Handled;
 }

@@ -17,6 +17,8 @@
 //
 // GUI thread, inside the router (tools/ToolContext.h).
 
+#include <vector>
+
 class Editeur;
 struct Event;
 
@@ -48,3 +50,47 @@ TieState next_tie(TieState now, short dir);
 // The beam item's mode with a group's voice written in its high byte (what the beam layout
 // stores there), the low byte kept.
 short beam_mode_for_voice(short mode, short voice);
+
+// ---- The repeat tool (tool 55) ----
+//
+// A press on a measure opens the repeat dialog: a range of measures (by their displayed
+// numbers), the bar lines drawn at the start and end of those measures, and for each of the
+// first ten passes the measure at which playback goes on after them. On OK every measure of the
+// range, in every staff, takes the two bar lines and a repeat item with the ten jumps (measure
+// columns); no jumps and plain bar lines take the repeat item away. A first measure that
+// matches no measure is refused with a beep. Undo 20 (action 2), every measure recorded.
+short dispatch_editeur_reprises(Editeur* v, Event* e);
+
+namespace repeat_undo {
+enum : short { Set = 20, Action = 2 };
+}
+
+// What the dialog shows and takes: displayed measure numbers (0 for none) and the two menus'
+// items (bar-line code + 1).
+struct RepeatValues {
+    short first = 0, last = 0;
+    short start_item = 2, end_item = 2;
+    short targets[10] = {};
+};
+// The repeat dialog: true on OK. Replaceable (tests script it); the program's opens dialog 0x77.
+extern bool (*dialogue_reprise)(RepeatValues* values);
+bool dialogue_reprise_dialog(RepeatValues* values);
+
+// The displayed numbers of the measures of part 1, column by column (index 0 unused).
+using ColumnNumbers = std::vector<short>;
+// The column whose part-1 measure shows `number`, the first from the left; 0 when none.
+short column_of_number(const ColumnNumbers& numbers, short number);
+// The dialog's values on opening for a measure showing `number` whose repeat item holds `next`
+// (null without one) and bar lines start_bar, end_bar.
+RepeatValues repeat_values_of(short number, const short* next, short start_bar, short end_bar,
+                              const ColumnNumbers& numbers);
+// What OK does: the columns first..last (last < first: none) and the ten jump columns; refused
+// when the first number matches no measure. Clearing a range field (0) means the clicked column.
+struct RepeatPlan {
+    bool refused = false;
+    short first = 0, last = 0;
+    short jumps[11] = {};  // entries 1 to 10
+    short start_bar = 1, end_bar = 1;
+    bool removes = false;  // no jumps and plain (or no) bar lines: the repeat item goes
+};
+RepeatPlan plan_repeat(const RepeatValues& values, const ColumnNumbers& numbers, short clicked_column);

@@ -1,8 +1,13 @@
 #include "tools/ToolContext.h"
 
+#include <algorithm>
+
 #include "editor/Editeur.h"
 #include "editor/EditorLookups.h"
+#include "framework/CDialog.h"
 #include "framework/CUndoManager.h"
+#include "framework/DefaultHandlers.h"
+#include "framework/Dial_res.h"
 #include "framework/CRect.h"
 #include "framework/CUserPanel.h"
 #include "framework/Event.h"
@@ -186,4 +191,43 @@ void ToolContext::sound(CNote* n) const {
     play(n, 1);
     wait_ms(100);
     play(n, 0);
+}
+
+namespace tool_dialog_detail {
+
+Session::Session(short n, void** table) : number(n) {
+    if (!gdr) {
+        gdr = new Dial_res;
+        gdr->create();
+        own = true;
+    }
+    CDialog* before[Dial_res::kSlots + 1];
+    std::copy(gdr->dial, gdr->dial + Dial_res::kSlots + 1, before);
+    if (!gdr->ouvrir("MISC", "MUSIC.RES", number, table, 0)) return;
+    for (short s = 1; s <= Dial_res::kSlots && !dialog; s++)
+        if (gdr->dial[s] && gdr->dial[s] != before[s]) dialog = gdr->dial[s];
+}
+
+Session::~Session() {
+    if (dialog) {
+        gdr->update_var();
+        gdr->fermer(number);
+    }
+    if (own) {
+        delete gdr;
+        gdr = nullptr;
+    }
+}
+
+bool Session::step() {
+    Event ev;
+    if (!dialog->run_modal(&ev)) return false;
+    default_event_handler(dialog, &ev);
+    return true;
+}
+
+}  // namespace tool_dialog_detail
+
+bool work_tool_dialog(short number, void** table, const short* accept, const short* cancel) {
+    return work_tool_dialog(number, table, accept, cancel, [](CDialog*) {}, [] {});
 }

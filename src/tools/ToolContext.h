@@ -162,3 +162,34 @@ void ToolContext::drag(float unit_x, float unit_y, Step step) const {
         step((short)tx, (short)ty);
     }
 }
+
+class CDialog;
+// A dialog of the tools ("MUSIC.RES", section "MISC", by number) bound to `table`, worked one
+// event at a time until one of its two closing flags is set; a dialog closed another way counts
+// as cancelled (the flags stay 0). `opened` runs once the dialog is shown, `each` after every
+// event. The numbers typed are read back before it closes. False when it could not be opened.
+template <class Opened, class Each>
+bool work_tool_dialog(short number, void** table, const short* accept, const short* cancel, Opened opened, Each each);
+bool work_tool_dialog(short number, void** table, const short* accept, const short* cancel);
+
+namespace tool_dialog_detail {
+struct Session {
+    explicit Session(short number, void** table);
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+    bool step();  // one event; false once the dialog is gone
+    CDialog* dialog = nullptr;
+    short number;
+    bool own = false;
+};
+}  // namespace tool_dialog_detail
+
+template <class Opened, class Each>
+bool work_tool_dialog(short number, void** table, const short* accept, const short* cancel, Opened opened, Each each) {
+    tool_dialog_detail::Session s(number, table);
+    if (!s.dialog) return false;
+    opened(s.dialog);
+    while (!*accept && !*cancel && s.step()) each();
+    return true;
+}

@@ -158,9 +158,9 @@ std::vector<Field> fields()
         FIELD(midi_composition_hooks, playing, OwnDefault),
         FIELD(midi_composition_hooks, drawing_panel_size, Wired),
         // The editing tools: the note, rest, cursor, dot, tie, voice, stem, selection, time and
-        // key signature, symbol, text and library-marker tools are built, the others keep their
-        // stand-ins.
-        FIELD(tool_handlers, tetes, Waiting),
+        // key signature, symbol, text, library-marker, tuplet, note-head and repeat tools are built,
+        // the others keep their stand-ins.
+        FIELD(tool_handlers, tetes, Wired),
         FIELD(tool_handlers, enharmonie, Waiting),
         FIELD(tool_handlers, voix, Wired),
         FIELD(tool_handlers, librairies, Wired),
@@ -183,8 +183,8 @@ std::vector<Field> fields()
         FIELD(tool_handlers, alterations, Waiting),
         FIELD(tool_handlers, bouger_alterations, Waiting),
         FIELD(tool_handlers, armures, Wired),
-        FIELD(tool_handlers, reprises, Waiting),
-        FIELD(tool_handlers, nolet, Waiting),
+        FIELD(tool_handlers, reprises, Wired),
+        FIELD(tool_handlers, nolet, Wired),
         FIELD(tool_handlers, curseur, Wired),
         // The composition assistant's style and scale pad.
         FIELD(parameter_hooks, style_delays_changed, Wired),
