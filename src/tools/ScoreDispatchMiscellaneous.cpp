@@ -600,7 +600,7 @@ short dispatch_editeur_reprises(Editeur* v, Event* e) {
         hit = s;
         return true;
     });
-    if (!found) return tool_result::NotMine;
+    if (!found || is_refused(hit.m)) return tool_result::NotMine;
     c.touch(hit);
     const ColumnNumbers numbers = column_numbers();
     const short* next = nullptr;

@@ -53,7 +53,7 @@ short beam_mode_for_voice(short mode, short voice);
 
 // ---- The repeat tool (tool 55) ----
 //
-// A press on a measure opens the repeat dialog: a range of measures (by their displayed
+// A press on a measure (not a refused one) opens the repeat dialog: a range of measures (by their displayed
 // numbers), the bar lines drawn at the start and end of those measures, and for each of the
 // first ten passes the measure at which playback goes on after them. On OK every measure of the
 // range, in every staff, takes the two bar lines and a repeat item with the ten jumps (measure

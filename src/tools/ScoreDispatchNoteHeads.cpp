@@ -143,7 +143,7 @@ short dispatch_editeur_tetes(Editeur* v, Event* e) {
     ToolContext c;
     if (!c.begin(v, e) || c.erase) return tool_result::NotMine;
     ItemHit hit;
-    if (!find_note_at(v, c.x, c.y, &hit)) return tool_result::NotMine;
+    if (!find_note_at(v, c.x, c.y, &hit) || is_refused(hit.at.m)) return tool_result::NotMine;
     CNote* n = hit.at.m->get_note_item(hit.item);
     if (!n) return tool_result::NotMine;
     c.touch(hit.at);

@@ -1,5 +1,5 @@
 #pragma once
-// The note-head tool (tool 80): a press on a note opens the head chooser, a grid of the
+// The note-head tool (tool 80): a press on a note (not in a refused measure) opens the head chooser, a grid of the
 // fourteen head shapes of the music font; the note takes the shape chosen or the standard head
 // of its value, at full or half size, and the choice can become the document's current head,
 // which every note entered afterwards receives. The measure is recorded before the chooser

@@ -36,6 +36,9 @@ const Installed kMatrix[] = {
     {"librairies", &ToolHandlers::librairies, tool::LibraryMarker},
     {"mesure", &ToolHandlers::mesure, tool::Measure},
     {"hauteurs", &ToolHandlers::hauteurs, tool::StemLength},
+    {"nolet", &ToolHandlers::nolet, tool::Tuplet},
+    {"tetes", &ToolHandlers::tetes, tool::NoteHead},
+    {"reprises", &ToolHandlers::reprises, tool::Repeat},
 };
 
 // The handler under test, spied on: its answers for the event just routed.
