@@ -4,7 +4,8 @@
 
 const short tab_gamme_midi[7] = {0, 2, 4, 5, 7, 9, 11};
 
-const short tab_clef_constante[10] = {0, 0, -12, -14, -2, -4, -6, -8, 2, 0};
+// Kind 3, the F clef on the middle line, puts F3 there: ten steps below the treble clef's B4.
+const short tab_clef_constante[10] = {0, 0, -12, -10, -2, -4, -6, -8, 2, 0};
 
 const short tab_clef_diese[10][8] = {
     {0, 0, 0, 0, 0, 0, 0, 0}, {0, 0, 3, -1, 2, 5, 1, 4}, {0, 2, 5, 1, 4, 7, 3, 6},

@@ -5,6 +5,10 @@
 #include "tools/ScoreDispatchLength.h"
 #include "tools/ScoreDispatchLibrary.h"
 #include "tools/ScoreDispatchMeasures.h"
+#include "tools/ScoreDispatchAccidentals.h"
+#include "tools/ScoreDispatchChords.h"
+#include "tools/ScoreDispatchClefs.h"
+#include "tools/ScoreDispatchEnharmonies.h"
 #include "tools/ScoreDispatchMidiCursor.h"
 #include "tools/ScoreDispatchMiscellaneous.h"
 #include "tools/ScoreDispatchNoteHeads.h"
@@ -37,4 +41,9 @@ void install_tool_handlers() {
     tool_handlers.nolet = dispatch_editeur_nolet;
     tool_handlers.tetes = dispatch_editeur_tetes;
     tool_handlers.reprises = dispatch_editeur_reprises;
+    tool_handlers.alterations = dispatch_editeur_alterations;
+    tool_handlers.bouger_alterations = dispatch_editeur_bouger_alterations;
+    tool_handlers.enharmonie = dispatch_editeur_enharmonie;
+    tool_handlers.accord = dispatch_editeur_accord;
+    tool_handlers.clefs = dispatch_editeur_clefs;
 }

@@ -6,8 +6,12 @@
 #include "platform/Cp1252.h"
 #include "support/ScreenPicture.h"
 
+#include "layout/MidiConversion.h"
+
+#include <fstream>
 #include <map>
 #include <set>
+#include <sstream>
 
 namespace {
 
@@ -91,6 +95,97 @@ TEST_F(LibraryScores, EighthsAreBeamedByBeatAndStemsTurnAsTheLayoutTurnsThem)
         ASSERT_EQ(load_document(path.c_str()), 1) << c.name;
         const Beaming seen = check_beaming(c.name);
         EXPECT_EQ(seen.groups, c.groups) << c.name;
+    }
+}
+
+// The pitches of a melody source ("D5q G4e ..."), with the sharps or flats of its key line: what
+// a musician reads in it, worked out without the score's clefs.
+std::vector<short> melody_pitches(const std::string& source)
+{
+    std::ifstream in(source);
+    std::vector<short> pitches;
+    int key = 0;
+    const std::string letters = "CDEFGAB";
+    const short semitone[7] = {0, 2, 4, 5, 7, 9, 11};
+    const std::string sharps = "FCGDAEB", flats = "BEADGCF";
+    for (std::string line; std::getline(in, line);) {
+        if (line.empty() || line[0] == '#') continue;
+        std::istringstream words(line);
+        std::string w;
+        words >> w;
+        if (w == "key") {
+            words >> key;
+            continue;
+        }
+        if (w == "time" || w == "tempo" || w == "empty" || w == "instruments") continue;
+        std::istringstream tokens(line);
+        while (tokens >> w) {
+            const size_t step = letters.find(w[0]);
+            if (w.size() < 2 || step == std::string::npos || !std::isdigit((unsigned char)w[1])) continue;
+            int alteration = 0;
+            if (key > 0 && sharps.substr(0, key).find(w[0]) != std::string::npos) alteration = 1;
+            if (key < 0 && flats.substr(0, -key).find(w[0]) != std::string::npos) alteration = -1;
+            pitches.push_back((short)(12 * (w[1] - '0' + 1) + semitone[step] + alteration));
+        }
+    }
+    return pitches;
+}
+
+// Every clef kind of the open document, in its clefs and in the clefs its key signatures are
+// laid out for.
+std::set<short> clef_kinds()
+{
+    std::set<short> kinds;
+    for (short i = 1; i <= doc->max_mes; i++) {
+        CMeasure* m = doc->mes[i];
+        for (short k = 1; m && k <= m->total(); k++) {
+            if (CClef* c = m->get_clef_item(k)) kinds.insert(c->id);
+            if (CKeySig* key = m->get_keysig_item(k)) kinds.insert(key->clef);
+        }
+    }
+    return kinds;
+}
+
+// The pitches of staff 1 as the notation converts them, column by column, item by item.
+std::vector<short> converted_pitches()
+{
+    std::vector<short> pitches;
+    const short columns = doc->por[doc->sys[1]->por[1]]->tot_mes;
+    for (short c = 1; c <= columns; c++) {
+        CMeasure* m = mesure_maitre(doc, c, 1);
+        m->change_mes_flags(0, 0x2);
+        conversion_graphique_midi(c, 1, 1);
+        for (short i = 1; i <= m->total(); i++)
+            if (CNote* n = m->get_note_item(i)) pitches.push_back(n->pitch);
+    }
+    return pitches;
+}
+
+// No shipped score nor model has the F clef on the middle line: what corrected that clef's
+// constant changes no pitch of theirs. Each melody sounds as its source reads.
+TEST_F(LibraryScores, NoShippedScoreUsesTheMiddleLineFClefAndEveryPitchIsAsWritten)
+{
+    // The sources beside the tests' own data: <repository>/data/library.
+    const std::string sources =
+        (std::filesystem::path(BRINDLECOT_TEST_DATA).parent_path().parent_path() / "data" / "library").string();
+    int scores = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(sources + "/origin")) {
+        const std::string name = entry.path().stem().string();
+        const std::string path = origin_folder() + "/" + platform::utf8_to_cp1252(name) + ".bcc";
+        ASSERT_EQ(load_document(path.c_str()), 1) << name;
+        EXPECT_EQ(clef_kinds().count(3), 0u) << name;
+        const std::vector<short> expected = melody_pitches(entry.path().string());
+        EXPECT_FALSE(expected.empty()) << name;
+        EXPECT_EQ(converted_pitches(), expected) << name;
+        scores++;
+    }
+    EXPECT_GE(scores, 13);
+    for (const auto& entry : std::filesystem::directory_iterator(sources + "/models")) {
+        const std::string name = entry.path().stem().string();
+        const std::string path = std::string(std::getenv("BRINDLECOT_DATA")) + "/misc/" + name + ".bcc";
+        ASSERT_EQ(load_document(path.c_str()), 1) << name;
+        EXPECT_EQ(clef_kinds().count(3), 0u) << name;
+        EXPECT_EQ(converted_pitches(), melody_pitches(entry.path().string())) << name;
     }
 }
 

@@ -66,8 +66,8 @@ constexpr short F5 = 2, F4 = 23;  // treble clef: the top line, and an octave lo
 
 // The top line of every clef kind, read through the clef constants.
 TEST(MidiConversion, EachClefGivesItsTopLine) {
-    const short top[10] = {77, 77, 57, 53, 74, 71, 67, 64, 81, 77};
-    const short middle[10] = {71, 71, 50, 47, 67, 64, 60, 57, 74, 71};
+    const short top[10] = {77, 77, 57, 60, 74, 71, 67, 64, 81, 77};
+    const short middle[10] = {71, 71, 50, 53, 67, 64, 60, 57, 74, 71};  // kind 3: F3 on its F line
     for (short kind = 0; kind < 10; kind++) {
         ScoreFixture s(1, 1);
         put_clef(s, 2, kind);
@@ -115,9 +115,9 @@ TEST(MidiConversion, AccidentalsCarryThroughTheMeasureOnTheirStep) {
         ScoreFixture s(1, 1);
         put_clef(s, 2, 1);
         put(s, 20, F5, 4);
-        put_clef(s, 60, 3);         // top line F3: F5 stands two octaves higher, 14 steps
-        put(s, 90, (short)(2 - 42));
-        put(s, 120, (short)(2 - 21));  // F4 in that clef: another octave
+        put_clef(s, 60, 3);         // top line C4: F5 stands ten steps higher
+        put(s, 90, (short)(2 - 30));
+        put(s, 120, (short)(2 - 9));   // F4 in that clef: an octave lower
         convert(s);
         EXPECT_EQ(pitches(s), (std::vector<short>{78, 78, 65}));
     }

@@ -436,3 +436,19 @@ TEST(Transcription, NewNotesGoAboveTheVoicesAlreadyThereWhenNothingIsErased) {
 }
 
 }  // namespace
+
+// The F clef of kind 3 puts F3 on its middle line, and the notes around it on their steps.
+TEST(Transcription, TheMiddleLineFClefWritesF3OnItsMiddleLine) {
+    PlayedScore s(1, 1);
+    s.clef(1, 1, 3);
+    s.play(1, 0, 480, 53);
+    s.play(1, 480, 960, 60);
+    s.play(1, 960, 1920, 57);
+    s.relate();
+    transcrire_une_mesure(1, 1, 1.0f, 1.0f, nullptr);
+    std::vector<short> ys;
+    CMeasure* m = s.measure(1, 1);
+    for (short i = 1; i <= m->total(); i++)
+        if (CNote* n = m->get_note_item(i)) ys.push_back(n->y);
+    EXPECT_EQ(ys, (std::vector<short>{14, 2, 8}));
+}

@@ -39,6 +39,11 @@ const Installed kMatrix[] = {
     {"nolet", &ToolHandlers::nolet, tool::Tuplet},
     {"tetes", &ToolHandlers::tetes, tool::NoteHead},
     {"reprises", &ToolHandlers::reprises, tool::Repeat},
+    {"alterations", &ToolHandlers::alterations, tool::AccidentalRaise},
+    {"bouger_alterations", &ToolHandlers::bouger_alterations, tool::AccidentalMove},
+    {"enharmonie", &ToolHandlers::enharmonie, tool::Enharmony},
+    {"accord", &ToolHandlers::accord, tool::ChordNote},
+    {"clefs", &ToolHandlers::clefs, tool::Clef},
 };
 
 // The handler under test, spied on: its answers for the event just routed.
