@@ -6,8 +6,10 @@
 #include "tools/ScoreDispatchLibrary.h"
 #include "tools/ScoreDispatchMeasures.h"
 #include "tools/ScoreDispatchAccidentals.h"
+#include "tools/ScoreDispatchChordUse.h"
 #include "tools/ScoreDispatchChords.h"
 #include "tools/ScoreDispatchClefs.h"
+#include "tools/ScoreDispatchDisposition.h"
 #include "tools/ScoreDispatchEnharmonies.h"
 #include "tools/ScoreDispatchMidiCursor.h"
 #include "tools/ScoreDispatchMiscellaneous.h"
@@ -46,4 +48,6 @@ void install_tool_handlers() {
     tool_handlers.enharmonie = dispatch_editeur_enharmonie;
     tool_handlers.accord = dispatch_editeur_accord;
     tool_handlers.clefs = dispatch_editeur_clefs;
+    tool_handlers.chord_use = dispatch_editeur_chord_use;
+    tool_handlers.disposition = dispatch_editeur_disposition;
 }

@@ -159,7 +159,11 @@ short choix_clef(short clef) {
     short ok = 0, cancel = 0, inside = clef < 0 ? 1 : 0, replace = 1, reduced = 0;
     CDialog* area = nullptr;
     void* table[7] = {nullptr, &ok, &cancel, &inside, &area, &replace, &reduced};
-    if (!gdr || !gdr->ouvrir("MISC", "MUSIC.RES", kChooserDialog, table, 0) || !area) return 0;
+    if (!gdr || !gdr->ouvrir("MISC", "MUSIC.RES", kChooserDialog, table, 0)) return 0;
+    if (!area) {
+        gdr->fermer(kChooserDialog);
+        return 0;
+    }
     clef_courante = (short)std::min<int>(std::max<int>(clef < 0 ? -clef : clef, 1), kLastClef);
     CUserPanel* strip = new CUserPanel(area);
     strip->item_id = kStripId;

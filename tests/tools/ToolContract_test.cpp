@@ -44,6 +44,8 @@ const Installed kMatrix[] = {
     {"enharmonie", &ToolHandlers::enharmonie, tool::Enharmony},
     {"accord", &ToolHandlers::accord, tool::ChordNote},
     {"clefs", &ToolHandlers::clefs, tool::Clef},
+    {"chord_use", &ToolHandlers::chord_use, tool::ChordSymbol},
+    {"disposition", &ToolHandlers::disposition, tool::Layout},
 };
 
 // The handler under test, spied on: its answers for the event just routed.
