@@ -70,6 +70,9 @@ TabletMapping tablet_mapping(const TabletRange& range, short x1, short y1, short
 
 class Brindlecot : public Editeur {
 public:
+    // The player's timer task is taken off before the player goes, however the view is
+    // destroyed (also as a plain editor when its document is discarded).
+    ~Brindlecot() override { stop_player(); }
     // Sets the view up on the open document: the editor view without its strip, maximised,
     // in pages (a score laid out in a line is laid out in pages). 1, or 0 with nothing built.
     short create();
