@@ -110,9 +110,9 @@ TEST_F(OfflineExport, AMelodySoundsAtItsPitchesAndTimesAndTheFileHoldsItsTail)
     EXPECT_NEAR(seconds, r.music_ms / 1000.0, buffer_s) << "what was rendered is in the file";
     const double played = r.music_ms / 1000.0 - 1.0;
     EXPECT_GE(played, 2 * 4 * kQuarter) << "the whole music";
-    // The play's own end (it stops on a later pass of its pump) comes up to a few seconds after
-    // the last measure: not counted here as music.
-    EXPECT_LT(played, 2 * 4 * kQuarter + 3.0) << "and no more than the play's end";
+    // The play's own end (it stops on a later pass of its pump) comes a few seconds after the
+    // last measure, more under the sanitizers: not counted here as music, only bounded.
+    EXPECT_LT(played, 2 * 4 * kQuarter + 6.0) << "and no more than the play's end";
 
     // Each note: its onset, where the sound's sharp part (the change from one sample to the next)
     // grows most from one 2 ms frame to the next near the note's time; and in the note's first
