@@ -10,7 +10,6 @@
 #include <functional>
 #include <thread>
 
-#include "StaffOnScreen.h"
 #include "framework/XClose.h"
 #include "framework/XKeys.h"
 #include "platform/TempFolder.h"
@@ -21,6 +20,8 @@
 namespace {
 
 const std::string kOutput = BRINDLECOT_TEST_OUTPUT;
+// The left edge of the palettes on the 1024-wide screen: bar lines are looked for left of it.
+constexpr int kSelectionPaletteLeft = 704;
 
 class SelectionOnX : public ::testing::Test {
 protected:
@@ -38,12 +39,12 @@ protected:
         return done();
     }
     // The first staff of a fresh screenshot written to `png`, with the darkness of rectangles.
-    Staff staff_in(const std::string& png)
+    ScreenStaff staff_in(const std::string& png)
     {
-        Staff s;
+        ScreenStaff s;
         cairo_surface_t* image = screenshot(server.display(), png);
         if (!image) return s;
-        s = first_staff(image);
+        s = first_screen_staff(image, kSelectionPaletteLeft - 10);
         cairo_surface_destroy(image);
         return s;
     }
@@ -51,7 +52,7 @@ protected:
     {
         cairo_surface_t* image = screenshot(server.display(), png);
         if (!image) return -1;
-        const int d = darkness(image, x1, y1, x2, y2);
+        const int d = screen_darkness(image, x1, y1, x2, y2);
         cairo_surface_destroy(image);
         return d;
     }
@@ -74,7 +75,7 @@ TEST_F(SelectionOnX, AMeasureSelectedWithTheMouseIsShownInverted)
     const pid_t pid = start_program_on_x(home, server.display(), program_dir, {melody});
 
     const std::string before_png = kOutput + "/selection_xvfb_before.png";
-    Staff staff;
+    ScreenStaff staff;
     ASSERT_TRUE(wait_for([&] {
         staff = staff_in(before_png);
         return staff.lines.size() == 5 && staff.bars.size() >= 4;
